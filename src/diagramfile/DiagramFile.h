@@ -1,0 +1,50 @@
+#pragma once
+// The diagram text file: version-3 writing, reading of all four versions,
+// merging into an open diagram, and the host conventions for dates and text.
+
+#include "surface/DrawingSurface.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+namespace veska {
+
+enum class TLoadResult {
+  Loaded,       // read completely
+  NotADiagram,  // the first line is no version tag; nothing was read
+  Corrupted,    // read up to an error; what was read stays on the surface
+};
+
+// A file that cannot be opened, read or written; the text is the system's
+// message.
+class TFileError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// Reads a diagram file onto the surface (which is not cleared: loading onto a
+// diagram merges). Reports "not a diagram" and "corrupted" through the
+// surface's message service; throws TFileError when the file cannot be read.
+TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName);
+// The same, from the file's bytes.
+TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
+
+// The whole diagram as version-3 text at 100% zoom; `stream` is emptied first.
+void WriteDiagram(TDrawingSurface& surface, QByteArray& stream);
+
+// Stamps the save date, raises the revision and writes the file (replacing
+// one of that name). Throws TFileError when the file cannot be written.
+void SaveDiagram(TDrawingSurface& surface, const QString& fileName);
+
+// The date text of the header: "M/d/yy", and unless the time is 00:00:00 a
+// blank and "h:mm:ss AM".
+QString FormatDateText(const QDateTime& value);
+// Reads a date text (also with a four-digit year or a 24-hour time); a
+// two-digit year lies in the century of `now`. Empty when it is no date.
+std::optional<QDateTime> ParseDateText(const QString& text, const QDateTime& now);
+
+}  // namespace veska

@@ -1,0 +1,74 @@
+#include "model/Controls.h"
+
+#include "model/Diagram.h"
+
+#include <QRegularExpression>
+
+namespace veska {
+
+void TControl::SetBounds(int left, int top, int width, int height)
+{
+  if (left == Left && top == Top && width == Width && height == Height)
+    return;
+  const QRect old = BoundsRect();
+  Left = left;
+  Top = top;
+  Width = width;
+  Height = height;
+  if (FDiagram) {
+    FDiagram->Invalidate(old);
+    FDiagram->Invalidate(BoundsRect());
+  }
+}
+
+void TControl::Repaint()
+{
+  if (FDiagram)
+    FDiagram->Invalidate(BoundsRect());
+}
+
+void TControl::BringToFront()
+{
+  if (FDiagram) {
+    ZOrder = FDiagram->NextZOrder();
+    Repaint();
+  }
+}
+
+QStringList TTextLabel::CaptionLines(const QString& caption)
+{
+  static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
+  QStringList lines = caption.split(breaks);
+  if (lines.size() > 1 && lines.back().isEmpty())
+    lines.removeLast();
+  return lines;
+}
+
+void TTextLabel::SetCaption(const QString& caption)
+{
+  if (caption == FCaption)
+    return;
+  FCaption = caption;
+  AdjustSize();
+}
+
+void TTextLabel::SetFont(const QFont& font)
+{
+  Font = font;
+  AdjustSize();
+}
+
+void TTextLabel::AdjustSize()
+{
+  if (!FDiagram)
+    return;
+  const TTextMeasurer& m = FDiagram->Measurer();
+  const QStringList lines = CaptionLines(FCaption);
+  int width = 0;
+  for (const QString& line : lines)
+    width = qMax(width, m.TextWidth(Font, line));
+  const int height = static_cast<int>(lines.size()) * m.TextHeight(Font, QStringLiteral("A"));
+  SetBounds(Left, Top, width, height);
+}
+
+}  // namespace veska

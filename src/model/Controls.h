@@ -1,0 +1,85 @@
+#pragma once
+// The geometry that the visible model objects carry: position, size,
+// visibility, font, pen colour and stacking order. The desktop layers draw
+// them; the core computes them.
+
+#include <QColor>
+#include <QFont>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+namespace veska {
+
+class TDiagram;
+class TRelation;
+
+class TControl {
+public:
+  virtual ~TControl() = default;
+
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool Visible = true;
+  QFont Font;
+  QColor PenColor = Qt::black;
+  // Stacking order among the diagram's controls; larger is in front.
+  quint64 ZOrder = 0;
+
+  QRect BoundsRect() const { return QRect(Left, Top, Width, Height); }
+  void SetBounds(int left, int top, int width, int height);
+  void SetPosition(int left, int top) { SetBounds(left, top, Width, Height); }
+
+  TDiagram* Diagram() const { return FDiagram; }
+  void SetDiagram(TDiagram* diagram) { FDiagram = diagram; }
+
+  // Tells the view that the control must be drawn again.
+  virtual void Repaint();
+  void BringToFront();
+
+protected:
+  TDiagram* FDiagram = nullptr;
+};
+
+// A text label: a free text label on the diagram or a relation's name label.
+// It sizes itself to its caption.
+class TTextLabel : public TControl {
+public:
+  // Component name; free text labels are kept by it in the diagram's list.
+  QString Name;
+  const QString& Caption() const { return FCaption; }
+  void SetCaption(const QString& caption);
+  // 0 not selected, 1 being dragged, 2 selected.
+  int Tag = 0;
+  QColor FontColor = Qt::black;
+  bool Transparent = true;
+
+  void SetFont(const QFont& font);
+  // Width and height from the caption's lines in the label's font.
+  void AdjustSize();
+  // The caption's lines, broken at CR LF, LF or CR; a final line break does not
+  // start another line.
+  static QStringList CaptionLines(const QString& caption);
+
+private:
+  QString FCaption;
+};
+
+class TRelationSegment : public TControl {
+public:
+  explicit TRelationSegment(TRelation* relation) : FRelation(relation) {}
+  TRelation* Relation() const { return FRelation; }
+
+  bool Dragging = false;
+  // 0 none; odd at the start, even at the end: 1/2 circle, 3/4 crow's foot,
+  // 5/6 both.
+  int EndSymbol = 0;
+  bool Vertical = false;
+
+private:
+  TRelation* FRelation;
+};
+
+}  // namespace veska

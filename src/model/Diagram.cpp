@@ -1,0 +1,344 @@
+#include "model/Diagram.h"
+
+#include "model/Identifiers.h"
+#include "model/Rounding.h"
+
+#include <QSet>
+
+#include <algorithm>
+#include <deque>
+
+namespace veska {
+
+TDiagram::TDiagram(TMessageService& messages, const TTextMeasurer& measurer)
+    : FMessages(messages), FMeasurer(measurer)
+{
+  Font.setFamily(QStringLiteral("Arial"));
+  Font.setPointSize(8);
+}
+
+TDiagram::~TDiagram() = default;
+
+int TDiagram::ZoomedFontSize() const
+{
+  return RoundHalfEven(Font.pointSize() * ZoomFactor);
+}
+
+QFont TDiagram::ZoomedFont() const
+{
+  QFont f(Font);
+  f.setPointSize(qMax(1, ZoomedFontSize()));
+  return f;
+}
+
+QString TDiagram::DefaultName(const QString& prefix, int counter) const
+{
+  return prefix + QString::number(counter) + QLatin1Char('_') + Revision;
+}
+
+void TDiagram::Invalidate(const QRect& rect) const
+{
+  if (OnInvalidate)
+    OnInvalidate(rect);
+}
+
+// ---- Taking objects in ---------------------------------------------------------
+
+TDomain* TDiagram::AddDomain(std::unique_ptr<TDomain> domain)
+{
+  if (domain->Name.isEmpty())
+    domain->Name = DefaultName(QStringLiteral("Domain"), DomainCounter);
+  TDomain* raw = domain.get();
+  Domains.Add(raw->Name, std::move(domain));
+  ++DomainCounter;
+  return raw;
+}
+
+TEntity* TDiagram::AddEntity(std::unique_ptr<TEntity> entity)
+{
+  TEntity* e = entity.get();
+  e->SetDiagram(this);
+  e->Font = Font;
+  if (e->EntityName().isEmpty()) {
+    const QString name = DefaultName(QStringLiteral("Entity"), EntityCounter);
+    e->AssignEntityName(name);
+    e->SetTableName(name);
+    e->EditFormCaption = QStringLiteral("Maintain ") + name;
+    e->MenuGroup = QStringLiteral("&File");
+  }
+  Entities.Add(e->EntityName(), std::move(entity));
+  ++EntityCounter;
+  EntityView.append(e->EntityName());
+  e->ZOrder = NextZOrder();
+  e->NeedsLayout = true;
+  e->Repaint();
+  return e;
+}
+
+TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse)
+{
+  TRelation* r = relation.get();
+  if (!r->Parent || !r->Child)
+    throw TModelError("A relation needs a parent and a child entity.");
+  if (r->PrimaryRelation() && !CanBePrimary(r->Parent, r->Child))
+    throw TModelError("This cannot be a Primary Relation.");
+
+  r->FDiagram = this;
+  const QFont labelFont = ZoomedFont();
+  for (TTextLabel* label : {&r->NameLabel, &r->InverseNameLabel}) {
+    label->SetDiagram(this);
+    label->Visible = RelationLabelVisible && r->Visible();
+    label->ZOrder = NextZOrder();
+    label->SetFont(labelFont);
+  }
+  for (TRelationSegment& s : r->Segments) {
+    s.SetDiagram(this);
+    s.ZOrder = NextZOrder();
+  }
+  if (r->RelationName().isEmpty())
+    r->AssignRelationName(DefaultName(QStringLiteral("Relation"), RelationCounter));
+  r->FSequence = ++FRelationSequence;
+  Relations.Add(r->RelationName(), std::move(relation));
+  ++RelationCounter;
+  r->Parent->FParentOf.push_back(r);
+  r->Child->FChildOf.push_back(r);
+
+  // Carry the parent's key into the child.
+  TEntity* child = r->Child;
+  const bool primary = r->PrimaryRelation();
+  const int keyCount = r->Parent->PrimaryKey.Count();
+  for (int k = 0; k < keyCount; ++k) {
+    const TAttribute* key = r->Parent->PrimaryKey.Objects(k);
+    TAttributeList& list = r->ChildList();
+    TAttribute* copy = nullptr;
+    if (reuse) {
+      const int i = list.IndexOf(key->Name);
+      if (i >= 0 && !list.Objects(i)->ForeignKey) {
+        copy = list.Objects(i);
+        child->ChangeAttributeDataType(primary, i, key->DataType);
+        child->ChangeAttributeWidth(primary, i, key->Width);
+      }
+    }
+    if (!copy) {
+      auto made = key->CarriedCopy();
+      copy = made.get();
+      if (primary)
+        child->AddKeyAttribute(std::move(made));
+      else
+        child->AddAttribute(std::move(made));
+    }
+    copy->ForeignKey = true;
+    r->MigratedAttributes.Add(key->Name, copy);
+  }
+  if (!Updating())
+    child->ComputeLayout();
+  return r;
+}
+
+TTextLabel* TDiagram::AddLabel(std::unique_ptr<TTextLabel> label)
+{
+  TTextLabel* l = label.get();
+  l->SetDiagram(this);
+  l->Name = DefaultName(QStringLiteral("Label"), LabelCounter);
+  l->ZOrder = NextZOrder();
+  l->SetFont(ZoomedFont());
+  Labels.Add(l->Name, std::move(label));
+  ++LabelCounter;
+  return l;
+}
+
+TServerProc* TDiagram::AddServerProc(std::unique_ptr<TServerProc> proc)
+{
+  if (proc->Name.isEmpty())
+    proc->Name = DefaultName(QStringLiteral("ServerProc"), ServerProcCounter);
+  TServerProc* raw = proc.get();
+  ServerProcs.Add(raw->Name, std::move(proc));
+  ++ServerProcCounter;
+  return raw;
+}
+
+// ---- Renaming ---------------------------------------------------------------------
+
+void TDiagram::RenameDomain(int pos, const QString& name)
+{
+  TDomain* d = Domains.Objects(pos);
+  d->Name = name;
+  Domains.SetString(pos, d->Name);
+}
+
+void TDiagram::RenameEntity(int pos, const QString& name)
+{
+  TEntity* e = Entities.Objects(pos);
+  const QString before = e->EntityName();
+  e->SetEntityName(name);
+  Entities.SetString(pos, e->EntityName());
+  // The new name joins the view; the old one stays in it.
+  if (e->EntityName() != before)
+    EntityView.append(e->EntityName());
+  e->Repaint();
+}
+
+void TDiagram::RenameRelation(int pos, const QString& name)
+{
+  TRelation* r = Relations.Objects(pos);
+  r->SetRelationName(name);
+  Relations.SetString(pos, r->RelationName());
+}
+
+void TDiagram::RenameLabel(int pos, const QString& name)
+{
+  Labels.SetString(pos, name);
+}
+
+void TDiagram::RenameServerProc(int pos, const QString& name)
+{
+  TServerProc* p = ServerProcs.Objects(pos);
+  p->Name = name;
+  ServerProcs.SetString(pos, p->Name);
+}
+
+// ---- Deleting ---------------------------------------------------------------------
+
+void TDiagram::DeleteDomain(int pos)
+{
+  Domains.Delete(pos);
+}
+
+void TDiagram::DeleteLabel(int pos)
+{
+  const QRect area = Labels.Objects(pos)->BoundsRect();
+  Labels.Delete(pos);
+  Invalidate(area);
+}
+
+void TDiagram::DeleteServerProc(int pos)
+{
+  ServerProcs.Delete(pos);
+}
+
+namespace {
+bool LaterFirst(const TRelation* a, const TRelation* b)
+{
+  return a->Sequence() > b->Sequence();
+}
+}  // namespace
+
+void TDiagram::DeleteEntity(int pos)
+{
+  TEntity* e = Entities.Objects(pos);
+  // Every relation at either end goes first, from the last to the first.
+  std::vector<TRelation*> relations = e->FParentOf;
+  for (TRelation* r : e->FChildOf)
+    if (r->Parent != e)
+      relations.push_back(r);
+  std::sort(relations.begin(), relations.end(), LaterFirst);
+  for (TRelation* r : relations)
+    DeleteRelation(Relations.IndexOfObject(r));
+  const QRect area = e->BoundsRect();
+  Entities.Delete(Entities.IndexOfObject(e));
+  Invalidate(area);
+}
+
+void TDiagram::DeleteRelation(int pos)
+{
+  TRelation* r = Relations.Objects(pos);
+  TEntity* child = r->Child;
+  for (int i = r->MigratedAttributes.Count() - 1; i >= 0; --i) {
+    TAttribute* copy = r->MigratedAttributes.Objects(i);
+    const int p = r->ChildList().IndexOfObject(copy);
+    std::unique_ptr<TAttribute> owned;
+    if (p >= 0)
+      owned = r->PrimaryRelation() ? child->RemoveKeyAttribute(p) : child->RemoveAttribute(p);
+    r->MigratedAttributes.Delete(i);
+  }
+  child->NeedsLayout = true;
+  RemoveRelationLinks(r);
+  for (const TRelationSegment& s : r->Segments)
+    Invalidate(s.BoundsRect());
+  Invalidate(r->NameLabel.BoundsRect());
+  Invalidate(r->InverseNameLabel.BoundsRect());
+  Relations.Delete(Relations.IndexOfObject(r));
+  child->Repaint();
+}
+
+void TDiagram::RemoveRelationLinks(TRelation* relation)
+{
+  auto drop = [relation](std::vector<TRelation*>& v) {
+    v.erase(std::remove(v.begin(), v.end(), relation), v.end());
+  };
+  drop(relation->Parent->FParentOf);
+  drop(relation->Child->FChildOf);
+}
+
+void TDiagram::Clear()
+{
+  // Deleting every entity with its relations one by one leaves the same
+  // empty model as dropping the lists; relations go before the entities
+  // whose attributes they refer to.
+  Relations.Clear();
+  Entities.Clear();
+  Domains.Clear();
+  Labels.Clear();
+  ServerProcs.Clear();
+  DomainCounter = EntityCounter = RelationCounter = LabelCounter = ServerProcCounter = 1;
+  Revision = QStringLiteral("0");
+  Invalidate(QRect());
+}
+
+// ---- Keys -------------------------------------------------------------------------
+
+bool TDiagram::CanBePrimary(const TEntity* parent, const TEntity* child) const
+{
+  if (parent == child)
+    return false;
+  // Breadth-first along primary relations from the child: the parent must not
+  // be reachable.
+  std::deque<const TEntity*> queue{child};
+  QSet<const TEntity*> seen{child};
+  while (!queue.empty()) {
+    const TEntity* e = queue.front();
+    queue.pop_front();
+    for (const TRelation* r : e->FParentOf) {
+      if (!r->PrimaryRelation() || seen.contains(r->Child))
+        continue;
+      if (r->Child == parent)
+        return false;
+      seen.insert(r->Child);
+      queue.push_back(r->Child);
+    }
+  }
+  return true;
+}
+
+void TDiagram::ReleaseRelationsOf(TEntity* entity)
+{
+  std::vector<TRelation*> relations = entity->FParentOf;
+  for (TRelation* r : entity->FChildOf)
+    if (r->Parent != entity)
+      relations.push_back(r);
+  std::sort(relations.begin(), relations.end(),
+            [](const TRelation* a, const TRelation* b) { return a->Sequence() < b->Sequence(); });
+  for (TRelation* r : relations)
+    r->SetSuspended(false);
+}
+
+// ---- Layout -----------------------------------------------------------------------
+
+void TDiagram::EndUpdate()
+{
+  if (FUpdateCount > 0 && --FUpdateCount == 0)
+    LayoutAll();
+}
+
+void TDiagram::LayoutAll()
+{
+  for (TEntity* e : Entities)
+    if (e->Visible && !e->Dragging)
+      e->ComputeLayout();
+  for (TRelation* r : Relations)
+    if (r->Visible() && !r->Suspended())
+      RouteRelation(*r);
+  Invalidate(QRect());
+}
+
+}  // namespace veska

@@ -1,0 +1,141 @@
+#pragma once
+// The whole model of one diagram: five name-keyed lists that own their
+// objects, the list of entity names in view, the creation counters and the
+// revision. The drawing surface builds on it.
+
+#include "model/Entity.h"
+#include "model/Objects.h"
+#include "model/Relation.h"
+#include "model/StringList.h"
+
+#include "platform/MessageService.h"
+#include "platform/TextMeasurer.h"
+
+#include <QFont>
+#include <QRect>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+namespace veska {
+
+// Raised when an operation would break the model's rules (for example a
+// primary relation that closes a cycle).
+class TModelError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+class TDiagram {
+public:
+  TDiagram(TMessageService& messages, const TTextMeasurer& measurer);
+  virtual ~TDiagram();
+  TDiagram(const TDiagram&) = delete;
+  TDiagram& operator=(const TDiagram&) = delete;
+
+  TMessageService& Messages() const { return FMessages; }
+  const TTextMeasurer& Measurer() const { return FMeasurer; }
+
+  // The model. Lists are declared in the reverse of the order in which they
+  // are freed.
+  TStringList<TDomain, true> Domains;
+  TStringList<TEntity, true> Entities;
+  TStringList<TRelation, true> Relations;
+  TStringList<TTextLabel, true> Labels;
+  TStringList<TServerProc, true> ServerProcs;
+  QStringList EntityView;
+
+  int DomainCounter = 1;
+  int EntityCounter = 1;
+  int RelationCounter = 1;
+  int LabelCounter = 1;
+  int ServerProcCounter = 1;
+  QString Revision;
+
+  // The diagram font at its base size; labels show it at the zoomed size.
+  QFont Font;
+  double ZoomFactor = 1.0;
+  TEntityDisplayMode EntityDisplayMode = emAttributes;
+  bool RelationLabelVisible = true;
+
+  // The base font size times the zoom, rounded half to even.
+  int ZoomedFontSize() const;
+  QFont ZoomedFont() const;
+
+  // Taking objects in. Each appends under the object's name (a default name
+  // when it has none) and raises the kind's counter.
+  TDomain* AddDomain(std::unique_ptr<TDomain> domain);
+  TEntity* AddEntity(std::unique_ptr<TEntity> entity);
+  // Carries the parent's key into the child; `reuse` takes over child
+  // attributes of the same name that are not copies. Throws TModelError for
+  // a primary relation that would close a cycle (nothing is added then).
+  TRelation* AddRelation(std::unique_ptr<TRelation> relation, bool reuse);
+  TTextLabel* AddLabel(std::unique_ptr<TTextLabel> label);
+  TServerProc* AddServerProc(std::unique_ptr<TServerProc> proc);
+
+  void RenameDomain(int pos, const QString& name);
+  void RenameEntity(int pos, const QString& name);
+  void RenameRelation(int pos, const QString& name);
+  void RenameLabel(int pos, const QString& name);
+  void RenameServerProc(int pos, const QString& name);
+
+  void DeleteDomain(int pos);
+  virtual void DeleteEntity(int pos);
+  void DeleteRelation(int pos);
+  void DeleteLabel(int pos);
+  void DeleteServerProc(int pos);
+
+  // Empties the model and sets the counters to 1 and the revision to "0";
+  // the entity view stays.
+  virtual void Clear();
+
+  // TRUE when a primary relation from parent to child would not close a
+  // cycle of primary relations.
+  bool CanBePrimary(const TEntity* parent, const TEntity* child) const;
+
+  // The default name of a new object of a kind: prefix + counter + "_" +
+  // revision.
+  QString DefaultName(const QString& prefix, int counter) const;
+
+  // Places a relation's segments and labels from its points and its
+  // entities' boxes. The drawing surface routes; the plain model has no
+  // geometry to compute.
+  virtual void RouteRelation(TRelation& relation) = 0;
+
+  // Routes every relation whose parent or child is the entity again (its size
+  // changed), in the order of the relation list.
+  void ReleaseRelationsOf(TEntity* entity);
+
+  // While updates are held, entities are not laid out and relations not
+  // routed; EndUpdate lays out every entity and routes every relation once,
+  // with the final sizes.
+  void BeginUpdate() { ++FUpdateCount; }
+  void EndUpdate();
+  bool Updating() const { return FUpdateCount > 0; }
+
+  // Lays out every visible entity and routes every shown relation.
+  void LayoutAll();
+
+  // Called with the area of a control that must be drawn again (diagram
+  // coordinates; an empty rectangle means everything). The desktop view
+  // connects to it.
+  std::function<void(const QRect&)> OnInvalidate;
+  void Invalidate(const QRect& rect) const;
+
+  // The next stacking number for a control brought to the front.
+  quint64 NextZOrder() { return ++FZCounter; }
+
+protected:
+  void RemoveRelationLinks(TRelation* relation);
+
+private:
+  TMessageService& FMessages;
+  const TTextMeasurer& FMeasurer;
+  int FUpdateCount = 0;
+  quint64 FZCounter = 0;
+  quint64 FRelationSequence = 0;
+};
+
+}  // namespace veska

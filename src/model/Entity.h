@@ -1,0 +1,105 @@
+#pragma once
+// An entity: a future table with key and non-key attributes and indexes, drawn
+// as a box whose size follows its content.
+
+#include "model/Controls.h"
+#include "model/Objects.h"
+
+#include <memory>
+#include <vector>
+
+namespace veska {
+
+class TRelation;
+
+class TEntity : public TControl {
+public:
+  TEntity();
+  ~TEntity() override;
+  TEntity(const TEntity&) = delete;
+  TEntity& operator=(const TEntity&) = delete;
+
+  const QString& EntityName() const { return FEntityName; }
+  // Renames; refuses a name another entity has, keeps a changed table name
+  // and form caption.
+  void SetEntityName(const QString& name);
+  // Assigns the name without checks (used when the diagram names a new entity).
+  void AssignEntityName(const QString& name) { FEntityName = name; }
+
+  const QString& TableName() const { return FTableName; }
+  void SetTableName(const QString& value);
+
+  QString EditFormCaption;
+  QString MenuGroup;
+  int FormWidth = 0;
+  int FormHeight = 0;
+  int LineSpacing = 0;
+  int FieldSpacing = 0;
+  TFormStyleType FormStyle = fsGrid;
+
+  bool Selected() const { return FSelected; }
+  void SetSelected(bool value);
+
+  bool Dragging = false;
+  bool NeedsLayout = false;
+  int IndexCounter = 1;
+
+  TAttributeList PrimaryKey;
+  TAttributeList Attributes;
+  QStringList Description;
+  TIndexList Indexes;
+
+  // Key attributes. Changes travel to the copies in the children.
+  void AddKeyAttribute(std::unique_ptr<TAttribute> attribute);
+  TAttribute* InsertKeyAttribute(int pos, const QString& name);
+  void RenameKeyAttribute(int pos, const QString& name);
+  void DeleteKeyAttribute(int pos);
+  std::unique_ptr<TAttribute> RemoveKeyAttribute(int pos);
+
+  // Non-key attributes; they stay in this entity.
+  void AddAttribute(std::unique_ptr<TAttribute> attribute);
+  TAttribute* InsertAttribute(int pos, const QString& name);
+  void RenameAttribute(int pos, const QString& name);
+  void DeleteAttribute(int pos);
+  std::unique_ptr<TAttribute> RemoveAttribute(int pos);
+
+  void SetAttributeDataType(bool key, int pos, const QString& text);
+  void SetAttributeWidth(bool key, int pos, const QString& text);
+  void ChangeAttributeDataType(bool key, int pos, const QString& text);
+  void ChangeAttributeWidth(bool key, int pos, const QString& text);
+
+  TIndex* AddIndex(std::unique_ptr<TIndex> index);
+  void RenameIndex(int pos, const QString& name);
+  void DeleteIndex(int pos);
+
+  // Recomputes width and height from the content in the diagram's display
+  // mode and zoom; routes the entity's relations again when the size changed.
+  void ComputeLayout();
+  // The text of an attribute line in the box for the given display mode.
+  static QString AttributeLine(const TAttribute& a, TEntityDisplayMode mode, bool forMeasure);
+
+  // Lays out (unless hidden or being dragged) and asks the view to redraw.
+  void Repaint() override;
+
+  // Relations in which this entity is the parent / the child, in the order
+  // of the diagram's relation list. Kept by the diagram.
+  const std::vector<TRelation*>& ParentRelations() const { return FParentOf; }
+  const std::vector<TRelation*>& ChildRelations() const { return FChildOf; }
+
+private:
+  friend class TDiagram;
+
+  TAttributeList& List(bool key) { return key ? PrimaryKey : Attributes; }
+  void CarryIntoChildren(const TAttribute& key);
+  void RenameInList(TAttributeList& list, int pos, const QString& name);
+  void RemoveFromIndexes(TAttribute* attribute);
+  void SetAttributeField(bool key, int pos, const QString& text, QString TAttribute::*field);
+
+  QString FEntityName;
+  QString FTableName;
+  bool FSelected = false;
+  std::vector<TRelation*> FParentOf;
+  std::vector<TRelation*> FChildOf;
+};
+
+}  // namespace veska

@@ -1,0 +1,17 @@
+#pragma once
+// Text rules of names: valid identifiers and underscored texts.
+
+#include <QString>
+
+namespace veska {
+
+// A non-empty text whose first character is A-Z, a-z or "_" and whose other
+// characters are letters, digits or "_".
+bool IsValidIdentifier(const QString& text);
+
+// The text with every blank replaced by "_".
+QString Underscored(const QString& text);
+
+bool SameText(const QString& a, const QString& b);
+
+}  // namespace veska

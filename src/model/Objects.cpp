@@ -1,0 +1,29 @@
+#include "model/Objects.h"
+
+#include "model/Identifiers.h"
+
+namespace veska {
+
+void TAttribute::SetColumnName(const QString& value)
+{
+  if (IsValidIdentifier(value))
+    FColumnName = value;
+}
+
+std::unique_ptr<TAttribute> TAttribute::CarriedCopy() const
+{
+  auto copy = std::make_unique<TAttribute>();
+  copy->Name = Name;
+  copy->SetColumnName(FColumnName);
+  copy->DataType = DataType;
+  copy->Width = Width;
+  return copy;
+}
+
+void TIndex::SetIndexName(const QString& value)
+{
+  if (IsValidIdentifier(value))
+    FName = value;
+}
+
+}  // namespace veska

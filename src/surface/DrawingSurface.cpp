@@ -1,0 +1,212 @@
+#include "surface/DrawingSurface.h"
+
+#include "model/Rounding.h"
+
+namespace veska {
+
+bool IsRelationTool(TDrawingTool tool)
+{
+  return tool >= dtRelationOneToManyForeign && tool <= dtRelationOneToOneMaster;
+}
+
+TRelationCardinality ToolCardinality(TDrawingTool tool)
+{
+  return (tool == dtRelationOneToManyForeign || tool == dtRelationOneToManyMaster) ? kCardinalityZeroOrMany
+                                                                                    : kCardinalityZeroOrOne;
+}
+
+bool ToolIsPrimary(TDrawingTool tool)
+{
+  return tool == dtRelationOneToManyMaster || tool == dtRelationOneToOneMaster;
+}
+
+QDateTime TDrawingSurface::DateTimeZero()
+{
+  return QDateTime(QDate(1899, 12, 30), QTime(0, 0));
+}
+
+TDrawingSurface::TDrawingSurface(TMessageService& messages, const TTextMeasurer& measurer)
+    : TDiagram(messages, measurer)
+{
+  SetActiveDrawingTool(dtPointer);
+}
+
+TDrawingSurface::~TDrawingSurface() = default;
+
+void TDrawingSurface::RouteRelation(TRelation& relation)
+{
+  Route(relation, QPoint(0, 0));
+}
+
+// ---- Setters -------------------------------------------------------------------
+
+void TDrawingSurface::SetActiveDrawingTool(TDrawingTool tool)
+{
+  FActiveDrawingTool = tool;
+  MouseState = IsRelationTool(tool) ? TMouseState::PickParent : TMouseState::Idle;
+  PickedParent = nullptr;
+  if (OnDrawingToolChange)
+    OnDrawingToolChange(*this);
+}
+
+void TDrawingSurface::SetEntityDisplayMode(TEntityDisplayMode mode)
+{
+  EntityDisplayMode = mode;
+  BeginUpdate();
+  for (TEntity* e : Entities) {
+    e->NeedsLayout = true;
+    e->Repaint();
+  }
+  EndUpdate();
+}
+
+void TDrawingSurface::SetRelationLabelVisible(bool visible)
+{
+  RelationLabelVisible = visible;
+  for (TRelation* r : Relations) {
+    const bool show = visible && r->Visible();
+    for (TTextLabel* label : {&r->NameLabel, &r->InverseNameLabel}) {
+      if (label->Visible != show) {
+        label->Visible = show;
+        label->Repaint();
+      }
+    }
+  }
+  if (OnRLabelVisibleChange)
+    OnRLabelVisibleChange(*this);
+}
+
+void TDrawingSurface::SetEntityView(const QStringList& names)
+{
+  EntityView = names;
+  BeginUpdate();
+  for (TEntity* e : Entities)
+    e->Visible = false;
+  for (const QString& name : names)
+    if (TEntity* e = Entities.Find(name))
+      e->Visible = true;
+  for (TRelation* r : Relations)
+    r->SetVisible(r->Parent->Visible && r->Child->Visible);
+  SetRelationLabelVisible(RelationLabelVisible);
+  EndUpdate();
+}
+
+// ---- Drawing a relation ------------------------------------------------------------
+
+TRelation* TDrawingSurface::CreateRelation(TEntity* parent, TEntity* child)
+{
+  const TDrawingTool tool = FActiveDrawingTool;
+  if (ToolIsPrimary(tool) && !CanBePrimary(parent, child)) {
+    // Carrying a key follows primary relations to their end, so they must
+    // never form a cycle.
+    Messages().Error(QStringLiteral("This cannot be a Primary Relation."));
+    SetActiveDrawingTool(dtPointer);
+    return nullptr;
+  }
+  auto relation = std::make_unique<TRelation>();
+  relation->Parent = parent;
+  relation->Child = child;
+  relation->Cardinality = ToolCardinality(tool);
+  relation->InitPrimaryRelation(ToolIsPrimary(tool));
+  auto centre = [](const TEntity* e) { return QPoint(e->Left + e->Width / 2, e->Top + e->Height / 2); };
+  relation->ParentPoint = centre(parent);
+  relation->ChildPoint = centre(child);
+  relation->MidPoint = QPoint((relation->ParentPoint.x() + relation->ChildPoint.x()) / 2,
+                              (relation->ParentPoint.y() + relation->ChildPoint.y()) / 2);
+  TRelation* r = AddRelation(std::move(relation), true);
+  r->SetSuspended(false);
+  SetActiveDrawingTool(dtPointer);
+  return r;
+}
+
+// ---- Selection and deleting ----------------------------------------------------------
+
+void TDrawingSurface::SelectAllEntities()
+{
+  for (TEntity* e : Entities)
+    e->SetSelected(true);
+}
+
+void TDrawingSurface::DeleteEntity(int pos)
+{
+  if (Entities.Objects(pos) == PickedParent) {
+    PickedParent = nullptr;
+    if (MouseState == TMouseState::PickChild)
+      MouseState = TMouseState::PickParent;
+  }
+  TDiagram::DeleteEntity(pos);
+}
+
+void TDrawingSurface::DeleteSelected()
+{
+  for (int i = Entities.Count() - 1; i >= 0; --i)
+    if (Entities.Objects(i)->Selected())
+      DeleteEntity(i);
+  for (int i = Relations.Count() - 1; i >= 0; --i)
+    if (Relations.Objects(i)->Selected())
+      DeleteRelation(i);
+  for (int i = Labels.Count() - 1; i >= 0; --i)
+    if (Labels.Objects(i)->Tag == 2)
+      DeleteLabel(i);
+  SetActiveDrawingTool(dtPointer);
+}
+
+void TDrawingSurface::Clear()
+{
+  PickedParent = nullptr;
+  if (MouseState == TMouseState::PickChild)
+    MouseState = TMouseState::PickParent;
+  TDiagram::Clear();
+}
+
+// ---- Zoom and font -----------------------------------------------------------------
+
+void TDrawingSurface::Rescale(int numerator, int denominator)
+{
+  const int base = Font.pointSize();
+  const int oldSize = ZoomedFontSize();
+  if (base <= 0 || oldSize <= 0 || numerator <= 0 || denominator <= 0)
+    return;
+  const int newSize = qMax(3, RoundHalfEven(base * ZoomFactor * numerator / denominator));
+  const auto scale = [&](int v) { return static_cast<int>(static_cast<qint64>(v) * newSize / oldSize); };
+  const int newWidth = scale(Width);
+  const int newHeight = scale(Height);
+  if (newWidth >= 32767 || newHeight >= 32767)
+    return;
+  ZoomFactor = static_cast<double>(newSize) / base;
+  Width = newWidth;
+  Height = newHeight;
+
+  // Positions first, then sizes and routes from the new sizes.
+  BeginUpdate();
+  for (TEntity* e : Entities)
+    e->SetPosition(scale(e->Left), scale(e->Top));
+  for (TRelation* r : Relations)
+    RescaleRelation(*r, newSize, oldSize);
+  const QFont zoomed = ZoomedFont();
+  for (TTextLabel* l : Labels) {
+    l->SetPosition(scale(l->Left), scale(l->Top));
+    l->SetFont(zoomed);
+  }
+  EndUpdate();
+}
+
+void TDrawingSurface::SetDiagramFont(const QFont& font)
+{
+  Font = font;
+  const QFont zoomed = ZoomedFont();
+  BeginUpdate();
+  for (TTextLabel* l : Labels)
+    l->SetFont(zoomed);
+  for (TRelation* r : Relations) {
+    r->NameLabel.SetFont(zoomed);
+    r->InverseNameLabel.SetFont(zoomed);
+  }
+  for (TEntity* e : Entities) {
+    e->Font = font;
+    e->NeedsLayout = true;
+  }
+  EndUpdate();
+}
+
+}  // namespace veska

@@ -1,0 +1,252 @@
+#include "surface/Routing.h"
+
+#include "model/Diagram.h"
+#include "model/Entity.h"
+
+namespace veska {
+
+namespace {
+
+struct TBox {
+  int L, T, R, B;
+  TBox(const TEntity& e) : L(e.Left), T(e.Top), R(e.Left + e.Width), B(e.Top + e.Height) {}
+  void Move(QPoint d)
+  {
+    L += d.x();
+    R += d.x();
+    T += d.y();
+    B += d.y();
+  }
+};
+
+// A value below the lower limit becomes the lower limit, else a value above
+// the upper limit becomes the upper limit.
+int Clamp(int value, int lower, int upper)
+{
+  if (value < lower)
+    return lower;
+  if (value > upper)
+    return upper;
+  return value;
+}
+
+int Middle(int u, int v)
+{
+  return (u + v) / 2;
+}
+
+bool Within(int value, int lower, int upper)
+{
+  return value >= lower && value <= upper;
+}
+
+void PlaceVertical(TRelationSegment& s, QPoint from, QPoint to)
+{
+  s.SetBounds(from.x() - 4, from.y(), 9, to.y() - from.y());
+}
+
+void PlaceHorizontal(TRelationSegment& s, QPoint from, QPoint to)
+{
+  s.SetBounds(from.x(), from.y() - 4, to.x() - from.x(), 9);
+}
+
+int Scale(int value, int n, int d)
+{
+  return static_cast<int>(static_cast<qint64>(value) * n / d);
+}
+
+}  // namespace
+
+TRoute ComputeRoute(const TRelation& r, QPoint offset)
+{
+  TRoute route;
+  QPoint a = r.ParentPoint;
+  QPoint m = r.MidPoint;
+  QPoint c = r.ChildPoint;
+  TBox p(*r.Parent);
+  TBox ch(*r.Child);
+
+  if (r.Parent->Dragging) {
+    a += offset;
+    p.Move(offset);
+  }
+  if (r.Child->Dragging) {
+    c += offset;
+    ch.Move(offset);
+  }
+  if (r.Parent->Dragging && r.Child->Dragging)
+    m += offset;
+
+  if (r.Segments[0].Dragging)
+    a = r.ParentPoint + offset;
+  if (r.Segments[1].Dragging)
+    m = r.MidPoint + offset;
+  if (r.Segments[2].Dragging)
+    c = r.ChildPoint + offset;
+
+  c.setX(Clamp(c.x(), ch.L + 2, ch.R - 2));
+  c.setY(Clamp(c.y(), ch.T + 2, ch.B - 2));
+  a.setX(Clamp(a.x(), p.L + 2, p.R - 2));
+  a.setY(Clamp(a.y(), p.T + 2, p.B - 2));
+
+  if (p.B < ch.T) {
+    route.Shape = 1;
+    if (!Within(m.y(), p.B + 2, ch.T - 2))
+      m.setY(Middle(p.B, ch.T));
+    route.P1 = QPoint(a.x(), p.B);
+    route.P2 = QPoint(a.x(), m.y());
+    route.P3 = QPoint(c.x(), m.y());
+    route.P4 = QPoint(c.x(), ch.T);
+  } else if (ch.B < p.T) {
+    route.Shape = 2;
+    if (!Within(m.y(), ch.B + 2, p.T - 2))
+      m.setY(Middle(ch.B, p.T));
+    route.P1 = QPoint(c.x(), ch.B);
+    route.P2 = QPoint(c.x(), m.y());
+    route.P3 = QPoint(a.x(), m.y());
+    route.P4 = QPoint(a.x(), p.T);
+  } else if (p.R < ch.L) {
+    route.Shape = 3;
+    if (!Within(m.x(), p.R + 2, ch.L - 2))
+      m.setX(Middle(p.R, ch.L));
+    route.P1 = QPoint(p.R, a.y());
+    route.P2 = QPoint(m.x(), a.y());
+    route.P3 = QPoint(m.x(), c.y());
+    route.P4 = QPoint(ch.L, c.y());
+  } else if (ch.R < p.L) {
+    route.Shape = 4;
+    if (!Within(m.x(), ch.R + 2, p.L - 2))
+      m.setX(Middle(ch.R, p.L));
+    route.P1 = QPoint(ch.R, c.y());
+    route.P2 = QPoint(m.x(), c.y());
+    route.P3 = QPoint(m.x(), a.y());
+    route.P4 = QPoint(p.L, a.y());
+  } else {
+    route.Shape = 5;
+    route.P1 = route.P2 = route.P3 = route.P4 = QPoint(p.R, a.y());
+  }
+  route.A = a;
+  route.M = m;
+  route.C = c;
+  return route;
+}
+
+int ChildEndSymbol(int cardinality, int shape, int current)
+{
+  if (cardinality < 1 || cardinality > 3)
+    return current;
+  const bool childAtEnd = shape == 1 || shape == 3;
+  static const int atEnd[4] = {0, 2, 4, 6};
+  static const int atStart[4] = {0, 1, 3, 5};
+  return childAtEnd ? atEnd[cardinality] : atStart[cardinality];
+}
+
+void Route(TRelation& r, QPoint offset)
+{
+  const TRoute route = ComputeRoute(r, offset);
+  r.RouteShape = route.Shape;
+
+  TRelationSegment& first = r.Segments[0];
+  TRelationSegment& middle = r.Segments[1];
+  TRelationSegment& third = r.Segments[2];
+  first.EndSymbol = 0;
+  middle.EndSymbol = 0;
+  third.EndSymbol = ChildEndSymbol(r.Cardinality, route.Shape, third.EndSymbol);
+
+  const bool verticalEnds = route.Shape == 1 || route.Shape == 2;
+  first.Vertical = verticalEnds;
+  third.Vertical = verticalEnds;
+  middle.Vertical = !verticalEnds;
+
+  switch (route.Shape) {
+  case 1:
+    PlaceVertical(first, route.P1, route.P2);
+    PlaceVertical(third, route.P3, route.P4);
+    break;
+  case 2:
+    PlaceVertical(third, route.P1, route.P2);
+    PlaceVertical(first, route.P3, route.P4);
+    break;
+  case 3:
+    PlaceHorizontal(first, route.P1, route.P2);
+    PlaceHorizontal(third, route.P3, route.P4);
+    break;
+  case 4:
+    PlaceHorizontal(third, route.P1, route.P2);
+    PlaceHorizontal(first, route.P3, route.P4);
+    break;
+  default:
+    for (TRelationSegment& s : r.Segments)
+      s.SetBounds(s.Left, s.Top, 0, s.Height);
+    break;
+  }
+  if (verticalEnds) {
+    // The segment placed at P3 is the third in shape 1 and the first in 2.
+    const TRelationSegment& atP3 = route.Shape == 1 ? third : first;
+    const int top = atP3.Top - 4;
+    if (third.Left > first.Left)
+      middle.SetBounds(first.Left + 4, top, third.Left - first.Left, 9);
+    else
+      middle.SetBounds(third.Left + 4, top, first.Left - third.Left, 9);
+  } else if (route.Shape == 3 || route.Shape == 4) {
+    const TRelationSegment& atP3 = route.Shape == 3 ? third : first;
+    const int left = atP3.Left - 4;
+    if (third.Top > first.Top)
+      middle.SetBounds(left, first.Top + 4, 9, third.Top - first.Top);
+    else
+      middle.SetBounds(left, third.Top + 4, 9, first.Top - third.Top);
+  }
+
+  switch (route.Shape) {
+  case 1:
+    r.ParentPoint.setX(route.P1.x());
+    r.MidPoint.setY(route.P2.y());
+    r.ChildPoint.setX(route.P3.x());
+    break;
+  case 2:
+    r.ParentPoint.setX(route.P3.x());
+    r.MidPoint.setY(route.P2.y());
+    r.ChildPoint.setX(route.P1.x());
+    break;
+  case 3:
+    r.ParentPoint.setY(route.P1.y());
+    r.MidPoint.setX(route.P2.x());
+    r.ChildPoint.setY(route.P3.y());
+    break;
+  case 4:
+    r.ParentPoint.setY(route.P3.y());
+    r.MidPoint.setX(route.P2.x());
+    r.ChildPoint.setY(route.P1.y());
+    break;
+  default:
+    break;
+  }
+
+  if (r.LabelAutoPlace) {
+    TTextLabel& name = r.NameLabel;
+    TTextLabel& inverse = r.InverseNameLabel;
+    if (verticalEnds) {
+      const int x = Middle(route.P2.x(), route.P3.x());
+      name.SetPosition(x - name.Width / 2, route.P2.y() - name.Height);
+      inverse.SetPosition(x - inverse.Width / 2, route.P2.y() + 2);
+    } else {
+      const int y = Middle(route.P2.y(), route.P3.y());
+      name.SetPosition(route.P2.x() - name.Width / 2, y - name.Height);
+      inverse.SetPosition(route.P2.x() - inverse.Width / 2, y + 2);
+    }
+  }
+}
+
+void RescaleRelation(TRelation& r, int n, int d)
+{
+  for (QPoint* p : {&r.ParentPoint, &r.MidPoint, &r.ChildPoint})
+    *p = QPoint(Scale(p->x(), n, d), Scale(p->y(), n, d));
+  const QFont font = r.Diagram() ? r.Diagram()->ZoomedFont() : r.NameLabel.Font;
+  for (TTextLabel* label : {&r.NameLabel, &r.InverseNameLabel}) {
+    label->SetPosition(Scale(label->Left, n, d), Scale(label->Top, n, d));
+    label->SetFont(font);
+  }
+  r.Reroute();
+}
+
+}  // namespace veska

@@ -1,0 +1,30 @@
+#pragma once
+// A message service for tests: records every message and answers with the
+// next scripted button (OK when nothing is scripted).
+
+#include "platform/MessageService.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace veska::test {
+
+class TRecordingMessages final : public TMessageService {
+public:
+  struct TMessage {
+    TMsgDlgType Type;
+    QString Text;
+  };
+
+  TMsgButton Show(TMsgDlgType type, const QString& text, int buttons) override;
+
+  QList<TMessage> Messages;
+  QList<TMsgButton> Answers;
+
+  // Every message as "type: text", in order.
+  QStringList Lines() const;
+  void Reset() { Messages.clear(); }
+};
+
+}  // namespace veska::test
