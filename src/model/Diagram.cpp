@@ -332,9 +332,13 @@ void TDiagram::EndUpdate()
 
 void TDiagram::LayoutAll()
 {
+  // Every size first, so that no relation is routed between boxes of which
+  // one still has its old size.
+  ++FUpdateCount;
   for (TEntity* e : Entities)
     if (e->Visible && !e->Dragging)
       e->ComputeLayout();
+  --FUpdateCount;
   for (TRelation* r : Relations)
     if (r->Visible() && !r->Suspended())
       RouteRelation(*r);

@@ -6,7 +6,8 @@
 
 namespace veska {
 
-TRelation::TRelation() : Segments{TRelationSegment(this), TRelationSegment(this), TRelationSegment(this)}
+TRelation::TRelation(TDiagram* diagram)
+    : Segments{TRelationSegment(this), TRelationSegment(this), TRelationSegment(this)}, FDiagram(diagram)
 {
   NameLabel.Transparent = true;
   InverseNameLabel.Transparent = true;

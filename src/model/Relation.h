@@ -15,7 +15,9 @@ class TEntity;
 
 class TRelation {
 public:
-  TRelation();
+  // `diagram` is the diagram the relation will join (used for the name
+  // check before it is added).
+  explicit TRelation(TDiagram* diagram = nullptr);
   ~TRelation();
   TRelation(const TRelation&) = delete;
   TRelation& operator=(const TRelation&) = delete;

@@ -1,0 +1,25 @@
+#pragma once
+// The commands of veska-cli. Each takes its arguments (after the command
+// word) and returns the exit status.
+
+#include <QStringList>
+
+#include <cstdio>
+
+namespace veska::cli {
+
+enum TExitStatus : int {
+  ExitOk = 0,
+  ExitNotADiagram = 1,
+  ExitCorrupted = 2,
+  ExitFileError = 3,
+  ExitUsage = 64,
+};
+
+int Convert(const QStringList& args, std::FILE* err);
+// Text of `veska-cli --help`.
+QString HelpText();
+// Runs the command line (without the program name).
+int Run(const QStringList& args, std::FILE* out, std::FILE* err);
+
+}  // namespace veska::cli

@@ -1,0 +1,660 @@
+#include "diagramfile/DiagramFile.h"
+
+#include "diagramfile/TextReader.h"
+#include "model/Identifiers.h"
+#include "platform/TextEncoding.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <climits>
+#include <cmath>
+
+namespace veska {
+
+namespace {
+
+const QString kTags[4] = {QStringLiteral("V1.00-KX"), QStringLiteral("V1.01-KX"), QStringLiteral("V1.20-KX"),
+                          QStringLiteral("V3.00-KX")};
+constexpr int kMaxLine = 253;
+constexpr int kMaxCaption = 255;
+
+const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
+const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
+
+QString Bool(bool value)
+{
+  return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+}
+
+// ---- Writing -------------------------------------------------------------------------
+
+class TTextWriter {
+public:
+  void Line(const QString& text)
+  {
+    FText += LeftCharacters(text, kMaxLine);
+    FText += QLatin1String("\r\n");
+  }
+  void Numbers(std::initializer_list<int> values)
+  {
+    QString line;
+    for (int v : values) {
+      if (!line.isEmpty())
+        line += QLatin1Char(' ');
+      line += QString::number(v);
+    }
+    Line(line);
+  }
+  void Counted(const QStringList& lines)
+  {
+    Numbers({static_cast<int>(lines.size())});
+    for (const QString& l : lines)
+      Line(l);
+  }
+  QByteArray Bytes() const { return FText.toUtf8(); }
+
+private:
+  QString FText;
+};
+
+void WriteRecord(TTextWriter& w, const TDomain& d)
+{
+  w.Line(d.Name + QLatin1Char(',') + d.DataType);
+  w.Line(d.Rule);
+  w.Counted(d.Description);
+}
+
+void WriteRecord(TTextWriter& w, const TAttribute& a)
+{
+  QString type = a.DataType;
+  if (a.Width != QStringLiteral("0"))
+    type += QLatin1Char('(') + a.Width + QLatin1Char(')');
+  w.Line(a.Name + QLatin1Char(',') + a.ColumnName() + QLatin1Char(',') + Bool(a.AllowNulls) + QLatin1Char(',') + type);
+  w.Line(a.DefaultValue);
+  w.Line(a.Rule);
+  w.Numbers({static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth});
+  w.Counted(a.Description);
+}
+
+int CountOwn(const TAttributeList& list)
+{
+  int n = 0;
+  for (const TAttribute* a : list)
+    n += a->ForeignKey ? 0 : 1;
+  return n;
+}
+
+void WriteOwn(TTextWriter& w, const TAttributeList& list)
+{
+  for (const TAttribute* a : list)
+    if (!a->ForeignKey)
+      WriteRecord(w, *a);
+}
+
+void WriteRecord(TTextWriter& w, const TEntity& e)
+{
+  w.Line(e.EntityName());
+  w.Line(e.TableName());
+  w.Line(e.EditFormCaption);
+  w.Line(e.MenuGroup);
+  w.Numbers({static_cast<int>(e.FormStyle) + 1, e.FormHeight, e.FormWidth, e.LineSpacing, e.FieldSpacing});
+  w.Numbers({e.Left, e.Top, static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes)});
+  for (const QString& line : e.Description)
+    w.Line(line);
+  WriteOwn(w, e.PrimaryKey);
+  WriteOwn(w, e.Attributes);
+}
+
+void WriteRecord(TTextWriter& w, const TRelation& r)
+{
+  w.Line(r.RelationName() + QLatin1Char(',') + r.Parent->EntityName() + QLatin1Char(',') + r.Child->EntityName() +
+         QLatin1Char(',') + Bool(r.PrimaryRelation()));
+  w.Numbers({r.Cardinality + 1, r.ParentPoint.x(), r.ParentPoint.y(), r.MidPoint.x(), r.MidPoint.y(), r.ChildPoint.x(),
+             r.ChildPoint.y()});
+  w.Numbers({r.LabelAutoPlace ? 1 : 0, r.NameLabel.Left, r.NameLabel.Top, r.InverseNameLabel.Left,
+             r.InverseNameLabel.Top});
+  w.Counted(r.Description);
+}
+
+void WriteRecord(TTextWriter& w, const TIndex& index)
+{
+  w.Line(index.Name() + QLatin1Char(',') + Bool(index.Unique) + QLatin1Char(',') + Bool(index.Reserved));
+  w.Numbers({index.Columns.Count()});
+  for (const TAttribute* a : index.Columns)
+    w.Line(a->Name);
+}
+
+void WriteRecord(TTextWriter& w, const TServerProc& p)
+{
+  w.Line(p.Name + QLatin1Char(',') + p.Server);
+  w.Counted(p.Text);
+}
+
+void WriteLabel(TTextWriter& w, const TTextLabel& label)
+{
+  w.Numbers({label.Left, label.Top});
+  QString caption = LeftCharacters(label.Caption(), kMaxCaption);
+  w.Counted(caption.isEmpty() ? QStringList() : TTextLabel::CaptionLines(caption));
+}
+
+// ---- Reading -------------------------------------------------------------------------
+
+// The first `count` comma-separated fields of a line; the last takes the rest
+// of the line, commas included. Missing fields are empty.
+QStringList SplitComma(const QString& line, int count)
+{
+  QStringList fields;
+  qsizetype start = 0;
+  for (int i = 0; i < count - 1; ++i) {
+    const qsizetype comma = line.indexOf(QLatin1Char(','), start);
+    if (comma < 0) {
+      fields << line.mid(start);
+      start = line.size() + 1;
+      continue;
+    }
+    fields << line.mid(start, comma - start);
+    start = comma + 1;
+  }
+  fields << (start <= line.size() ? line.mid(start) : QString());
+  return fields;
+}
+
+int Code(int value, int count, const char* what)
+{
+  if (value < 1 || value > count)
+    throw TCorruptFile(std::string("code out of range: ") + what);
+  return value - 1;
+}
+
+class TDiagramReader {
+public:
+  TDiagramReader(TDrawingSurface& surface, TTextReader& in, int version)
+      : S(surface), In(in), Version(version)
+  {
+  }
+
+  void Read();
+
+private:
+  void ReadHeader();
+  void ReadAttribute(TAttribute& a);
+  // Each returns the new object and gives the name the file calls it by.
+  std::unique_ptr<TEntity> ReadEntity(QString& fileName);
+  std::unique_ptr<TRelation> ReadRelation(QString& fileName);
+  void ReadCarried();
+  void ReadOrder();
+  void ReadIndexes();
+  TEntity* FileEntity(const QString& name) const;
+  int ReadCount() { return In.ReadNumber(); }
+  // An item of a section is read only while text remains, so that a count
+  // in a cut-off file cannot make the reader create objects without end.
+  bool More(int i, int count) const { return i < count && !In.AtEnd(); }
+
+  TDrawingSurface& S;
+  TTextReader& In;
+  const int Version;
+  // The objects this file created, under the names the file gives them.
+  // Later sections refer to them by those names, also when an object had to
+  // take a default name because its own was taken.
+  TStringList<TEntity, false> FEntities;
+  TStringList<TRelation, false> FRelations;
+};
+
+void TDiagramReader::Read()
+{
+  ReadHeader();
+
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    auto d = std::make_unique<TDomain>();
+    const QString line = In.ReadLine();
+    const qsizetype comma = line.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+      d->Name = line.left(comma);
+      d->SetDataType(line.mid(comma + 1));
+    } else {
+      d->Name = line;
+    }
+    d->Rule = In.ReadLine();
+    d->Description = In.ReadCountedLines();
+    S.AddDomain(std::move(d));
+  }
+
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    QString fileName;
+    auto e = ReadEntity(fileName);
+    FEntities.Add(fileName, S.AddEntity(std::move(e)));
+  }
+
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    QString fileName;
+    auto r = ReadRelation(fileName);
+    FRelations.Add(fileName, S.AddRelation(std::move(r), false));
+  }
+
+  ReadCarried();
+  if (Version >= 1)
+    ReadOrder();
+  if (Version >= 3)
+    ReadIndexes();
+
+  if (Version >= 2) {
+    for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+      auto p = std::make_unique<TServerProc>();
+      const QStringList f = SplitComma(In.ReadLine(), 2);
+      p->Name = f[0];
+      p->Server = f[1];
+      p->Text = In.ReadCountedLines();
+      S.AddServerProc(std::move(p));
+    }
+  }
+
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    auto label = std::make_unique<TTextLabel>();
+    int pos[2];
+    In.ReadNumbers(pos, 2);
+    label->SetPosition(pos[0], pos[1]);
+    QString caption;
+    for (const QString& line : In.ReadCountedLines())
+      caption += line + QLatin1String("\r\n");
+    label->SetCaption(caption);
+    S.AddLabel(std::move(label));
+  }
+
+  if (Version >= 3) {
+    QStringList view;
+    for (int i = 0, n = ReadCount(); More(i, n); ++i)
+      view << In.ReadLine();
+    S.SetEntityView(view);
+  }
+}
+
+void TDiagramReader::ReadHeader()
+{
+  S.DiagramName = In.ReadLine();
+  S.Revision = In.ReadLine();
+  const QDateTime now = QDateTime::currentDateTime();
+  if (Version >= 3) {
+    S.SaveDate = ParseDateText(In.ReadLine(), now).value_or(now);
+  } else {
+    // Days since 30 December 1899, the fraction being the time of day.
+    const double days = In.ReadReal();
+    if (days > -693594 && days < 2958466) {
+      const double whole = std::trunc(days);
+      const qint64 ms = std::llround(std::fabs(days - whole) * 86400000.0);
+      S.SaveDate = TDrawingSurface::DateTimeZero().addDays(static_cast<qint64>(whole)).addMSecs(ms);
+    } else {
+      S.SaveDate = now;
+    }
+  }
+  int size[2];
+  In.ReadNumbers(size, 2);
+  S.Width = size[0];
+  S.Height = size[1];
+  S.Font.setFamily(In.ReadLine().left(255));
+  const int points = In.ReadNumber();
+  if (points < 1 || points > 999)
+    throw TCorruptFile("font size out of range");
+  S.Font.setPointSize(points);
+  if (Version >= 3) {
+    S.DisplayLocation = static_cast<TDisplayLocation>(Code(In.ReadNumber(), 4, "display location"));
+    S.SetRelationLabelVisible(In.ReadBoolean());
+  }
+}
+
+void TDiagramReader::ReadAttribute(TAttribute& a)
+{
+  const QStringList f = SplitComma(In.ReadLine(), 4);
+  a.Name = f[0];
+  a.SetColumnName(f[1]);
+  a.AllowNulls = TTextReader::IsTrue(f[2]);
+  const QString& type = f[3];
+  const qsizetype open = type.indexOf(QLatin1Char('('));
+  if (open >= 0) {
+    a.DataType = type.left(open);
+    qsizetype close = type.indexOf(QLatin1Char(')'), open + 1);
+    if (close < 0)
+      close = type.size();
+    const QString width = type.mid(open + 1, close - open - 1);
+    a.Width = width.isEmpty() ? QStringLiteral("0") : width;
+  } else {
+    a.DataType = type;
+    a.Width = QStringLiteral("0");
+  }
+  if (Version >= 3) {
+    a.DefaultValue = In.ReadLine();
+    a.Rule = In.ReadLine();
+  }
+  if (Version >= 2) {
+    int n[4];
+    In.ReadNumbers(n, 4);
+    a.DisplayType = static_cast<TDisplayType>(Code(n[0], kDisplayTypeCount, "display type"));
+    a.ControlTop = n[1];
+    a.ControlLeft = n[2];
+    a.ControlWidth = n[3];
+  }
+  a.Description = In.ReadCountedLines();
+}
+
+std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)
+{
+  auto e = std::make_unique<TEntity>();
+  e->SetDiagram(&S);
+  fileName = In.ReadLine();
+  e->SetEntityName(fileName);
+  e->SetTableName(In.ReadLine());
+  if (Version >= 2) {
+    e->EditFormCaption = In.ReadLine();
+    e->MenuGroup = In.ReadLine();
+    int f[5];
+    In.ReadNumbers(f, 5);
+    e->FormStyle = static_cast<TFormStyleType>(Code(f[0], 3, "form style"));
+    e->FormHeight = f[1];
+    e->FormWidth = f[2];
+    e->LineSpacing = f[3];
+    e->FieldSpacing = f[4];
+  }
+  int n[5];
+  In.ReadNumbers(n, 5);
+  e->SetPosition(n[0], n[1]);
+  for (int i = 0; More(i, n[2]); ++i)
+    e->Description << In.ReadLine();
+  for (int i = 0; More(i, n[3]); ++i) {
+    auto a = std::make_unique<TAttribute>();
+    ReadAttribute(*a);
+    const QString attributeName = a->Name;
+    e->PrimaryKey.Add(attributeName, std::move(a));
+  }
+  for (int i = 0; More(i, n[4]); ++i) {
+    auto a = std::make_unique<TAttribute>();
+    ReadAttribute(*a);
+    const QString attributeName = a->Name;
+    e->Attributes.Add(attributeName, std::move(a));
+  }
+  return e;
+}
+
+std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
+{
+  auto r = std::make_unique<TRelation>(&S);
+  const QStringList f = SplitComma(In.ReadLine(), 4);
+  fileName = f[0];
+  r->SetRelationName(fileName);
+  r->Parent = S.Entities.Find(f[1]);
+  r->Child = S.Entities.Find(f[2]);
+  if (!r->Parent || !r->Child)
+    throw TCorruptFile("relation entity not found");
+  r->InitPrimaryRelation(TTextReader::IsTrue(f[3]));
+  int n[7];
+  In.ReadNumbers(n, 7);
+  r->Cardinality = static_cast<TRelationCardinality>(Code(n[0], 4, "cardinality"));
+  r->ParentPoint = QPoint(n[1], n[2]);
+  r->MidPoint = QPoint(n[3], n[4]);
+  r->ChildPoint = QPoint(n[5], n[6]);
+  if (Version >= 3) {
+    int l[5];
+    In.ReadNumbers(l, 5);
+    r->LabelAutoPlace = l[0] == 1;
+    if (!r->LabelAutoPlace) {
+      r->NameLabel.SetPosition(l[1], l[2]);
+      r->InverseNameLabel.SetPosition(l[3], l[4]);
+    }
+  }
+  r->Description = In.ReadCountedLines();
+  return r;
+}
+
+TEntity* TDiagramReader::FileEntity(const QString& name) const
+{
+  TEntity* e = FEntities.Find(name);
+  if (!e)
+    throw TCorruptFile("entity not found");
+  return e;
+}
+
+void TDiagramReader::ReadCarried()
+{
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    TRelation* r = FRelations.Find(In.ReadLine());
+    if (!r)
+      throw TCorruptFile("relation not found");
+    const int keys = r->Parent->PrimaryKey.Count();
+    for (int k = 0; k < keys; ++k) {
+      In.ReadLine();  // the parent attribute's name
+      if (k >= r->MigratedAttributes.Count())
+        throw TCorruptFile("carried attributes do not match the relation");
+      TAttribute* copy = r->MigratedAttributes.Objects(k);
+      ReadAttribute(*copy);
+      // The child's entry takes the stored name (a role name), which also
+      // passes on to the copies further down that still have the old name.
+      const int p = r->ChildList().IndexOfObject(copy);
+      if (p < 0)
+        throw TCorruptFile("carried attribute not in its child");
+      if (r->PrimaryRelation())
+        r->Child->RenameKeyAttribute(p, copy->Name);
+      else
+        r->Child->RenameAttribute(p, copy->Name);
+    }
+  }
+}
+
+void TDiagramReader::ReadOrder()
+{
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    TEntity* e = FileEntity(In.ReadLine());
+    for (TAttributeList* list : {&e->PrimaryKey, &e->Attributes}) {
+      for (int pos = 0; pos < list->Count(); ++pos) {
+        const QString name = In.ReadLine();
+        // Entries before `pos` are in place already; looking only at the rest
+        // keeps attributes of the same name in their stored order.
+        int found = -1;
+        for (int j = pos; j < list->Count() && found < 0; ++j)
+          if (SameText(list->Strings(j), name))
+            found = j;
+        if (found < 0)
+          throw TCorruptFile("attribute not found");
+        list->Move(found, pos);
+      }
+    }
+  }
+}
+
+void TDiagramReader::ReadIndexes()
+{
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    TEntity* e = FileEntity(In.ReadLine());
+    for (int k = 0, count = ReadCount(); More(k, count); ++k) {
+      auto index = std::make_unique<TIndex>();
+      const QStringList f = SplitComma(In.ReadLine(), 3);
+      index->AssignName(f[0]);
+      index->Unique = TTextReader::IsTrue(f[1]);
+      index->Reserved = TTextReader::IsTrue(f[2]);
+      for (int c = 0, columns = ReadCount(); More(c, columns); ++c) {
+        const QString name = In.ReadLine();
+        TAttribute* a = e->PrimaryKey.Find(name);
+        if (!a)
+          a = e->Attributes.Find(name);
+        if (!a)
+          throw TCorruptFile("index column not found");
+        index->Columns.Add(QStringLiteral("A"), a);
+      }
+      e->AddIndex(std::move(index));
+    }
+  }
+}
+
+// Brings the surface to 100% zoom; returns the zoomed font size to restore.
+int UnZoom(TDrawingSurface& s)
+{
+  const int z = s.ZoomedFontSize();
+  if (z != s.Font.pointSize())
+    s.Rescale(s.Font.pointSize(), z);
+  return z;
+}
+
+}  // namespace
+
+// ---- Public operations -------------------------------------------------------------
+
+QString FormatDateText(const QDateTime& value)
+{
+  const QLocale c = QLocale::c();
+  QString text = c.toString(value.date(), QStringLiteral("M/d/yy"));
+  const QTime t = value.time();
+  if (t.hour() != 0 || t.minute() != 0 || t.second() != 0)
+    text += QLatin1Char(' ') + c.toString(t, QStringLiteral("h:mm:ss AP"));
+  return text;
+}
+
+std::optional<QDateTime> ParseDateText(const QString& text, const QDateTime& now)
+{
+  static const QRegularExpression pattern(QStringLiteral(
+      R"(^\s*(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?\s*$)"));
+  const QRegularExpressionMatch m = pattern.match(text);
+  if (!m.hasMatch())
+    return std::nullopt;
+  int year = m.captured(3).toInt();
+  if (m.captured(3).size() == 2)
+    year += now.date().year() / 100 * 100;
+  const QDate date(year, m.captured(1).toInt(), m.captured(2).toInt());
+  if (!date.isValid())
+    return std::nullopt;
+  QTime time(0, 0);
+  if (m.capturedLength(4) > 0) {
+    int hour = m.captured(4).toInt();
+    const QString marker = m.captured(7).toUpper();
+    if (!marker.isEmpty()) {
+      if (hour < 1 || hour > 12)
+        return std::nullopt;
+      hour = hour % 12 + (marker == QStringLiteral("PM") ? 12 : 0);
+    }
+    time = QTime(hour, m.captured(5).toInt(), m.capturedLength(6) > 0 ? m.captured(6).toInt() : 0);
+    if (!time.isValid())
+      return std::nullopt;
+  }
+  return QDateTime(date, time);
+}
+
+TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
+{
+  UnZoom(surface);
+  const qsizetype eof = bytes.indexOf('\x1A');
+  TTextReader in(DecodeText(eof >= 0 ? bytes.left(eof) : bytes));
+
+  const QString tag = in.ReadLine().left(10);
+  int version = -1;
+  for (int v = 0; v < 4; ++v)
+    if (tag == kTags[v])
+      version = v;
+  if (version < 0) {
+    surface.Messages().Error(kNotADiagram);
+    return TLoadResult::NotADiagram;
+  }
+
+  TLoadResult result = TLoadResult::Loaded;
+  surface.BeginUpdate();
+  try {
+    TDiagramReader(surface, in, version).Read();
+  } catch (const std::exception&) {
+    result = TLoadResult::Corrupted;
+  }
+  surface.EndUpdate();
+  if (result == TLoadResult::Corrupted)
+    surface.Messages().Error(kCorrupted);
+  return result;
+}
+
+TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName)
+{
+  UnZoom(surface);
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    throw TFileError(file.errorString().toStdString());
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError)
+    throw TFileError(file.errorString().toStdString());
+  return LoadDiagramBytes(surface, bytes);
+}
+
+void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
+{
+  const int z = UnZoom(s);
+  stream.clear();
+  TTextWriter w;
+  w.Line(kTags[3]);
+  w.Line(s.DiagramName);
+  w.Line(s.Revision);
+  w.Line(FormatDateText(s.SaveDate));
+  w.Numbers({s.Width, s.Height});
+  w.Line(s.Font.family());
+  w.Numbers({s.Font.pointSize()});
+  w.Numbers({static_cast<int>(s.DisplayLocation) + 1});
+  w.Line(Bool(s.RelationLabelVisible));
+
+  w.Numbers({s.Domains.Count()});
+  for (const TDomain* d : s.Domains)
+    WriteRecord(w, *d);
+  w.Numbers({s.Entities.Count()});
+  for (const TEntity* e : s.Entities)
+    WriteRecord(w, *e);
+  w.Numbers({s.Relations.Count()});
+  for (const TRelation* r : s.Relations)
+    WriteRecord(w, *r);
+
+  w.Numbers({s.Relations.Count()});
+  for (const TRelation* r : s.Relations) {
+    w.Line(r->RelationName());
+    for (int i = 0; i < r->MigratedAttributes.Count(); ++i) {
+      w.Line(r->MigratedAttributes.Strings(i));
+      WriteRecord(w, *r->MigratedAttributes.Objects(i));
+    }
+  }
+
+  w.Numbers({s.Entities.Count()});
+  for (const TEntity* e : s.Entities) {
+    w.Line(e->EntityName());
+    for (const TAttribute* a : e->PrimaryKey)
+      w.Line(a->Name);
+    for (const TAttribute* a : e->Attributes)
+      w.Line(a->Name);
+  }
+
+  w.Numbers({s.Entities.Count()});
+  for (const TEntity* e : s.Entities) {
+    w.Line(e->EntityName());
+    w.Numbers({e->Indexes.Count()});
+    for (const TIndex* index : e->Indexes)
+      WriteRecord(w, *index);
+  }
+
+  w.Numbers({s.ServerProcs.Count()});
+  for (const TServerProc* p : s.ServerProcs)
+    WriteRecord(w, *p);
+  w.Numbers({s.Labels.Count()});
+  for (const TTextLabel* l : s.Labels)
+    WriteLabel(w, *l);
+  w.Numbers({static_cast<int>(s.EntityView.size())});
+  for (const QString& name : s.EntityView)
+    w.Line(name);
+
+  stream = w.Bytes();
+  if (z != s.Font.pointSize())
+    s.Rescale(z, s.Font.pointSize());
+}
+
+void SaveDiagram(TDrawingSurface& surface, const QString& fileName)
+{
+  surface.SaveDate = QDateTime::currentDateTime();
+  bool ok = false;
+  const qlonglong revision = surface.Revision.toLongLong(&ok);
+  surface.Revision = QString::number((ok && revision < LLONG_MAX ? revision : 0) + 1);
+  QByteArray bytes;
+  WriteDiagram(surface, bytes);
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    throw TFileError(file.errorString().toStdString());
+}
+
+}  // namespace veska
