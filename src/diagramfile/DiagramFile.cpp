@@ -8,9 +8,13 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 
 #include <climits>
 #include <cmath>
+#include <utility>
+#include <functional>
+#include <vector>
 
 namespace veska {
 
@@ -31,12 +35,19 @@ QString Bool(bool value)
 
 // ---- Writing -------------------------------------------------------------------------
 
+// Collects the file text as UTF-8, one line at a time. Encoding line by line
+// keeps a single buffer of the final size (rather than the whole text in
+// UTF-16 and then a second copy in UTF-8), and the buffer handed in is
+// reused, so that writing a large diagram again and again (snapshots) does
+// not allocate and touch fresh memory each time.
 class TTextWriter {
 public:
+  explicit TTextWriter(QByteArray buffer) : FBytes(std::move(buffer)) { FBytes.resize(0); }
+
   void Line(const QString& text)
   {
-    FText += LeftCharacters(text, kMaxLine);
-    FText += QLatin1String("\r\n");
+    Append(text.size() <= kMaxLine ? text : LeftCharacters(text, kMaxLine));
+    FBytes.append("\r\n", 2);
   }
   void Numbers(std::initializer_list<int> values)
   {
@@ -54,10 +65,28 @@ public:
     for (const QString& l : lines)
       Line(l);
   }
-  QByteArray Bytes() const { return FText.toUtf8(); }
+  QByteArray Take() { return std::move(FBytes); }
 
 private:
-  QString FText;
+  // ASCII is copied as it is; a line with any other character is encoded as a
+  // whole by QString::toUtf8. A line never ends inside a surrogate pair, so
+  // this gives the same bytes as encoding the complete text at once.
+  void Append(const QString& text)
+  {
+    const qsizetype start = FBytes.size();
+    FBytes.resize(start + text.size());
+    char* out = FBytes.data() + start;
+    for (const QChar c : text) {
+      if (c.unicode() >= 0x80) {
+        FBytes.truncate(start);
+        FBytes.append(text.toUtf8());
+        return;
+      }
+      *out++ = static_cast<char>(c.unicode());
+    }
+  }
+
+  QByteArray FBytes;
 };
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
@@ -416,17 +445,77 @@ TEntity* TDiagramReader::FileEntity(const QString& name) const
 
 void TDiagramReader::ReadCarried()
 {
+  // Each item names a relation and holds, for each of its copies, the name
+  // of the parent attribute it stands for and the copy's record. The items
+  // are all read first and then applied parents first along primary
+  // relations, so that a role name given upstream has reached the relation's
+  // entries before they are matched by name.
+  struct TItem {
+    TRelation* Relation;
+    std::vector<std::pair<QString, TAttribute>> Copies;
+  };
+  std::vector<TItem> items;
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
-    TRelation* r = FRelations.Find(In.ReadLine());
-    if (!r)
+    TItem item{FRelations.Find(In.ReadLine()), {}};
+    if (!item.Relation)
       throw TCorruptFile("relation not found");
-    const int keys = r->Parent->PrimaryKey.Count();
+    const int keys = item.Relation->Parent->PrimaryKey.Count();
+    if (keys != item.Relation->MigratedAttributes.Count())
+      throw TCorruptFile("carried attributes do not match the relation");
     for (int k = 0; k < keys; ++k) {
-      In.ReadLine();  // the parent attribute's name
-      if (k >= r->MigratedAttributes.Count())
+      const QString parentName = In.ReadLine();
+      TAttribute record;
+      ReadAttribute(record);
+      item.Copies.emplace_back(parentName, std::move(record));
+    }
+    items.push_back(std::move(item));
+  }
+
+  // Stable order in which an item comes after the items of the primary
+  // relations that lead into its parent (they never form a cycle).
+  QHash<const TEntity*, std::vector<TItem*>> into;
+  for (TItem& item : items)
+    if (item.Relation->PrimaryRelation())
+      into[item.Relation->Child].push_back(&item);
+  std::vector<TItem*> order;
+  QSet<const TItem*> placed;
+  std::function<void(TItem&)> place = [&](TItem& item) {
+    if (placed.contains(&item))
+      return;
+    placed.insert(&item);
+    const auto upstream = into.constFind(item.Relation->Parent);
+    if (upstream != into.constEnd())
+      for (TItem* other : *upstream)
+        place(*other);
+    order.push_back(&item);
+  };
+  for (TItem& item : items)
+    place(item);
+
+  for (TItem* item : order) {
+    TRelation* r = item->Relation;
+    std::vector<bool> used(static_cast<size_t>(r->MigratedAttributes.Count()), false);
+    std::vector<TAttribute*> stored;  // the copies in the order of the file
+    for (auto& [parentName, record] : item->Copies) {
+      // The entry of the parent attribute the record belongs to; by position
+      // when no unused entry has the name.
+      int entry = -1;
+      for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
+        if (!used[e] && SameText(r->MigratedAttributes.Strings(e), parentName))
+          entry = e;
+      for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
+        if (!used[e])
+          entry = e;
+      if (entry < 0)
         throw TCorruptFile("carried attributes do not match the relation");
-      TAttribute* copy = r->MigratedAttributes.Objects(k);
-      ReadAttribute(*copy);
+      used[entry] = true;
+      TAttribute* copy = r->MigratedAttributes.Objects(entry);
+      stored.push_back(copy);
+      const QString carriedColumn = copy->ColumnName();
+      copy->AssignFields(record);
+      if (copy->ColumnName().isEmpty())
+        copy->SetColumnName(carriedColumn);
+      copy->ForeignKey = true;
       // The child's entry takes the stored name (a role name), which also
       // passes on to the copies further down that still have the old name.
       const int p = r->ChildList().IndexOfObject(copy);
@@ -437,6 +526,9 @@ void TDiagramReader::ReadCarried()
       else
         r->Child->RenameAttribute(p, copy->Name);
     }
+    // The entries take the file's order, so the diagram writes back as read.
+    for (int j = 0; j < static_cast<int>(stored.size()); ++j)
+      r->MigratedAttributes.Move(r->MigratedAttributes.IndexOfObject(stored[j]), j);
   }
 }
 
@@ -581,8 +673,8 @@ TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName)
 void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
 {
   const int z = UnZoom(s);
-  stream.clear();
-  TTextWriter w;
+  // The stream stays empty until the text is complete; its memory is reused.
+  TTextWriter w(std::exchange(stream, QByteArray()));
   w.Line(kTags[3]);
   w.Line(s.DiagramName);
   w.Line(s.Revision);
@@ -639,7 +731,7 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
   for (const QString& name : s.EntityView)
     w.Line(name);
 
-  stream = w.Bytes();
+  stream = w.Take();
   if (z != s.Font.pointSize())
     s.Rescale(z, s.Font.pointSize());
 }

@@ -3,6 +3,7 @@
 // next scripted button (OK when nothing is scripted).
 
 #include "platform/MessageService.h"
+#include "support/QtPrinters.h"
 
 #include <QList>
 #include <QString>

@@ -1,0 +1,31 @@
+# Installs the Debian packages that are missing (as root, or through sudo).
+# Sourced by scripts/run and scripts/test.
+
+veska_ensure_packages() {
+  local missing=()
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      sudo=(sudo)
+    else
+      echo "error: need root or sudo to install: ${missing[*]}" >&2
+      return 1
+    fi
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What every build needs: compiler and build tools, Qt 6 (Core, Gui, Widgets,
+# PrintSupport and the offscreen platform plugin), and Liberation Sans, which
+# has Arial's metrics so entity boxes measure as designed.
+VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
+# What the tests and benchmarks need in addition.
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)

@@ -1,0 +1,526 @@
+#include "diagramfile/DiagramFile.h"
+
+#include "support/RecordingMessages.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace veska;
+using veska::test::TRecordingMessages;
+
+namespace {
+
+const QString kCorrupt = QStringLiteral("error: Input file is corrupted. Please save the diagram content to another file.");
+const QString kNotDiagram =
+    QStringLiteral("error: Input file is not a VESKA diagram. Please select another file.");
+
+QByteArray Lines(const QStringList& lines)
+{
+  QByteArray out;
+  for (const QString& l : lines)
+    out += l.toUtf8() + "\r\n";
+  return out;
+}
+
+QStringList Split(const QByteArray& bytes)
+{
+  QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+  if (!lines.isEmpty() && lines.back().isEmpty())
+    lines.removeLast();
+  return lines;
+}
+
+// The first example diagram: one domain, one entity with one key attribute.
+QStringList SalesExample()
+{
+  return {"V3.00-KX", "Sales", "4", "3/14/97 10:05:12 AM", "1000 800", "Arial", "8", "4", "TRUE",
+          "1", "Money,NUMERIC(12)", "", "0",
+          "1", "Customer", "Customer", "Maintain Customer", "&File", "1 0 0 0 0", "40 30 0 1 0",
+          "Number,CUST_NO,FALSE,Money", "", "", "1 0 0 0", "0",
+          "0", "0", "1", "Customer", "Number", "1", "Customer", "0", "0", "0", "1", "Customer"};
+}
+
+// Customer (key Number) and Order (key OrderNo) joined by "places", a
+// one-to-many foreign-key relation.
+QStringList PlacesExample()
+{
+  return {"V3.00-KX", "Orders", "1", "1/2/03", "1000 800", "Arial", "8", "4", "TRUE",
+          "0",
+          "2",
+          "Customer", "Customer", "Maintain Customer", "&File", "1 0 0 0 0", "20 20 0 1 0",
+          "Number,CUST_NO,FALSE,Money", "", "", "1 0 0 0", "0",
+          "Order", "Order", "Maintain Order", "&File", "1 0 0 0 0", "200 20 0 1 0",
+          "OrderNo,ORDER_NO,FALSE,INTEGER", "", "", "1 0 0 0", "0",
+          "1", "places,Customer,Order,FALSE", "4 90 40 160 40 230 40", "1 150 25 150 45", "0",
+          "1", "places", "Number", "Number,CUST_NO,TRUE,Money", "", "", "1 0 0 0", "0",
+          "2", "Customer", "Number", "Order", "OrderNo", "Number",
+          "2", "Customer", "0", "Order", "0",
+          "0", "0", "2", "Customer", "Order"};
+}
+
+class DiagramFileTest : public ::testing::Test {
+protected:
+  TRecordingMessages Messages;
+  TFixedTextMeasurer Measurer;
+  TDrawingSurface Surface{Messages, Measurer};
+
+  void SetUp() override { Surface.Clear(); }
+
+  TLoadResult Load(const QStringList& lines) { return LoadDiagramBytes(Surface, Lines(lines)); }
+  QStringList Written()
+  {
+    QByteArray bytes;
+    WriteDiagram(Surface, bytes);
+    return Split(bytes);
+  }
+};
+
+TEST_F(DiagramFileTest, NewDiagramWritesHeaderAndNineEmptySections)
+{
+  Surface.DiagramName = QStringLiteral("Information Model V1.0");
+  QByteArray bytes;
+  WriteDiagram(Surface, bytes);
+  EXPECT_TRUE(bytes.endsWith("\r\n"));
+  const QStringList lines = Split(bytes);
+  ASSERT_EQ(lines.size(), 18);
+  EXPECT_EQ(lines.mid(0, 9), (QStringList{"V3.00-KX", "Information Model V1.0", "0", "12/30/99", "25 25", "Arial",
+                                          "8", "4", "TRUE"}));
+  EXPECT_EQ(lines.mid(9), QStringList(9, QStringLiteral("0")));
+}
+
+TEST_F(DiagramFileTest, ExampleLoadsAndWritesBackUnchanged)
+{
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+  EXPECT_EQ(Surface.DiagramName, "Sales");
+  EXPECT_EQ(Surface.Revision, "4");
+  EXPECT_EQ(Surface.SaveDate.time(), QTime(10, 5, 12));
+  EXPECT_EQ(Surface.Width, 1000);
+  EXPECT_EQ(Surface.DisplayLocation, TDisplayLocation::BottomRight);
+  ASSERT_EQ(Surface.Domains.Count(), 1);
+  EXPECT_EQ(Surface.Domains[0]->DataType, "NUMERIC(12)");
+  TEntity* customer = Surface.Entities.Find(QStringLiteral("customer"));
+  ASSERT_NE(customer, nullptr);
+  EXPECT_EQ(customer->Left, 40);
+  EXPECT_EQ(customer->Top, 30);
+  ASSERT_EQ(customer->PrimaryKey.Count(), 1);
+  const TAttribute* number = customer->PrimaryKey[0];
+  EXPECT_EQ(number->ColumnName(), "CUST_NO");
+  EXPECT_FALSE(number->AllowNulls);
+  EXPECT_EQ(number->DataType, "Money");
+  EXPECT_EQ(number->Width, "0");
+  EXPECT_EQ(Written(), SalesExample());
+}
+
+TEST_F(DiagramFileTest, RelationCarriesKeyAndCarriedSectionRestoresCopy)
+{
+  ASSERT_EQ(Load(PlacesExample()), TLoadResult::Loaded);
+  TEntity* order = Surface.Entities.Find(QStringLiteral("Order"));
+  ASSERT_EQ(order->Attributes.Count(), 1);
+  const TAttribute* copy = order->Attributes[0];
+  EXPECT_EQ(copy->Name, "Number");
+  EXPECT_EQ(copy->ColumnName(), "CUST_NO");
+  EXPECT_TRUE(copy->ForeignKey);
+  EXPECT_EQ(copy->DataType, "Money");
+  TRelation* places = Surface.Relations[0];
+  EXPECT_EQ(places->Cardinality, 3);
+  EXPECT_FALSE(places->PrimaryRelation());
+  EXPECT_EQ(places->MigratedAttributes.Strings(0), "Number");
+  // The entity record counts only the attributes that are not copies.
+  const QStringList written = Written();
+  const int orderAt = static_cast<int>(written.indexOf(QStringLiteral("Maintain Order")));
+  EXPECT_EQ(written[orderAt + 3], "200 20 0 1 0");
+  EXPECT_TRUE(written.contains(QStringLiteral("places,Customer,Order,FALSE")));
+}
+
+TEST_F(DiagramFileTest, RejectsFilesWithoutExactVersionTag)
+{
+  for (const QString& tag : {QStringLiteral("V3.00-KX "), QStringLiteral("v3.00-kx"), QStringLiteral("hello")}) {
+    Messages.Reset();
+    QStringList lines = SalesExample();
+    lines[0] = tag;
+    EXPECT_EQ(Load(lines), TLoadResult::NotADiagram) << tag.toStdString();
+    EXPECT_EQ(Messages.Lines(), QStringList{kNotDiagram});
+    EXPECT_EQ(Surface.Entities.Count(), 0);
+    EXPECT_EQ(Surface.DiagramName, "");
+  }
+  // Only the first ten characters of the line count.
+  QStringList lines = SalesExample();
+  lines[0] = QStringLiteral("V3.00-KX");
+  EXPECT_EQ(Load(lines), TLoadResult::Loaded);
+}
+
+TEST_F(DiagramFileTest, VersionZeroFileLoadsWithDefaults)
+{
+  Surface.DisplayLocation = TDisplayLocation::TopLeft;
+  Surface.SetRelationLabelVisible(false);
+  const QStringList v0 = {"V1.00-KX", "Old", "2", "36000.5", "640 480", "Arial", "10",
+                          "0",
+                          "1", "Part", "PART", "5 6 1 1 1", "A part we sell.",
+                          "PartNo,PART_NO,FALSE,CHAR(8)", "0",
+                          "Name,NAME,TRUE,CHAR", "1", "Shown in lists.",
+                          "0", "0",
+                          "1", "10 20", "1", "Note"};
+  ASSERT_EQ(Load(v0), TLoadResult::Loaded);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+  EXPECT_EQ(Surface.SaveDate, QDateTime(QDate(1998, 7, 24), QTime(12, 0)));
+  EXPECT_EQ(Surface.Font.pointSize(), 10);
+  EXPECT_EQ(Surface.DisplayLocation, TDisplayLocation::TopLeft);
+  EXPECT_FALSE(Surface.RelationLabelVisible);
+  TEntity* part = Surface.Entities.Find(QStringLiteral("Part"));
+  ASSERT_NE(part, nullptr);
+  EXPECT_TRUE(part->Visible);
+  EXPECT_EQ(part->Description, QStringList{"A part we sell."});
+  ASSERT_EQ(part->Attributes.Count(), 1);
+  const TAttribute* name = part->Attributes[0];
+  EXPECT_EQ(name->DefaultValue, "");
+  EXPECT_EQ(name->DisplayType, TDisplayType::Default);
+  EXPECT_EQ(name->ControlWidth, 0);
+  EXPECT_EQ(name->Description, QStringList{"Shown in lists."});
+  EXPECT_EQ(part->PrimaryKey[0]->Width, "8");
+  ASSERT_EQ(Surface.Labels.Count(), 1);
+  EXPECT_EQ(Surface.Labels[0]->Caption(), "Note\r\n");
+  EXPECT_EQ(Surface.Labels[0]->Name, "Label1_2");
+  EXPECT_EQ(Surface.Labels[0]->Left, 10);
+}
+
+TEST_F(DiagramFileTest, AttributeTypeFieldAndColumnName)
+{
+  QStringList lines = SalesExample();
+  lines[20] = QStringLiteral("Number,2nd col,true,CHAR()");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  TAttribute* a = Surface.Entities[0]->PrimaryKey[0];
+  EXPECT_EQ(a->ColumnName(), "");
+  EXPECT_TRUE(a->AllowNulls);
+  EXPECT_EQ(a->DataType, "CHAR");
+  EXPECT_EQ(a->Width, "0");
+
+  Surface.Clear();
+  lines[20] = QStringLiteral("Number,NO,yes,CHAR(10");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  a = Surface.Entities[0]->PrimaryKey[0];
+  EXPECT_FALSE(a->AllowNulls);
+  EXPECT_EQ(a->Width, "10");
+  EXPECT_TRUE(Written().contains(QStringLiteral("Number,NO,FALSE,CHAR(10)")));
+}
+
+TEST_F(DiagramFileTest, LongTextsAreCutWhenWritten)
+{
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  TEntity* customer = Surface.Entities[0];
+  customer->Description << QString(300, QLatin1Char('d'));
+  auto label = std::make_unique<TTextLabel>();
+  QString caption = QString(250, QLatin1Char('a')) + QStringLiteral("\r\n") + QString(50, QLatin1Char('b'));
+  label->SetCaption(caption);
+  Surface.AddLabel(std::move(label));
+  // A character outside the basic plane is never split by the cut.
+  Surface.DiagramName = QString(252, QLatin1Char('n')) + QString::fromUcs4(U"\U0001F600x");
+
+  QByteArray bytes;
+  WriteDiagram(Surface, bytes);
+  const QStringList lines = Split(bytes);
+  EXPECT_EQ(lines[1], QString(252, QLatin1Char('n')) + QString::fromUcs4(U"\U0001F600"));
+  EXPECT_TRUE(lines.contains(QString(253, QLatin1Char('d'))));
+  const int at = static_cast<int>(lines.indexOf(QString(250, QLatin1Char('a'))));
+  ASSERT_GT(at, 0);
+  EXPECT_EQ(lines[at - 1], "2");
+  EXPECT_EQ(lines[at + 1], QString(3, QLatin1Char('b')));
+
+  Surface.Clear();
+  ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
+  EXPECT_EQ(Surface.Entities[0]->Description.back(), QString(253, QLatin1Char('d')));
+}
+
+TEST_F(DiagramFileTest, LabelsPlacedByRoutingIgnoreStoredPositions)
+{
+  QStringList lines = PlacesExample();
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  const TRelation* auto_ = Surface.Relations[0];
+  EXPECT_TRUE(auto_->LabelAutoPlace);
+  EXPECT_NE(auto_->NameLabel.Left, 150);
+
+  Surface.Clear();
+  lines[lines.indexOf(QStringLiteral("1 150 25 150 45"))] = QStringLiteral("0 150 25 151 45");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  const TRelation* fixed = Surface.Relations[0];
+  EXPECT_FALSE(fixed->LabelAutoPlace);
+  EXPECT_EQ(fixed->NameLabel.Left, 150);
+  EXPECT_EQ(fixed->InverseNameLabel.Left, 151);
+}
+
+TEST_F(DiagramFileTest, BooleansIgnoreCaseAndAnythingElseIsFalse)
+{
+  QStringList lines = PlacesExample();
+  lines[8] = QStringLiteral("true");
+  lines[lines.indexOf(QStringLiteral("places,Customer,Order,FALSE"))] = QStringLiteral("places,Customer,Order,true");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_TRUE(Surface.RelationLabelVisible);
+  EXPECT_TRUE(Surface.Relations[0]->PrimaryRelation());
+  EXPECT_EQ(Surface.Entities[1]->PrimaryKey.Count(), 2);
+
+  Surface.Clear();
+  lines[8] = QStringLiteral("yes");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_FALSE(Surface.RelationLabelVisible);
+}
+
+TEST_F(DiagramFileTest, CorruptFileKeepsWhatWasRead)
+{
+  QStringList lines = PlacesExample();
+  // A second relation whose parent is unknown.
+  const int at = static_cast<int>(lines.indexOf(QStringLiteral("places,Customer,Order,FALSE")));
+  lines[at - 1] = QStringLiteral("2");
+  lines.insert(at + 4, QStringLiteral("owns,Nobody,Order,FALSE"));
+  ASSERT_EQ(Load(lines), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
+  EXPECT_EQ(Surface.Entities.Count(), 2);
+  EXPECT_EQ(Surface.Relations.Count(), 1);
+}
+
+TEST_F(DiagramFileTest, BadNumbersCodesAndCyclesAreCorrupt)
+{
+  struct Case {
+    const char* what;
+    int line;
+    QString to;
+  };
+  const Case cases[] = {
+      {"token", 19, "40 x 0 1 0"},
+      {"display location", 7, "5"},
+      {"form style", 18, "0 0 0 0 0"},
+      {"display type", 23, "9 0 0 0"},
+      {"font size", 6, "0"},
+  };
+  for (const Case& c : cases) {
+    Surface.Clear();
+    Messages.Reset();
+    QStringList lines = SalesExample();
+    lines[c.line] = c.to;
+    EXPECT_EQ(Load(lines), TLoadResult::Corrupted) << c.what;
+    EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt}) << c.what;
+  }
+
+  // A relation from an entity to itself as a primary relation.
+  Surface.Clear();
+  QStringList lines = PlacesExample();
+  lines[lines.indexOf(QStringLiteral("places,Customer,Order,FALSE"))] = QStringLiteral("places,Order,Order,TRUE");
+  EXPECT_EQ(Load(lines), TLoadResult::Corrupted);
+  EXPECT_EQ(Surface.Relations.Count(), 0);
+}
+
+TEST_F(DiagramFileTest, CarriedSectionThatDoesNotMatchIsCorrupt)
+{
+  QStringList lines = PlacesExample();
+  lines[lines.indexOf(QStringLiteral("places"))] = QStringLiteral("elsewhere");
+  EXPECT_EQ(Load(lines), TLoadResult::Corrupted);
+
+  // The parent has two key attributes but the section holds one record: the
+  // reader runs into the next section and finds no attribute record there.
+  Surface.Clear();
+  lines = PlacesExample();
+  const int at = static_cast<int>(lines.indexOf(QStringLiteral("Number,CUST_NO,FALSE,Money")));
+  lines[at - 1] = QStringLiteral("20 20 0 2 0");
+  const QStringList extra = {"Extra,EXTRA,FALSE,INTEGER", "", "", "1 0 0 0", "0"};
+  lines = lines.mid(0, at + 5) + extra + lines.mid(at + 5);
+  EXPECT_EQ(Load(lines), TLoadResult::Corrupted);
+}
+
+TEST_F(DiagramFileTest, FileEndingEarlyLoadsWhatItHolds)
+{
+  QStringList lines = SalesExample();
+  ASSERT_EQ(Load(lines.mid(0, 25)), TLoadResult::Loaded);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+  EXPECT_EQ(Surface.Entities.Count(), 1);
+
+  // A count with nothing behind it does not make the reader loop.
+  Surface.Clear();
+  ASSERT_EQ(Load(lines.mid(0, 9) + QStringList{"2000000000"}), TLoadResult::Loaded);
+  EXPECT_EQ(Surface.Domains.Count(), 0);
+
+  // Byte 26 ends the file.
+  Surface.Clear();
+  QByteArray bytes = Lines(lines.mid(0, 25)) + "\x1A" + Lines({"garbage"});
+  ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
+  EXPECT_EQ(Surface.Entities.Count(), 1);
+}
+
+TEST_F(DiagramFileTest, ReadsSingleByteFilesAndWritesUtf8)
+{
+  QByteArray bytes = Lines(SalesExample());
+  bytes.replace("Sales\r\n", "Caf\xE9 \x80\r\n");
+  ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
+  EXPECT_EQ(Surface.DiagramName, QString::fromUtf8("Café €"));
+  QByteArray written;
+  WriteDiagram(Surface, written);
+  EXPECT_TRUE(written.contains("Caf\xC3\xA9 \xE2\x82\xAC\r\n"));
+}
+
+TEST_F(DiagramFileTest, UnreadableDateGivesCurrentTime)
+{
+  QStringList lines = SalesExample();
+  lines[3] = QStringLiteral("the fourteenth of March");
+  const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_GE(Surface.SaveDate, before);
+}
+
+TEST(DateText, FormatsAndParses)
+{
+  const QDateTime now(QDate(2026, 12, 8), QTime(9, 0));
+  EXPECT_EQ(FormatDateText(QDateTime(QDate(1997, 3, 14), QTime(10, 5, 12))), "3/14/97 10:05:12 AM");
+  EXPECT_EQ(FormatDateText(QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5))), "12/8/26 2:30:05 PM");
+  EXPECT_EQ(FormatDateText(QDateTime(QDate(2026, 1, 2), QTime(0, 0))), "1/2/26");
+  EXPECT_EQ(FormatDateText(QDateTime(QDate(2026, 1, 2), QTime(0, 0, 1))), "1/2/26 12:00:01 AM");
+
+  EXPECT_EQ(ParseDateText("12/8/26 2:30:05 PM", now), QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)));
+  EXPECT_EQ(ParseDateText("12/8/2026 14:30:05", now), QDateTime(QDate(2026, 12, 8), QTime(14, 30, 5)));
+  EXPECT_EQ(ParseDateText("3/14/97 12:05:00 AM", now), QDateTime(QDate(2097, 3, 14), QTime(0, 5)));
+  EXPECT_EQ(ParseDateText("1/2/03", now), QDateTime(QDate(2003, 1, 2), QTime(0, 0)));
+  EXPECT_FALSE(ParseDateText("2/30/03", now).has_value());
+  EXPECT_FALSE(ParseDateText("1/2/03 13:00:00 PM", now).has_value());
+  EXPECT_FALSE(ParseDateText("", now).has_value());
+}
+
+TEST_F(DiagramFileTest, SavingWritesAtFullSizeAndRaisesRevision)
+{
+  ASSERT_EQ(Load(PlacesExample()), TLoadResult::Loaded);
+  const QStringList atFull = Written();
+  Surface.Rescale(5, 4);
+  ASSERT_DOUBLE_EQ(Surface.ZoomFactor, 1.25);
+  // Entity positions come back exactly (route points may move a pixel
+  // through the integer steps of the zoom).
+  const int relations = static_cast<int>(atFull.indexOf(QStringLiteral("places,Customer,Order,FALSE")));
+  EXPECT_EQ(Written().mid(0, relations + 1), atFull.mid(0, relations + 1));
+  EXPECT_DOUBLE_EQ(Surface.ZoomFactor, 1.25);
+  EXPECT_EQ(Surface.Entities[1]->Left, 250);
+
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("orders.erd"));
+  SaveDiagram(Surface, file);
+  EXPECT_EQ(Surface.Revision, "2");
+  EXPECT_DOUBLE_EQ(Surface.ZoomFactor, 1.25);
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QStringList saved = Split(f.readAll());
+  EXPECT_EQ(saved[2], "2");
+  EXPECT_EQ(saved.mid(4, relations - 3), atFull.mid(4, relations - 3));
+
+  Surface.Revision = QStringLiteral("draft");
+  SaveDiagram(Surface, file);
+  EXPECT_EQ(Surface.Revision, "1");
+
+  EXPECT_THROW(SaveDiagram(Surface, dir.filePath(QStringLiteral("missing/dir/x.erd"))), TFileError);
+  EXPECT_THROW(LoadDiagram(Surface, dir.filePath(QStringLiteral("none.erd"))), TFileError);
+}
+
+TEST_F(DiagramFileTest, MergeRefusesTakenNamesAndKeepsTheFilesOwnData)
+{
+  // The open diagram already has a Customer, with a non-key attribute Notes.
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  TEntity* existing = Surface.Entities[0];
+  existing->InsertAttribute(0, QStringLiteral("Notes"));
+
+  // The merged file's Customer has two non-key attributes stored in the
+  // order Beta, Alpha, and an index on Beta.
+  const QStringList merged = {
+      "V3.00-KX", "Orders", "7", "1/2/03", "1000 800", "Arial", "8", "4", "TRUE",
+      "0",
+      "2",
+      "Customer", "Customer", "Maintain Customer", "&File", "1 0 0 0 0", "20 20 0 1 2",
+      "Number,CUST_NO,FALSE,Money", "", "", "1 0 0 0", "0",
+      "Alpha,ALPHA,TRUE,CHAR", "", "", "1 0 0 0", "0",
+      "Beta,BETA,TRUE,CHAR", "", "", "1 0 0 0", "0",
+      "Order", "Order", "Maintain Order", "&File", "1 0 0 0 0", "200 20 0 1 0",
+      "OrderNo,ORDER_NO,FALSE,INTEGER", "", "", "1 0 0 0", "0",
+      "1", "places,Customer,Order,FALSE", "4 90 40 160 40 230 40", "1 150 25 150 45", "0",
+      "1", "places", "Number", "Number,CUST_NO,TRUE,Money", "", "", "1 0 0 0", "0",
+      "2", "Customer", "Number", "Beta", "Alpha", "Order", "OrderNo", "Number",
+      "2", "Customer", "1", "ByBeta,TRUE,FALSE", "1", "Beta", "Order", "0",
+      "0", "0", "0"};
+
+  Messages.Reset();
+  ASSERT_EQ(LoadDiagramBytes(Surface, Lines(merged)), TLoadResult::Loaded);
+  EXPECT_EQ(Messages.Lines(), QStringList{"error: Duplicate Entity Name \"Customer\"."});
+  ASSERT_EQ(Surface.Entities.Count(), 3);
+  EXPECT_EQ(Surface.Entities[0], existing);
+  TEntity* mergedCustomer = Surface.Entities[1];
+  EXPECT_EQ(mergedCustomer->EntityName(), "Entity2_7");
+  EXPECT_EQ(mergedCustomer->TableName(), "Entity2_7");
+  EXPECT_EQ(mergedCustomer->EditFormCaption, "Maintain Entity2_7");
+  EXPECT_EQ(Surface.Revision, "7");
+
+  // The stored order and the index apply to the merged entity only.
+  ASSERT_EQ(mergedCustomer->Attributes.Count(), 2);
+  EXPECT_EQ(mergedCustomer->Attributes.Strings(0), "Beta");
+  ASSERT_EQ(mergedCustomer->Indexes.Count(), 1);
+  EXPECT_EQ(mergedCustomer->Indexes[0]->Name(), "ByBeta");
+  EXPECT_EQ(mergedCustomer->Indexes[0]->Columns[0], mergedCustomer->Attributes[0]);
+  EXPECT_EQ(existing->Indexes.Count(), 0);
+  ASSERT_EQ(existing->Attributes.Count(), 1);
+  EXPECT_EQ(existing->Attributes.Strings(0), "Notes");
+
+  // The merged relation joins the entity that was there before, by name.
+  TRelation* places = Surface.Relations.Find(QStringLiteral("places"));
+  ASSERT_NE(places, nullptr);
+  EXPECT_EQ(places->Parent, existing);
+  EXPECT_EQ(places->Child->Attributes[0]->ColumnName(), "CUST_NO");
+}
+
+TEST_F(DiagramFileTest, RoleNamesAndOrderSurviveAReload)
+{
+  // A -> B -> C, both primary; B's copy of A's key gets a role name, which
+  // travels on to C.
+  auto make = [&](const char* name) {
+    auto e = std::make_unique<TEntity>();
+    TEntity* raw = Surface.AddEntity(std::move(e));
+    Surface.RenameEntity(Surface.Entities.IndexOfObject(raw), QString::fromLatin1(name));
+    return raw;
+  };
+  TEntity* a = make("A");
+  TEntity* b = make("B");
+  TEntity* c = make("C");
+  b->SetPosition(0, 100);
+  c->SetPosition(0, 200);
+  a->InsertKeyAttribute(0, QStringLiteral("Id"));
+  b->InsertKeyAttribute(0, QStringLiteral("Id"));
+  c->InsertKeyAttribute(0, QStringLiteral("Id"));
+  Surface.SetActiveDrawingTool(dtRelationOneToManyMaster);
+  TRelation* bc = Surface.CreateRelation(b, c);
+  Surface.SetActiveDrawingTool(dtRelationOneToManyMaster);
+  TRelation* ab = Surface.CreateRelation(a, b);
+  ASSERT_NE(bc, nullptr);
+  ASSERT_NE(ab, nullptr);
+  // Drawing took over B's own Id (same name, not a copy); C then carries it.
+  ASSERT_EQ(b->PrimaryKey.Count(), 1);
+  b->InsertKeyAttribute(0, QStringLiteral("Sub"));
+  a->InsertKeyAttribute(1, QStringLiteral("Code"));
+  const int code = b->PrimaryKey.IndexOf(QStringLiteral("Code"));
+  b->RenameKeyAttribute(code, QStringLiteral("ParentCode"));
+  ASSERT_EQ(c->PrimaryKey.IndexOf(QStringLiteral("ParentCode")) >= 0, true);
+  Surface.Repaint();
+
+  QByteArray first;
+  WriteDiagram(Surface, first);
+  Surface.Clear();
+  ASSERT_EQ(LoadDiagramBytes(Surface, first), TLoadResult::Loaded);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+  TEntity* c2 = Surface.Entities.Find(QStringLiteral("C"));
+  QStringList names;
+  for (const TAttribute* x : c2->PrimaryKey)
+    names << x->Name;
+  EXPECT_EQ(names, (QStringList{"Id", "Sub", "ParentCode"}));
+  // Each copy still stands for its own parent attribute: a new type on B's
+  // Sub reaches C's Sub only.
+  TEntity* b2 = Surface.Entities.Find(QStringLiteral("B"));
+  b2->SetAttributeDataType(true, b2->PrimaryKey.IndexOf(QStringLiteral("Sub")), QStringLiteral("CHAR"));
+  EXPECT_EQ(c2->PrimaryKey.Find(QStringLiteral("Sub"))->DataType, "CHAR");
+  EXPECT_EQ(c2->PrimaryKey.Find(QStringLiteral("Id"))->DataType, "Default");
+  b2->SetAttributeDataType(true, b2->PrimaryKey.IndexOf(QStringLiteral("Sub")), QStringLiteral("Default"));
+  QByteArray second;
+  WriteDiagram(Surface, second);
+  EXPECT_EQ(Split(second), Split(first));
+}
+
+}  // namespace
