@@ -186,6 +186,53 @@ TEST_F(DiagramFileTest, VersionZeroFileLoadsWithDefaults)
   EXPECT_EQ(Surface.Labels[0]->Left, 10);
 }
 
+TEST_F(DiagramFileTest, VersionOneAndTwoFilesReadTheirOwnSections)
+{
+  // Version 1 adds the attribute order; version 2 the form lines and the
+  // processes. Neither has default values, rules, label lines or indexes.
+  const QStringList v1 = {"V1.01-KX", "One", "3", "0", "640 480", "Arial", "8",
+                          "0",
+                          "1", "Item", "ITEM", "0 0 0 0 2",
+                          "Code,CODE,TRUE,CHAR(4)", "0", "Label,LABEL,TRUE,CHAR", "0",
+                          "0", "0",
+                          "1", "Item", "Label", "Code",
+                          "0"};
+  ASSERT_EQ(Load(v1), TLoadResult::Loaded);
+  TEntity* item = Surface.Entities[0];
+  EXPECT_EQ(item->Attributes.Strings(0), "Label");
+  EXPECT_EQ(item->EditFormCaption, "");  // older files have no form lines
+
+  Surface.Clear();
+  const QStringList v2 = {"V1.20-KX", "Two", "3", "0", "640 480", "Arial", "8",
+                          "0",
+                          "1", "Item", "ITEM", "Edit Items", "&Stock", "3 200 300 4 5", "0 0 0 1 0",
+                          "Code,CODE,FALSE,CHAR(4)", "2 10 20 30", "0",
+                          "0", "0",
+                          "1", "Item", "Code",
+                          "1", "Audit,Server One,Two", "2", "begin", "end",
+                          "0"};
+  ASSERT_EQ(Load(v2), TLoadResult::Loaded);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+  item = Surface.Entities[0];
+  EXPECT_EQ(item->EditFormCaption, "Edit Items");
+  EXPECT_EQ(item->MenuGroup, "&Stock");
+  EXPECT_EQ(item->FormStyle, fsVertical);
+  EXPECT_EQ(item->FormHeight, 200);
+  EXPECT_EQ(item->FormWidth, 300);
+  EXPECT_EQ(item->FieldSpacing, 5);
+  const TAttribute* code = item->PrimaryKey[0];
+  EXPECT_EQ(code->DisplayType, TDisplayType::Edit);
+  EXPECT_EQ(code->ControlLeft, 20);
+  ASSERT_EQ(Surface.ServerProcs.Count(), 1);
+  EXPECT_EQ(Surface.ServerProcs[0]->Server, "Server One,Two");
+  EXPECT_EQ(Surface.ServerProcs[0]->Text, (QStringList{"begin", "end"}));
+  // Written back in the current version with every section.
+  const QStringList written = Written();
+  EXPECT_EQ(written[0], "V3.00-KX");
+  EXPECT_TRUE(written.contains(QStringLiteral("Audit,Server One,Two")));
+  EXPECT_EQ(written.back(), "Item");
+}
+
 TEST_F(DiagramFileTest, AttributeTypeFieldAndColumnName)
 {
   QStringList lines = SalesExample();
