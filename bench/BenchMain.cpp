@@ -1,0 +1,232 @@
+// Timings of writing, loading and clearing a large diagram and of key edits
+// that travel down a deep chain of primary relations. Every benchmark runs at
+// the reference size and at twice that size, so the growth can be read from
+// the pair.
+
+#include "LargeModel.h"
+#include "diagramfile/DiagramFile.h"
+#include "platform/TextMeasurer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+
+#include <map>
+#include <memory>
+
+namespace veska::bench {
+
+namespace {
+
+// One generated model per size, built on first use and kept for the run.
+struct TFixture {
+  TCollectingMessages Messages;
+  TDrawingSurface Surface{Messages, TQtTextMeasurer::Instance()};
+  QByteArray Text;  // the model as written
+  TEntity* Head = nullptr;
+};
+
+TFixture& Fixture(int entities)
+{
+  static std::map<int, std::unique_ptr<TFixture>> fixtures;
+  auto& slot = fixtures[entities];
+  if (!slot) {
+    auto f = std::make_unique<TFixture>();
+    f->Surface.Clear();
+    BuildLargeModel(f->Surface, TModelSize::ForEntities(entities));
+    if (!f->Messages.Texts.isEmpty())
+      throw std::runtime_error(f->Messages.Texts.first().toStdString());
+    WriteDiagram(f->Surface, f->Text);
+    f->Head = ChainHead(f->Surface);
+    slot = std::move(f);
+  }
+  return *slot;
+}
+
+bool Ready(benchmark::State& state, TFixture*& fixture)
+{
+  try {
+    fixture = &Fixture(static_cast<int>(state.range(0)));
+    return true;
+  } catch (const std::exception& e) {
+    state.SkipWithError(e.what());
+    return false;
+  }
+}
+
+void SetCounters(benchmark::State& state, const TFixture& f)
+{
+  state.counters["relations"] = f.Surface.Relations.Count();
+  state.counters["MB"] = static_cast<double>(f.Text.size()) / 1e6;
+}
+
+void BM_WriteDiagram(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!Ready(state, f))
+    return;
+  QByteArray out;
+  for (auto _ : state) {
+    WriteDiagram(f->Surface, out);
+    benchmark::DoNotOptimize(out.data());
+  }
+  if (out != f->Text)
+    state.SkipWithError("writing twice gave different text");
+  SetCounters(state, *f);
+}
+
+void BM_LoadDiagram(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!Ready(state, f))
+    return;
+  TCollectingMessages messages;
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Clear();
+    state.ResumeTiming();
+    const TLoadResult result = LoadDiagramBytes(surface, f->Text);
+    if (result != TLoadResult::Loaded) {
+      state.SkipWithError("the generated diagram did not load cleanly");
+      break;
+    }
+  }
+  if (!messages.Texts.isEmpty())
+    state.SkipWithError(messages.Texts.first().toStdString().c_str());
+  else if (surface.Entities.Count() != f->Surface.Entities.Count() ||
+           surface.Relations.Count() != f->Surface.Relations.Count())
+    state.SkipWithError("the loaded diagram differs from the generated one");
+  SetCounters(state, *f);
+}
+
+void BM_Clear(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!Ready(state, f))
+    return;
+  TCollectingMessages messages;
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Clear();
+    if (LoadDiagramBytes(surface, f->Text) != TLoadResult::Loaded) {
+      state.SkipWithError("the generated diagram did not load cleanly");
+      break;
+    }
+    state.ResumeTiming();
+    surface.Clear();
+  }
+  SetCounters(state, *f);
+}
+
+// Key edits at the head of a primary chain; each changes all five levels
+// below it. The model is put back as it was after each iteration, outside the
+// timing.
+
+const QString kNewKey = QStringLiteral("Bench_Key");
+
+bool HeadReady(benchmark::State& state, TFixture*& f)
+{
+  if (!Ready(state, f))
+    return false;
+  if (PrimaryDepth(f->Head) < 5) {
+    state.SkipWithError("the head entity is not five primary levels deep");
+    return false;
+  }
+  state.counters["depth"] = PrimaryDepth(f->Head);
+  return true;
+}
+
+void BM_InsertKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!HeadReady(state, f))
+    return;
+  TEntity* head = f->Head;
+  for (auto _ : state) {
+    head->InsertKeyAttribute(0, kNewKey);
+    state.PauseTiming();
+    head->DeleteKeyAttribute(0);
+    state.ResumeTiming();
+  }
+}
+
+void BM_AddKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!HeadReady(state, f))
+    return;
+  TEntity* head = f->Head;
+  for (auto _ : state) {
+    auto key = std::make_unique<TAttribute>();
+    key->Name = kNewKey;
+    key->SetColumnName(kNewKey);
+    head->AddKeyAttribute(std::move(key));
+    state.PauseTiming();
+    head->DeleteKeyAttribute(head->PrimaryKey.Count() - 1);
+    state.ResumeTiming();
+  }
+}
+
+void BM_RenameKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!HeadReady(state, f))
+    return;
+  TEntity* head = f->Head;
+  const QString original = head->PrimaryKey.Strings(0);
+  bool renamed = false;
+  for (auto _ : state) {
+    head->RenameKeyAttribute(0, renamed ? original : kNewKey);
+    renamed = !renamed;
+  }
+  if (renamed)
+    head->RenameKeyAttribute(0, original);
+}
+
+void BM_DeleteKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!HeadReady(state, f))
+    return;
+  TEntity* head = f->Head;
+  for (auto _ : state) {
+    state.PauseTiming();
+    head->InsertKeyAttribute(0, kNewKey);
+    state.ResumeTiming();
+    head->DeleteKeyAttribute(0);
+  }
+}
+
+void Sizes(benchmark::internal::Benchmark* b)
+{
+  b->ArgName("entities")->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+}
+
+}  // namespace
+
+BENCHMARK(BM_WriteDiagram)->Apply(Sizes);
+BENCHMARK(BM_LoadDiagram)->Apply(Sizes);
+BENCHMARK(BM_Clear)->Apply(Sizes);
+BENCHMARK(BM_InsertKeyAttribute)->Apply(Sizes);
+BENCHMARK(BM_AddKeyAttribute)->Apply(Sizes);
+BENCHMARK(BM_RenameKeyAttribute)->Apply(Sizes);
+BENCHMARK(BM_DeleteKeyAttribute)->Apply(Sizes);
+
+}  // namespace veska::bench
+
+int main(int argc, char** argv)
+{
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    return 1;
+  // Text is measured with Qt's font metrics, which need an application; no
+  // display is needed.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
