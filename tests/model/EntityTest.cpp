@@ -1,0 +1,178 @@
+#include "ModelFixture.h"
+
+#include "model/Identifiers.h"
+
+namespace veska::test {
+namespace {
+
+using EntityTest = ModelTest;
+
+TEST(Identifiers, ValidIdentifiersAndUnderscoredText)
+{
+  for (const char* ok : {"A", "_", "Order_Date", "_x1"})
+    EXPECT_TRUE(IsValidIdentifier(QString::fromLatin1(ok))) << ok;
+  for (const char* bad : {"", "2nd_Line", "Order Date", "a-b", "x$", "\xc4rger"})
+    EXPECT_FALSE(IsValidIdentifier(QString::fromLatin1(bad))) << bad;
+  EXPECT_EQ(Underscored(QStringLiteral(" a  b\tc-d")), QStringLiteral("_a__b\tc-d"));
+}
+
+TEST_F(EntityTest, RenameKeepsUserTextsAndRefusesDuplicates)
+{
+  TEntity* e = MakeEntity(QStringLiteral("Order Item"));
+  D.RenameEntity(0, QStringLiteral("Sales Order"));
+  EXPECT_EQ(e->TableName(), QStringLiteral("Sales_Order"));
+  EXPECT_EQ(e->EditFormCaption, QStringLiteral("Maintain Sales Order"));
+
+  e->SetTableName(QStringLiteral("ORD_ITEM"));
+  e->EditFormCaption = QStringLiteral("Orders");
+  D.RenameEntity(0, QStringLiteral("Line"));
+  EXPECT_EQ(e->TableName(), QStringLiteral("ORD_ITEM"));
+  EXPECT_EQ(e->EditFormCaption, QStringLiteral("Orders"));
+
+  e->NeedsLayout = false;
+  e->SetEntityName(QStringLiteral("LINE"));  // letter case only: not applied
+  EXPECT_EQ(e->EntityName(), QStringLiteral("Line"));
+  EXPECT_TRUE(e->NeedsLayout);
+
+  MakeEntity(QStringLiteral("Customer"));
+  D.RenameEntity(0, QStringLiteral("CUSTOMER"));
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"CUSTOMER\"."});
+  EXPECT_EQ(D.Entities.Strings(0), QStringLiteral("Line"));
+  // Only names the entity actually took join the view; old ones stay.
+  EXPECT_EQ(D.EntityView, (QStringList{"Entity1_0", "Order Item", "Sales Order", "Line", "Entity2_0", "Customer"}));
+}
+
+TEST_F(EntityTest, AttributeColumnNamesFollowDerivedNamesOnly)
+{
+  TEntity* e = MakeEntity(QStringLiteral("Order"), {QStringLiteral("Order No")});
+  TAttribute* line = e->InsertKeyAttribute(0, QStringLiteral("Line No"));
+  EXPECT_EQ(line->ColumnName(), QStringLiteral("Line_No"));
+  EXPECT_EQ(line->DataType, QStringLiteral("Default"));
+  EXPECT_EQ(line->Width, QStringLiteral("0"));
+  EXPECT_TRUE(line->AllowNulls);
+  EXPECT_EQ(Names(e->PrimaryKey), (QStringList{"Line No", "Order No"}));
+  EXPECT_TRUE(e->InsertAttribute(0, QStringLiteral("2nd Line"))->ColumnName().isEmpty());
+
+  e->RenameKeyAttribute(0, QStringLiteral("Item No"));
+  EXPECT_EQ(line->ColumnName(), QStringLiteral("Item_No"));
+  EXPECT_EQ(e->PrimaryKey.IndexOf(QStringLiteral("item no")), 0);
+  e->RenameKeyAttribute(0, QStringLiteral("1st No"));  // no identifier: column stays
+  EXPECT_EQ(line->ColumnName(), QStringLiteral("Item_No"));
+  line->SetColumnName(QStringLiteral("LNO"));
+  e->RenameKeyAttribute(0, QStringLiteral("Number"));  // the user's column stays
+  EXPECT_EQ(line->ColumnName(), QStringLiteral("LNO"));
+  EXPECT_EQ(line->Name, QStringLiteral("Number"));
+}
+
+TEST_F(EntityTest, CopiesCannotBeDeletedOrRetypedDirectly)
+{
+  TEntity* p = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("CustNo")});
+  TEntity* c = MakeEntity(QStringLiteral("Order"), {QStringLiteral("OrderNo")});
+  Relate(p, c, false);
+  Relate(p, c, true);
+  c->DeleteAttribute(0);
+  c->DeleteKeyAttribute(1);
+  c->ChangeAttributeDataType(false, 0, QStringLiteral("Char"));
+  c->ChangeAttributeWidth(true, 1, QStringLiteral("9"));
+  EXPECT_EQ(Names(c->Attributes), QStringList{"CustNo"});
+  EXPECT_EQ(Names(c->PrimaryKey), (QStringList{"OrderNo", "CustNo"}));
+  ExpectCopiesInStep();
+
+  c->ChangeAttributeWidth(true, 0, QStringLiteral("6"));
+  EXPECT_EQ(c->PrimaryKey.Objects(0)->Width, QStringLiteral("6"));
+  c->DeleteKeyAttribute(0);
+  EXPECT_EQ(Names(c->PrimaryKey), QStringList{"CustNo"});
+}
+
+TEST_F(EntityTest, RemovingAnAttributeKeepsIndexesConsistent)
+{
+  TEntity* e = MakeEntity(QStringLiteral("Order"), {QStringLiteral("No")}, {QStringLiteral("A"), QStringLiteral("B")});
+  TAttribute* no = e->PrimaryKey.Objects(0);
+  TAttribute* a = e->Attributes.Objects(0);
+  TAttribute* b = e->Attributes.Objects(1);
+  auto index = [&](std::initializer_list<TAttribute*> cols) {
+    auto ix = std::make_unique<TIndex>();
+    for (TAttribute* col : cols)
+      ix->Columns.Add(QStringLiteral("A"), col);
+    return e->AddIndex(std::move(ix));
+  };
+  TIndex* ab = index({a, b});
+  index({b});
+  index({});
+  TIndex* key = index({no, a});
+  EXPECT_EQ(e->Indexes.Strings(3), QStringLiteral("Ix4_0"));
+
+  // B leaves both of its indexes; the one it was alone in goes, and so does
+  // the one that never had a column.
+  e->DeleteAttribute(1);
+  ASSERT_EQ(e->Indexes.Count(), 2);
+  EXPECT_EQ(e->Indexes.Objects(0), ab);
+  EXPECT_EQ(ab->Columns.Count(), 1);
+  std::unique_ptr<TAttribute> removed = e->RemoveKeyAttribute(0);
+  EXPECT_EQ(removed.get(), no);
+  EXPECT_EQ(key->Columns.Objects(0), a);
+  e->DeleteAttribute(0);
+  EXPECT_TRUE(e->Indexes.IsEmpty());
+}
+
+TEST_F(EntityTest, IndexNamesAreCountedAndCheckedOnRename)
+{
+  TEntity* e = MakeEntity(QStringLiteral("Order"));
+  TIndex* first = e->AddIndex(std::make_unique<TIndex>());
+  auto named = std::make_unique<TIndex>();
+  named->SetIndexName(QStringLiteral("ByDate"));
+  e->AddIndex(std::move(named));
+  EXPECT_EQ(first->Name(), QStringLiteral("Ix1_0"));
+  EXPECT_EQ(e->IndexCounter, 3);  // raised for the named index too
+
+  e->RenameIndex(0, QStringLiteral("BYDATE"));
+  e->RenameIndex(0, QStringLiteral("by name"));  // no identifier: silently kept
+  e->RenameIndex(1, QStringLiteral("bydate"));   // letter case only: kept
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Index Name \"BYDATE\"."});
+  EXPECT_EQ(first->Name(), QStringLiteral("Ix1_0"));
+  EXPECT_EQ(e->Indexes.Strings(1), QStringLiteral("ByDate"));
+  e->RenameIndex(0, QStringLiteral("ByCustomer"));
+  EXPECT_EQ(e->Indexes.IndexOf(QStringLiteral("bycustomer")), 0);
+}
+
+TEST_F(EntityTest, LayoutSizeFollowsDisplayModeAndZoom)
+{
+  TEntity* p = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("CustNo")}, {QStringLiteral("Name")});
+  TEntity* c = MakeEntity(QStringLiteral("Order"), {QStringLiteral("OrderNo")});
+  Relate(p, c, false);
+  c->SetTableName(QStringLiteral("ORD"));
+  c->PrimaryKey.Objects(0)->SetColumnName(QStringLiteral("K"));
+  c->Attributes.Objects(0)->SetColumnName(QStringLiteral("ID"));
+  c->Attributes.Objects(0)->DataType = QStringLiteral("Integer");
+  auto size = [this](TEntity* e, TEntityDisplayMode mode) {
+    D.EntityDisplayMode = mode;
+    e->ComputeLayout();
+    return QSize(e->Width, e->Height);
+  };
+  EXPECT_EQ(size(p, emAttributes), QSize(64, 46));  // 48 + 6 -> 64; three lines
+  EXPECT_EQ(size(c, emAttributes), QSize(80, 46));  // "CustNo(FK)": 60 + 7 -> 80
+  EXPECT_EQ(size(c, emPrimaryKey), QSize(48, 32));
+  EXPECT_EQ(size(c, emName), QSize(48, 18));
+  // "ID: Integer(0)" is measured (84 pixels) though "ID: Integer" is drawn.
+  EXPECT_EQ(size(c, emSchema), QSize(96, 46));
+  c->SetTableName(QStringLiteral("ORDER_TABLE_WITH_LONG_NAME"));  // the title in this mode only
+  EXPECT_EQ(size(c, emSchema), QSize(176, 46));  // 156 + 19 -> 176
+  EXPECT_EQ(size(c, emName), QSize(48, 18));
+  D.ZoomFactor = 1.25;  // 10 points: 8 pixels a character, 17 a line
+  EXPECT_EQ(size(p, emName), QSize(80, 21));
+}
+
+TEST_F(EntityTest, WidthIsRoundedUpPastTheNextSixteenth)
+{
+  D.Font.setPointSize(6);  // 5 pixels a character, 11 a line
+  TEntity* e = MakeEntity(QStringLiteral("ABCDEFGHIJ"));
+  D.EntityDisplayMode = emName;
+  e->ComputeLayout();
+  EXPECT_EQ(QSize(e->Width, e->Height), QSize(64, 15));  // 50 + 6 = 56 -> 64
+  D.RenameEntity(0, QStringLiteral("ABCDEFGHIJKLMNOPQRST"));
+  e->ComputeLayout();
+  EXPECT_EQ(e->Width, 128);  // 100 + 12 = 112 is already a multiple of 16
+}
+
+}  // namespace
+}  // namespace veska::test

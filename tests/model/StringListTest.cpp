@@ -1,0 +1,87 @@
+#include "model/StringList.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace veska {
+namespace {
+
+struct TTracked {
+  static inline int Live = 0;
+  TTracked() { ++Live; }
+  ~TTracked() { --Live; }
+};
+
+using TOwning = TStringList<TTracked, true>;
+
+int LinearIndexOf(const TOwning& list, const QString& text)
+{
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Strings(i).compare(text, Qt::CaseInsensitive) == 0)
+      return i;
+  return -1;
+}
+
+// Random edits on a list that grows past and shrinks below the length at
+// which lookups go through the hash; every lookup must find the first entry
+// of that text, letter case ignored, as a linear search does.
+TEST(StringList, LookupsFindTheFirstMatchThroughAnyEdits)
+{
+  std::mt19937 rng(12345);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  auto name = [&] {
+    const QString s = QStringLiteral("name%1").arg(pick(17));  // duplicates are common
+    return pick(2) ? s.toUpper() : s;
+  };
+  TOwning list;
+  for (int step = 0; step < 4000; ++step) {
+    const int count = list.Count();
+    const int pos = count ? pick(count) : 0;
+    switch (pick(7)) {
+    case 0:
+    case 1:
+      if (count < 40)
+        list.Add(name(), std::make_unique<TTracked>());
+      break;
+    case 2: list.Insert(pos, name(), std::make_unique<TTracked>()); break;
+    case 3: if (count) list.Delete(pos); break;
+    case 4: if (count) list.Delete(count - 1); break;
+    case 5: if (count) list.SetString(pos, name()); break;
+    case 6: if (count) list.Move(pos, pick(count)); break;
+    }
+    const QString probe = name();
+    ASSERT_EQ(list.IndexOf(probe), LinearIndexOf(list, probe)) << "step " << step << ", " << list.Count() << " entries";
+  }
+  EXPECT_EQ(TTracked::Live, list.Count());
+}
+
+TEST(StringList, OwningListFreesItsObjectsOthersDoNot)
+{
+  TTracked::Live = 0;
+  {
+    TOwning list;
+    for (int i = 0; i < 20; ++i)
+      list.Add(QStringLiteral("x%1").arg(i), std::make_unique<TTracked>());
+    list.Delete(3);
+    std::unique_ptr<TTracked> kept = list.Extract(0);
+    EXPECT_EQ(TTracked::Live, 19);
+    EXPECT_EQ(list.IndexOf(QStringLiteral("X5")), 3);
+    list.Clear();
+    EXPECT_EQ(TTracked::Live, 1);
+    list.Add(QStringLiteral("again"), std::make_unique<TTracked>());
+  }
+  EXPECT_EQ(TTracked::Live, 0);
+
+  TTracked outside;
+  {
+    TStringList<TTracked, false> refs;
+    refs.Add(QStringLiteral("o"), &outside);
+    refs.Delete(0);
+    refs.Add(QStringLiteral("o"), &outside);
+  }
+  EXPECT_EQ(TTracked::Live, 1);
+}
+
+}  // namespace
+}  // namespace veska

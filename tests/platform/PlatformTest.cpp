@@ -1,0 +1,93 @@
+#include "platform/MessageService.h"
+#include "platform/TextEncoding.h"
+#include "platform/TextMeasurer.h"
+
+#include <gtest/gtest.h>
+
+namespace veska {
+namespace {
+
+TEST(TextEncoding, ValidUtf8IsReadAsUtf8AndAnythingElseAsWindows1252)
+{
+  const QByteArray utf8("Stra\xc3\x9f" "e \xe2\x82\xac");
+  EXPECT_TRUE(IsValidUtf8(utf8));
+  EXPECT_EQ(DecodeText(utf8), QStringLiteral("Stra\u00dfe \u20ac"));
+  EXPECT_TRUE(IsValidUtf8(QByteArray()));
+
+  // Single-byte text: a lone high byte, a truncated sequence at the end, an
+  // overlong form.
+  for (const QByteArray& bytes : {QByteArray("caf\xe9"), QByteArray("abc\xc3"), QByteArray("\xc0\xaf")})
+    EXPECT_FALSE(IsValidUtf8(bytes)) << bytes.toHex().constData();
+  EXPECT_EQ(DecodeText(QByteArray("caf\xe9 \x80")), QStringLiteral("caf\u00e9 \u20ac"));
+  EXPECT_EQ(DecodeText(QByteArray("abc\xc3")), QStringLiteral("abc\u00c3"));
+}
+
+TEST(TextEncoding, Windows1252HighRange)
+{
+  QByteArray all;
+  for (int b = 0x80; b < 0x100; ++b)
+    all.append(static_cast<char>(b));
+  const QString text = DecodeWindows1252(all);
+  ASSERT_EQ(text.size(), 128);
+  EXPECT_EQ(text[0x80 - 0x80], QChar(0x20AC));
+  EXPECT_EQ(text[0x81 - 0x80], QChar(0x0081));  // unassigned: the C1 control
+  EXPECT_EQ(text[0x8A - 0x80], QChar(0x0160));
+  EXPECT_EQ(text[0x99 - 0x80], QChar(0x2122));
+  EXPECT_EQ(text[0x9F - 0x80], QChar(0x0178));
+  for (int b = 0xA0; b < 0x100; ++b)
+    EXPECT_EQ(text[b - 0x80], QChar(b));
+  EXPECT_EQ(DecodeWindows1252(QByteArray("a\0b", 3)), QString(QStringLiteral("a") + QChar(0) + QStringLiteral("b")));
+}
+
+TEST(TextEncoding, LeftCharactersNeverSplitsASurrogatePair)
+{
+  const QString text = QStringLiteral("a\U0001F600b");  // a, one emoji (two UTF-16 units), b
+  EXPECT_EQ(LeftCharacters(text, 1), QStringLiteral("a"));
+  EXPECT_EQ(LeftCharacters(text, 2), QStringLiteral("a\U0001F600"));
+  EXPECT_EQ(LeftCharacters(text, 3), text);
+  EXPECT_EQ(LeftCharacters(text, 99), text);
+  EXPECT_EQ(LeftCharacters(text, 0), QString());
+  EXPECT_EQ(LeftCharacters(QString(), 5), QString());
+}
+
+TEST(TextMeasurer, FixedMetricsAndPointsToPixels)
+{
+  const TFixedTextMeasurer m;
+  QFont f;
+  f.setPointSize(8);
+  EXPECT_EQ(m.TextWidth(f, QStringLiteral("Entity1_0")), 54);
+  EXPECT_EQ(m.TextHeight(f, QStringLiteral("A")), 14);
+  f.setPointSize(10);
+  EXPECT_EQ(m.TextWidth(f, QStringLiteral("ab")), 16);
+  EXPECT_EQ(m.TextHeight(f, QString()), 17);
+  EXPECT_EQ(m.TextWidth(f, QString()), 0);
+
+  EXPECT_EQ(PointsToPixels(8), 11);
+  EXPECT_EQ(PointsToPixels(9), 12);
+  EXPECT_EQ(PointsToPixels(10), 13);
+  EXPECT_EQ(PointsToPixels(72), 96);
+  EXPECT_EQ(PointsToPixels(-8), -11);
+}
+
+TEST(TextMeasurer, QtMetricsGrowWithTextAndSize)
+{
+  const TTextMeasurer& m = TQtTextMeasurer::Instance();
+  QFont small(QStringLiteral("Arial"), 8);
+  QFont large(QStringLiteral("Arial"), 16);
+  const QString text = QStringLiteral("Customer");
+  EXPECT_GT(m.TextWidth(small, text), m.TextWidth(small, QStringLiteral("C")));
+  EXPECT_GT(m.TextWidth(large, text), m.TextWidth(small, text));
+  EXPECT_GT(m.TextHeight(large, text), m.TextHeight(small, text));
+  EXPECT_GT(m.TextHeight(small, text), 0);
+}
+
+TEST(MessageService, TypeWords)
+{
+  EXPECT_EQ(MessageTypeWord(TMsgDlgType::mtError), QStringLiteral("error"));
+  EXPECT_EQ(MessageTypeWord(TMsgDlgType::mtInformation), QStringLiteral("information"));
+  EXPECT_EQ(MessageTypeWord(TMsgDlgType::mtConfirmation), QStringLiteral("confirmation"));
+  EXPECT_EQ(MessageTypeWord(TMsgDlgType::mtWarning), QStringLiteral("warning"));
+}
+
+}  // namespace
+}  // namespace veska
