@@ -3,13 +3,17 @@
 // and finds the first match. An owning list frees its objects.
 //
 // Lookups by text are served from a hash of case-folded texts to the first
-// position once the list is longer than a few entries. Appending and removing
-// the last entry keep the hash up to date; other changes drop it and the next
-// lookup builds it again, so loops of lookups stay linear.
+// position (and the number of entries with that text) once the list is
+// longer than a few entries. Appending, changing an entry's text and removing
+// the last entry keep the hash up to date, so that renaming entry after entry
+// of a long list (as carrying a renamed key does) never rebuilds it; changes
+// that shift positions drop it and the next lookup builds it again, so loops
+// of lookups stay linear.
 
 #include <QHash>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -52,7 +56,7 @@ public:
     if (!FIndexValid)
       RebuildIndex();
     const auto it = FIndex.constFind(Key(text));
-    return it == FIndex.constEnd() ? -1 : it.value();
+    return it == FIndex.constEnd() ? -1 : it.value().First;
   }
 
   T* Find(const QString& text) const
@@ -74,8 +78,8 @@ public:
   {
     FEntries.push_back(Entry{text, std::move(object)});
     const int pos = Count() - 1;
-    if (FIndexValid && !FIndex.contains(Key(text)))
-      FIndex.insert(Key(text), pos);
+    if (FIndexValid)
+      Enter(Key(text), pos);
     return pos;
   }
 
@@ -94,8 +98,17 @@ public:
     Entry& e = FEntries.at(static_cast<size_t>(i));
     if (e.text == text)
       return;
+    if (!FIndexValid) {
+      e.text = text;
+      return;
+    }
+    const QString oldKey = Key(e.text);
+    const QString newKey = Key(text);
     e.text = text;
-    Invalidate();
+    if (oldKey == newKey)
+      return;
+    Leave(oldKey, i);
+    Enter(newKey, i);
   }
 
   // Moves the entry at `from` to position `to`.
@@ -162,10 +175,7 @@ private:
   {
     const bool last = i == Count() - 1;
     if (last && FIndexValid) {
-      const QString key = Key(FEntries.back().text);
-      const auto it = FIndex.find(key);
-      if (it != FIndex.end() && it.value() == i)
-        FIndex.erase(it);
+      Leave(Key(FEntries.back().text), i);
       FEntries.pop_back();
       return;
     }
@@ -185,14 +195,53 @@ private:
   {
     FIndex.clear();
     FIndex.reserve(static_cast<qsizetype>(FEntries.size()));
-    // QHash::insert replaces, so walking backwards leaves the first position.
-    for (size_t i = FEntries.size(); i-- > 0;)
-      FIndex.insert(Key(FEntries[i].text), static_cast<int>(i));
+    for (size_t i = 0; i < FEntries.size(); ++i)
+      Enter(Key(FEntries[i].text), static_cast<int>(i));
     FIndexValid = true;
   }
 
+  // The entry at `pos` now has the text of `key`.
+  void Enter(const QString& key, int pos) const
+  {
+    const auto it = FIndex.find(key);
+    if (it == FIndex.end()) {
+      FIndex.insert(key, Slot{pos, 1});
+      return;
+    }
+    ++it->Count;
+    it->First = std::min(it->First, pos);
+  }
+
+  // The entry at `pos` no longer has the text of `key` (its own text may
+  // already be changed). When it was the first of several, the next entry
+  // with that text takes its place.
+  void Leave(const QString& key, int pos) const
+  {
+    const auto it = FIndex.find(key);
+    if (it == FIndex.end())
+      return;
+    if (--it->Count == 0) {
+      FIndex.erase(it);
+      return;
+    }
+    if (it->First != pos)
+      return;
+    for (size_t j = static_cast<size_t>(pos) + 1; j < FEntries.size(); ++j) {
+      if (Key(FEntries[j].text) == key) {
+        it->First = static_cast<int>(j);
+        return;
+      }
+    }
+  }
+
+  // The first position of a text and the number of entries that have it.
+  struct Slot {
+    int First;
+    int Count;
+  };
+
   std::vector<Entry> FEntries;
-  mutable QHash<QString, int> FIndex;
+  mutable QHash<QString, Slot> FIndex;
   mutable bool FIndexValid = false;  // built on the first lookup of a long list
 };
 
