@@ -25,6 +25,15 @@ const QString kTags[4] = {QStringLiteral("V1.00-KX"), QStringLiteral("V1.01-KX")
 constexpr int kMaxLine = 253;
 constexpr int kMaxCaption = 255;
 
+// Carried copies that one file's relations may make beyond one per byte of
+// the file and one per attribute already on the surface. A file written by
+// this program holds a record of at least a dozen bytes for every copy (the
+// carried-attributes section), so one per byte is ample. Copies that a merge
+// makes below entities that were on the surface before are not listed in the
+// file; one per attribute already there leaves room for them. The fixed
+// allowance is for small files written by hand or cut off early.
+constexpr qint64 kCopyAllowance = 10000;
+
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
 
@@ -198,10 +207,19 @@ int Code(int value, int count, const char* what)
   return value - 1;
 }
 
+qint64 AttributeCount(const TDiagram& diagram)
+{
+  qint64 n = 0;
+  for (const TEntity* e : diagram.Entities)
+    n += e->PrimaryKey.Count() + e->Attributes.Count();
+  return n;
+}
+
 class TDiagramReader {
 public:
-  TDiagramReader(TDrawingSurface& surface, TTextReader& in, int version)
-      : S(surface), In(in), Version(version)
+  // `fileSize` (in bytes) bounds the carried copies the file may make.
+  TDiagramReader(TDrawingSurface& surface, TTextReader& in, int version, qint64 fileSize)
+      : S(surface), In(in), Version(version), FCopyLimit(kCopyAllowance + fileSize + AttributeCount(surface))
   {
   }
 
@@ -216,6 +234,7 @@ private:
   void ReadCarried();
   void ReadOrder();
   void ReadIndexes();
+  void CountCopies(const TRelation& relation);
   TEntity* FileEntity(const QString& name) const;
   int ReadCount() { return In.ReadNumber(); }
   // An item of a section is read only while text remains, so that a count
@@ -230,6 +249,10 @@ private:
   // take a default name because its own was taken.
   TStringList<TEntity, false> FEntities;
   TStringList<TRelation, false> FRelations;
+  // Carried copies made by this file's relations so far, and the most that
+  // it may make.
+  qint64 FCopies = 0;
+  const qint64 FCopyLimit;
 };
 
 void TDiagramReader::Read()
@@ -260,6 +283,7 @@ void TDiagramReader::Read()
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
     QString fileName;
     auto r = ReadRelation(fileName);
+    CountCopies(*r);
     FRelations.Add(fileName, S.AddRelation(std::move(r), false));
   }
 
@@ -433,6 +457,73 @@ std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
   }
   r->Description = In.ReadCountedLines();
   return r;
+}
+
+namespace {
+
+// How many copies one key attribute arriving in `top`'s key makes: its own
+// copy, one in the child of each non-primary relation below, and, along each
+// primary relation, as many as it makes in that child. Primary relations that
+// meet again below count once per path, which is what makes this grow
+// exponentially in a lattice of primary relations. Stops early with a result
+// above `cap`; the walk is iterative, so a long chain cannot exhaust the
+// stack, and it never does more than about `cap` steps.
+qint64 CopiesPerKey(const TEntity* top, qint64 cap)
+{
+  struct TFrame {
+    const TEntity* Entity;
+    size_t Next;
+    qint64 Sum;
+  };
+  QHash<const TEntity*, qint64> done;
+  std::vector<TFrame> stack{{top, 0, 1}};
+  while (!stack.empty()) {
+    TFrame& f = stack.back();
+    const std::vector<TRelation*>& below = f.Entity->ParentRelations();
+    if (f.Next < below.size()) {
+      const TRelation* r = below[f.Next++];
+      if (!r->PrimaryRelation()) {
+        f.Sum += 1;
+      } else if (const auto it = done.constFind(r->Child); it != done.constEnd()) {
+        f.Sum += it.value();
+      } else {
+        stack.push_back({r->Child, 0, 1});
+        continue;
+      }
+      if (f.Sum > cap)
+        return cap + 1;
+      continue;
+    }
+    const TFrame finished = f;
+    stack.pop_back();
+    done.insert(finished.Entity, finished.Sum);
+    if (stack.empty())
+      return finished.Sum;
+    stack.back().Sum += finished.Sum;
+    if (stack.back().Sum > cap)
+      return cap + 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+// A relation carries every key attribute of its parent into its child, and a
+// primary relation on into the child's children. Where primary relations
+// branch and meet again the copies multiply with every level, so a small file
+// could ask for more copies than memory holds. The relation is refused as a
+// corrupt file before any copy is made when the file's copies would pass its
+// limit.
+void TDiagramReader::CountCopies(const TRelation& r)
+{
+  const qint64 keys = r.Parent->PrimaryKey.Count();
+  if (keys == 0)
+    return;
+  const qint64 room = FCopyLimit - FCopies;
+  const qint64 perKey = r.PrimaryRelation() ? CopiesPerKey(r.Child, room / keys) : 1;
+  if (perKey > room / keys)
+    throw TCorruptFile("carrying the keys would make too many copies");
+  FCopies += keys * perKey;
 }
 
 TEntity* TDiagramReader::FileEntity(const QString& name) const
@@ -648,7 +739,7 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
   TLoadResult result = TLoadResult::Loaded;
   surface.BeginUpdate();
   try {
-    TDiagramReader(surface, in, version).Read();
+    TDiagramReader(surface, in, version, eof >= 0 ? eof : bytes.size()).Read();
   } catch (const std::exception&) {
     result = TLoadResult::Corrupted;
   }
