@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QSet>
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <utility>
@@ -37,9 +38,9 @@ constexpr qint64 kCopyAllowance = 10000;
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
 
-QString Bool(bool value)
+QStringView Bool(bool value)
 {
-  return value ? QStringLiteral("TRUE") : QStringLiteral("FALSE");
+  return value ? QStringView(u"TRUE") : QStringView(u"FALSE");
 }
 
 // ---- Writing -------------------------------------------------------------------------
@@ -49,24 +50,34 @@ QString Bool(bool value)
 // UTF-16 and then a second copy in UTF-8), and the buffer handed in is
 // reused, so that writing a large diagram again and again (snapshots) does
 // not allocate and touch fresh memory each time.
+// Builds the file's bytes line by line: each line is encoded as UTF-8 straight
+// into the buffer, cut at 253 characters (never inside one), and ended with
+// CR LF.
 class TTextWriter {
 public:
   explicit TTextWriter(QByteArray buffer) : FBytes(std::move(buffer)) { FBytes.resize(0); }
 
-  void Line(const QString& text)
+  // One line made of the parts, in order.
+  void Line(std::initializer_list<QStringView> parts)
   {
-    Append(text.size() <= kMaxLine ? text : LeftCharacters(text, kMaxLine));
+    int room = kMaxLine;
+    for (QStringView part : parts)
+      Put(part, room);
     FBytes.append("\r\n", 2);
   }
+  void Line(QStringView text) { Line({text}); }
   void Numbers(std::initializer_list<int> values)
   {
-    QString line;
+    char buffer[16];
+    bool first = true;
     for (int v : values) {
-      if (!line.isEmpty())
-        line += QLatin1Char(' ');
-      line += QString::number(v);
+      if (!first)
+        FBytes.append(' ');
+      first = false;
+      const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+      FBytes.append(buffer, end - buffer);
     }
-    Line(line);
+    FBytes.append("\r\n", 2);
   }
   void Counted(const QStringList& lines)
   {
@@ -77,21 +88,40 @@ public:
   QByteArray Take() { return std::move(FBytes); }
 
 private:
-  // ASCII is copied as it is; a line with any other character is encoded as a
-  // whole by QString::toUtf8. A line never ends inside a surrogate pair, so
-  // this gives the same bytes as encoding the complete text at once.
-  void Append(const QString& text)
+  // Appends characters of `text` while `room` (characters left on the line)
+  // lasts.
+  void Put(QStringView text, int& room)
   {
-    const qsizetype start = FBytes.size();
-    FBytes.resize(start + text.size());
-    char* out = FBytes.data() + start;
-    for (const QChar c : text) {
-      if (c.unicode() >= 0x80) {
-        FBytes.truncate(start);
-        FBytes.append(text.toUtf8());
-        return;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n && room > 0; ++i, --room) {
+      char32_t c = text[i].unicode();
+      if (c < 0x80) {
+        FBytes.append(static_cast<char>(c));
+        continue;
       }
-      *out++ = static_cast<char>(c.unicode());
+      if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate())
+        c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
+      else if (QChar::isSurrogate(c))
+        c = 0xFFFD;  // a lone surrogate has no UTF-8 form
+      char out[4];
+      int len;
+      if (c < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (c >> 6));
+        out[1] = static_cast<char>(0x80 | (c & 0x3F));
+        len = 2;
+      } else if (c < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (c >> 12));
+        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (c & 0x3F));
+        len = 3;
+      } else {
+        out[0] = static_cast<char>(0xF0 | (c >> 18));
+        out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out[3] = static_cast<char>(0x80 | (c & 0x3F));
+        len = 4;
+      }
+      FBytes.append(out, len);
     }
   }
 
@@ -100,17 +130,17 @@ private:
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
 {
-  w.Line(d.Name + QLatin1Char(',') + d.DataType);
+  w.Line({d.Name, u",", d.DataType});
   w.Line(d.Rule);
   w.Counted(d.Description);
 }
 
 void WriteRecord(TTextWriter& w, const TAttribute& a)
 {
-  QString type = a.DataType;
-  if (a.Width != QStringLiteral("0"))
-    type += QLatin1Char('(') + a.Width + QLatin1Char(')');
-  w.Line(a.Name + QLatin1Char(',') + a.ColumnName() + QLatin1Char(',') + Bool(a.AllowNulls) + QLatin1Char(',') + type);
+  if (a.Width == u"0")
+    w.Line({a.Name, u",", a.ColumnName(), u",", Bool(a.AllowNulls), u",", a.DataType});
+  else
+    w.Line({a.Name, u",", a.ColumnName(), u",", Bool(a.AllowNulls), u",", a.DataType, u"(", a.Width, u")"});
   w.Line(a.DefaultValue);
   w.Line(a.Rule);
   w.Numbers({static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth});
@@ -148,8 +178,8 @@ void WriteRecord(TTextWriter& w, const TEntity& e)
 
 void WriteRecord(TTextWriter& w, const TRelation& r)
 {
-  w.Line(r.RelationName() + QLatin1Char(',') + r.Parent->EntityName() + QLatin1Char(',') + r.Child->EntityName() +
-         QLatin1Char(',') + Bool(r.PrimaryRelation()));
+  w.Line({r.RelationName(), u",", r.Parent->EntityName(), u",", r.Child->EntityName(), u",",
+          Bool(r.PrimaryRelation())});
   w.Numbers({r.Cardinality + 1, r.ParentPoint.x(), r.ParentPoint.y(), r.MidPoint.x(), r.MidPoint.y(), r.ChildPoint.x(),
              r.ChildPoint.y()});
   w.Numbers({r.LabelAutoPlace ? 1 : 0, r.NameLabel.Left, r.NameLabel.Top, r.InverseNameLabel.Left,
@@ -159,7 +189,7 @@ void WriteRecord(TTextWriter& w, const TRelation& r)
 
 void WriteRecord(TTextWriter& w, const TIndex& index)
 {
-  w.Line(index.Name() + QLatin1Char(',') + Bool(index.Unique) + QLatin1Char(',') + Bool(index.Reserved));
+  w.Line({index.Name(), u",", Bool(index.Unique), u",", Bool(index.Reserved)});
   w.Numbers({index.Columns.Count()});
   for (const TAttribute* a : index.Columns)
     w.Line(a->Name);
@@ -167,7 +197,7 @@ void WriteRecord(TTextWriter& w, const TIndex& index)
 
 void WriteRecord(TTextWriter& w, const TServerProc& p)
 {
-  w.Line(p.Name + QLatin1Char(',') + p.Server);
+  w.Line({p.Name, u",", p.Server});
   w.Counted(p.Text);
 }
 
