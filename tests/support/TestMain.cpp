@@ -1,6 +1,6 @@
-// Test entry point: a QGuiApplication on the offscreen platform, so Qt's font
-// metrics work without a display.
-#include <QGuiApplication>
+// Test entry point: a QApplication on the offscreen platform, so Qt's font
+// metrics and the widgets work without a display.
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 int main(int argc, char** argv)
 {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QGuiApplication app(argc, argv);
+  QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }
