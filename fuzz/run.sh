@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+. scripts/packages.sh
+veska_ensure_packages "${VESKA_BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+
 seconds="${FUZZ_SECONDS:-60}"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVESKA_BUILD_FUZZ=ON -DVESKA_BUILD_TESTS=OFF -DVESKA_BUILD_BENCH=OFF
