@@ -8,12 +8,15 @@
 
 #include <QDateTime>
 #include <QPoint>
+#include <QRect>
 
 #include <functional>
 
 namespace veska {
 
 enum class TMouseState : std::uint8_t { Idle, DraggingEntities, RubberBand, PickParent, PickChild };
+
+enum class TMouseButton { Left, Right, Middle };
 
 class TDrawingSurface : public TDiagram {
 public:
@@ -74,12 +77,75 @@ public:
 
   void RouteRelation(TRelation& relation) override;
 
+  // ---- Mouse -------------------------------------------------------------------
+  // The view hit-tests, keeps the pressed control as the receiver of moves and
+  // the release until the button goes up, and repaints when OnInvalidate
+  // fires. `pos` is in diagram coordinates, `screen` in screen coordinates,
+  // `local` in the control's own coordinates (pos minus its Left/Top).
+  void SurfaceMouseDown(TMouseButton button, bool shift, QPoint pos, QPoint screen);
+  void SurfaceMouseMove(bool shift, QPoint pos);
+  void SurfaceMouseUp(TMouseButton button, bool shift, QPoint pos);
+
+  void EntityMouseDown(TEntity& entity, TMouseButton button, bool shift, QPoint local, QPoint screen);
+  void EntityMouseMove(TEntity& entity, bool shift, QPoint local);
+  void EntityMouseUp(TEntity& entity, TMouseButton button, bool shift, QPoint local);
+  // After a left release on the entity that was pressed.
+  void EntityClick(TEntity& entity);
+  void EntityDblClick(TEntity& entity);
+
+  void SegmentMouseDown(TRelationSegment& segment, TMouseButton button, bool shift, QPoint local, QPoint screen);
+  void SegmentMouseMove(TRelationSegment& segment, bool shift, QPoint local);
+  void SegmentMouseUp(TRelationSegment& segment, TMouseButton button, bool shift, QPoint local);
+  void SegmentDblClick(TRelationSegment& segment);
+
+  void NameLabelMouseDown(TRelation& relation, TTextLabel& label, TMouseButton button, QPoint screen);
+  void NameLabelMouseMove(TRelation& relation, TTextLabel& label, QPoint screen);
+  void NameLabelMouseUp(TRelation& relation, TTextLabel& label, TMouseButton button, QPoint screen);
+  void NameLabelDblClick(TRelation& relation);
+
+  void LabelMouseDown(TTextLabel& label, TMouseButton button, QPoint screen);
+  void LabelMouseMove(TTextLabel& label, QPoint screen);
+  void LabelMouseUp(TTextLabel& label, TMouseButton button, QPoint screen);
+  void LabelDblClick(TTextLabel& label);
+
+  // The kind is a scoped enumeration (THit::TKind::Entity, ...): its members
+  // share their names with the pointer fields.
+  struct THit {
+    enum class TKind { None, Entity, Segment, NameLabel, TextLabel } Kind = TKind::None;
+    TEntity* Entity = nullptr;
+    TRelationSegment* Segment = nullptr;
+    TRelation* Relation = nullptr;
+    TTextLabel* Label = nullptr;
+  };
+  // The topmost visible control (highest ZOrder) whose rectangle holds the
+  // diagram point; segments of width or height 0 are not hit.
+  THit HitTest(QPoint pos) const;
+
   // Time zero of the stored dates: midnight, 30 December 1899.
   static QDateTime DateTimeZero();
 
 private:
+  void DeselectAll(bool clearLabels);
+  void ClearTextLabels();
+  void StoreMousePosition(QPoint screen);
+  // The drag offset of the current point, limited so that no dragged entity
+  // is moved further outside the surface.
+  QPoint LimitedEntityOffset(QPoint offset) const;
+  void StartEntityDrag();
+  void FinishEntityDrag(QPoint offset);
+  // The area covered by the drag outlines at an offset: the dragged entities
+  // and their suspended relations, and `dragged` (a relation whose segment
+  // is dragged).
+  QRect DragOutlineArea(QPoint offset, const TRelation* dragged) const;
+  // Moves a dragged label by the screen point minus TrackPoint, kept inside
+  // the surface; returns whether it moved.
+  bool MoveDraggedLabel(TTextLabel& label, QPoint screen);
+
   TDrawingTool FActiveDrawingTool = dtPointer;
+  bool FEntityDragStarted = false;
 };
+
+using THit = TDrawingSurface::THit;
 
 // Cardinality and primary flag that a relation tool draws.
 bool IsRelationTool(TDrawingTool tool);
