@@ -1,0 +1,21 @@
+#include "shell/Application.h"
+
+#include <QMessageBox>
+
+#include <exception>
+
+namespace veska {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    QMessageBox::critical(activeWindow(), QStringLiteral("Error"), QString::fromLocal8Bit(e.what()));
+  }
+  return false;
+}
+
+}  // namespace veska
