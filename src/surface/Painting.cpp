@@ -1,0 +1,316 @@
+#include "surface/Painting.h"
+
+#include "model/Rounding.h"
+#include "platform/TextMeasurer.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <vector>
+
+namespace veska {
+
+namespace {
+
+const QString kMeasureText = QStringLiteral("A");
+
+// The font that draws text of a point size exactly as large as the measurer
+// measures it: the pixel size of that point size at 96 dpi, scaled.
+QFont PixelFont(const QFont& font, double scale)
+{
+  QFont f(font);
+  const int pt = font.pointSize() > 0 ? font.pointSize() : 8;
+  f.setPixelSize(qMax(1, RoundHalfEven(PointsToPixels(pt) * scale)));
+  return f;
+}
+
+// Writes a text whose top is at y.
+void WriteText(QPainter& painter, int x, int y, const QString& text)
+{
+  painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+}
+
+// GDI-style ellipse in the box from (x1, y1) to (x2, y2), the right and bottom
+// edges excluded.
+void Ellipse(QPainter& painter, int x1, int y1, int x2, int y2)
+{
+  painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void Polyline(QPainter& painter, QPoint a, QPoint b, QPoint c)
+{
+  const QPoint points[3] = {a, b, c};
+  painter.drawPolyline(points, 3);
+}
+
+void DrawTextLabel(const TTextLabel& label, const TTextMeasurer& measurer, QPainter& painter)
+{
+  const QStringList lines = TTextLabel::CaptionLines(label.Caption());
+  const int advance = measurer.TextHeight(label.Font, kMeasureText);
+  painter.setFont(PixelFont(label.Font, 1.0));
+  painter.setPen(label.FontColor);
+  int y = label.Top;
+  for (const QString& line : lines) {
+    WriteText(painter, label.Left, y, line);
+    y += advance;
+  }
+}
+
+void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& area, QSize page)
+{
+  if (page.isEmpty())
+    return;
+  painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  // Lines are cut to the area; their starts stay on the dot pattern's
+  // period so that dots line up between repaints of different areas.
+  const int period = 3;
+  const int x0 = qMax(0, area.left() - 1);
+  const int x1 = qMin(s.Width, area.right() + 1);
+  const int y0 = qMax(0, area.top() - 1);
+  const int y1 = qMin(s.Height, area.bottom() + 1);
+  for (int y = page.height(); y <= s.Height - 1; y += page.height())
+    if (y >= area.top() && y <= area.bottom() && x0 < x1)
+      painter.drawLine(x0 - x0 % period, y, x1, y);
+  for (int x = page.width(); x <= s.Width - 1; x += page.width())
+    if (x >= area.left() && x <= area.right() && y0 < y1)
+      painter.drawLine(x, y0 - y0 % period, x, y1);
+}
+
+void DrawNameBox(const TDrawingSurface& s, QPainter& painter, const QRect& area)
+{
+  const QFont font = s.ZoomedFont();
+  const int w = s.Measurer().TextWidth(font, s.DiagramName) + 20;
+  const int h = s.Measurer().TextHeight(font, s.DiagramName) + 10;
+  const bool left = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::BottomLeft;
+  const bool top = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::TopRight;
+  const int x = left ? 10 : s.Width - 10 - w;
+  const int y = top ? 10 : s.Height - 10 - h;
+  if (!QRect(x, y, w, h).adjusted(-3, -3, 3, 3).intersects(area))
+    return;
+  painter.setFont(PixelFont(font, 1.0));
+  painter.setPen(Qt::black);
+  WriteText(painter, x + 10, y + 5, s.DiagramName);
+  painter.setPen(QPen(Qt::black, 4));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(QRectF(x, y, w, h));
+}
+
+void DrawRouteOutline(const TRoute& route, QPainter& painter)
+{
+  if (route.Shape == 5)
+    return;
+  const QPoint points[4] = {route.P1, route.P2, route.P3, route.P4};
+  painter.drawPolyline(points, 4);
+}
+
+QRect RouteBounds(const TRoute& route)
+{
+  QRect r(route.P1, route.P1);
+  for (QPoint p : {route.P2, route.P3, route.P4})
+    r = r.united(QRect(p, p));
+  return r.adjusted(-1, -1, 1, 1);
+}
+
+void DrawDragOutlines(const TDrawingSurface& s, QPainter& painter, const QRect& area)
+{
+  painter.setPen(QPen(Qt::black, 1));
+  painter.setBrush(Qt::NoBrush);
+  const QPoint offset = s.TrackPoint - s.AnchorPoint;
+  for (const TEntity* e : s.Entities) {
+    if (!e->Dragging)
+      continue;
+    const QRect box = e->BoundsRect().translated(offset);
+    if (box.intersects(area))
+      painter.drawRect(box.adjusted(0, 0, -1, -1));
+  }
+  for (const TRelation* r : s.Relations) {
+    if (!r->Visible() || !r->Suspended())
+      continue;
+    const TRoute route = ComputeRoute(*r, offset);
+    if (RouteBounds(route).intersects(area))
+      DrawRouteOutline(route, painter);
+  }
+  if (s.MouseState == TMouseState::RubberBand) {
+    const QRect band = QRect(s.AnchorPoint, s.TrackPoint).normalized();
+    if (band.adjusted(-1, -1, 1, 1).intersects(area))
+      painter.drawRect(band.adjusted(0, 0, -1, -1));
+  }
+}
+
+}  // namespace
+
+void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double sx, double sy)
+{
+  const TDiagram* diagram = entity.Diagram();
+  const double zoom = diagram ? diagram->ZoomFactor : 1.0;
+  const TEntityDisplayMode mode = diagram ? diagram->EntityDisplayMode : emAttributes;
+  const TTextMeasurer& measurer = diagram ? diagram->Measurer() : TQtTextMeasurer::Instance();
+
+  // The zoomed font, as the layout measures it.
+  QFont font(entity.Font);
+  font.setPointSize(qMax(1, RoundHalfEven(entity.Font.pointSize() * zoom)));
+
+  const int x = RoundHalfEven(sx * X);
+  const int y = RoundHalfEven(sy * Y);
+  const int w = RoundHalfEven(sx * entity.Width);
+  const int hh = RoundHalfEven(sy * entity.Height);
+  const int h = RoundHalfEven(sy * measurer.TextHeight(font, kMeasureText));
+  const int tx = x + w / 16;
+
+  painter.setPen(QPen(entity.PenColor, 1));
+  painter.setBrush(Qt::white);
+  painter.drawRoundedRect(QRect(x, y, w - 1, hh - 1), (w / 8) / 2.0, (hh / 8) / 2.0);
+
+  const QPen linePen(entity.PenColor, 1);
+  const QPen textPen(Qt::black);
+  painter.setFont(PixelFont(font, sy));
+  painter.setPen(textPen);
+  WriteText(painter, tx, y + 1, mode == emSchema ? entity.TableName() : entity.EntityName());
+  int ty = y + 1 + h;
+  auto separator = [&] {
+    painter.setPen(linePen);
+    painter.drawLine(x, ty, x + w - 1, ty);
+    painter.setPen(textPen);
+    ++ty;
+  };
+  auto write = [&](const TAttributeList& list) {
+    for (const TAttribute* a : list) {
+      WriteText(painter, tx, ty, TEntity::AttributeLine(*a, mode, false));
+      ty += h;
+    }
+  };
+  separator();
+  switch (mode) {
+  case emPrimaryKey:
+    write(entity.PrimaryKey);
+    break;
+  case emAttributes:
+  case emSchema:
+    write(entity.PrimaryKey);
+    separator();
+    write(entity.Attributes);
+    break;
+  case emName:
+  case emColumns:
+    break;
+  }
+}
+
+void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int Y, double sx, double sy)
+{
+  const int x = RoundHalfEven(sx * X);
+  const int y = RoundHalfEven(sy * Y);
+  const int w = RoundHalfEven(sx * segment.Width);
+  const int h = RoundHalfEven(sy * segment.Height);
+  const int hx = static_cast<int>(sx * 4);
+  const int hy = static_cast<int>(sy * 4);
+
+  painter.setPen(QPen(segment.PenColor, 1));
+  painter.setBrush(Qt::white);
+  // Lines end one pixel short of their end point.
+  if (segment.Vertical)
+    painter.drawLine(x + hx, y, x + hx, y + h - 1);
+  else
+    painter.drawLine(x, y + hy, x + w - 1, y + hy);
+
+  const int symbol = segment.EndSymbol;
+  if (symbol < 1 || symbol > 6)
+    return;
+  const bool atStart = symbol % 2 == 1;
+  const bool circle = symbol <= 2 || symbol >= 5;
+  const bool crowsFoot = symbol >= 3;
+  if (segment.Vertical) {
+    if (circle) {
+      if (atStart)
+        Ellipse(painter, x + 1, y + hy - 1, x + 2 * hx, y + 3 * hy - 2);
+      else
+        Ellipse(painter, x + 1, y + h - (3 * hy - 2), x + 2 * hx, y + h - (hy - 1));
+    }
+    if (crowsFoot) {
+      if (atStart)
+        Polyline(painter, {x, y - 1}, {x + hx, y + hy - 1}, {x + 2 * hx, y - 1});
+      else
+        Polyline(painter, {x, y + h}, {x + hx, y + h - hy}, {x + 2 * hx, y + h});
+    }
+  } else {
+    if (circle) {
+      if (atStart)
+        Ellipse(painter, x + hx - 1, y + 1, x + 3 * hx - 2, y + 2 * hy);
+      else
+        Ellipse(painter, x + w - (3 * hx - 2), y + 1, x + w - (hx - 1), y + 2 * hy);
+    }
+    if (crowsFoot) {
+      if (atStart)
+        Polyline(painter, {x - 1, y}, {x + hx - 1, y + hy}, {x - 1, y + 2 * hy});
+      else
+        Polyline(painter, {x + w, y}, {x + w - hx, y + hy}, {x + w, y + 2 * hy});
+    }
+  }
+}
+
+void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area, QSize pageSize)
+{
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  DrawPageBorders(s, painter, area, pageSize);
+  DrawNameBox(s, painter, area);
+
+  // What intersects the area, drawn back to front.
+  struct TItem {
+    quint64 ZOrder;
+    const TControl* Control;
+    enum { Entity, Segment, Label } Kind;
+  };
+  std::vector<TItem> items;
+  for (const TEntity* e : s.Entities)
+    if (e->Visible && !e->Dragging && e->BoundsRect().intersects(area))
+      items.push_back({e->ZOrder, e, TItem::Entity});
+  for (const TRelation* r : s.Relations) {
+    if (r->Visible() && !r->Suspended()) {
+      for (const TRelationSegment& seg : r->Segments)
+        // The crow's foot at a segment's start reaches one pixel outside it.
+        if (seg.Visible && seg.Width > 0 && seg.Height > 0 && seg.BoundsRect().adjusted(-1, -1, 1, 1).intersects(area))
+          items.push_back({seg.ZOrder, &seg, TItem::Segment});
+    }
+    for (const TTextLabel* l : {&r->NameLabel, &r->InverseNameLabel})
+      if (l->Visible && l->BoundsRect().intersects(area))
+        items.push_back({l->ZOrder, l, TItem::Label});
+  }
+  for (const TTextLabel* l : s.Labels)
+    if (l->Visible && l->BoundsRect().intersects(area))
+      items.push_back({l->ZOrder, l, TItem::Label});
+  std::stable_sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) { return a.ZOrder < b.ZOrder; });
+
+  for (const TItem& item : items) {
+    switch (item.Kind) {
+    case TItem::Entity: {
+      const auto& e = static_cast<const TEntity&>(*item.Control);
+      DrawEntity(e, painter, e.Left, e.Top, 1.0, 1.0);
+      break;
+    }
+    case TItem::Segment: {
+      const auto& seg = static_cast<const TRelationSegment&>(*item.Control);
+      DrawSegment(seg, painter, seg.Left, seg.Top, 1.0, 1.0);
+      break;
+    }
+    case TItem::Label:
+      DrawTextLabel(static_cast<const TTextLabel&>(*item.Control), s.Measurer(), painter);
+      break;
+    }
+  }
+
+  DrawDragOutlines(s, painter, area);
+  painter.restore();
+}
+
+QSize PageCount(const TDrawingSurface& s, QSize pageSize)
+{
+  if (pageSize.isEmpty())
+    return QSize(1, 1);
+  const int across = s.Width > 0 ? (s.Width - 1) / pageSize.width() + 1 : 1;
+  const int down = s.Height > 0 ? (s.Height - 1) / pageSize.height() + 1 : 1;
+  return QSize(across, down);
+}
+
+}  // namespace veska

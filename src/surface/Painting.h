@@ -1,0 +1,36 @@
+#pragma once
+// Drawing the diagram: entity boxes, relation segments with their cardinality
+// symbols, labels, the page borders, the name box and the outlines of a drag
+// in progress. The view paints the exposed area through PaintDiagram;
+// printing draws entities and segments at a position and scale.
+
+#include "surface/DrawingSurface.h"
+
+#include <QRect>
+#include <QSize>
+
+class QPainter;
+
+namespace veska {
+
+// The entity's box with its title and attribute lines at (x, y) in painter
+// coordinates, every length scaled by sx and sy, in the entity's pen colour.
+void DrawEntity(const TEntity& entity, QPainter& painter, int x, int y, double sx, double sy);
+
+// The segment's line and its end symbol at (x, y), scaled by sx and sy, in
+// the segment's pen colour.
+void DrawSegment(const TRelationSegment& segment, QPainter& painter, int x, int y, double sx, double sy);
+
+// Paints what of the diagram intersects `area` (diagram coordinates at the
+// current zoom, which are the view's pixels): the dotted page borders for a
+// page of `pageSize` surface pixels (none when empty), the name box, the
+// visible entities, segments, name labels and text labels in stacking order,
+// and the outlines of a drag or rubber band in progress. Objects outside the
+// area cost no more than a rectangle test.
+void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect& area, QSize pageSize);
+
+// The pages across and down that the surface covers for a page size in
+// surface pixels; at least 1 each.
+QSize PageCount(const TDrawingSurface& surface, QSize pageSize);
+
+}  // namespace veska
