@@ -1,0 +1,217 @@
+#include "platform/IniFile.h"
+
+#include "platform/TextEncoding.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+#include <stdexcept>
+
+namespace veska {
+namespace {
+
+// One line of the file and what the reader made of it.
+struct TLine {
+  enum Kind { Other, Section, Entry };
+  QString Text;  // the line as it stands in the file, without its line end
+  Kind Type = Other;
+  QString Name;  // section name or key
+  QString Value;
+};
+
+// A value keeps its inner blanks; one pair of enclosing double quotes is
+// taken off so that a value can start or end with blanks.
+QString CleanValue(QString value)
+{
+  value = value.trimmed();
+  if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+    value = value.mid(1, value.size() - 2);
+  return value;
+}
+
+TLine ParseLine(const QString& text)
+{
+  TLine line;
+  line.Text = text;
+  const QString t = text.trimmed();
+  if (t.isEmpty() || t.startsWith(QLatin1Char(';')))
+    return line;
+  if (t.startsWith(QLatin1Char('['))) {
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    if (close > 0) {
+      line.Type = TLine::Section;
+      line.Name = t.mid(1, close - 1).trimmed();
+    }
+    return line;
+  }
+  const qsizetype eq = t.indexOf(QLatin1Char('='));
+  if (eq > 0) {
+    line.Name = t.left(eq).trimmed();
+    if (!line.Name.isEmpty()) {
+      line.Type = TLine::Entry;
+      line.Value = CleanValue(t.mid(eq + 1));
+    }
+  }
+  return line;
+}
+
+// The file's lines; an absent or unreadable file has none.
+QList<TLine> ReadLines(const QString& path)
+{
+  QList<TLine> lines;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return lines;
+  QString text = DecodeText(file.readAll());
+  if (text.startsWith(QChar(0xFEFF)))
+    text.remove(0, 1);
+  const QStringList raw = text.split(QLatin1Char('\n'));
+  for (qsizetype i = 0; i < raw.size(); ++i) {
+    QString l = raw[i];
+    if (l.endsWith(QLatin1Char('\r')))
+      l.chop(1);
+    // The line end after the last line does not start another line.
+    if (i == raw.size() - 1 && l.isEmpty())
+      break;
+    lines.append(ParseLine(l));
+  }
+  return lines;
+}
+
+bool SameName(const QString& a, const QString& b)
+{
+  return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Position of the first header of the section, if any.
+std::optional<qsizetype> FindSection(const QList<TLine>& lines, const QString& section)
+{
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    if (lines[i].Type == TLine::Section && SameName(lines[i].Name, section))
+      return i;
+  return std::nullopt;
+}
+
+// One past the last line of the section whose header is at `header`.
+qsizetype SectionEnd(const QList<TLine>& lines, qsizetype header)
+{
+  qsizetype i = header + 1;
+  while (i < lines.size() && lines[i].Type != TLine::Section)
+    ++i;
+  return i;
+}
+
+}  // namespace
+
+TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
+
+QStringList TIniFile::ReadSectionKeys(const QString& section) const
+{
+  QStringList keys;
+  const QList<TLine> lines = ReadLines(FPath);
+  const auto header = FindSection(lines, section);
+  if (!header)
+    return keys;
+  const qsizetype end = SectionEnd(lines, *header);
+  for (qsizetype i = *header + 1; i < end; ++i)
+    if (lines[i].Type == TLine::Entry)
+      keys.append(lines[i].Name);
+  return keys;
+}
+
+QString TIniFile::ReadSetting(const QString& section, const QString& key) const
+{
+  const QList<TLine> lines = ReadLines(FPath);
+  const auto header = FindSection(lines, section);
+  if (!header)
+    return {};
+  const qsizetype end = SectionEnd(lines, *header);
+  for (qsizetype i = *header + 1; i < end; ++i)
+    if (lines[i].Type == TLine::Entry && SameName(lines[i].Name, key))
+      return lines[i].Value;
+  return {};
+}
+
+int TIniFile::ReadSettingNumber(const QString& section, const QString& key) const
+{
+  const QString value = ReadSetting(section, key);
+  bool ok = false;
+  if (value.size() > 2 && (value.startsWith(QLatin1String("0x")) || value.startsWith(QLatin1String("0X")))) {
+    // Eight hexadecimal digits cover the whole 32 bits, as two's complement.
+    const uint n = value.mid(2).toUInt(&ok, 16);
+    return ok ? static_cast<int>(n) : 0;
+  }
+  const int n = value.toInt(&ok, 10);
+  return ok ? n : 0;
+}
+
+bool TIniFile::CanStoreKey(const QString& key)
+{
+  if (key.isEmpty() || key != key.trimmed())
+    return false;
+  if (key.startsWith(QLatin1Char(';')) || key.startsWith(QLatin1Char('[')))
+    return false;
+  return !key.contains(QLatin1Char('=')) && !key.contains(QLatin1Char('\n')) && !key.contains(QLatin1Char('\r'));
+}
+
+void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
+{
+  QList<TLine> lines = ReadLines(FPath);
+
+  QStringList entries;
+  for (const QString& key : keys)
+    if (CanStoreKey(key))
+      entries.append(key + QLatin1Char('='));
+
+  QStringList out;
+  for (const TLine& l : lines)
+    out.append(l.Text);
+
+  if (const auto header = FindSection(lines, section)) {
+    // The first section of the name keeps its place and the comments that
+    // open it; its entries and any later sections of the same name go.
+    qsizetype from = *header + 1;
+    while (from < lines.size() && lines[from].Type == TLine::Other && !lines[from].Text.trimmed().isEmpty())
+      ++from;
+    qsizetype end = SectionEnd(lines, *header);
+    // Blank lines that end the section keep it apart from the next one.
+    qsizetype keepBlank = end;
+    while (keepBlank > from && lines[keepBlank - 1].Text.trimmed().isEmpty())
+      --keepBlank;
+    QStringList rebuilt = out.mid(0, from);
+    rebuilt += entries;
+    rebuilt += out.mid(keepBlank, end - keepBlank);
+    // Later sections of the same name would shadow nothing but confuse
+    // readers of the file; they are erased with the first one.
+    qsizetype i = end;
+    while (i < lines.size()) {
+      const qsizetype sectionEnd = SectionEnd(lines, i);
+      if (!(lines[i].Type == TLine::Section && SameName(lines[i].Name, section)))
+        rebuilt += out.mid(i, sectionEnd - i);
+      i = sectionEnd;
+    }
+    out = rebuilt;
+  } else {
+    if (!out.isEmpty() && !out.last().trimmed().isEmpty())
+      out.append(QString());
+    out.append(QLatin1Char('[') + section + QLatin1Char(']'));
+    out += entries;
+  }
+
+  QByteArray bytes;
+  for (const QString& l : out) {
+    bytes += l.toUtf8();
+    bytes += "\r\n";
+  }
+
+  QSaveFile file(FPath);
+  // A file that may be written in a directory that may not falls back to
+  // writing the file in place.
+  file.setDirectWriteFallback(true);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    throw std::runtime_error(
+      QStringLiteral("Cannot write \"%1\": %2").arg(FPath, file.errorString()).toStdString());
+}
+
+}  // namespace veska

@@ -1,0 +1,47 @@
+#pragma once
+// The settings file: the sections-and-keys text layout ("[Section]" lines
+// followed by "key=value" lines). Section and key names are compared without
+// regard to letter case. Every operation opens the file, does its work and
+// closes it again, so other programs' edits between calls are seen.
+//
+// Writing keeps the rest of the file as it was: the order of sections and
+// keys, comment lines (";") and lines the reader does not understand. Files
+// are read as UTF-8 when valid, else as Windows-1252, and written as UTF-8
+// with CR LF line ends.
+
+#include <QString>
+#include <QStringList>
+
+namespace veska {
+
+class TIniFile {
+public:
+  explicit TIniFile(QString path);
+
+  QString FileName() const { return FPath; }
+
+  // Key names of the section in file order; an absent file or section gives
+  // an empty list.
+  QStringList ReadSectionKeys(const QString& section) const;
+  // Erases the section and writes each text of the list as a key with an
+  // empty value, in list order. Texts that could not be read back as the same
+  // key (empty, containing "=" or a line break, with surrounding blanks, or
+  // starting with ";" or "[") are left out. Throws std::runtime_error with
+  // the system's message when the file cannot be written.
+  void WriteSectionKeys(const QString& section, const QStringList& keys);
+  // The value of the first entry of the key in the first section of that
+  // name; empty when there is none.
+  QString ReadSetting(const QString& section, const QString& key) const;
+  // The value as a 32-bit integer: decimal, or hexadecimal when it is longer
+  // than two characters and starts with "0x" or "0X"; 0 when there is no
+  // value or it is not a number.
+  int ReadSettingNumber(const QString& section, const QString& key) const;
+
+  // TRUE when WriteSectionKeys writes `key` so that it reads back unchanged.
+  static bool CanStoreKey(const QString& key);
+
+private:
+  QString FPath;
+};
+
+}  // namespace veska

@@ -1,0 +1,48 @@
+#pragma once
+// Where the program finds its settings and its help: set once at start from
+// the program's directory. The settings file is VESKA.INI beside the program;
+// the help is the folder "help" beside it.
+//
+// The recent-file list is the one thing the program writes. It lives in the
+// section "MRUFiles" of the settings file in the program directory; when that
+// file cannot be written there (a read-only installation), the list is read
+// from and written to VESKA.INI in the user's configuration folder
+// ($XDG_CONFIG_HOME/veska, or ~/.config/veska), so the program keeps working.
+
+#include "platform/IniFile.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace veska {
+
+class TSettings {
+public:
+  explicit TSettings(QString programDirectory);
+
+  QString ProgramDirectory() const { return FProgramDirectory; }
+  QString SettingsFile() const;   // <dir>/VESKA.INI
+  QString HelpDirectory() const;  // <dir>/help
+  TIniFile& Ini() { return FIni; }
+  const TIniFile& Ini() const { return FIni; }
+
+  // File names, the most recent first.
+  QStringList ReadRecentFiles() const;
+  // Replaces the list. Throws std::runtime_error with the system's message
+  // when the file cannot be written.
+  void WriteRecentFiles(const QStringList& files);
+
+  // The file that holds the recent-file list: the settings file when it can
+  // be written, else the one in the user's configuration folder.
+  QString RecentFilesFile() const;
+  // VESKA.INI in the user's configuration folder.
+  static QString UserSettingsFile();
+
+  static inline const QString RecentFilesSection = QStringLiteral("MRUFiles");
+
+private:
+  QString FProgramDirectory;
+  TIniFile FIni;
+};
+
+}  // namespace veska
