@@ -1,0 +1,212 @@
+#include "shell/DiagramView.h"
+
+#include "surface/Painting.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+namespace veska {
+
+namespace {
+
+using TButton = TMouseButton;
+
+bool ToSurfaceButton(Qt::MouseButton button, TButton& out)
+{
+  switch (button) {
+  case Qt::LeftButton: out = TButton::Left; return true;
+  case Qt::RightButton: out = TButton::Right; return true;
+  case Qt::MiddleButton: out = TButton::Middle; return true;
+  default: return false;
+  }
+}
+
+QPoint Local(const TControl& control, QPoint pos)
+{
+  return pos - QPoint(control.Left, control.Top);
+}
+
+}  // namespace
+
+TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
+    : QWidget(parent), FSurface(surface), FPageSize(DefaultPageSize())
+{
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::StrongFocus);
+  FSurface.OnInvalidate = [this](const QRect& rect) {
+    if (FSurface.Width != width() || FSurface.Height != height())
+      SyncSize();
+    if (rect.isEmpty())
+      update();
+    else
+      // Thick pens (a selected relation, the name box) reach past a control's
+      // bounds by a few pixels.
+      update(rect.adjusted(-3, -3, 3, 3));
+  };
+  SyncSize();
+}
+
+TDiagramView::~TDiagramView()
+{
+  FSurface.OnInvalidate = nullptr;
+}
+
+QSize TDiagramView::DefaultPageSize()
+{
+  QPageLayout layout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
+                     QPageLayout::Point);
+  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+  if (!info.isNull()) {
+    QPrinter printer(info, QPrinter::HighResolution);
+    if (printer.isValid() && !printer.pageLayout().paintRectPixels(96).isEmpty())
+      layout = printer.pageLayout();
+  }
+  return layout.paintRectPixels(96).size();
+}
+
+void TDiagramView::SetPageSize(QSize size)
+{
+  FPageSize = size;
+  update();
+}
+
+void TDiagramView::SyncSize()
+{
+  const QSize size(FSurface.Width, FSurface.Height);
+  if (this->size() != size)
+    resize(size);
+  update();
+}
+
+void TDiagramView::paintEvent(QPaintEvent* event)
+{
+  QPainter painter(this);
+  painter.fillRect(event->rect(), Qt::white);
+  PaintDiagram(FSurface, painter, event->rect(), FPageSize);
+}
+
+void TDiagramView::Press(const THit& hit, TButton button, bool shift, QPoint pos, QPoint screen)
+{
+  switch (hit.Kind) {
+  case THit::TKind::None: FSurface.SurfaceMouseDown(button, shift, pos, screen); break;
+  case THit::TKind::Entity: FSurface.EntityMouseDown(*hit.Entity, button, shift, Local(*hit.Entity, pos), screen); break;
+  case THit::TKind::Segment: FSurface.SegmentMouseDown(*hit.Segment, button, shift, Local(*hit.Segment, pos), screen); break;
+  case THit::TKind::NameLabel: FSurface.NameLabelMouseDown(*hit.Relation, *hit.Label, button, screen); break;
+  case THit::TKind::TextLabel: FSurface.LabelMouseDown(*hit.Label, button, screen); break;
+  }
+}
+
+void TDiagramView::Move(const THit& hit, bool shift, QPoint pos, QPoint screen)
+{
+  switch (hit.Kind) {
+  case THit::TKind::None: FSurface.SurfaceMouseMove(shift, pos); break;
+  case THit::TKind::Entity: FSurface.EntityMouseMove(*hit.Entity, shift, Local(*hit.Entity, pos)); break;
+  case THit::TKind::Segment: FSurface.SegmentMouseMove(*hit.Segment, shift, Local(*hit.Segment, pos)); break;
+  case THit::TKind::NameLabel: FSurface.NameLabelMouseMove(*hit.Relation, *hit.Label, screen); break;
+  case THit::TKind::TextLabel: FSurface.LabelMouseMove(*hit.Label, screen); break;
+  }
+}
+
+void TDiagramView::Release(const THit& hit, TButton button, bool shift, QPoint pos, QPoint screen)
+{
+  switch (hit.Kind) {
+  case THit::TKind::None: FSurface.SurfaceMouseUp(button, shift, pos); break;
+  case THit::TKind::Entity: FSurface.EntityMouseUp(*hit.Entity, button, shift, Local(*hit.Entity, pos)); break;
+  case THit::TKind::Segment: FSurface.SegmentMouseUp(*hit.Segment, button, shift, Local(*hit.Segment, pos)); break;
+  case THit::TKind::NameLabel: FSurface.NameLabelMouseUp(*hit.Relation, *hit.Label, button, screen); break;
+  case THit::TKind::TextLabel: FSurface.LabelMouseUp(*hit.Label, button, screen); break;
+  }
+}
+
+void TDiagramView::mousePressEvent(QMouseEvent* event)
+{
+  TButton button;
+  if (!ToSurfaceButton(event->button(), button))
+    return;
+  // A capture whose button was let go elsewhere (a pop-up menu took the
+  // release) is over.
+  if (FCaptured && !(event->buttons() & FCaptureButton))
+    ReleaseCapture();
+  if (FCaptured)
+    return;
+  setFocus(Qt::MouseFocusReason);
+
+  const QPoint pos = event->position().toPoint();
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  const THit hit = FSurface.HitTest(pos);
+  FCapture = hit;
+  FCaptured = true;
+  FCaptureButton = event->button();
+  FClickPending = button == TButton::Left && hit.Kind == THit::TKind::Entity;
+  Press(hit, button, shift, pos, event->globalPosition().toPoint());
+}
+
+void TDiagramView::mouseMoveEvent(QMouseEvent* event)
+{
+  if (!FCaptured)
+    return;
+  Move(FCapture, event->modifiers() & Qt::ShiftModifier, event->position().toPoint(),
+       event->globalPosition().toPoint());
+}
+
+void TDiagramView::mouseReleaseEvent(QMouseEvent* event)
+{
+  TButton button;
+  if (!FCaptured || event->button() != FCaptureButton || !ToSurfaceButton(event->button(), button))
+    return;
+  const THit hit = FCapture;
+  const bool click = FClickPending;
+  ReleaseCapture();
+
+  const QPoint pos = event->position().toPoint();
+  // The click belongs to the pressed entity when the button is let go over
+  // it, judged where the entity stood before the release moved it.
+  const bool inside = click && hit.Entity->BoundsRect().contains(pos);
+  Release(hit, button, event->modifiers() & Qt::ShiftModifier, pos, event->globalPosition().toPoint());
+  if (inside)
+    FSurface.EntityClick(*hit.Entity);
+}
+
+void TDiagramView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+  if (event->button() != Qt::LeftButton || FCaptured)
+    return;
+  const QPoint pos = event->position().toPoint();
+  const THit hit = FSurface.HitTest(pos);
+  switch (hit.Kind) {
+  case THit::TKind::None: break;
+  case THit::TKind::Entity: FSurface.EntityDblClick(*hit.Entity); break;
+  case THit::TKind::Segment: FSurface.SegmentDblClick(*hit.Segment); break;
+  case THit::TKind::NameLabel: FSurface.NameLabelDblClick(*hit.Relation); break;
+  case THit::TKind::TextLabel: FSurface.LabelDblClick(*hit.Label); break;
+  }
+  // The second press of a double click is a press like the first, but it
+  // makes no click of its own. The handlers above may have changed the
+  // diagram, so the control under the mouse is looked up again.
+  const THit again = FSurface.HitTest(pos);
+  FCapture = again;
+  FCaptured = true;
+  FCaptureButton = Qt::LeftButton;
+  FClickPending = false;
+  Press(again, TButton::Left, event->modifiers() & Qt::ShiftModifier, pos, event->globalPosition().toPoint());
+}
+
+void TDiagramView::keyPressEvent(QKeyEvent* event)
+{
+  switch (event->key()) {
+  case Qt::Key_Delete:
+    if (OnDeleteKey) {
+      ReleaseCapture();
+      OnDeleteKey();
+    }
+    break;
+  case Qt::Key_Escape: FSurface.SetActiveDrawingTool(dtPointer); break;
+  default: QWidget::keyPressEvent(event);
+  }
+}
+
+}  // namespace veska

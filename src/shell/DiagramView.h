@@ -1,0 +1,71 @@
+#pragma once
+// The widget that shows the drawing surface inside the main window's scroll
+// area. It is as large as the surface at the current zoom, paints the exposed
+// part through PaintDiagram, and turns Qt's mouse events into the surface's
+// mouse operations: the control under a press keeps the mouse (it receives the
+// moves and the release) until the button is let go.
+
+#include "surface/DrawingSurface.h"
+
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+
+namespace veska {
+
+class TDiagramView final : public QWidget {
+public:
+  explicit TDiagramView(TDrawingSurface& surface, QWidget* parent = nullptr);
+  ~TDiagramView() override;
+
+  TDrawingSurface& Surface() const { return FSurface; }
+
+  // A printed page in surface pixels: the default printer's printable area at
+  // 96 pixels per inch, or a Letter page with quarter-inch margins when no
+  // printer is installed.
+  QSize PageSize() const { return FPageSize; }
+  void SetPageSize(QSize size);
+  static QSize DefaultPageSize();
+
+  // Follows the surface's width and height (after zoom, load, set-up).
+  void SyncSize();
+  // Forgets the control that holds the mouse; called before the model is
+  // changed by a command, so that no released object is addressed again.
+  void ReleaseCapture()
+  {
+    FCapture = {};
+    FCaptured = false;
+    FClickPending = false;
+  }
+
+  // The Delete key.
+  std::function<void()> OnDeleteKey;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  using THit = TDrawingSurface::THit;
+
+  void Press(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
+  void Move(const THit& hit, bool shift, QPoint pos, QPoint screen);
+  void Release(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
+
+  TDrawingSurface& FSurface;
+  QSize FPageSize;
+  // The control that was pressed, while a button is held.
+  THit FCapture{};
+  bool FCaptured = false;
+  Qt::MouseButton FCaptureButton = Qt::NoButton;
+  // The pressed entity's box at the press, for the click after the release.
+  QRect FPressedBounds;
+  bool FClickPending = false;
+};
+
+}  // namespace veska

@@ -1,0 +1,713 @@
+#include "shell/MainWindow.h"
+
+#include "diagramfile/DiagramFile.h"
+#include "platform/TextMeasurer.h"
+#include "shell/DiagramView.h"
+#include "shell/ReOpenDlg.h"
+#include "shell/Settings.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace veska {
+
+namespace {
+
+// The diagram is drawn at the 96 pixels per inch the text measurer uses.
+constexpr int kPixelsPerInch = 96;
+
+// Whether a file holds exactly the given bytes, compared block by block.
+bool SameAsFile(const QByteArray& bytes, const QString& fileName)
+{
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly))
+    return false;
+  constexpr qint64 kBlock = 1024;
+  for (qint64 offset = 0;; offset += kBlock) {
+    const QByteArray block = file.read(kBlock);
+    if (block != bytes.mid(offset, kBlock))
+      return false;
+    if (block.size() < kBlock)
+      return true;
+  }
+}
+
+// The name with its extension replaced by ".BAK".
+QString BackupName(const QString& fileName)
+{
+  const QFileInfo info(fileName);
+  const QString name = info.fileName();
+  const int dot = name.lastIndexOf(QLatin1Char('.'));
+  const QString base = dot > 0 ? name.left(dot) : name;
+  const QString dir = fileName.left(fileName.size() - name.size());
+  return dir + base + QStringLiteral(".BAK");
+}
+
+}  // namespace
+
+// ---- About box ---------------------------------------------------------------------
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+{
+  setObjectName(QStringLiteral("AboutBox"));
+  setWindowTitle(QStringLiteral("About Veska"));
+  auto* layout = new QVBoxLayout(this);
+  auto* picture = new QLabel(this);
+  picture->setObjectName(QStringLiteral("ProgramIcon"));
+  picture->setPixmap(ProgramPicture(QSize(240, 180), devicePixelRatioF()));
+  picture->setFrameShape(QFrame::Panel);
+  picture->setFrameShadow(QFrame::Sunken);
+  layout->addWidget(picture, 0, Qt::AlignHCenter);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  layout->addWidget(buttons);
+}
+
+// ---- Construction ------------------------------------------------------------------
+
+TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDialogs& fileDialogs, QWidget* parent)
+    : QMainWindow(parent),
+      FSettings(settings),
+      FMessages(messages),
+      FFileDialogs(fileDialogs),
+      FSurface(std::make_unique<TDrawingSurface>(messages, TQtTextMeasurer::Instance()))
+{
+  setObjectName(QStringLiteral("SDIAppForm"));
+  FSurface->Width = 8 * kPixelsPerInch;
+  FSurface->Height = 10 * kPixelsPerInch;
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  SpeedPanel = new QWidget(central);
+  SpeedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+  SpeedPanel->setFixedHeight(30);
+  layout->addWidget(SpeedPanel);
+  ScrollBox1 = new QScrollArea(central);
+  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+  ScrollBox1->setBackgroundRole(QPalette::Base);
+  QPalette white = ScrollBox1->palette();
+  white.setColor(QPalette::Base, Qt::white);
+  white.setColor(QPalette::Window, Qt::white);
+  ScrollBox1->setPalette(white);
+  FView = new TDiagramView(*FSurface);
+  FView->setObjectName(QStringLiteral("DrawingSurface"));
+  FView->OnDeleteKey = [this] { DeleteCurrentItemClick(); };
+  ScrollBox1->setWidget(FView);
+  layout->addWidget(ScrollBox1, 1);
+  setCentralWidget(central);
+
+  auto* status = new QStatusBar(this);
+  status->setObjectName(QStringLiteral("StatusBar"));
+  status->setFixedHeight(22);
+  setStatusBar(status);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  for (int i = 0; i < int(FPopupActions.size()); ++i) {
+    QAction* item = PopupMenu1->addAction(QString());
+    item->setObjectName(QStringLiteral("PopupItem%1").arg(i + 1));
+    connect(item, &QAction::triggered, this, [this, i] {
+      if (const auto action = FPopupActions[size_t(i)])
+        action();
+    });
+    FPopupItems << item;
+  }
+
+  BuildMenus();
+  BuildSpeedPanel();
+  ConnectSurface();
+
+  FSurface->DiagramName = NewDiagramName;
+  SetTitle();
+
+  ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
+  AboutBox = new TAboutBox(this);
+}
+
+TSDIAppForm::~TSDIAppForm()
+{
+  // The view and the surface's handlers point into this window; both go
+  // before the surface, and the surface before the window's children.
+  delete ScrollBox1;
+  FView = nullptr;
+  FSurface.reset();
+}
+
+QAction* TSDIAppForm::AddItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                              std::function<void()> action, const QKeySequence& shortcut)
+{
+  QAction* item = menu->addAction(caption);
+  item->setObjectName(QString::fromLatin1(name));
+  item->setStatusTip(hint);
+  if (!shortcut.isEmpty())
+    item->setShortcut(shortcut);
+  if (action)
+    connect(item, &QAction::triggered, this, [action = std::move(action)] { action(); });
+  else
+    // The dialogs of this command are not part of the program yet.
+    item->setEnabled(false);
+  return item;
+}
+
+void TSDIAppForm::BuildMenus()
+{
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  AddItem(file, "NewItem", QStringLiteral("&New"), QStringLiteral("Create a new diagram"), [this] { NewItemClick(); },
+          QKeySequence(Qt::CTRL | Qt::Key_N));
+  AddItem(file, "OpenItem", QStringLiteral("&Open..."), QStringLiteral("Open a file"), [this] { OpenItemClick(); },
+          QKeySequence(Qt::CTRL | Qt::Key_O));
+  AddItem(file, "ReopenItem", QStringLiteral("&Reopen"), QStringLiteral("Reopen a file"), [this] { ReopenItemClick(); },
+          QKeySequence(Qt::CTRL | Qt::Key_R));
+  AddItem(file, "MergeItem", QStringLiteral("&Merge..."), QStringLiteral("Merge a file to current diagram"),
+          [this] { MergeItemClick(); }, QKeySequence(Qt::CTRL | Qt::Key_M));
+  AddItem(file, "SaveItem", QStringLiteral("&Save..."), QStringLiteral("Save current file"), [this] { SaveItemClick(); },
+          QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddItem(file, "SaveAsItem", QStringLiteral("Save &As..."), QStringLiteral("Save to a new file"),
+          [this] { SaveAsItemClick(); });
+  file->addSeparator();
+  // Printing comes with the print dialog.
+  AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"), nullptr,
+          QKeySequence(Qt::CTRL | Qt::Key_P));
+  AddItem(file, "PrintSetupItem", QStringLiteral("Pr&int Setup"), QStringLiteral("Setup Printer Options"), nullptr);
+  file->addSeparator();
+  AddItem(file, "ExitItem", QStringLiteral("E&xit"), QStringLiteral("Exit application"), [this] { close(); },
+          QKeySequence(Qt::ALT | Qt::Key_X));
+
+  QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+  AddItem(edit, "AddDomainItem", QStringLiteral("Add D&omain"), QStringLiteral("Add a new domain"),
+          [this] { AddDomainItemClick(); });
+  AddItem(edit, "AddEntityItem", QStringLiteral("Add &Entity"), QStringLiteral("Add a new entity"),
+          [this] { ChooseTool(dtEntity); });
+  QMenu* relation = edit->addMenu(QStringLiteral("Add &Relation"));
+  relation->setObjectName(QStringLiteral("AddRelationItem"));
+  AddItem(relation, "OneToManyItem", QStringLiteral("OneTo&Many"),
+          QStringLiteral("Add a new one to many foreign key relation"),
+          [this] { ChooseTool(dtRelationOneToManyForeign); });
+  AddItem(relation, "OneToOneItem", QStringLiteral("OneTo&One"),
+          QStringLiteral("Add a new one to one foreign key relation"),
+          [this] { ChooseTool(dtRelationOneToOneForeign); });
+  // The program offers no command for processes: the item stays hidden.
+  AddItem(edit, "AddProcessItem", QStringLiteral("Add Proce&ss"), QStringLiteral("Add a new Process"), nullptr)
+      ->setVisible(false);
+  AddItem(edit, "AddTextItem", QStringLiteral("Add &Text"), QStringLiteral("Add a new Text label"),
+          [this] { ChooseTool(dtLabel); });
+  edit->addSeparator();
+  AddItem(edit, "DeleteCurrentItem", QStringLiteral("Delete &Current"), QStringLiteral("Delete selected object"),
+          [this] { DeleteCurrentItemClick(); });
+  AddItem(edit, "DeleteItem", QStringLiteral("&Delete"), QStringLiteral("Delete an object"), nullptr);
+  AddItem(edit, "PointerItem", QStringLiteral("&Pointer"), QStringLiteral("Clear selected tool"),
+          [this] { ChooseTool(dtPointer); });
+  AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
+          [this] { FSurface->SelectAllEntities(); });
+  AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); });
+  edit->addSeparator();
+  AddItem(edit, "ZoomInItem", QStringLiteral("Zoom &In"), QStringLiteral("Zoom in the diagram"), [this] { ZoomIn(); });
+  AddItem(edit, "ZoomOutItem", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom out the diagram"),
+          [this] { ZoomOut(); });
+
+  QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+  QMenu* mode = options->addMenu(QStringLiteral("Display &Mode"));
+  mode->setObjectName(QStringLiteral("DisplayModeItem"));
+  const auto setMode = [this](TEntityDisplayMode m) { return [this, m] { FSurface->SetEntityDisplayMode(m); }; };
+  AddItem(mode, "AttributesItem", QStringLiteral("&Attributes"), QStringLiteral("Display entity attributes only"),
+          setMode(emAttributes));
+  AddItem(mode, "PrimaryKeyItem", QStringLiteral("&PrimaryKey"), QStringLiteral("Display entity primary key only"),
+          setMode(emPrimaryKey));
+  AddItem(mode, "EntityItem", QStringLiteral("&Entity"), QStringLiteral("Display entity name only"), setMode(emName));
+  AddItem(mode, "SchemaItem", QStringLiteral("&Schema"), QStringLiteral("Display generic schema"), setMode(emSchema));
+  AddItem(options, "DisplayViewItem", QStringLiteral("Display &View"), QStringLiteral("Select items to be displayed"),
+          nullptr);
+  AddItem(options, "SetupItem", QStringLiteral("Diagram &Setup"), QStringLiteral("Setup diagram parameters"), nullptr);
+  AddItem(options, "FontItem", QStringLiteral("&Font"), QStringLiteral("Set up diagram fonts"),
+          [this] { FontItemClick(); });
+  AddItem(options, "ShowLabels1", QStringLiteral("Hide &Labels"), QStringLiteral("Show/Hide relationship labels"),
+          [this] { ShowLabelsClick(); });
+
+  // Reports, database building and the application generator come later.
+  QMenu* report = menuBar()->addMenu(QStringLiteral("&Report"));
+  AddItem(report, "EntityListItem", QStringLiteral("&Entity List"), QStringLiteral("Generate entity report"), nullptr);
+  AddItem(report, "ConsistencyItem", QStringLiteral("&Consistency Check"),
+          QStringLiteral("Generate consistency check report"), nullptr);
+  QMenu* build = menuBar()->addMenu(QStringLiteral("&Build"));
+  AddItem(build, "DatabaseItem", QStringLiteral("&Database"), QStringLiteral("Create Database from Model"), nullptr);
+  AddItem(build, "FormsItem", QStringLiteral("&Forms"), QStringLiteral("Create Application Forms from Model"), nullptr);
+  build->addSeparator();
+  AddItem(build, "ReEngineerItem", QStringLiteral("&ReEngineer"), QStringLiteral("Reverse Engineer an Existing Database"),
+          nullptr);
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  AddItem(help, "ContentItem", QStringLiteral("&Content"), QStringLiteral("Show Help Content"), nullptr);
+  AddItem(help, "SearchItem", QStringLiteral("&Search"), QStringLiteral("Search Help on a Topic"), nullptr);
+  AddItem(help, "AboutItem", QStringLiteral("&About Veska"), QString(), [this] { AboutBox->exec(); });
+}
+
+QToolButton* TSDIAppForm::AddButton(const char* name, int x, const QString& hint, TToolIcon icon,
+                                    std::function<void()> action)
+{
+  auto* button = new QToolButton(SpeedPanel);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(x, 2, 25, 25);
+  button->setIcon(ToolIcon(icon));
+  button->setIconSize(QSize(18, 18));
+  button->setAutoRaise(true);
+  const int bar = hint.indexOf(QLatin1Char('|'));
+  button->setToolTip(bar < 0 ? hint : hint.left(bar));
+  button->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+  if (action)
+    connect(button, &QToolButton::clicked, this, [action = std::move(action)] { action(); });
+  else
+    button->setEnabled(false);
+  return button;
+}
+
+void TSDIAppForm::BuildSpeedPanel()
+{
+  AddButton("OpenBtn", 8, QStringLiteral("Open|Open a file"), TToolIcon::Open, [this] { OpenItemClick(); });
+  AddButton("SaveBtn", 32, QStringLiteral("Save|Save current file"), TToolIcon::Save, [this] { SaveItemClick(); });
+  AddButton("PrintBtn", 56, QStringLiteral("Print|Print diagram"), TToolIcon::Print, nullptr);
+  AddButton("ExitBtn", 91, QStringLiteral("Exit|Exit application"), TToolIcon::Exit, [this] { close(); });
+
+  // The drawing tools: exactly one is down.
+  FToolGroup = new QButtonGroup(this);
+  FToolGroup->setExclusive(true);
+  const auto tool = [this](const char* name, int x, const QString& hint, TToolIcon icon, TDrawingTool t) {
+    QToolButton* button = AddButton(name, x, hint, icon, [this, t] { ChooseTool(t); });
+    button->setCheckable(true);
+    FToolGroup->addButton(button, int(t));
+  };
+  tool("PointerBtn", 144, QStringLiteral("Pointer Tool|Cancel selected drawing tool"), TToolIcon::Pointer, dtPointer);
+  tool("EntityBtn", 168, QStringLiteral("Entity Tool|Add a new entity"), TToolIcon::Entity, dtEntity);
+  tool("RelationManyForeignBtn", 192,
+       QStringLiteral("One to Many Foreign key Relation Tool|Add a new one to many foreign key relation"),
+       TToolIcon::RelationManyForeign, dtRelationOneToManyForeign);
+  tool("RelationOneForeignBtn", 216,
+       QStringLiteral("One to One Foreign key Relation Tool|Add a new one to one foreign key relation"),
+       TToolIcon::RelationOneForeign, dtRelationOneToOneForeign);
+  tool("RelationManyMasterBtn", 240,
+       QStringLiteral("One to Many Master detail Relation Tool|Add a new one to many master detail relation"),
+       TToolIcon::RelationManyMaster, dtRelationOneToManyMaster);
+  tool("RelationOneMasterBtn", 264,
+       QStringLiteral("One to One Master detail Relation Tool|Add a new one to one master detail relation"),
+       TToolIcon::RelationOneMaster, dtRelationOneToOneMaster);
+  tool("TextBtn", 288, QStringLiteral("Text Tool|Add a new text label"), TToolIcon::Text, dtLabel);
+  FToolGroup->button(int(dtPointer))->setChecked(true);
+
+  AddButton("DeleteBtn", 320, QStringLiteral("Delete selected objects|Delete an object"), TToolIcon::Delete,
+            [this] { DeleteCurrentItemClick(); });
+  AddButton("ZoomOutBtn", 352, QStringLiteral("Zoom Out|Zoom out the diagram"), TToolIcon::ZoomOut,
+            [this] { ZoomOut(); });
+  AddButton("ZoomInBtn", 376, QStringLiteral("Zoom In|Zoom in the diagram"), TToolIcon::ZoomIn, [this] { ZoomIn(); });
+}
+
+void TSDIAppForm::ConnectSurface()
+{
+  TDrawingSurface& s = *FSurface;
+  s.OnDrawingToolChange = [this](TDrawingSurface& surface) {
+    if (QAbstractButton* button = FToolGroup->button(int(surface.ActiveDrawingTool())))
+      button->setChecked(true);
+  };
+  s.OnRLabelVisibleChange = [this](TDrawingSurface& surface) {
+    findChild<QAction*>(QStringLiteral("ShowLabels1"))
+        ->setText(surface.RelationLabelVisible ? QStringLiteral("Hide &Labels") : QStringLiteral("Show &Labels"));
+  };
+  s.OnDrawingSurfaceRMBClick = [this](TDrawingSurface&) { SurfacePopup(); };
+  s.OnEntityRMBClick = [this](TEntity& entity) {
+    PopupEntity = &entity;
+    EntityPopup();
+  };
+  s.OnRelationRMBClick = [this](TRelation& relation) {
+    PopupRelation = &relation;
+    RelationPopup();
+  };
+  s.OnLabelRMBClick = [this](TTextLabel& label) {
+    PopupLabel = &label;
+    LabelPopup();
+  };
+  // Double clicks open the objects editor, which is not part of the program
+  // yet; until it is, they do nothing.
+  s.OnEntityDblClick = [](TEntity&) {};
+  s.OnRelationDblClick = [](TRelation&) {};
+  s.OnLabelDblClick = [](TTextLabel&) {};
+}
+
+void TSDIAppForm::SetTitle()
+{
+  setWindowTitle(QStringLiteral("Veska - ") + QFileInfo(FileName).fileName());
+}
+
+// ---- Snapshot, question, file commands --------------------------------------------
+
+void TSDIAppForm::Snapshot()
+{
+  WriteDiagram(*FSurface, UndoSnapshot);
+}
+
+void TSDIAppForm::BeforeClear()
+{
+  FView->ReleaseCapture();
+  PopupEntity = nullptr;
+  PopupRelation = nullptr;
+  PopupLabel = nullptr;
+}
+
+bool TSDIAppForm::QueryCloseDiagram()
+{
+  bool unchanged = true;
+  if (QFileInfo(FileName).isFile()) {
+    Snapshot();
+    unchanged = SameAsFile(UndoSnapshot, FileName);
+  } else {
+    unchanged = FSurface->Entities.IsEmpty();
+  }
+  if (!unchanged) {
+    switch (FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Save changes to \"%1\"?").arg(FileName),
+                           mbYes | mbNo | mbCancel)) {
+    case mbYes:
+      // A diagram that could not be written is not given up.
+      if (!SaveItemClick())
+        return false;
+      break;
+    case mbNo: break;
+    default: return false;
+    }
+  }
+  BeforeClear();
+  FSurface->Clear();
+  return true;
+}
+
+std::optional<TLoadResult> TSDIAppForm::Load(const QString& fileName)
+{
+  std::optional<TLoadResult> result;
+  try {
+    result = LoadDiagram(*FSurface, fileName);
+  } catch (const TFileError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+  }
+  FView->SyncSize();
+  return result;
+}
+
+bool TSDIAppForm::WriteFile(const QString& fileName)
+{
+  try {
+    SaveDiagram(*FSurface, fileName);
+  } catch (const TFileError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+    return false;
+  }
+  FView->SyncSize();
+  return true;
+}
+
+void TSDIAppForm::AddRecentFile(const QString& fileName)
+{
+  ReOpenDlg->AddFile(fileName);
+}
+
+void TSDIAppForm::NewItemClick()
+{
+  if (!QueryCloseDiagram())
+    return;
+  FileName = NewFileName;
+  FSurface->DiagramName = NewDiagramName;
+  SetTitle();
+  FSurface->Repaint();
+  FView->update();
+}
+
+void TSDIAppForm::OpenDiagram(const QString& fileName)
+{
+  if (!QueryCloseDiagram())
+    return;
+  const std::optional<TLoadResult> result = Load(fileName);
+  if (result && *result != TLoadResult::NotADiagram) {
+    Snapshot();
+    FileName = fileName;
+  } else {
+    // The surface was emptied for the rejected file: neither that file nor the
+    // previous diagram's file may be the one a later Save overwrites with the
+    // empty diagram.
+    FileName = NewFileName;
+  }
+  SetTitle();
+}
+
+void TSDIAppForm::OpenItemClick()
+{
+  const QString name = FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), FileFilter);
+  if (!name.isEmpty())
+    OpenDiagram(name);
+}
+
+void TSDIAppForm::ReopenItemClick()
+{
+  if (ReOpenDlg->exec() != QDialog::Accepted)
+    return;
+  const QString name = ReOpenDlg->GetSelected();
+  if (name.isEmpty())
+    return;
+  if (!QFileInfo(name).isFile()) {
+    FMessages.Error(QStringLiteral("\"%1\" File not found.").arg(name));
+    return;
+  }
+  OpenDiagram(name);
+}
+
+void TSDIAppForm::MergeItemClick()
+{
+  const QString name = FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), FileFilter);
+  if (!name.isEmpty())
+    Load(name);
+}
+
+bool TSDIAppForm::SaveItemClick()
+{
+  if (FileName != NewFileName) {
+    // The previous file is kept under the backup name; when that fails the
+    // save goes on without a backup.
+    const QString backup = BackupName(FileName);
+    QFile::remove(backup);
+    QFile::rename(FileName, backup);
+    if (!WriteFile(FileName))
+      return false;
+    AddRecentFile(FileName);
+    return true;
+  }
+  return SaveAsItemClick();
+}
+
+bool TSDIAppForm::SaveAsItemClick()
+{
+  const QString name =
+      FFileDialogs.SaveFileName(QStringLiteral("Veska - Save Diagram As"), FileFilter, FileName);
+  if (name.isEmpty())
+    return true;
+  if (QFileInfo::exists(name) &&
+      FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Replace existing file \"%1\"?").arg(name),
+                     mbYes | mbNo) != mbYes)
+    return true;
+  if (!WriteFile(name))
+    return false;
+  FileName = name;
+  AddRecentFile(FileName);
+  SetTitle();
+  return true;
+}
+
+void TSDIAppForm::UndoItemClick()
+{
+  QFile file(UndoFileName);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(UndoSnapshot) != UndoSnapshot.size()) {
+    // Without the file the diagram could not come back: keep it as it is.
+    FMessages.Error(file.errorString());
+    return;
+  }
+  file.close();
+  BeforeClear();
+  FSurface->Clear();
+  Load(UndoFileName);
+}
+
+// ---- Edit and options commands -----------------------------------------------------
+
+void TSDIAppForm::ChooseTool(TDrawingTool tool)
+{
+  if (tool != dtPointer)
+    Snapshot();
+  FSurface->SetActiveDrawingTool(tool);
+}
+
+void TSDIAppForm::AddDomainItemClick()
+{
+  Snapshot();
+  FSurface->SetActiveDrawingTool(dtPointer);
+  FSurface->AddDomain(std::make_unique<TDomain>());
+  // The objects editor, which would open on the new domain, comes later.
+}
+
+void TSDIAppForm::DeleteCurrentItemClick()
+{
+  FView->ReleaseCapture();
+  Snapshot();
+  FSurface->DeleteSelected();
+}
+
+void TSDIAppForm::DeleteItemClick() {}
+
+void TSDIAppForm::DisplayViewItemClick() {}
+
+void TSDIAppForm::SetupItemClick() {}
+
+void TSDIAppForm::FontItemClick()
+{
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(&ok, FSurface->Font, this, QStringLiteral("Font"));
+  if (ok)
+    FSurface->SetDiagramFont(font);
+}
+
+void TSDIAppForm::ShowLabelsClick()
+{
+  FSurface->SetRelationLabelVisible(!FSurface->RelationLabelVisible);
+}
+
+void TSDIAppForm::ZoomIn()
+{
+  FView->ReleaseCapture();
+  FSurface->Rescale(5, 4);
+  FView->SyncSize();
+}
+
+void TSDIAppForm::ZoomOut()
+{
+  FView->ReleaseCapture();
+  FSurface->Rescale(4, 5);
+  FView->SyncSize();
+}
+
+void TSDIAppForm::closeEvent(QCloseEvent* event)
+{
+  if (QueryCloseDiagram())
+    event->accept();
+  else
+    event->ignore();
+}
+
+// ---- Pop-up menus ------------------------------------------------------------------
+
+QPoint TSDIAppForm::PopupPoint() const
+{
+  return QPoint(FSurface->MousePositionX, FSurface->MousePositionY);
+}
+
+void TSDIAppForm::SetPopupItem(int index, const QString& caption, std::function<void()> action, bool enabled)
+{
+  QAction* item = FPopupItems[index];
+  item->setSeparator(false);
+  item->setText(caption);
+  item->setVisible(true);
+  item->setEnabled(enabled);
+  FPopupActions[size_t(index)] = std::move(action);
+}
+
+void TSDIAppForm::SetPopupSeparator(int index)
+{
+  QAction* item = FPopupItems[index];
+  item->setText(QString());
+  item->setSeparator(true);
+  item->setVisible(true);
+  FPopupActions[size_t(index)] = nullptr;
+}
+
+void TSDIAppForm::ShowPopup()
+{
+  PopupMenu1->popup(PopupPoint());
+}
+
+// The "Edit" items open the objects editor, which is not part of the program
+// yet: they are shown disabled and do nothing.
+void TSDIAppForm::SurfacePopup()
+{
+  for (int i = 1; i < FPopupItems.size(); ++i)
+    FPopupItems[i]->setVisible(false);
+  SetPopupItem(0, QStringLiteral("Add Domain"), [this] { AddDomainItemClick(); });
+  SetPopupItem(1, QStringLiteral("Add Entity"), [this] {
+    Snapshot();
+    FSurface->SetActiveDrawingTool(dtPointer);
+    auto entity = std::make_unique<TEntity>();
+    const QPoint at = FView->mapFromGlobal(PopupPoint());
+    entity->SetPosition(at.x(), at.y());
+    PopupEntity = FSurface->AddEntity(std::move(entity));
+    PopupEntity->Repaint();
+  });
+  SetPopupItem(2, QStringLiteral("Add Relation"), [this] { ChooseTool(dtRelationOneToManyForeign); });
+  SetPopupItem(4, QStringLiteral("Add Text"), [this] {
+    Snapshot();
+    FSurface->SetActiveDrawingTool(dtPointer);
+    auto label = std::make_unique<TTextLabel>();
+    const QPoint at = FView->mapFromGlobal(PopupPoint());
+    label->SetPosition(at.x(), at.y());
+    label->Transparent = true;
+    PopupLabel = FSurface->AddLabel(std::move(label));
+    PopupLabel->Repaint();
+  });
+  SetPopupItem(5, QStringLiteral("Edit Domain"), nullptr, false);
+  ShowPopup();
+}
+
+void TSDIAppForm::EntityPopup()
+{
+  for (int i = 1; i < FPopupItems.size(); ++i)
+    FPopupItems[i]->setVisible(false);
+  SetPopupItem(0, QStringLiteral("Edit Entity"), nullptr, false);
+  SetPopupItem(1, QStringLiteral("Edit Table"), nullptr, false);
+  SetPopupItem(2, QStringLiteral("Edit Form"), nullptr, false);
+  SetPopupItem(3, QStringLiteral("Edit Indexes"), nullptr, false);
+  SetPopupSeparator(4);
+  SetPopupItem(5, QStringLiteral("Delete"), [this] {
+    const int pos = FSurface->Entities.IndexOfObject(PopupEntity);
+    if (pos < 0)
+      return;
+    Snapshot();
+    FView->ReleaseCapture();
+    PopupEntity = nullptr;
+    FSurface->DeleteEntity(pos);
+  });
+  ShowPopup();
+}
+
+void TSDIAppForm::RelationPopup()
+{
+  for (int i = 1; i < FPopupItems.size(); ++i)
+    FPopupItems[i]->setVisible(false);
+  SetPopupItem(0, QStringLiteral("Edit Relation"), nullptr, false);
+  SetPopupItem(1, QStringLiteral("Reset Label"), [this] {
+    FSurface->SetActiveDrawingTool(dtPointer);
+    if (FSurface->Relations.IndexOfObject(PopupRelation) >= 0)
+      PopupRelation->ResetLabel();
+  });
+  SetPopupSeparator(2);
+  SetPopupItem(3, QStringLiteral("Delete"), [this] {
+    const int pos = FSurface->Relations.IndexOfObject(PopupRelation);
+    if (pos < 0)
+      return;
+    Snapshot();
+    FView->ReleaseCapture();
+    PopupRelation = nullptr;
+    FSurface->DeleteRelation(pos);
+  });
+  ShowPopup();
+}
+
+void TSDIAppForm::LabelPopup()
+{
+  for (int i = 1; i < FPopupItems.size(); ++i)
+    FPopupItems[i]->setVisible(false);
+  SetPopupItem(0, QStringLiteral("Edit Label"), nullptr, false);
+  SetPopupSeparator(1);
+  SetPopupItem(2, QStringLiteral("Delete"), [this] {
+    const int pos = FSurface->Labels.IndexOfObject(PopupLabel);
+    if (pos < 0)
+      return;
+    Snapshot();
+    FView->ReleaseCapture();
+    PopupLabel = nullptr;
+    FSurface->DeleteLabel(pos);
+  });
+  ShowPopup();
+}
+
+}  // namespace veska

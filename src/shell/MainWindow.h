@@ -1,0 +1,137 @@
+#pragma once
+// The main window: menus, tool buttons, pop-up menus and status line; the file
+// commands with the question that protects unsaved work; the one-level undo;
+// and the hand-over of every command to the drawing surface or a dialog.
+
+#include "shell/FileDialogs.h"
+#include "shell/Pictures.h"
+#include "surface/DrawingSurface.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAbstractButton;
+class QButtonGroup;
+class QMenu;
+class QScrollArea;
+class QToolButton;
+
+namespace veska {
+
+class TDiagramView;
+class TReOpenDlg;
+class TSettings;
+enum class TLoadResult;
+
+// The About box: the program picture and an OK button.
+class TAboutBox final : public QDialog {
+public:
+  explicit TAboutBox(QWidget* parent = nullptr);
+};
+
+class TSDIAppForm final : public QMainWindow {
+public:
+  // The settings, the message service and the file dialogs outlive the window.
+  TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDialogs& fileDialogs, QWidget* parent = nullptr);
+  ~TSDIAppForm() override;
+
+  static inline const QString NewFileName = QStringLiteral("new.ERD");
+  static inline const QString NewDiagramName = QStringLiteral("Information Model V1.0");
+  static inline const QString FileFilter =
+      QStringLiteral("ERD Files (*.ERD)|*.ERD|Text Files (*.TXT)|*.TXT|All Files (*.*)|*.*");
+  static inline const QString UndoFileName = QStringLiteral("undo.bak");
+
+  // The diagram file; NewFileName while the diagram has never been saved.
+  QString FileName = NewFileName;
+  // The whole diagram as written at the last snapshot.
+  QByteArray UndoSnapshot;
+  // The object right-clicked last (or created last from a pop-up menu).
+  TEntity* PopupEntity = nullptr;
+  TRelation* PopupRelation = nullptr;
+  TTextLabel* PopupLabel = nullptr;
+
+  TDrawingSurface& DrawingSurface() const { return *FSurface; }
+  TDiagramView& View() const { return *FView; }
+  QScrollArea* ScrollBox1 = nullptr;
+  QWidget* SpeedPanel = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  TReOpenDlg* ReOpenDlg = nullptr;
+  TAboutBox* AboutBox = nullptr;
+
+  // Whether the current diagram may be given up: asks to save it when the
+  // text that saving would write differs from its file; clears the surface
+  // when the caller may go on.
+  bool QueryCloseDiagram();
+  // Writes the diagram into UndoSnapshot.
+  void Snapshot();
+
+  // The commands.
+  void NewItemClick();
+  void OpenItemClick();
+  void ReopenItemClick();
+  void MergeItemClick();
+  // Save and Save As return false only when the file could not be written.
+  bool SaveItemClick();
+  bool SaveAsItemClick();
+  void UndoItemClick();
+  void AddDomainItemClick();
+  void DeleteCurrentItemClick();
+  void DeleteItemClick();
+  void DisplayViewItemClick();
+  void SetupItemClick();
+  void FontItemClick();
+  void ShowLabelsClick();
+  void ZoomIn();
+  void ZoomOut();
+  // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
+  void ChooseTool(TDrawingTool tool);
+  // Opens a chosen diagram in place of the current one (Open, Reopen).
+  void OpenDiagram(const QString& fileName);
+
+protected:
+  void closeEvent(QCloseEvent* event) override;
+
+private:
+  QAction* AddItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
+                   std::function<void()> action, const QKeySequence& shortcut = {});
+  QToolButton* AddButton(const char* name, int x, const QString& hint, TToolIcon icon, std::function<void()> action);
+  void BuildMenus();
+  void BuildSpeedPanel();
+  void ConnectSurface();
+  void SetTitle();
+
+  // Loads or merges a file onto the surface; a file that cannot be read is
+  // reported and gives no result.
+  std::optional<TLoadResult> Load(const QString& fileName);
+  bool WriteFile(const QString& fileName);
+  void AddRecentFile(const QString& fileName);
+  // Forgets everything that points into the model before it is emptied.
+  void BeforeClear();
+
+  // The pop-up menu: up to seven items, filled anew on every right-click.
+  void SetPopupItem(int index, const QString& caption, std::function<void()> action, bool enabled = true);
+  void SetPopupSeparator(int index);
+  void ShowPopup();
+  void SurfacePopup();
+  void EntityPopup();
+  void RelationPopup();
+  void LabelPopup();
+  QPoint PopupPoint() const;
+
+  TSettings& FSettings;
+  TMessageService& FMessages;
+  TFileDialogs& FFileDialogs;
+  std::unique_ptr<TDrawingSurface> FSurface;
+  TDiagramView* FView = nullptr;
+  QButtonGroup* FToolGroup = nullptr;
+  std::array<std::function<void()>, 7> FPopupActions;
+  QList<QAction*> FPopupItems;
+};
+
+}  // namespace veska

@@ -1,0 +1,337 @@
+// The main window and the diagram view driven as the user drives them: tool
+// buttons and menu items, mouse gestures on the view, the file commands with
+// the unsaved-changes question, undo, and what the view paints.
+
+#include "diagramfile/DiagramFile.h"
+#include "shell/DiagramView.h"
+#include "shell/FileDialogs.h"
+#include "shell/MainWindow.h"
+#include "shell/Settings.h"
+#include "support/RecordingMessages.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace veska {
+namespace {
+
+using test::TRecordingMessages;
+
+// File dialogs that answer from a script; an empty script is a cancel.
+class TScriptedFileDialogs final : public TFileDialogs {
+public:
+  QString OpenFileName(const QString&, const QString&) override { return Next(); }
+  QString SaveFileName(const QString&, const QString&, const QString&) override { return Next(); }
+  QStringList Names;
+  int Asked = 0;
+
+private:
+  QString Next()
+  {
+    ++Asked;
+    return Names.isEmpty() ? QString() : Names.takeFirst();
+  }
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(Dir.isValid());
+    FOldDirectory = QDir::currentPath();
+    QDir::setCurrent(Dir.path());
+    Settings = std::make_unique<TSettings>(Dir.path());
+    Window = std::make_unique<TSDIAppForm>(*Settings, Messages, Files);
+    Window->resize(1100, 900);
+    Window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+  }
+
+  void TearDown() override
+  {
+    Window.reset();
+    QDir::setCurrent(FOldDirectory);
+  }
+
+  TDrawingSurface& Surface() const { return Window->DrawingSurface(); }
+  TDiagramView& View() const { return Window->View(); }
+  QString Path(const QString& name) const { return Dir.filePath(name); }
+
+  QAction* Item(const char* name) const { return Window->findChild<QAction*>(QString::fromLatin1(name)); }
+  QAbstractButton* Button(const char* name) const
+  {
+    return Window->findChild<QAbstractButton*>(QString::fromLatin1(name));
+  }
+
+  // Mouse events at view (= diagram) coordinates, with explicit buttons so
+  // that moves carry the held button.
+  void Send(QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons held,
+            Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+  {
+    QMouseEvent event(type, QPointF(pos), QPointF(View().mapToGlobal(pos)), button, held, modifiers);
+    QApplication::sendEvent(&View(), &event);
+  }
+  void Click(QPoint pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+  {
+    Send(QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton, modifiers);
+    Send(QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton, modifiers);
+  }
+  void Drag(QPoint from, QPoint to)
+  {
+    Send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+    Send(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    Send(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+  }
+
+  // Draws an entity with the entity tool button.
+  TEntity* DrawEntity(QPoint at)
+  {
+    Button("EntityBtn")->click();
+    Click(at);
+    return Surface().Entities.Count() ? Surface().Entities.Objects(Surface().Entities.Count() - 1) : nullptr;
+  }
+  static QPoint Centre(const TEntity& e) { return e.BoundsRect().center(); }
+
+  QByteArray FileBytes(const QString& name) const
+  {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+
+  QTemporaryDir Dir;
+  TRecordingMessages Messages;
+  TScriptedFileDialogs Files;
+  std::unique_ptr<TSettings> Settings;
+  std::unique_ptr<TSDIAppForm> Window;
+
+private:
+  QString FOldDirectory;
+};
+
+TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
+{
+  EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - new.ERD"));
+  EXPECT_TRUE(Button("PointerBtn")->isChecked());
+
+  Button("RelationOneMasterBtn")->click();
+  EXPECT_EQ(Surface().ActiveDrawingTool(), dtRelationOneToOneMaster);
+  EXPECT_FALSE(Window->UndoSnapshot.isEmpty()) << "a drawing tool takes a snapshot";
+
+  Item("OneToManyItem")->trigger();
+  EXPECT_TRUE(Button("RelationManyForeignBtn")->isChecked());
+  EXPECT_FALSE(Button("RelationOneMasterBtn")->isChecked());
+
+  Item("AddTextItem")->trigger();
+  EXPECT_TRUE(Button("TextBtn")->isChecked());
+
+  QTest::keyClick(&View(), Qt::Key_Escape);
+  EXPECT_EQ(Surface().ActiveDrawingTool(), dtPointer);
+  EXPECT_TRUE(Button("PointerBtn")->isChecked());
+
+  // Commands whose dialogs are not part of the program yet are offered but
+  // disabled; the process item is never shown.
+  EXPECT_FALSE(Item("PrintItem")->isEnabled());
+  EXPECT_FALSE(Item("EntityListItem")->isEnabled());
+  EXPECT_FALSE(Item("AddProcessItem")->isVisible());
+  EXPECT_EQ(Item("ExitItem")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
+  EXPECT_EQ(Item("MergeItem")->statusTip(), QStringLiteral("Merge a file to current diagram"));
+  EXPECT_EQ(Button("EntityBtn")->toolTip(), QStringLiteral("Entity Tool"));
+  EXPECT_EQ(Button("EntityBtn")->statusTip(), QStringLiteral("Add a new entity"));
+}
+
+TEST_F(MainWindowTest, DrawsEntitiesAndARelationWithTheMouse)
+{
+  TEntity* parent = DrawEntity(QPoint(120, 80));
+  ASSERT_NE(parent, nullptr);
+  EXPECT_EQ(parent->BoundsRect().topLeft(), QPoint(120, 80));
+  EXPECT_EQ(Surface().ActiveDrawingTool(), dtPointer);
+  TEntity* child = DrawEntity(QPoint(420, 380));
+  ASSERT_EQ(Surface().Entities.Count(), 2);
+
+  Button("RelationManyForeignBtn")->click();
+  Click(Centre(*parent));
+  Click(QPoint(700, 700));  // the empty diagram between the two picks
+  Click(Centre(*child));
+  EXPECT_EQ(Messages.Lines(), QStringList{QStringLiteral("information: Please Pick Child Entity.")});
+  ASSERT_EQ(Surface().Relations.Count(), 1);
+  EXPECT_EQ(Surface().Relations[0]->Parent, parent);
+  EXPECT_EQ(Surface().Relations[0]->Child, child);
+  EXPECT_TRUE(Button("PointerBtn")->isChecked());
+}
+
+TEST_F(MainWindowTest, DragsAnEntityAndSelectsWithARubberBand)
+{
+  TEntity* a = DrawEntity(QPoint(50, 50));
+  TEntity* b = DrawEntity(QPoint(300, 300));
+  TEntity* c = DrawEntity(QPoint(500, 500));
+
+  const QPoint grab = Centre(*a);
+  Drag(grab, grab + QPoint(40, 30));
+  EXPECT_EQ(a->BoundsRect().topLeft(), QPoint(90, 80));
+  EXPECT_TRUE(a->Selected());
+
+  // Drawn from the lower right to the upper left; only top left corners count.
+  Drag(QPoint(700, 700), QPoint(290, 290));
+  EXPECT_FALSE(a->Selected());
+  EXPECT_TRUE(b->Selected());
+  EXPECT_TRUE(c->Selected());
+  EXPECT_EQ(Surface().MouseState, TMouseState::Idle);
+}
+
+TEST_F(MainWindowTest, SaveOpenAndTheUnsavedChangesQuestion)
+{
+  DrawEntity(QPoint(100, 100));
+  const QString file = Path(QStringLiteral("model.erd"));
+  Files.Names << file;
+  Item("SaveItem")->trigger();  // a new diagram is saved as
+  EXPECT_EQ(Window->FileName, file);
+  EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - model.erd"));
+  const QByteArray first = FileBytes(file);
+  ASSERT_FALSE(first.isEmpty());
+
+  // Open it and give it up unchanged: no question.
+  Files.Names << file;
+  Item("OpenItem")->trigger();
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+  Item("NewItem")->trigger();
+  EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join('\n').toStdString();
+  EXPECT_EQ(Window->FileName, QStringLiteral("new.ERD"));
+
+  // After a change it asks; Cancel keeps the diagram.
+  Files.Names << file;
+  Item("OpenItem")->trigger();
+  DrawEntity(QPoint(400, 100));
+  Messages.Answers << mbCancel;
+  Item("NewItem")->trigger();
+  EXPECT_EQ(Messages.Lines(),
+            QStringList{QStringLiteral("confirmation: Save changes to \"%1\"?").arg(file)});
+  EXPECT_EQ(Surface().Entities.Count(), 2);
+  EXPECT_EQ(Window->FileName, file);
+
+  // Yes saves, keeping the previous file as ".BAK", and goes on.
+  Messages.Answers << mbYes;
+  Item("NewItem")->trigger();
+  EXPECT_EQ(Surface().Entities.Count(), 0);
+  EXPECT_EQ(FileBytes(Path(QStringLiteral("model.BAK"))), first);
+  EXPECT_NE(FileBytes(file), first);
+
+  // Save As onto an existing file asks; No writes nothing.
+  Messages.Reset();
+  Messages.Answers << mbNo;
+  Files.Names << file;
+  const QByteArray before = FileBytes(file);
+  Item("SaveAsItem")->trigger();
+  EXPECT_EQ(Messages.Lines(),
+            QStringList{QStringLiteral("confirmation: Replace existing file \"%1\"?").arg(file)});
+  EXPECT_EQ(FileBytes(file), before);
+}
+
+TEST_F(MainWindowTest, OpeningAFileThatIsNoDiagramLeavesAnUnsavedNewDiagram)
+{
+  DrawEntity(QPoint(100, 100));
+  const QString good = Path(QStringLiteral("good.erd"));
+  Files.Names << good;
+  Item("SaveAsItem")->trigger();
+  const QByteArray saved = FileBytes(good);
+
+  const QString bad = Path(QStringLiteral("notes.txt"));
+  QFile text(bad);
+  ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+  text.write("just some notes\r\n");
+  text.close();
+
+  Files.Names << bad;
+  Item("OpenItem")->trigger();
+  EXPECT_EQ(Messages.Messages.size(), 1);  // reported as not a diagram
+  EXPECT_EQ(Surface().Entities.Count(), 0);
+  EXPECT_EQ(Window->FileName, QStringLiteral("new.ERD"));
+  EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - new.ERD"));
+
+  // Save of the emptied diagram overwrites neither file: it asks for a name.
+  Files.Asked = 0;
+  Item("SaveItem")->trigger();
+  EXPECT_EQ(Files.Asked, 1);
+  EXPECT_EQ(FileBytes(good), saved);
+  EXPECT_EQ(FileBytes(bad), QByteArray("just some notes\r\n"));
+}
+
+TEST_F(MainWindowTest, UndoBringsBackTheDiagramBeforeADeletion)
+{
+  TEntity* a = DrawEntity(QPoint(100, 100));
+  DrawEntity(QPoint(400, 100));
+  Click(Centre(*a));
+  QTest::keyClick(&View(), Qt::Key_Delete);
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+
+  Item("UndoItem")->trigger();
+  EXPECT_EQ(Surface().Entities.Count(), 2);
+  EXPECT_TRUE(QFile::exists(Path(QStringLiteral("undo.bak"))));
+  EXPECT_EQ(Window->FileName, QStringLiteral("new.ERD"));
+  EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, TheLabelsItemFollowsTheSurface)
+{
+  QAction* labels = Item("ShowLabels1");
+  EXPECT_EQ(labels->text(), QStringLiteral("Hide &Labels"));
+  labels->trigger();
+  EXPECT_FALSE(Surface().RelationLabelVisible);
+  EXPECT_EQ(labels->text(), QStringLiteral("Show &Labels"));
+  Surface().SetRelationLabelVisible(true);
+  EXPECT_EQ(labels->text(), QStringLiteral("Hide &Labels"));
+}
+
+TEST_F(MainWindowTest, TheViewPaintsEntityBoxesAndRelationLines)
+{
+  TEntity* parent = DrawEntity(QPoint(100, 100));
+  TEntity* child = DrawEntity(QPoint(100, 400));
+  Button("RelationManyForeignBtn")->click();
+  Click(Centre(*parent));
+  Click(Centre(*child));
+  ASSERT_EQ(Surface().Relations.Count(), 1);
+  Click(QPoint(700, 700));  // nothing selected: everything in black
+
+  const QImage image = View().grab().toImage();
+  const auto dark = [&](QPoint p) { return qGray(image.pixel(p)) < 128; };
+  // The left edge of the parent's box, half-way down.
+  EXPECT_TRUE(dark(QPoint(parent->Left, parent->Top + parent->Height / 2)));
+  EXPECT_FALSE(dark(QPoint(parent->Left - 5, parent->Top + parent->Height / 2)));
+  // The middle of each segment of the relation that has a length.
+  for (const TRelationSegment& segment : Surface().Relations[0]->Segments) {
+    if (!segment.Visible || segment.Width * segment.Height == 0)
+      continue;
+    const QRect r = segment.BoundsRect();
+    const QPoint mid = segment.Vertical ? QPoint(r.left() + r.width() / 2, r.center().y())
+                                        : QPoint(r.center().x(), r.top() + r.height() / 2);
+    QRect probe(mid - QPoint(2, 2), QSize(5, 5));
+    bool found = false;
+    for (int y = probe.top(); y <= probe.bottom(); ++y)
+      for (int x = probe.left(); x <= probe.right(); ++x)
+        found = found || dark(QPoint(x, y));
+    EXPECT_TRUE(found) << "segment at " << mid.x() << "," << mid.y();
+  }
+  // Far from every object the diagram is white.
+  EXPECT_EQ(image.pixel(QPoint(600, 250)), qRgb(255, 255, 255));
+}
+
+TEST(FileDialogsTest, FiltersMatchBothLetterCases)
+{
+  EXPECT_EQ(QtFileFilter(TSDIAppForm::FileFilter),
+            QStringLiteral("ERD Files (*.ERD *.erd);;Text Files (*.TXT *.txt);;All Files (*)"));
+}
+
+}  // namespace
+}  // namespace veska
