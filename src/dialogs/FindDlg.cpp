@@ -1,0 +1,125 @@
+#include "dialogs/FindDlg.h"
+
+#include "surface/DrawingSurface.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace veska {
+namespace {
+
+template <class List>
+QStringList Names(const List& list)
+{
+  QStringList names;
+  names.reserve(list.Count());
+  for (int i = 0; i < list.Count(); ++i)
+    names.append(list.Strings(i));
+  return names;
+}
+
+}  // namespace
+
+TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
+{
+  setWindowTitle(QStringLiteral("Veska - Find Object"));
+
+  ComboBox1 = new QComboBox(this);
+  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+  // Processes can be found too, but the program offers no way to make one,
+  // so the kind is not offered.
+  ComboBox1->addItems({QStringLiteral("Domain"), QStringLiteral("Entity"), QStringLiteral("Relation"),
+                       QStringLiteral("Text")});
+  ComboBox1->setCurrentIndex(0);
+  auto* typeLabel = new QLabel(QStringLiteral("Object &Type"), this);
+  typeLabel->setBuddy(ComboBox1);
+
+  ListBox1 = new QListWidget(this);
+  ListBox1->setObjectName(QStringLiteral("ListBox1"));
+  ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+  auto* nameLabel = new QLabel(QStringLiteral("&Object"), this);
+  nameLabel->setBuddy(ListBox1);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  OKBtn = buttons->button(QDialogButtonBox::Ok);
+  CancelBtn = buttons->button(QDialogButtonBox::Cancel);
+  HelpBtn = buttons->button(QDialogButtonBox::Help);
+  OKBtn->setText(QStringLiteral("OK"));
+  CancelBtn->setText(QStringLiteral("Cancel"));
+  HelpBtn->hide();
+  OKBtn->setDefault(true);
+
+  auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
+  form->addRow(typeLabel, ComboBox1);
+  layout->addLayout(form);
+  layout->addWidget(nameLabel);
+  layout->addWidget(ListBox1);
+  layout->addWidget(buttons);
+  setTabOrder(ComboBox1, ListBox1);
+
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
+  connect(ListBox1, &QListWidget::itemSelectionChanged, this, [this] { ListBox1Click(); });
+  connect(ListBox1, &QListWidget::itemDoubleClicked, this, [this] {
+    if (OKBtn->isEnabled())
+      OKBtn->click();
+  });
+  connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
+  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+QStringList TFindDlg::NamesOfType(const TDrawingSurface& surface, const QString& type)
+{
+  if (type == QLatin1String("Domain"))
+    return Names(surface.Domains);
+  if (type == QLatin1String("Entity"))
+    return Names(surface.Entities);
+  if (type == QLatin1String("Process"))
+    return Names(surface.ServerProcs);
+  if (type == QLatin1String("Relation"))
+    return Names(surface.Relations);
+  if (type == QLatin1String("Text"))
+    return Names(surface.Labels);
+  return {};
+}
+
+void TFindDlg::Prepare(TDrawingSurface& surface)
+{
+  DrawingSurface = &surface;
+  const bool typeChanges = ComboBox1->currentIndex() != 0;
+  ComboBox1->setCurrentIndex(0);
+  if (!typeChanges)
+    ComboBox1Change();
+  SelectedType = ComboBox1->currentText();
+  SelectedIndex = -1;
+  OKBtn->setEnabled(false);
+}
+
+void TFindDlg::ComboBox1Change()
+{
+  if (!DrawingSurface)
+    return;
+  ListBox1->clear();
+  ListBox1->addItems(NamesOfType(*DrawingSurface, ComboBox1->currentText()));
+}
+
+void TFindDlg::ListBox1Click()
+{
+  if (!ListBox1->selectedItems().isEmpty())
+    OKBtn->setEnabled(true);
+}
+
+void TFindDlg::OKBtnClick()
+{
+  SelectedType = ComboBox1->currentText();
+  const QList<QListWidgetItem*> selected = ListBox1->selectedItems();
+  SelectedIndex = selected.isEmpty() ? -1 : ListBox1->row(selected.first());
+  accept();
+}
+
+}  // namespace veska
