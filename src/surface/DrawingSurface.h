@@ -29,6 +29,13 @@ public:
 
   QPoint AnchorPoint;
   QPoint TrackPoint;
+  // The rectangle spanned by AnchorPoint and TrackPoint, both corners
+  // included, whichever way it was drawn.
+  QRect RubberBand() const
+  {
+    return QRect(QPoint(qMin(AnchorPoint.x(), TrackPoint.x()), qMin(AnchorPoint.y(), TrackPoint.y())),
+                 QPoint(qMax(AnchorPoint.x(), TrackPoint.x()), qMax(AnchorPoint.y(), TrackPoint.y())));
+  }
   int MousePositionX = 0;
   int MousePositionY = 0;
   TDrawingTool ActiveDrawingTool() const { return FActiveDrawingTool; }

@@ -132,7 +132,7 @@ void DrawDragOutlines(const TDrawingSurface& s, QPainter& painter, const QRect& 
       DrawRouteOutline(route, painter);
   }
   if (s.MouseState == TMouseState::RubberBand) {
-    const QRect band = QRect(s.AnchorPoint, s.TrackPoint).normalized();
+    const QRect band = s.RubberBand();
     if (band.adjusted(-1, -1, 1, 1).intersects(area))
       painter.drawRect(band.adjusted(0, 0, -1, -1));
   }

@@ -139,19 +139,18 @@ void TDrawingSurface::SurfaceMouseMove(bool shift, QPoint pos)
 {
   if (MouseState != TMouseState::RubberBand)
     return;
-  const QRect before = QRect(AnchorPoint, TrackPoint).normalized();
+  const QRect before = RubberBand();
   TrackPoint = pos;
-  const QRect after = QRect(AnchorPoint, TrackPoint).normalized();
-  Invalidate(before.united(after).adjusted(-1, -1, 1, 1));
+  Invalidate(before.united(RubberBand()).adjusted(-1, -1, 1, 1));
 }
 
 void TDrawingSurface::SurfaceMouseUp(TMouseButton button, bool shift, QPoint pos)
 {
   if (button != TMouseButton::Left || FActiveDrawingTool != dtPointer || MouseState != TMouseState::RubberBand)
     return;
-  const QRect before = QRect(AnchorPoint, TrackPoint).normalized();
+  const QRect before = RubberBand();
   TrackPoint = pos;
-  const QRect band = QRect(AnchorPoint, pos).normalized();
+  const QRect band = RubberBand();
   MouseState = TMouseState::Idle;
   Invalidate(before.united(band).adjusted(-1, -1, 1, 1));
   // Only entities the user can see are taken: a hidden entity selected here
@@ -174,6 +173,10 @@ void TDrawingSurface::EntityMouseDown(TEntity& entity, TMouseButton button, bool
   if (button != TMouseButton::Left)
     return;
 
+  // A drag whose release never arrived (a command took the mouse away) is
+  // ended where it stood before a new one can begin.
+  if (FEntityDragStarted)
+    FinishEntityDrag(QPoint(0, 0));
   AnchorPoint = local;
   if (!entity.Selected() && !shift) {
     for (TEntity* e : Entities)
