@@ -134,12 +134,12 @@ public:
 private:
   void DeselectAll(bool clearLabels);
   void ClearTextLabels();
-  void StoreMousePosition(QPoint screen);
   // The drag offset of the current point, limited so that no dragged entity
   // is moved further outside the surface.
   QPoint LimitedEntityOffset(QPoint offset) const;
   void StartEntityDrag();
   void FinishEntityDrag(QPoint offset);
+  void EndOpenDrag();
   // The area covered by the drag outlines at an offset: the dragged entities
   // and their suspended relations, and `dragged` (a relation whose segment
   // is dragged).

@@ -44,21 +44,50 @@ QRect RouteArea(const TRoute& route)
   return QRect(QPoint(left, top), QPoint(right, bottom)).adjusted(-1, -1, 1, 1);
 }
 
+// A right press stores the screen point for the pop-up menu and reports the
+// object; tells whether the press is a left press, which the caller handles.
+template <class TSender>
+bool LeftPress(TDrawingSurface& surface, TMouseButton button, QPoint screen,
+               const std::function<void(TSender&)>& event, TSender& sender)
+{
+  if (button == TMouseButton::Right) {
+    surface.MousePositionX = screen.x();
+    surface.MousePositionY = screen.y();
+    if (event)
+      event(sender);
+  }
+  return button == TMouseButton::Left;
+}
+
+// The point of a segment drag in the segment's coordinates, kept on the
+// surface.
+QPoint SegmentPoint(const TDrawingSurface& surface, const TRelationSegment& segment, QPoint local)
+{
+  const QPoint point(qBound(0, segment.Left + local.x(), qMax(0, surface.Width - 1)),
+                     qBound(0, segment.Top + local.y(), qMax(0, surface.Height - 1)));
+  return point - QPoint(segment.Left, segment.Top);
+}
+
 }  // namespace
 
 // ---- Common steps -------------------------------------------------------------------
-
-void TDrawingSurface::StoreMousePosition(QPoint screen)
-{
-  MousePositionX = screen.x();
-  MousePositionY = screen.y();
-}
 
 void TDrawingSurface::ClearTextLabels()
 {
   for (TTextLabel* l : Labels) {
     l->Tag = 0;
     SetLabelColor(*l, kPlainColor);
+  }
+}
+
+void TDrawingSurface::EndOpenDrag()
+{
+  // An entity drag whose release never arrived (a command took the mouse
+  // away) ends where it began, so that its entities show again.
+  if (FEntityDragStarted) {
+    FinishEntityDrag(QPoint(0, 0));
+    if (MouseState == TMouseState::DraggingEntities)
+      MouseState = TMouseState::Idle;
   }
 }
 
@@ -97,14 +126,9 @@ QRect TDrawingSurface::DragOutlineArea(QPoint offset, const TRelation* dragged) 
 
 void TDrawingSurface::SurfaceMouseDown(TMouseButton button, bool shift, QPoint pos, QPoint screen)
 {
-  if (button == TMouseButton::Right) {
-    StoreMousePosition(screen);
-    if (OnDrawingSurfaceRMBClick)
-      OnDrawingSurfaceRMBClick(*this);
+  if (!LeftPress(*this, button, screen, OnDrawingSurfaceRMBClick, *this))
     return;
-  }
-  if (button != TMouseButton::Left)
-    return;
+  EndOpenDrag();
 
   DeselectAll(true);
   const TDrawingTool tool = FActiveDrawingTool;
@@ -164,19 +188,10 @@ void TDrawingSurface::SurfaceMouseUp(TMouseButton button, bool shift, QPoint pos
 
 void TDrawingSurface::EntityMouseDown(TEntity& entity, TMouseButton button, bool shift, QPoint local, QPoint screen)
 {
-  if (button == TMouseButton::Right) {
-    StoreMousePosition(screen);
-    if (OnEntityRMBClick)
-      OnEntityRMBClick(entity);
-    return;
-  }
-  if (button != TMouseButton::Left)
+  if (!LeftPress(*this, button, screen, OnEntityRMBClick, entity))
     return;
 
-  // A drag whose release never arrived (a command took the mouse away) is
-  // ended where it stood before a new one can begin.
-  if (FEntityDragStarted)
-    FinishEntityDrag(QPoint(0, 0));
+  EndOpenDrag();
   AnchorPoint = local;
   if (!entity.Selected() && !shift) {
     for (TEntity* e : Entities)
@@ -334,14 +349,9 @@ void TDrawingSurface::SegmentMouseDown(TRelationSegment& segment, TMouseButton b
                                        QPoint screen)
 {
   TRelation& relation = *segment.Relation();
-  if (button == TMouseButton::Right) {
-    StoreMousePosition(screen);
-    if (OnRelationRMBClick)
-      OnRelationRMBClick(relation);
+  if (!LeftPress(*this, button, screen, OnRelationRMBClick, relation))
     return;
-  }
-  if (button != TMouseButton::Left)
-    return;
+  EndOpenDrag();
 
   AnchorPoint = local;
   TrackPoint = local;
@@ -361,11 +371,8 @@ void TDrawingSurface::SegmentMouseMove(TRelationSegment& segment, bool shift, QP
   TRelation& relation = *segment.Relation();
   if (!relation.Suspended())
     relation.SetSuspended(true);
-  // The grabbed point stays on the surface.
-  const QPoint point(qBound(0, segment.Left + local.x(), qMax(0, Width - 1)),
-                     qBound(0, segment.Top + local.y(), qMax(0, Height - 1)));
   const QRect before = DragOutlineArea(TrackPoint - AnchorPoint, &relation);
-  TrackPoint = point - QPoint(segment.Left, segment.Top);
+  TrackPoint = SegmentPoint(*this, segment, local);
   const QRect after = DragOutlineArea(TrackPoint - AnchorPoint, &relation);
   const QRect area = before.united(after);
   if (!area.isEmpty())
@@ -377,10 +384,8 @@ void TDrawingSurface::SegmentMouseUp(TRelationSegment& segment, TMouseButton but
   if (button != TMouseButton::Left || !segment.Dragging)
     return;
   TRelation& relation = *segment.Relation();
-  const QPoint point(qBound(0, segment.Left + local.x(), qMax(0, Width - 1)),
-                     qBound(0, segment.Top + local.y(), qMax(0, Height - 1)));
   Invalidate(DragOutlineArea(TrackPoint - AnchorPoint, &relation));
-  TrackPoint = point - QPoint(segment.Left, segment.Top);
+  TrackPoint = SegmentPoint(*this, segment, local);
   for (TRelationSegment& s : relation.Segments)
     s.Repaint();
   Route(relation, TrackPoint - AnchorPoint);
@@ -413,14 +418,9 @@ bool TDrawingSurface::MoveDraggedLabel(TTextLabel& label, QPoint screen)
 
 void TDrawingSurface::NameLabelMouseDown(TRelation& relation, TTextLabel& label, TMouseButton button, QPoint screen)
 {
-  if (button == TMouseButton::Right) {
-    StoreMousePosition(screen);
-    if (OnRelationRMBClick)
-      OnRelationRMBClick(relation);
+  if (!LeftPress(*this, button, screen, OnRelationRMBClick, relation))
     return;
-  }
-  if (button != TMouseButton::Left)
-    return;
+  EndOpenDrag();
   TrackPoint = screen;
   DeselectAll(true);
   label.Tag = 1;
@@ -454,14 +454,9 @@ void TDrawingSurface::NameLabelDblClick(TRelation& relation)
 
 void TDrawingSurface::LabelMouseDown(TTextLabel& label, TMouseButton button, QPoint screen)
 {
-  if (button == TMouseButton::Right) {
-    StoreMousePosition(screen);
-    if (OnLabelRMBClick)
-      OnLabelRMBClick(label);
+  if (!LeftPress(*this, button, screen, OnLabelRMBClick, label))
     return;
-  }
-  if (button != TMouseButton::Left)
-    return;
+  EndOpenDrag();
   TrackPoint = screen;
   DeselectAll(false);
   for (TTextLabel* l : Labels)
