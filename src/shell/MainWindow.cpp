@@ -1,6 +1,9 @@
 #include "shell/MainWindow.h"
 
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/FilterDlg.h"
+#include "dialogs/FindDlg.h"
+#include "dialogs/SetupDlg.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
 #include "shell/ReOpenDlg.h"
@@ -13,6 +16,7 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -132,8 +136,13 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   FSurface->DiagramName = NewDiagramName;
   SetTitle();
 
-  ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
+  // The dialogs live as long as the window and keep their states between
+  // uses.
   AboutBox = new TAboutBox(this);
+  SetupDlg = new TSetupDlg(kPixelsPerInch, this);
+  ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
+  FilterDlg = new TFilterDlg(this);
+  FindDlg = new TFindDlg(this);
 }
 
 TSDIAppForm::~TSDIAppForm()
@@ -206,7 +215,8 @@ void TSDIAppForm::BuildMenus()
   edit->addSeparator();
   AddItem(edit, "DeleteCurrentItem", QStringLiteral("Delete &Current"), QStringLiteral("Delete selected object"),
           [this] { DeleteCurrentItemClick(); });
-  AddItem(edit, "DeleteItem", QStringLiteral("&Delete"), QStringLiteral("Delete an object"), nullptr);
+  AddItem(edit, "DeleteItem", QStringLiteral("&Delete"), QStringLiteral("Delete an object"),
+          [this] { DeleteItemClick(); });
   AddItem(edit, "PointerItem", QStringLiteral("&Pointer"), QStringLiteral("Clear selected tool"),
           [this] { ChooseTool(dtPointer); });
   AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
@@ -228,8 +238,9 @@ void TSDIAppForm::BuildMenus()
   AddItem(mode, "EntityItem", QStringLiteral("&Entity"), QStringLiteral("Display entity name only"), setMode(emName));
   AddItem(mode, "SchemaItem", QStringLiteral("&Schema"), QStringLiteral("Display generic schema"), setMode(emSchema));
   AddItem(options, "DisplayViewItem", QStringLiteral("Display &View"), QStringLiteral("Select items to be displayed"),
-          nullptr);
-  AddItem(options, "SetupItem", QStringLiteral("Diagram &Setup"), QStringLiteral("Setup diagram parameters"), nullptr);
+          [this] { DisplayViewItemClick(); });
+  AddItem(options, "SetupItem", QStringLiteral("Diagram &Setup"), QStringLiteral("Setup diagram parameters"),
+          [this] { SetupItemClick(); });
   AddItem(options, "FontItem", QStringLiteral("&Font"), QStringLiteral("Set up diagram fonts"),
           [this] { FontItemClick(); });
   AddItem(options, "ShowLabels1", QStringLiteral("Hide &Labels"), QStringLiteral("Show/Hide relationship labels"),
@@ -545,11 +556,56 @@ void TSDIAppForm::DeleteCurrentItemClick()
   FSurface->DeleteSelected();
 }
 
-void TSDIAppForm::DeleteItemClick() {}
+void TSDIAppForm::DeleteItemClick()
+{
+  FindDlg->setWindowTitle(QStringLiteral("Veska - Delete Object"));
+  FindDlg->Prepare(*FSurface);
+  if (FindDlg->exec() != QDialog::Accepted)
+    return;
+  Snapshot();
+  FView->ReleaseCapture();
+  const QString& type = FindDlg->SelectedType;
+  const int pos = FindDlg->SelectedIndex;
+  const auto inRange = [pos](const auto& list) { return pos >= 0 && pos < list.Count(); };
+  TDrawingSurface& s = *FSurface;
+  if (type == QStringLiteral("Domain") && inRange(s.Domains))
+    s.DeleteDomain(pos);
+  else if (type == QStringLiteral("Entity") && inRange(s.Entities))
+    s.DeleteEntity(pos);
+  else if (type == QStringLiteral("Process") && inRange(s.ServerProcs))
+    s.DeleteServerProc(pos);
+  else if (type == QStringLiteral("Relation") && inRange(s.Relations))
+    s.DeleteRelation(pos);
+  else if (type == QStringLiteral("Text") && inRange(s.Labels))
+    s.DeleteLabel(pos);
+}
 
-void TSDIAppForm::DisplayViewItemClick() {}
+void TSDIAppForm::DisplayViewItemClick()
+{
+  QStringList names;
+  for (int i = 0; i < FSurface->Entities.Count(); ++i)
+    names << FSurface->Entities.Strings(i);
+  FilterDlg->SetLists(names, FSurface->EntityView);
+  if (FilterDlg->exec() == QDialog::Accepted)
+    FSurface->SetEntityView(FilterDlg->SelectedNames());
+}
 
-void TSDIAppForm::SetupItemClick() {}
+void TSDIAppForm::SetupItemClick()
+{
+  SetupDlg->DiagramWidthPixels = FSurface->Width;
+  SetupDlg->DiagramHeightPixels = FSurface->Height;
+  SetupDlg->DisplayLocation = FSurface->DisplayLocation;
+  SetupDlg->DiagramName->setText(FSurface->DiagramName);
+  if (SetupDlg->exec() != QDialog::Accepted)
+    return;
+  FView->ReleaseCapture();
+  FSurface->Width = SetupDlg->DiagramWidthPixels;
+  FSurface->Height = SetupDlg->DiagramHeightPixels;
+  FSurface->DisplayLocation = SetupDlg->DisplayLocation;
+  FSurface->DiagramName = SetupDlg->DiagramName->text();
+  FSurface->Repaint();
+  FView->SyncSize();
+}
 
 void TSDIAppForm::FontItemClick()
 {

@@ -25,7 +25,10 @@ class QToolButton;
 namespace veska {
 
 class TDiagramView;
+class TFilterDlg;
+class TFindDlg;
 class TReOpenDlg;
+class TSetupDlg;
 class TSettings;
 enum class TLoadResult;
 
@@ -61,8 +64,11 @@ public:
   QScrollArea* ScrollBox1 = nullptr;
   QWidget* SpeedPanel = nullptr;
   QMenu* PopupMenu1 = nullptr;
-  TReOpenDlg* ReOpenDlg = nullptr;
   TAboutBox* AboutBox = nullptr;
+  TSetupDlg* SetupDlg = nullptr;
+  TReOpenDlg* ReOpenDlg = nullptr;
+  TFilterDlg* FilterDlg = nullptr;
+  TFindDlg* FindDlg = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface

@@ -3,6 +3,7 @@
 // the unsaved-changes question, undo, and what the view paints.
 
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/FindDlg.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
 #include "shell/MainWindow.h"
@@ -19,6 +20,9 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QComboBox>
+#include <QListWidget>
 
 #include <gtest/gtest.h>
 
@@ -281,6 +285,30 @@ TEST_F(MainWindowTest, UndoBringsBackTheDiagramBeforeADeletion)
   EXPECT_TRUE(QFile::exists(Path(QStringLiteral("undo.bak"))));
   EXPECT_EQ(Window->FileName, QStringLiteral("new.ERD"));
   EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, DeletesAnObjectChosenByName)
+{
+  DrawEntity(QPoint(100, 100));
+  TEntity* second = DrawEntity(QPoint(400, 100));
+  QString caption;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TFindDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    caption = dialog->windowTitle();
+    dialog->ComboBox1->setCurrentText(QStringLiteral("Entity"));
+    dialog->ComboBox1Change();
+    dialog->ListBox1->setCurrentRow(0);
+    dialog->ListBox1Click();
+    dialog->OKBtnClick();
+  });
+  Item("DeleteItem")->trigger();
+  EXPECT_EQ(caption, QStringLiteral("Veska - Delete Object"));
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+  EXPECT_EQ(Surface().Entities[0], second);
+
+  Item("UndoItem")->trigger();
+  EXPECT_EQ(Surface().Entities.Count(), 2);
 }
 
 TEST_F(MainWindowTest, TheLabelsItemFollowsTheSurface)
