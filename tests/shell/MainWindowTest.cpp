@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
 
 #include <gtest/gtest.h>
 
@@ -285,6 +286,37 @@ TEST_F(MainWindowTest, UndoBringsBackTheDiagramBeforeADeletion)
   EXPECT_TRUE(QFile::exists(Path(QStringLiteral("undo.bak"))));
   EXPECT_EQ(Window->FileName, QStringLiteral("new.ERD"));
   EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join('\n').toStdString();
+}
+
+TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
+{
+  const auto shown = [this] {
+    QStringList texts;
+    for (QAction* item : Window->PopupMenu1->actions())
+      if (item->isVisible())
+        texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    return texts;
+  };
+  const auto rightClick = [this](QPoint at) {
+    Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    Send(QEvent::MouseButtonRelease, at, Qt::RightButton, Qt::NoButton);
+  };
+
+  rightClick(QPoint(200, 150));
+  EXPECT_EQ(shown(), (QStringList{"Add Domain", "Add Entity", "Add Relation", "Add Text", "Edit Domain"}));
+  Window->PopupMenu1->actions()[1]->trigger();  // Add Entity, at the click
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+  TEntity* entity = Surface().Entities[0];
+  EXPECT_EQ(entity->BoundsRect().topLeft(), QPoint(200, 150));
+  Window->PopupMenu1->hide();
+
+  rightClick(Centre(*entity));
+  EXPECT_EQ(Window->PopupEntity, entity);
+  EXPECT_EQ(shown(), (QStringList{"Edit Entity", "Edit Table", "Edit Form", "Edit Indexes", "-", "Delete"}));
+  EXPECT_FALSE(Window->PopupMenu1->actions()[0]->isEnabled());
+  Window->PopupMenu1->actions()[5]->trigger();
+  EXPECT_EQ(Surface().Entities.Count(), 0);
+  Window->PopupMenu1->hide();
 }
 
 TEST_F(MainWindowTest, DeletesAnObjectChosenByName)
