@@ -147,8 +147,12 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
 
 TSDIAppForm::~TSDIAppForm()
 {
-  // The view and the surface's handlers point into this window; both go
-  // before the surface, and the surface before the window's children.
+  // The reopen dialog writes the recent-file list as it goes and may report a
+  // failure over this window, so it goes while the window is whole. The view
+  // and the surface's handlers point into this window; both go before the
+  // surface, and the surface before the window's other children.
+  delete ReOpenDlg;
+  ReOpenDlg = nullptr;
   delete ScrollBox1;
   FView = nullptr;
   FSurface.reset();
@@ -259,8 +263,10 @@ void TSDIAppForm::BuildMenus()
           nullptr);
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  AddItem(help, "ContentItem", QStringLiteral("&Content"), QStringLiteral("Show Help Content"), nullptr);
-  AddItem(help, "SearchItem", QStringLiteral("&Search"), QStringLiteral("Search Help on a Topic"), nullptr);
+  AddItem(help, "ContentItem", QStringLiteral("&Content"), QStringLiteral("Show Help Content"),
+          nullptr);
+  AddItem(help, "SearchItem", QStringLiteral("&Search"), QStringLiteral("Search Help on a Topic"),
+          nullptr);
   AddItem(help, "AboutItem", QStringLiteral("&About Veska"), QString(), [this] { AboutBox->exec(); });
 }
 
@@ -668,6 +674,25 @@ void TSDIAppForm::SetPopupSeparator(int index)
   FPopupActions[size_t(index)] = nullptr;
 }
 
+void TSDIAppForm::ClearPopup()
+{
+  for (int i = 1; i < FPopupItems.size(); ++i)
+    FPopupItems[i]->setVisible(false);
+}
+
+std::function<void()> TSDIAppForm::PopupDelete(std::function<int()> position, void (TDiagram::*remove)(int))
+{
+  return [this, position = std::move(position), remove] {
+    // The object may have gone since the menu was filled.
+    const int pos = position();
+    if (pos < 0)
+      return;
+    Snapshot();
+    BeforeClear();
+    (FSurface.get()->*remove)(pos);
+  };
+}
+
 void TSDIAppForm::ShowPopup()
 {
   PopupMenu1->popup(PopupPoint());
@@ -677,8 +702,7 @@ void TSDIAppForm::ShowPopup()
 // yet: they are shown disabled and do nothing.
 void TSDIAppForm::SurfacePopup()
 {
-  for (int i = 1; i < FPopupItems.size(); ++i)
-    FPopupItems[i]->setVisible(false);
+  ClearPopup();
   SetPopupItem(0, QStringLiteral("Add Domain"), [this] { AddDomainItemClick(); });
   SetPopupItem(1, QStringLiteral("Add Entity"), [this] {
     Snapshot();
@@ -706,29 +730,20 @@ void TSDIAppForm::SurfacePopup()
 
 void TSDIAppForm::EntityPopup()
 {
-  for (int i = 1; i < FPopupItems.size(); ++i)
-    FPopupItems[i]->setVisible(false);
+  ClearPopup();
   SetPopupItem(0, QStringLiteral("Edit Entity"), nullptr, false);
   SetPopupItem(1, QStringLiteral("Edit Table"), nullptr, false);
   SetPopupItem(2, QStringLiteral("Edit Form"), nullptr, false);
   SetPopupItem(3, QStringLiteral("Edit Indexes"), nullptr, false);
   SetPopupSeparator(4);
-  SetPopupItem(5, QStringLiteral("Delete"), [this] {
-    const int pos = FSurface->Entities.IndexOfObject(PopupEntity);
-    if (pos < 0)
-      return;
-    Snapshot();
-    FView->ReleaseCapture();
-    PopupEntity = nullptr;
-    FSurface->DeleteEntity(pos);
-  });
+  SetPopupItem(5, QStringLiteral("Delete"),
+               PopupDelete([this] { return FSurface->Entities.IndexOfObject(PopupEntity); }, &TDiagram::DeleteEntity));
   ShowPopup();
 }
 
 void TSDIAppForm::RelationPopup()
 {
-  for (int i = 1; i < FPopupItems.size(); ++i)
-    FPopupItems[i]->setVisible(false);
+  ClearPopup();
   SetPopupItem(0, QStringLiteral("Edit Relation"), nullptr, false);
   SetPopupItem(1, QStringLiteral("Reset Label"), [this] {
     FSurface->SetActiveDrawingTool(dtPointer);
@@ -736,33 +751,19 @@ void TSDIAppForm::RelationPopup()
       PopupRelation->ResetLabel();
   });
   SetPopupSeparator(2);
-  SetPopupItem(3, QStringLiteral("Delete"), [this] {
-    const int pos = FSurface->Relations.IndexOfObject(PopupRelation);
-    if (pos < 0)
-      return;
-    Snapshot();
-    FView->ReleaseCapture();
-    PopupRelation = nullptr;
-    FSurface->DeleteRelation(pos);
-  });
+  SetPopupItem(3, QStringLiteral("Delete"),
+               PopupDelete([this] { return FSurface->Relations.IndexOfObject(PopupRelation); },
+                           &TDiagram::DeleteRelation));
   ShowPopup();
 }
 
 void TSDIAppForm::LabelPopup()
 {
-  for (int i = 1; i < FPopupItems.size(); ++i)
-    FPopupItems[i]->setVisible(false);
+  ClearPopup();
   SetPopupItem(0, QStringLiteral("Edit Label"), nullptr, false);
   SetPopupSeparator(1);
-  SetPopupItem(2, QStringLiteral("Delete"), [this] {
-    const int pos = FSurface->Labels.IndexOfObject(PopupLabel);
-    if (pos < 0)
-      return;
-    Snapshot();
-    FView->ReleaseCapture();
-    PopupLabel = nullptr;
-    FSurface->DeleteLabel(pos);
-  });
+  SetPopupItem(2, QStringLiteral("Delete"),
+               PopupDelete([this] { return FSurface->Labels.IndexOfObject(PopupLabel); }, &TDiagram::DeleteLabel));
   ShowPopup();
 }
 

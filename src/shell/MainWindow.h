@@ -117,12 +117,18 @@ private:
   std::optional<TLoadResult> Load(const QString& fileName);
   bool WriteFile(const QString& fileName);
   void AddRecentFile(const QString& fileName);
-  // Forgets everything that points into the model before it is emptied.
+  // Forgets everything that points into the model before it is emptied or
+  // an object is deleted.
   void BeforeClear();
 
   // The pop-up menu: up to seven items, filled anew on every right-click.
   void SetPopupItem(int index, const QString& caption, std::function<void()> action, bool enabled = true);
   void SetPopupSeparator(int index);
+  // Hides every item but the first.
+  void ClearPopup();
+  // The action of a "Delete" item: removes the object at the position that
+  // `position` finds, with a snapshot first.
+  std::function<void()> PopupDelete(std::function<int()> position, void (TDiagram::*remove)(int));
   void ShowPopup();
   void SurfacePopup();
   void EntityPopup();
