@@ -1,6 +1,7 @@
 #include "dialogs/FilterDlg.h"
 
-#include <QDialogButtonBox>
+#include "dialogs/DialogButtons.h"
+
 #include <QGridLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -67,14 +68,10 @@ TFilterDlg::TFilterDlg(QWidget* parent) : QDialog(parent)
   ClearSelectedButton = MakeButton(this, "ClearSelectedButton", QStringLiteral("<"), QStringLiteral("Clear Selected"));
   ClearAllButton = MakeButton(this, "ClearAllButton", QStringLiteral("<<"), QStringLiteral("Clear All"));
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-  OKBtn = buttons->button(QDialogButtonBox::Ok);
-  CancelBtn = buttons->button(QDialogButtonBox::Cancel);
-  HelpBtn = buttons->button(QDialogButtonBox::Help);
-  OKBtn->setText(QStringLiteral("OK"));
-  CancelBtn->setText(QStringLiteral("Cancel"));
-  HelpBtn->hide();
-  OKBtn->setDefault(true);
+  const TDialogButtons buttons = MakeDialogButtons(this);
+  OKBtn = buttons.OK;
+  CancelBtn = buttons.Cancel;
+  HelpBtn = buttons.Help;
 
   auto* moves = new QVBoxLayout;
   moves->addStretch();
@@ -90,7 +87,7 @@ TFilterDlg::TFilterDlg(QWidget* parent) : QDialog(parent)
   grid->addWidget(SelectedListBox, 1, 2);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
-  layout->addWidget(buttons);
+  layout->addWidget(buttons.Box);
 
   setTabOrder(AvailableListBox, AddAllButton);
   setTabOrder(AddAllButton, AddSelectedButton);
@@ -107,7 +104,6 @@ TFilterDlg::TFilterDlg(QWidget* parent) : QDialog(parent)
   connect(AvailableListBox, &QListWidget::itemDoubleClicked, this, [this] { AddSelectedButtonClick(); });
   connect(SelectedListBox, &QListWidget::itemDoubleClicked, this, [this] { ClearSelectedButtonClick(); });
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFilterDlg::SetLists(const QStringList& available, const QStringList& selected)

@@ -1,9 +1,10 @@
 #include "dialogs/FindDlg.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include "surface/DrawingSurface.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -45,14 +46,10 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
   auto* nameLabel = new QLabel(QStringLiteral("&Object"), this);
   nameLabel->setBuddy(ListBox1);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-  OKBtn = buttons->button(QDialogButtonBox::Ok);
-  CancelBtn = buttons->button(QDialogButtonBox::Cancel);
-  HelpBtn = buttons->button(QDialogButtonBox::Help);
-  OKBtn->setText(QStringLiteral("OK"));
-  CancelBtn->setText(QStringLiteral("Cancel"));
-  HelpBtn->hide();
-  OKBtn->setDefault(true);
+  const TDialogButtons buttons = MakeDialogButtons(this);
+  OKBtn = buttons.OK;
+  CancelBtn = buttons.Cancel;
+  HelpBtn = buttons.Help;
 
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
@@ -60,7 +57,7 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
   layout->addLayout(form);
   layout->addWidget(nameLabel);
   layout->addWidget(ListBox1);
-  layout->addWidget(buttons);
+  layout->addWidget(buttons.Box);
   setTabOrder(ComboBox1, ListBox1);
 
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, [this] { ComboBox1Change(); });
@@ -70,7 +67,6 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
       OKBtn->click();
   });
   connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QStringList TFindDlg::NamesOfType(const TDrawingSurface& surface, const QString& type)

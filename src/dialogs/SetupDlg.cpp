@@ -1,7 +1,8 @@
 #include "dialogs/SetupDlg.h"
 
+#include "dialogs/DialogButtons.h"
+
 #include <QButtonGroup>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -70,14 +71,10 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
   ErrorLabel->setStyleSheet(QStringLiteral("color: #b00000"));
   ErrorLabel->hide();
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
-  OKBtn = buttons->button(QDialogButtonBox::Ok);
-  CancelBtn = buttons->button(QDialogButtonBox::Cancel);
-  HelpBtn = buttons->button(QDialogButtonBox::Help);
-  OKBtn->setText(QStringLiteral("OK"));
-  CancelBtn->setText(QStringLiteral("Cancel"));
-  HelpBtn->hide();
-  OKBtn->setDefault(true);
+  const TDialogButtons buttons = MakeDialogButtons(this);
+  OKBtn = buttons.OK;
+  CancelBtn = buttons.Cancel;
+  HelpBtn = buttons.Help;
 
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("&Name"), DiagramName);
@@ -87,7 +84,7 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
   layout->addLayout(form);
   layout->addWidget(DisplayLocationRadioGroup);
   layout->addWidget(ErrorLabel);
-  layout->addWidget(buttons);
+  layout->addWidget(buttons.Box);
 
   setTabOrder(DiagramName, DiagramWidth);
   setTabOrder(DiagramWidth, DiagramHeight);
@@ -103,7 +100,6 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
   connect(DiagramHeight, &QLineEdit::textChanged, this, [this] { DiagramHeightChange(); });
   connect(DisplayLocationButtons, &QButtonGroup::idClicked, this, [this](int id) { DisplayLocationRadioGroupClick(id); });
   connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 QString TSetupDlg::InchesText(int pixels) const
