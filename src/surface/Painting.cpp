@@ -199,6 +199,9 @@ void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double s
 
 void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int Y, double sx, double sy)
 {
+  // Boxes that overlap leave their segments without length: no line at all.
+  if (segment.Width <= 0 || segment.Height <= 0)
+    return;
   const int x = RoundHalfEven(sx * X);
   const int y = RoundHalfEven(sy * Y);
   const int w = RoundHalfEven(sx * segment.Width);
@@ -270,7 +273,7 @@ void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area
     if (r->Visible() && !r->Suspended()) {
       for (const TRelationSegment& seg : r->Segments)
         // The crow's foot at a segment's start reaches one pixel outside it.
-        if (seg.Visible && seg.Width > 0 && seg.Height > 0 && seg.BoundsRect().adjusted(-1, -1, 1, 1).intersects(area))
+        if (seg.Visible && seg.BoundsRect().adjusted(-1, -1, 1, 1).intersects(area))
           items.push_back({seg.ZOrder, &seg, TItem::Segment});
     }
     for (const TTextLabel* l : {&r->NameLabel, &r->InverseNameLabel})
