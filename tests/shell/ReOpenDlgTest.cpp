@@ -80,6 +80,7 @@ TEST_F(ReOpenDlgTest, AFailedWriteIsReportedNotThrown)
   blocker.close();
   // Both the program directory and the configuration folder lie below a
   // regular file, so neither can be written.
+  const bool hadHome = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
   const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", Dir.filePath(QStringLiteral("file/config")).toUtf8());
   TSettings unwritable(Dir.filePath(QStringLiteral("file/program")));
@@ -92,7 +93,10 @@ TEST_F(ReOpenDlgTest, AFailedWriteIsReportedNotThrown)
     TReOpenDlg silent(unwritable);
     silent.AddFile(QStringLiteral("/a.erd"));
   }
-  qputenv("XDG_CONFIG_HOME", oldHome);
+  if (hadHome)
+    qputenv("XDG_CONFIG_HOME", oldHome);
+  else
+    qunsetenv("XDG_CONFIG_HOME");
   ASSERT_EQ(msgs.Messages.size(), 1);
   EXPECT_EQ(msgs.Messages[0].Type, TMsgDlgType::mtError);
   EXPECT_TRUE(msgs.Messages[0].Text.contains(QStringLiteral("VESKA.INI")));
