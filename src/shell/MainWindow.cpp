@@ -6,6 +6,7 @@
 #include "dialogs/SetupDlg.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
+#include "shell/HelpWindow.h"
 #include "shell/ReOpenDlg.h"
 #include "shell/Settings.h"
 
@@ -143,6 +144,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
   FilterDlg = new TFilterDlg(this);
   FindDlg = new TFindDlg(this);
+  HelpWindow = new THelpWindow(FSettings.HelpDirectory(), this);
 }
 
 TSDIAppForm::~TSDIAppForm()
@@ -264,9 +266,9 @@ void TSDIAppForm::BuildMenus()
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   AddItem(help, "ContentItem", QStringLiteral("&Content"), QStringLiteral("Show Help Content"),
-          nullptr);
+          [this] { HelpWindow->ShowContents(); });
   AddItem(help, "SearchItem", QStringLiteral("&Search"), QStringLiteral("Search Help on a Topic"),
-          nullptr);
+          [this] { HelpWindow->ShowSearch(QString()); });
   AddItem(help, "AboutItem", QStringLiteral("&About Veska"), QString(), [this] { AboutBox->exec(); });
 }
 

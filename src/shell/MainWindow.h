@@ -27,6 +27,7 @@ namespace veska {
 class TDiagramView;
 class TFilterDlg;
 class TFindDlg;
+class THelpWindow;
 class TReOpenDlg;
 class TSetupDlg;
 class TSettings;
@@ -69,6 +70,7 @@ public:
   TReOpenDlg* ReOpenDlg = nullptr;
   TFilterDlg* FilterDlg = nullptr;
   TFindDlg* FindDlg = nullptr;
+  THelpWindow* HelpWindow = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface

@@ -6,6 +6,7 @@
 #include "dialogs/FindDlg.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
+#include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
 #include "support/RecordingMessages.h"
@@ -151,6 +152,8 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   EXPECT_FALSE(Item("PrintItem")->isEnabled());
   EXPECT_FALSE(Item("EntityListItem")->isEnabled());
   EXPECT_FALSE(Item("AddProcessItem")->isVisible());
+  Item("ContentItem")->trigger();
+  EXPECT_TRUE(Window->HelpWindow->isVisible());
   EXPECT_EQ(Item("ExitItem")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
   EXPECT_EQ(Item("MergeItem")->statusTip(), QStringLiteral("Merge a file to current diagram"));
   EXPECT_EQ(Button("EntityBtn")->toolTip(), QStringLiteral("Entity Tool"));
