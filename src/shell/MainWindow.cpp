@@ -149,8 +149,9 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
 
 TSDIAppForm::~TSDIAppForm()
 {
-  // The reopen dialog writes the recent-file list as it goes and may report a
-  // failure over this window, so it goes while the window is whole. The view
+  // The reopen dialog writes the recent-file list back when it is destroyed
+  // and may report a failure over this window, so it goes while the window is
+  // whole. The view
   // and the surface's handlers point into this window; both go before the
   // surface, and the surface before the window's other children.
   delete ReOpenDlg;
