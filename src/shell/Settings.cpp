@@ -38,7 +38,7 @@ QString TSettings::HelpDirectory() const
 QString TSettings::UserSettingsFile()
 {
   QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-  // The base directory specification ignores relative paths.
+  // XDG base directories must be absolute; a relative one is ignored.
   if (base.isEmpty() || QDir::isRelativePath(base))
     base = QDir::home().filePath(QStringLiteral(".config"));
   return QDir(base).filePath(QStringLiteral("veska/VESKA.INI"));

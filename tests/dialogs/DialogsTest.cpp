@@ -14,16 +14,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ListItems.h"
+
 namespace veska {
 namespace {
 
-QStringList Items(const QListWidget* list)
-{
-  QStringList items;
-  for (int i = 0; i < list->count(); ++i)
-    items << list->item(i)->text();
-  return items;
-}
+using test::Items;
 
 void ClickRow(QListWidget* list, int row)
 {

@@ -12,16 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ListItems.h"
+
 namespace veska {
 namespace {
 
-QStringList Items(const QListWidget* list)
-{
-  QStringList items;
-  for (int i = 0; i < list->count(); ++i)
-    items << list->item(i)->text();
-  return items;
-}
+using test::Items;
 
 void WritePage(const QDir& dir, const QString& file, const QString& title, const QString& keywords, const QString& body)
 {
