@@ -60,6 +60,17 @@ void SetCounters(benchmark::State& state, const TFixture& f)
   state.counters["MB"] = static_cast<double>(f.Text.size()) / 1e6;
 }
 
+// Clears the surface and loads the generated text into it; reports and
+// returns false when it does not load cleanly.
+bool LoadFresh(benchmark::State& state, TDrawingSurface& surface, const QByteArray& text)
+{
+  surface.Clear();
+  if (LoadDiagramBytes(surface, text) == TLoadResult::Loaded)
+    return true;
+  state.SkipWithError("the generated diagram did not load cleanly");
+  return false;
+}
+
 void BM_WriteDiagram(benchmark::State& state)
 {
   TFixture* f = nullptr;
@@ -86,11 +97,8 @@ void BM_LoadDiagram(benchmark::State& state)
     state.PauseTiming();
     surface.Clear();
     state.ResumeTiming();
-    const TLoadResult result = LoadDiagramBytes(surface, f->Text);
-    if (result != TLoadResult::Loaded) {
-      state.SkipWithError("the generated diagram did not load cleanly");
+    if (!LoadFresh(state, surface, f->Text))
       break;
-    }
   }
   if (!messages.Texts.isEmpty())
     state.SkipWithError(messages.Texts.first().toStdString().c_str());
@@ -109,11 +117,8 @@ void BM_Clear(benchmark::State& state)
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
   for (auto _ : state) {
     state.PauseTiming();
-    surface.Clear();
-    if (LoadDiagramBytes(surface, f->Text) != TLoadResult::Loaded) {
-      state.SkipWithError("the generated diagram did not load cleanly");
+    if (!LoadFresh(state, surface, f->Text))
       break;
-    }
     state.ResumeTiming();
     surface.Clear();
   }
