@@ -201,18 +201,21 @@ void TDiagram::RenameServerProc(int pos, const QString& name)
 
 void TDiagram::DeleteDomain(int pos)
 {
+  Removing(Domains.Objects(pos));
   Domains.Delete(pos);
 }
 
 void TDiagram::DeleteLabel(int pos)
 {
   const QRect area = Labels.Objects(pos)->BoundsRect();
+  Removing(Labels.Objects(pos));
   Labels.Delete(pos);
   Invalidate(area);
 }
 
 void TDiagram::DeleteServerProc(int pos)
 {
+  Removing(ServerProcs.Objects(pos));
   ServerProcs.Delete(pos);
 }
 
@@ -235,6 +238,7 @@ void TDiagram::DeleteEntity(int pos)
   for (TRelation* r : relations)
     DeleteRelation(Relations.IndexOfObject(r));
   const QRect area = e->BoundsRect();
+  Removing(e);
   Entities.Delete(Entities.IndexOfObject(e));
   Invalidate(area);
 }
@@ -242,6 +246,7 @@ void TDiagram::DeleteEntity(int pos)
 void TDiagram::DeleteRelation(int pos)
 {
   TRelation* r = Relations.Objects(pos);
+  Removing(r);
   TEntity* child = r->Child;
   for (int i = r->MigratedAttributes.Count() - 1; i >= 0; --i) {
     TAttribute* copy = r->MigratedAttributes.Objects(i);
@@ -275,6 +280,7 @@ void TDiagram::Clear()
   // Deleting every entity with its relations one by one leaves the same
   // empty model as dropping the lists; relations go before the entities
   // whose attributes they refer to.
+  Removing(nullptr);
   Relations.Clear();
   Entities.Clear();
   Domains.Clear();

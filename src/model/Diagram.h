@@ -124,10 +124,20 @@ public:
   std::function<void(const QRect&)> OnInvalidate;
   void Invalidate(const QRect& rect) const;
 
+  // Called with a domain, entity, relation, text label or process just
+  // before the model lets go of it, and with nullptr before everything goes
+  // (Clear). Windows that keep references to model objects forget them here.
+  std::function<void(const void*)> OnObjectRemoving;
+
   // The next stacking number for a control brought to the front.
   quint64 NextZOrder() { return ++FZCounter; }
 
 protected:
+  void Removing(const void* object) const
+  {
+    if (OnObjectRemoving)
+      OnObjectRemoving(object);
+  }
   void RemoveRelationLinks(TRelation* relation);
 
 private:

@@ -3,6 +3,7 @@
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/FilterDlg.h"
 #include "dialogs/FindDlg.h"
+#include "dialogs/ObjectEditor.h"
 #include "dialogs/SetupDlg.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
@@ -139,6 +140,10 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
 
   // The dialogs live as long as the window and keep their states between
   // uses.
+  ObjectEditor = new TObjectEditor(this);
+  ObjectEditor->SetSettingsNames(FSettings.Ini().ReadSectionKeys(QStringLiteral("DataTypes")),
+                                 FSettings.Ini().ReadSectionKeys(QStringLiteral("Servers")));
+  ObjectEditor->DrawingSurface = FSurface.get();
   AboutBox = new TAboutBox(this);
   SetupDlg = new TSetupDlg(kPixelsPerInch, this);
   ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
@@ -156,6 +161,8 @@ TSDIAppForm::~TSDIAppForm()
   // surface, and the surface before the window's other children.
   delete ReOpenDlg;
   ReOpenDlg = nullptr;
+  FSurface->OnObjectRemoving = nullptr;
+  ObjectEditor->DrawingSurface = nullptr;
   delete ScrollBox1;
   FView = nullptr;
   FSurface.reset();
@@ -355,11 +362,58 @@ void TSDIAppForm::ConnectSurface()
     PopupLabel = &label;
     LabelPopup();
   };
-  // Double clicks open the objects editor, which is not part of the program
-  // yet; until it is, they do nothing.
-  s.OnEntityDblClick = [](TEntity&) {};
-  s.OnRelationDblClick = [](TRelation&) {};
-  s.OnLabelDblClick = [](TTextLabel&) {};
+  s.OnEntityDblClick = [this](TEntity& entity) { EditEntity(&entity, TObjectEditor::pgEntities); };
+  s.OnRelationDblClick = [this](TRelation& relation) { EditRelation(&relation); };
+  s.OnLabelDblClick = [this](TTextLabel& label) { EditLabel(&label); };
+  s.OnObjectRemoving = [this](const void* object) {
+    if (!object || object == PopupEntity)
+      PopupEntity = nullptr;
+    if (!object || object == PopupRelation)
+      PopupRelation = nullptr;
+    if (!object || object == PopupLabel)
+      PopupLabel = nullptr;
+    if (ObjectEditor)
+      ObjectEditor->ObjectRemoving(object);
+  };
+}
+
+// ---- The objects editor ------------------------------------------------------------
+
+void TSDIAppForm::ShowObjectEditor(int page)
+{
+  ObjectEditor->ShowPage(page);
+  ObjectEditor->show();
+  ObjectEditor->raise();
+  ObjectEditor->activateWindow();
+}
+
+void TSDIAppForm::EditEntity(TEntity* entity, int page)
+{
+  ObjectEditor->DrawingSurface = FSurface.get();
+  ObjectEditor->SetCurrentEntity(entity);
+  ShowObjectEditor(page);
+}
+
+void TSDIAppForm::EditRelation(TRelation* relation)
+{
+  ObjectEditor->DrawingSurface = FSurface.get();
+  ObjectEditor->SetCurrentRelation(relation);
+  ShowObjectEditor(TObjectEditor::pgRelations);
+}
+
+void TSDIAppForm::EditLabel(TTextLabel* label)
+{
+  ObjectEditor->DrawingSurface = FSurface.get();
+  ObjectEditor->SetCurrentText(label);
+  ShowObjectEditor(TObjectEditor::pgText);
+}
+
+void TSDIAppForm::EditDomain(TDomain* domain)
+{
+  ObjectEditor->DrawingSurface = FSurface.get();
+  if (domain)
+    ObjectEditor->SetCurrentDomain(domain);
+  ShowObjectEditor(TObjectEditor::pgDomains);
 }
 
 void TSDIAppForm::SetTitle()
@@ -554,8 +608,7 @@ void TSDIAppForm::AddDomainItemClick()
 {
   Snapshot();
   FSurface->SetActiveDrawingTool(dtPointer);
-  FSurface->AddDomain(std::make_unique<TDomain>());
-  // The objects editor, which would open on the new domain, comes later.
+  EditDomain(FSurface->AddDomain(std::make_unique<TDomain>()));
 }
 
 void TSDIAppForm::DeleteCurrentItemClick()
@@ -645,6 +698,8 @@ void TSDIAppForm::ZoomOut()
 
 void TSDIAppForm::closeEvent(QCloseEvent* event)
 {
+  ObjectEditor->FormDeactivate();
+  ObjectEditor->hide();
   if (QueryCloseDiagram())
     event->accept();
   else
@@ -701,8 +756,16 @@ void TSDIAppForm::ShowPopup()
   PopupMenu1->popup(PopupPoint());
 }
 
-// The "Edit" items open the objects editor, which is not part of the program
-// yet: they are shown disabled and do nothing.
+// The "Edit" items choose the pointer and open the objects editor on the
+// pop-up's object.
+std::function<void()> TSDIAppForm::PopupEdit(std::function<void()> open)
+{
+  return [this, open = std::move(open)] {
+    FSurface->SetActiveDrawingTool(dtPointer);
+    open();
+  };
+}
+
 void TSDIAppForm::SurfacePopup()
 {
   ClearPopup();
@@ -715,6 +778,7 @@ void TSDIAppForm::SurfacePopup()
     entity->SetPosition(at.x(), at.y());
     PopupEntity = FSurface->AddEntity(std::move(entity));
     PopupEntity->Repaint();
+    EditEntity(PopupEntity, TObjectEditor::pgEntities);
   });
   SetPopupItem(2, QStringLiteral("Add Relation"), [this] { ChooseTool(dtRelationOneToManyForeign); });
   SetPopupItem(4, QStringLiteral("Add Text"), [this] {
@@ -726,18 +790,29 @@ void TSDIAppForm::SurfacePopup()
     label->Transparent = true;
     PopupLabel = FSurface->AddLabel(std::move(label));
     PopupLabel->Repaint();
+    EditLabel(PopupLabel);
   });
-  SetPopupItem(5, QStringLiteral("Edit Domain"), nullptr, false);
+  SetPopupItem(5, QStringLiteral("Edit Domain"), [this] {
+    Snapshot();
+    FSurface->SetActiveDrawingTool(dtPointer);
+    EditDomain(nullptr);
+  });
   ShowPopup();
 }
 
 void TSDIAppForm::EntityPopup()
 {
   ClearPopup();
-  SetPopupItem(0, QStringLiteral("Edit Entity"), nullptr, false);
-  SetPopupItem(1, QStringLiteral("Edit Table"), nullptr, false);
-  SetPopupItem(2, QStringLiteral("Edit Form"), nullptr, false);
-  SetPopupItem(3, QStringLiteral("Edit Indexes"), nullptr, false);
+  const auto edit = [this](int page) {
+    return PopupEdit([this, page] {
+      if (PopupEntity)
+        EditEntity(PopupEntity, page);
+    });
+  };
+  SetPopupItem(0, QStringLiteral("Edit Entity"), edit(TObjectEditor::pgEntities));
+  SetPopupItem(1, QStringLiteral("Edit Table"), edit(TObjectEditor::pgTables));
+  SetPopupItem(2, QStringLiteral("Edit Form"), edit(TObjectEditor::pgForms));
+  SetPopupItem(3, QStringLiteral("Edit Indexes"), edit(TObjectEditor::pgIndexes));
   SetPopupSeparator(4);
   SetPopupItem(5, QStringLiteral("Delete"),
                PopupDelete([this] { return FSurface->Entities.IndexOfObject(PopupEntity); }, &TDiagram::DeleteEntity));
@@ -747,7 +822,10 @@ void TSDIAppForm::EntityPopup()
 void TSDIAppForm::RelationPopup()
 {
   ClearPopup();
-  SetPopupItem(0, QStringLiteral("Edit Relation"), nullptr, false);
+  SetPopupItem(0, QStringLiteral("Edit Relation"), PopupEdit([this] {
+                 if (PopupRelation)
+                   EditRelation(PopupRelation);
+               }));
   SetPopupItem(1, QStringLiteral("Reset Label"), [this] {
     FSurface->SetActiveDrawingTool(dtPointer);
     if (FSurface->Relations.IndexOfObject(PopupRelation) >= 0)
@@ -763,7 +841,10 @@ void TSDIAppForm::RelationPopup()
 void TSDIAppForm::LabelPopup()
 {
   ClearPopup();
-  SetPopupItem(0, QStringLiteral("Edit Label"), nullptr, false);
+  SetPopupItem(0, QStringLiteral("Edit Label"), PopupEdit([this] {
+                 if (PopupLabel)
+                   EditLabel(PopupLabel);
+               }));
   SetPopupSeparator(1);
   SetPopupItem(2, QStringLiteral("Delete"),
                PopupDelete([this] { return FSurface->Labels.IndexOfObject(PopupLabel); }, &TDiagram::DeleteLabel));

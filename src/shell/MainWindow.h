@@ -27,6 +27,7 @@ namespace veska {
 class TDiagramView;
 class TFilterDlg;
 class TFindDlg;
+class TObjectEditor;
 class THelpWindow;
 class TReOpenDlg;
 class TSetupDlg;
@@ -65,6 +66,7 @@ public:
   QScrollArea* ScrollBox1 = nullptr;
   QWidget* SpeedPanel = nullptr;
   QMenu* PopupMenu1 = nullptr;
+  TObjectEditor* ObjectEditor = nullptr;
   TAboutBox* AboutBox = nullptr;
   TSetupDlg* SetupDlg = nullptr;
   TReOpenDlg* ReOpenDlg = nullptr;
@@ -132,6 +134,14 @@ private:
   // `position` finds, with a snapshot first.
   std::function<void()> PopupDelete(std::function<int()> position, void (TDiagram::*remove)(int));
   void ShowPopup();
+  // The action of an "Edit" item: chooses the pointer, then opens the editor.
+  std::function<void()> PopupEdit(std::function<void()> open);
+  // Open the objects editor on an object (a domain may be none) and a page.
+  void ShowObjectEditor(int page);
+  void EditEntity(TEntity* entity, int page);
+  void EditRelation(TRelation* relation);
+  void EditLabel(TTextLabel* label);
+  void EditDomain(TDomain* domain);
   void SurfacePopup();
   void EntityPopup();
   void RelationPopup();

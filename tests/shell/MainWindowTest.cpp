@@ -4,6 +4,7 @@
 
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/FindDlg.h"
+#include "dialogs/ObjectEditor.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
 #include "shell/HelpWindow.h"
@@ -316,7 +317,11 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
   rightClick(Centre(*entity));
   EXPECT_EQ(Window->PopupEntity, entity);
   EXPECT_EQ(shown(), (QStringList{"Edit Entity", "Edit Table", "Edit Form", "Edit Indexes", "-", "Delete"}));
-  EXPECT_FALSE(Window->PopupMenu1->actions()[0]->isEnabled());
+  Window->PopupMenu1->actions()[1]->trigger();  // Edit Table
+  EXPECT_TRUE(Window->ObjectEditor->isVisible());
+  EXPECT_EQ(Window->ObjectEditor->ActivePage(), TObjectEditor::pgTables);
+  EXPECT_EQ(Window->ObjectEditor->CurrentEntity, entity);
+  rightClick(Centre(*entity));
   Window->PopupMenu1->actions()[5]->trigger();
   EXPECT_EQ(Surface().Entities.Count(), 0);
   Window->PopupMenu1->hide();

@@ -1,0 +1,331 @@
+#include "dialogs/EditorWidgets.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyleOptionHeader>
+#include <QTextBlock>
+
+namespace veska {
+
+void TabChain(std::initializer_list<QWidget*> widgets)
+{
+  QWidget* previous = nullptr;
+  for (QWidget* w : widgets) {
+    if (previous)
+      QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
+}
+
+// ---- TNameValidator ------------------------------------------------------------------
+
+TNameValidator::TNameValidator(std::function<void()> refused, QObject* parent)
+    : QValidator(parent), FRefused(std::move(refused))
+{
+}
+
+QValidator::State TNameValidator::validate(QString& input, int& pos) const
+{
+  if (!input.contains(kNameSeparator))
+    return Acceptable;
+  pos -= int(input.left(pos).count(kNameSeparator));
+  input.remove(kNameSeparator);
+  if (FRefused)
+    FRefused();
+  return Acceptable;
+}
+
+// ---- TMemo ---------------------------------------------------------------------------
+
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+  setLineWrapMode(NoWrap);
+  setTabChangesFocus(true);
+}
+
+QStringList TMemo::Lines() const
+{
+  const QString text = toPlainText();
+  if (text.isEmpty())
+    return {};
+  QStringList lines = text.split(QLatin1Char('\n'));
+  if (lines.last().isEmpty())
+    lines.removeLast();
+  return lines;
+}
+
+void TMemo::SetLines(const QStringList& lines)
+{
+  SetText(lines.join(QLatin1Char('\n')));
+}
+
+void TMemo::SetText(const QString& text)
+{
+  const QSignalBlocker block(this);
+  setPlainText(text);
+}
+
+QString TMemo::Admissible(QString text) const
+{
+  if (RefuseCommas && text.contains(kNameSeparator)) {
+    text.remove(kNameSeparator);
+    if (OnRefused)
+      OnRefused();
+  }
+  if (MaxLength > 0) {
+    // A line break is stored as CR LF: two characters.
+    const auto length = [](const QString& t) {
+      return t.size() + t.count(QLatin1Char('\n')) + t.count(QChar::ParagraphSeparator);
+    };
+    qsizetype room = MaxLength - (length(toPlainText()) - length(textCursor().selectedText()));
+    qsizetype keep = 0;
+    for (; keep < text.size(); ++keep) {
+      room -= text.at(keep) == QLatin1Char('\n') ? 2 : 1;
+      if (room < 0)
+        break;
+    }
+    text.truncate(keep);
+  }
+  return text;
+}
+
+void TMemo::keyPressEvent(QKeyEvent* event)
+{
+  const QString text = event->text();
+  const bool typing = !text.isEmpty() && text.at(0).isPrint();
+  const bool newLine = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if ((typing || newLine) && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    const QString admitted = Admissible(newLine ? QStringLiteral("\n") : text);
+    if (admitted.isEmpty()) {
+      event->accept();
+      return;
+    }
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void TMemo::insertFromMimeData(const QMimeData* source)
+{
+  if (!source || !source->hasText())
+    return;
+  QString text = source->text();
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  insertPlainText(Admissible(text));
+}
+
+// ---- TCellDelegate -------------------------------------------------------------------
+
+QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+  if (CanEdit && !CanEdit(index.row(), index.column()))
+    return nullptr;
+  auto* editor = new QLineEdit(parent);
+  editor->setFrame(false);
+  if (PrepareEditor)
+    PrepareEditor(index.row(), index.column(), *editor);
+  const int row = index.row();
+  const int column = index.column();
+  connect(editor, &QLineEdit::textEdited, this, [this, row, column](const QString& text) {
+    if (OnEditText)
+      OnEditText(row, column, text);
+  });
+  return editor;
+}
+
+void TCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
+{
+  auto* line = qobject_cast<QLineEdit*>(editor);
+  const QString text = index.data(Qt::EditRole).toString();
+  if (line && line->text() != text)
+    line->setText(text);
+}
+
+// ---- TEditGrid -----------------------------------------------------------------------
+
+TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), HeadingRows(headingRows)
+{
+  FDelegate = new TCellDelegate(this);
+  FDelegate->OnEditText = [this](int row, int column, const QString& text) {
+    if (OnEditText)
+      OnEditText(column + 1, row + HeadingRows, text);
+  };
+  FDelegate->CanEdit = [this](int row, int column) { return !CanEdit || CanEdit(column + 1, row + HeadingRows); };
+  FDelegate->PrepareEditor = [this](int row, int column, QLineEdit& editor) {
+    if (PrepareEditor)
+      PrepareEditor(column + 1, row + HeadingRows, editor);
+  };
+  setItemDelegate(FDelegate);
+  setSelectionMode(SingleSelection);
+  setSelectionBehavior(SelectItems);
+  setTabKeyNavigation(false);
+  horizontalHeader()->setDefaultSectionSize(72);
+  horizontalHeader()->setHighlightSections(false);
+  horizontalHeader()->setSectionsClickable(false);
+  horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  horizontalHeader()->setVisible(HeadingRows > 0);
+  verticalHeader()->setDefaultSectionSize(20);
+  verticalHeader()->setMinimumSectionSize(20);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  verticalHeader()->setFixedWidth(72);
+  verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  verticalHeader()->setHighlightSections(false);
+  verticalHeader()->setSectionsMovable(true);
+  connect(verticalHeader(), &QHeaderView::sectionMoved, this, &TEditGrid::SectionMoved);
+  SetEditingByTyping(true);
+  connect(this, &QTableWidget::cellClicked, this, [this](int row, int column) {
+    if (OnCellClick)
+      OnCellClick(column + 1, row + HeadingRows);
+  });
+  connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
+    // A mouse press reports its click on release.
+    if (!FMousePressing && row >= 0 && column >= 0 && OnCellClick)
+      OnCellClick(column + 1, row + HeadingRows);
+  });
+  connect(this, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
+    if (OnDblClick)
+      OnDblClick(column + 1, row + HeadingRows);
+  });
+  if (QAbstractButton* corner = Corner())
+    corner->installEventFilter(this);
+}
+
+QAbstractButton* TEditGrid::Corner() const
+{
+  return findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+QString TEditGrid::Text(int column, int row) const
+{
+  const QTableWidgetItem* it = nullptr;
+  if (column == 0 && row < HeadingRows)
+    return FCornerText;
+  if (row < HeadingRows)
+    it = horizontalHeaderItem(column - 1);
+  else if (column == 0)
+    it = verticalHeaderItem(row - HeadingRows);
+  else
+    it = item(row - HeadingRows, column - 1);
+  return it ? it->text() : QString();
+}
+
+void TEditGrid::SetText(int column, int row, const QString& text)
+{
+  if (column == 0 && row < HeadingRows) {
+    FCornerText = text;
+    if (QAbstractButton* corner = Corner())
+      corner->update();
+    return;
+  }
+  QTableWidgetItem* it = nullptr;
+  if (row < HeadingRows)
+    it = horizontalHeaderItem(column - 1);
+  else if (column == 0)
+    it = verticalHeaderItem(row - HeadingRows);
+  else
+    it = item(row - HeadingRows, column - 1);
+  if (it) {
+    if (it->text() != text)
+      it->setText(text);
+    return;
+  }
+  it = new QTableWidgetItem(text);
+  if (row < HeadingRows)
+    setHorizontalHeaderItem(column - 1, it);
+  else if (column == 0)
+    setVerticalHeaderItem(row - HeadingRows, it);
+  else
+    setItem(row - HeadingRows, column - 1, it);
+}
+
+void TEditGrid::SetColumnWidth(int column, int width)
+{
+  if (column == 0)
+    verticalHeader()->setFixedWidth(width);
+  else
+    setColumnWidth(column - 1, width);
+}
+
+int TEditGrid::ColumnWidth(int column) const
+{
+  return column == 0 ? verticalHeader()->width() : columnWidth(column - 1);
+}
+
+QPoint TEditGrid::CurrentCell() const
+{
+  if (currentRow() < 0 || currentColumn() < 0)
+    return QPoint(-1, -1);
+  return QPoint(currentColumn() + 1, currentRow() + HeadingRows);
+}
+
+void TEditGrid::SetCurrentCell(int column, int row)
+{
+  setCurrentCell(row - HeadingRows, column - 1);
+}
+
+QRect TEditGrid::CellRect(int column, int row) const
+{
+  const QRect r = visualRect(model()->index(row - HeadingRows, column - 1));
+  return r.translated(viewport()->pos());
+}
+
+void TEditGrid::SetEditingByTyping(bool on)
+{
+  FEditingByTyping = on;
+  setEditTriggers(on ? (AnyKeyPressed | EditKeyPressed | SelectedClicked) : NoEditTriggers);
+}
+
+void TEditGrid::mousePressEvent(QMouseEvent* event)
+{
+  FMousePressing = true;
+  QTableWidget::mousePressEvent(event);
+  FMousePressing = false;
+}
+
+void TEditGrid::keyPressEvent(QKeyEvent* event)
+{
+  if (state() != EditingState && !event->text().isEmpty() && event->key() != Qt::Key_Escape &&
+      event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab && OnKeyPress && OnKeyPress(event))
+    return;
+  QTableWidget::keyPressEvent(event);
+}
+
+void TEditGrid::focusInEvent(QFocusEvent* event)
+{
+  QTableWidget::focusInEvent(event);
+  if (OnEnter)
+    OnEnter();
+}
+
+bool TEditGrid::eventFilter(QObject* watched, QEvent* event)
+{
+  if (watched == Corner() && event->type() == QEvent::Paint && !FCornerText.isEmpty()) {
+    auto* corner = static_cast<QWidget*>(watched);
+    QPainter painter(corner);
+    QStyleOptionHeader option;
+    option.initFrom(corner);
+    option.rect = corner->rect();
+    option.text = FCornerText;
+    option.textAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.position = QStyleOptionHeader::OnlyOneSection;
+    corner->style()->drawControl(QStyle::CE_Header, &option, &painter, corner);
+    return true;
+  }
+  return QTableWidget::eventFilter(watched, event);
+}
+
+void TEditGrid::SectionMoved(int, int oldVisual, int newVisual)
+{
+  {
+    const QSignalBlocker block(verticalHeader());
+    verticalHeader()->moveSection(newVisual, oldVisual);
+  }
+  if (OnRowMoved)
+    OnRowMoved(oldVisual + HeadingRows, newVisual + HeadingRows);
+}
+
+}  // namespace veska

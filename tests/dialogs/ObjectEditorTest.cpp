@@ -1,0 +1,319 @@
+#include "dialogs/EditorWidgets.h"
+#include "dialogs/ObjectEditor.h"
+#include "surface/SurfaceFixture.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace veska {
+namespace {
+
+QStringList Names(const TAttributeList& list)
+{
+  QStringList names;
+  for (const TAttribute* a : list)
+    names << a->Name;
+  return names;
+}
+
+class ObjectEditorTest : public test::SurfaceTest {
+protected:
+  TObjectEditor Editor;
+
+  void SetUp() override
+  {
+    test::SurfaceTest::SetUp();
+    Editor.DrawingSurface = &S;
+    Editor.SetSettingsNames({QStringLiteral("Char"), QStringLiteral("Integer")},
+                            {QStringLiteral("Paradox"), QStringLiteral("Dbase")});
+    S.OnObjectRemoving = [this](const void* object) { Editor.ObjectRemoving(object); };
+  }
+
+  void TearDown() override { S.OnObjectRemoving = nullptr; }
+
+  void Open(TEntity* entity, int page = TObjectEditor::pgEntities)
+  {
+    Editor.SetCurrentEntity(entity);
+    Editor.ShowPage(page);
+    Editor.show();
+  }
+
+  // Types a name into a name box and presses Enter, as a user renames.
+  void TypeName(QComboBox* box, const QString& text)
+  {
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  }
+
+  // Puts the caret at the end of a memo's text.
+  static void End(TMemo* memo)
+  {
+    QTextCursor c = memo->textCursor();
+    c.movePosition(QTextCursor::End);
+    memo->setTextCursor(c);
+  }
+};
+
+TEST_F(ObjectEditorTest, FrameHasItsPagesTabsAndMinimumSize)
+{
+  EXPECT_EQ(Editor.windowTitle(), QStringLiteral("Veska - Objects Editor"));
+  QStringList tabs;
+  for (int i = 0; i < Editor.TabSet->count(); ++i)
+    if (Editor.TabSet->isTabVisible(i))
+      tabs << Editor.TabSet->tabText(i);
+  EXPECT_EQ(tabs, (QStringList{"Entities", "Relations", "Tables", "Domains", "Text", "Forms", "Indexes"}));
+  EXPECT_EQ(Editor.minimumSize(), QSize(380, 300));
+  EXPECT_TRUE(Editor.NewRelationButton->isHidden());
+  EXPECT_EQ(Editor.DataTypeNames, (QStringList{"Char", "Integer", "Default"}));
+  EXPECT_EQ(Editor.ServerTypeCombo->count(), 2);
+
+  Editor.show();
+  Editor.TabSetClick(TObjectEditor::pgIndexes);
+  EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgIndexes);
+  Editor.ShowPage(TObjectEditor::pgProcesses);
+  EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgProcesses);
+  EXPECT_FALSE(Editor.TabSet->isTabVisible(Editor.TabSet->currentIndex()));
+}
+
+TEST_F(ObjectEditorTest, KeyMemoAddsRenamesAndDeletesAttributesLineByLine)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("Line")});
+  Draw(dtRelationOneToManyMaster, parent, child);
+  Open(parent);
+  EXPECT_EQ(Editor.Memo1->toPlainText(), QStringLiteral("Id"));
+  EXPECT_TRUE(Editor.EditsEnabled);
+
+  // A new line typed at the end becomes a key attribute, carried into the
+  // child.
+  End(Editor.Memo1);
+  QTest::keyClick(Editor.Memo1, Qt::Key_Return);
+  EXPECT_EQ(Names(parent->PrimaryKey), QStringList{"Id"});
+  QTest::keyClicks(Editor.Memo1, QStringLiteral("Order Date"));
+  EXPECT_EQ(Names(parent->PrimaryKey), (QStringList{"Id", "Order Date"}));
+  EXPECT_EQ(parent->PrimaryKey[1]->ColumnName(), QStringLiteral("Order_Date"));
+  EXPECT_EQ(Names(child->PrimaryKey), (QStringList{"Line", "Id", "Order Date"}));
+  EXPECT_EQ(Editor.ComboBox6->count(), 2);
+
+  // Letter case alone is not applied; a real change renames in place.
+  Editor.Memo1->setPlainText(QStringLiteral("ID\nOrder Date"));
+  EXPECT_EQ(parent->PrimaryKey[0]->Name, QStringLiteral("Id"));
+  Editor.Memo1->setPlainText(QStringLiteral("Code\nOrder Date"));
+  EXPECT_EQ(Names(parent->PrimaryKey), (QStringList{"Code", "Order Date"}));
+  EXPECT_EQ(Names(child->PrimaryKey), (QStringList{"Line", "Code", "Order Date"}));
+
+  // Removing a line deletes its attribute, here and in the child.
+  Editor.Memo1->setPlainText(QStringLiteral("Code"));
+  EXPECT_EQ(Names(parent->PrimaryKey), QStringList{"Code"});
+  EXPECT_EQ(Names(child->PrimaryKey), (QStringList{"Line", "Code"}));
+
+  // A comma is refused, typed or pasted, and the status line says why.
+  End(Editor.Memo1);
+  QTest::keyClicks(Editor.Memo1, QStringLiteral(",x"));
+  EXPECT_EQ(Names(parent->PrimaryKey), QStringList{"Codex"});
+  EXPECT_EQ(Editor.StatusLine->text(), QStringLiteral("A name cannot contain a comma."));
+}
+
+TEST_F(ObjectEditorTest, NonKeyMemoEmptiedLineAndCarriedInLines)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* e = Place(300, 10, {QStringLiteral("No")}, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+  Draw(dtRelationOneToManyForeign, parent, e);
+  Open(e);
+  EXPECT_EQ(Editor.Memo2->toPlainText(), QStringLiteral("A\nB\nC\nId"));
+
+  // An emptied line (same number of lines) goes from the memo and the entity.
+  Editor.Memo2->setPlainText(QStringLiteral("A\n\nC\nId"));
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"A", "C", "Id"}));
+  EXPECT_EQ(Editor.Memo2->toPlainText(), QStringLiteral("A\nC\nId"));
+
+  // The line of a carried-in attribute comes back: the attribute stays.
+  Editor.Memo2->setPlainText(QStringLiteral("A\nC"));
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"A", "C", "Id"}));
+  EXPECT_EQ(Editor.Memo2->toPlainText(), QStringLiteral("A\nC\nId"));
+  // ... so a later edit of another line is still a rename, not a deletion.
+  Editor.Memo2->setPlainText(QStringLiteral("A2\nC\nId"));
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"A2", "C", "Id"}));
+
+  // An inserted line lands at its place among the non-empty lines.
+  Editor.Memo2->setPlainText(QStringLiteral("A2\nNew\nC\nId"));
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"A2", "New", "C", "Id"}));
+
+  // Attribute descriptions follow the picker.
+  Editor.ComboBox6->setCurrentIndex(Editor.ComboBox6->findText(QStringLiteral("C")));
+  Editor.EntityAttrDesc->setPlainText(QStringLiteral("first\nsecond"));
+  EXPECT_EQ(e->Attributes[2]->Description, (QStringList{"first", "second"}));
+  Editor.ComboBox6->setCurrentIndex(0);
+  EXPECT_TRUE(Editor.EntityAttrDesc->toPlainText().isEmpty());
+}
+
+TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
+{
+  TEntity* a = Place(10, 10);
+  TEntity* b = Place(200, 10);
+  S.RenameEntity(0, QStringLiteral("Customer"));
+  S.RenameEntity(1, QStringLiteral("Order"));
+  Open(a);
+  EXPECT_EQ(Editor.ComboBox1->count(), 2);
+  EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Customer"));
+
+  // Picking a name from the list makes that entity current.
+  const int order = Editor.ComboBox1->findText(QStringLiteral("Order"));
+  Editor.ComboBox1->setCurrentIndex(order);
+  emit Editor.ComboBox1->activated(order);
+  EXPECT_EQ(Editor.CurrentEntity, b);
+
+  // Typing a name and leaving renames; the table name follows.
+  TypeName(Editor.ComboBox1, QStringLiteral("Sales Order"));
+  EXPECT_EQ(b->EntityName(), QStringLiteral("Sales Order"));
+  EXPECT_EQ(Editor.TableName->text(), QStringLiteral("Sales_Order"));
+  EXPECT_EQ(S.Entities.IndexOf(QStringLiteral("Sales Order")), 1);
+
+  // A taken name is refused by the model; the box shows the real name.
+  TypeName(Editor.ComboBox1, QStringLiteral("customer"));
+  EXPECT_EQ(b->EntityName(), QStringLiteral("Sales Order"));
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"customer\"."});
+  EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Sales Order"));
+
+  // Commas never reach a name.
+  TypeName(Editor.ComboBox1, QStringLiteral("Sales,Order"));
+  EXPECT_EQ(b->EntityName(), QStringLiteral("SalesOrder"));
+
+  // With no entity current, typing and leaving changes nothing.
+  Editor.SetCurrentEntity(nullptr);
+  TypeName(Editor.ComboBox1, QStringLiteral("Other"));
+  EXPECT_EQ(a->EntityName(), QStringLiteral("Customer"));
+  EXPECT_EQ(b->EntityName(), QStringLiteral("SalesOrder"));
+}
+
+TEST_F(ObjectEditorTest, NewAndDeleteOnTheSimplePages)
+{
+  Place(10, 10);
+  Place(100, 10);
+  Place(200, 10);
+  Editor.ShowPage(TObjectEditor::pgEntities);
+  Editor.show();
+  QTest::mouseClick(Editor.NewEntityButton, Qt::LeftButton);
+  ASSERT_EQ(S.Entities.Count(), 4);
+  EXPECT_EQ(Editor.CurrentEntity, S.Entities[3]);
+  EXPECT_EQ(S.Entities[3]->BoundsRect().topLeft(), QPoint(60, 60));
+  QTest::mouseClick(Editor.DeleteEntityButton, Qt::LeftButton);
+  EXPECT_EQ(S.Entities.Count(), 3);
+  EXPECT_EQ(Editor.CurrentEntity, nullptr);
+  EXPECT_TRUE(Editor.ComboBox1->currentText().isEmpty());
+
+  // Domains: empty fields change nothing until a domain is current.
+  Editor.ShowPage(TObjectEditor::pgDomains);
+  EXPECT_FALSE(Editor.EditsEnabled);
+  QTest::keyClicks(Editor.DataType, QStringLiteral("Money"));
+  EXPECT_TRUE(S.Domains.IsEmpty());
+  QTest::mouseClick(Editor.NewDomainButton, Qt::LeftButton);
+  ASSERT_EQ(S.Domains.Count(), 1);
+  EXPECT_EQ(Editor.DataType->text(), QStringLiteral("Default"));
+  Editor.DataType->setText(QStringLiteral("Money"));
+  Editor.DomainRule->setText(QStringLiteral("Value > 0"));
+  EXPECT_EQ(S.Domains[0]->DataType, QStringLiteral("Money"));
+  EXPECT_EQ(S.Domains[0]->Rule, QStringLiteral("Value > 0"));
+  EXPECT_EQ(Editor.DomainRule->maxLength(), 254);
+
+  // Text: the caption is the memo's whole text with CR LF line breaks.
+  Editor.ShowPage(TObjectEditor::pgText);
+  QTest::mouseClick(Editor.NewTextButton, Qt::LeftButton);
+  ASSERT_EQ(S.Labels.Count(), 1);
+  QTest::keyClicks(Editor.TextDesc, QStringLiteral("one"));
+  QTest::keyClick(Editor.TextDesc, Qt::Key_Return);
+  QTest::keyClicks(Editor.TextDesc, QStringLiteral("two"));
+  EXPECT_EQ(S.Labels[0]->Caption(), QStringLiteral("one\r\ntwo"));
+  QTest::keyClicks(Editor.TextDesc, QString(300, QLatin1Char('x')));
+  EXPECT_EQ(S.Labels[0]->Caption().size(), 250);
+  TypeName(Editor.ComboBox5, QStringLiteral("Note"));
+  EXPECT_EQ(S.Labels.Strings(0), QStringLiteral("Note"));
+  EXPECT_EQ(Editor.ComboBox5->currentText(), QStringLiteral("Note"));
+
+  // Processes: the server list comes from the settings.
+  Editor.ShowPage(TObjectEditor::pgProcesses);
+  QTest::mouseClick(Editor.NewProcButton, Qt::LeftButton);
+  ASSERT_EQ(S.ServerProcs.Count(), 1);
+  EXPECT_EQ(Editor.ServerTypeCombo->currentIndex(), -1);
+  Editor.ServerTypeCombo->setCurrentIndex(1);
+  emit Editor.ServerTypeCombo->activated(1);
+  EXPECT_EQ(S.ServerProcs[0]->Server, QStringLiteral("Dbase"));
+  Editor.ProcessDesc->setPlainText(QStringLiteral("begin\nend"));
+  EXPECT_EQ(S.ServerProcs[0]->Text, (QStringList{"begin", "end"}));
+  QTest::mouseClick(Editor.DeleteProcButton, Qt::LeftButton);
+  EXPECT_TRUE(S.ServerProcs.IsEmpty());
+}
+
+TEST_F(ObjectEditorTest, RelationPageSetsCardinalityAndMovesCarriedAttributes)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("No")});
+  TRelation* r = Draw(dtRelationOneToManyForeign, parent, child);
+  r->Cardinality = 2;
+  Editor.SetCurrentRelation(r);
+  Editor.ShowPage(TObjectEditor::pgRelations);
+  Editor.show();
+  EXPECT_EQ(Editor.ParentEntity->text(), parent->EntityName());
+  EXPECT_EQ(Editor.ChildEntity->text(), child->EntityName());
+  EXPECT_EQ(Editor.RelationAttributes->toPlainText(), QStringLiteral("Id->Id"));
+  EXPECT_TRUE(Editor.RelationTypeButtons->button(1)->isChecked());
+  EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
+
+  QTest::mouseClick(Editor.RelationTypeButtons->button(1), Qt::LeftButton);
+  EXPECT_EQ(r->Cardinality, 3);
+  QTest::mouseClick(Editor.RelationTypeButtons->button(0), Qt::LeftButton);
+  EXPECT_EQ(r->Cardinality, 1);
+
+  QTest::mouseClick(Editor.RelateToButtons->button(0), Qt::LeftButton);
+  EXPECT_TRUE(r->PrimaryRelation());
+  EXPECT_EQ(Names(child->PrimaryKey), (QStringList{"No", "Id"}));
+  EXPECT_TRUE(child->Attributes.IsEmpty());
+
+  // A refused primary relation leaves "Attributes" chosen.
+  TRelation* back = Draw(dtRelationOneToManyForeign, child, parent);
+  Editor.SetCurrentRelation(back);
+  QTest::mouseClick(Editor.RelateToButtons->button(0), Qt::LeftButton);
+  EXPECT_FALSE(back->PrimaryRelation());
+  EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: This cannot be a Primary Relation."});
+}
+
+TEST_F(ObjectEditorTest, ForgetsObjectsThatLeaveTheModel)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("No")});
+  TRelation* r = Draw(dtRelationOneToManyForeign, parent, child);
+  Editor.SetCurrentRelation(r);
+  Open(child);
+  EXPECT_EQ(Editor.Memo2->toPlainText(), QStringLiteral("Id"));
+
+  // Deleting the parent on the diagram takes the relation and the carried
+  // attribute; the page is shown anew and edits stay off for gone objects.
+  S.DeleteEntity(S.Entities.IndexOfObject(parent));
+  EXPECT_EQ(Editor.CurrentRelation, nullptr);
+  EXPECT_EQ(Editor.CurrentEntity, child);
+  QApplication::processEvents();
+  EXPECT_TRUE(Editor.Memo2->toPlainText().isEmpty());
+  EXPECT_TRUE(Editor.EditsEnabled);
+
+  Editor.ShowPage(TObjectEditor::pgTables);
+  S.Clear();
+  EXPECT_EQ(Editor.CurrentEntity, nullptr);
+  QApplication::processEvents();
+  EXPECT_FALSE(Editor.EditsEnabled);
+  EXPECT_EQ(Editor.StringGrid1->rowCount(), 1);
+  Editor.ShowPage(TObjectEditor::pgRelations);
+  EXPECT_TRUE(Editor.ParentEntity->text().isEmpty());
+}
+
+}  // namespace
+}  // namespace veska
