@@ -130,6 +130,8 @@ QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
     PrepareEditor(index.row(), index.column(), *editor);
   const int row = index.row();
   const int column = index.column();
+  Editor = editor;
+  EditorIndex = index;
   connect(editor, &QLineEdit::textEdited, this, [this, row, column](const QString& text) {
     if (OnEditText)
       OnEditText(row, column, text);
@@ -231,6 +233,10 @@ void TEditGrid::SetText(int column, int row, const QString& text)
   if (it) {
     if (it->text() != text)
       it->setText(text);
+    // A cell set back while the user types in it shows the value at once.
+    if (row >= HeadingRows && column > 0 && FDelegate->Editor &&
+        FDelegate->EditorIndex == model()->index(row - HeadingRows, column - 1) && FDelegate->Editor->text() != text)
+      FDelegate->Editor->setText(text);
     return;
   }
   it = new QTableWidgetItem(text);

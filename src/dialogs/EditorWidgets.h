@@ -4,7 +4,9 @@
 // characters, a validator that keeps commas out of names, and a grid whose
 // in-place editor reports every keystroke.
 
+#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QValidator>
@@ -76,6 +78,10 @@ public:
   // Configures the line edit of a cell (limits, validators).
   std::function<void(int, int, QLineEdit&)> PrepareEditor;
 
+  // The editor open now and the cell it edits.
+  mutable QPointer<QLineEdit> Editor;
+  mutable QPersistentModelIndex EditorIndex;
+
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
   void setEditorData(QWidget* editor, const QModelIndex& index) const override;
 };
@@ -109,6 +115,8 @@ public:
   // Whether typing starts editing the current cell.
   void SetEditingByTyping(bool on);
   bool EditingByTyping() const { return FEditingByTyping; }
+  // Whether a cell's in-place editor is open.
+  bool Editing() const { return state() == EditingState; }
 
   // Called with (column, row, text) at every keystroke in a cell.
   std::function<void(int, int, const QString&)> OnEditText;

@@ -101,6 +101,12 @@ public:
   void ZoomOut();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);
+  // Open the objects editor on an object (a domain may be none) and a page.
+  void ShowObjectEditor(int page);
+  void EditEntity(TEntity* entity, int page);
+  void EditRelation(TRelation* relation);
+  void EditLabel(TTextLabel* label);
+  void EditDomain(TDomain* domain);
   // Opens a chosen diagram in place of the current one (Open, Reopen).
   void OpenDiagram(const QString& fileName);
 
@@ -136,12 +142,6 @@ private:
   void ShowPopup();
   // The action of an "Edit" item: chooses the pointer, then opens the editor.
   std::function<void()> PopupEdit(std::function<void()> open);
-  // Open the objects editor on an object (a domain may be none) and a page.
-  void ShowObjectEditor(int page);
-  void EditEntity(TEntity* entity, int page);
-  void EditRelation(TRelation* relation);
-  void EditLabel(TTextLabel* label);
-  void EditDomain(TDomain* domain);
   void SurfacePopup();
   void EntityPopup();
   void RelationPopup();

@@ -4,6 +4,7 @@
 
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/FindDlg.h"
+#include "dialogs/EditorWidgets.h"
 #include "dialogs/ObjectEditor.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 
@@ -399,6 +401,58 @@ TEST(FileDialogsTest, FiltersMatchBothLetterCases)
 {
   EXPECT_EQ(QtFileFilter(TSDIAppForm::FileFilter),
             QStringLiteral("ERD Files (*.ERD *.erd);;Text Files (*.TXT *.txt);;All Files (*)"));
+}
+
+}  // namespace
+}  // namespace veska
+
+namespace veska {
+namespace {
+
+TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
+{
+  // The entity tool opens the editor on the new entity.
+  TEntity* e = DrawEntity(QPoint(100, 100));
+  ASSERT_NE(e, nullptr);
+  TObjectEditor& editor = *Window->ObjectEditor;
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgEntities);
+  EXPECT_EQ(editor.CurrentEntity, e);
+
+  QLineEdit* name = editor.ComboBox1->lineEdit();
+  name->selectAll();
+  QTest::keyClicks(name, QStringLiteral("Sales,Order"));
+  QTest::keyClick(name, Qt::Key_Return);
+  QTest::keyClicks(editor.Memo1, QStringLiteral("Order,Id"));
+  QTest::keyClicks(editor.Memo2, QStringLiteral("Total"));
+  editor.ShowPage(TObjectEditor::pgTables);
+  editor.StringGrid1->SetCurrentCell(4, 2);
+  editor.StringGrid1DblClick();  // "Allow Nulls" of Total
+  EXPECT_EQ(e->EntityName(), QStringLiteral("SalesOrder"));
+  EXPECT_FALSE(e->Attributes[0]->AllowNulls);
+
+  Files.Names << Path(QStringLiteral("sales.erd"));
+  Item("SaveAsItem")->trigger();
+  Item("NewItem")->trigger();
+  EXPECT_EQ(editor.CurrentEntity, nullptr);
+  QApplication::processEvents();
+  EXPECT_TRUE(editor.StringGrid1->Text(0, 1).isEmpty());
+
+  Files.Names << Path(QStringLiteral("sales.erd"));
+  Item("OpenItem")->trigger();
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+  const TEntity* loaded = Surface().Entities[0];
+  EXPECT_EQ(loaded->EntityName(), QStringLiteral("SalesOrder"));
+  ASSERT_EQ(loaded->PrimaryKey.Count(), 1);
+  EXPECT_EQ(loaded->PrimaryKey[0]->Name, QStringLiteral("OrderId"));
+  ASSERT_EQ(loaded->Attributes.Count(), 1);
+  EXPECT_FALSE(loaded->Attributes[0]->AllowNulls);
+  EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join('\n').toStdString();
+
+  // The editor opens on the page asked for, with the loaded entity.
+  Window->EditEntity(Surface().Entities[0], TObjectEditor::pgIndexes);
+  EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgIndexes);
+  EXPECT_EQ(editor.StringGrid3->Text(0, 2), QStringLiteral("OrderId"));
 }
 
 }  // namespace

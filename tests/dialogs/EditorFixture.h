@@ -1,0 +1,61 @@
+#pragma once
+// An objects editor on a test surface, told of objects that leave the model.
+
+#include "dialogs/EditorWidgets.h"
+#include "dialogs/ObjectEditor.h"
+#include "surface/SurfaceFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace veska::test {
+
+inline QStringList Names(const TAttributeList& list)
+{
+  QStringList names;
+  for (const TAttribute* a : list)
+    names << a->Name;
+  return names;
+}
+
+class EditorTest : public SurfaceTest {
+protected:
+  TObjectEditor Editor;
+
+  void SetUp() override
+  {
+    SurfaceTest::SetUp();
+    Editor.DrawingSurface = &S;
+    Editor.SetSettingsNames({QStringLiteral("Char"), QStringLiteral("Integer")},
+                            {QStringLiteral("Paradox"), QStringLiteral("Dbase")});
+    S.OnObjectRemoving = [this](const void* object) { Editor.ObjectRemoving(object); };
+  }
+
+  void TearDown() override { S.OnObjectRemoving = nullptr; }
+
+  void Open(TEntity* entity, int page = TObjectEditor::pgEntities)
+  {
+    Editor.SetCurrentEntity(entity);
+    Editor.ShowPage(page);
+    Editor.show();
+  }
+
+  // Types a name into a name box and presses Enter, as a user renames.
+  void TypeName(QComboBox* box, const QString& text)
+  {
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), text);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+  }
+
+  // Puts the caret at the end of a memo's text.
+  static void End(TMemo* memo)
+  {
+    QTextCursor c = memo->textCursor();
+    c.movePosition(QTextCursor::End);
+    memo->setTextCursor(c);
+  }
+};
+
+}  // namespace veska::test

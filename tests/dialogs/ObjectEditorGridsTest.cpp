@@ -1,0 +1,264 @@
+#include "dialogs/EditorFixture.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace veska {
+namespace {
+
+using test::Names;
+
+class EditorGridsTest : public test::EditorTest {
+protected:
+  static QModelIndex Index(TEditGrid* grid, int column, int row)
+  {
+    return grid->model()->index(row - grid->HeadingRows, column - 1);
+  }
+
+  static void ClickCell(TEditGrid* grid, int column, int row)
+  {
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(Index(grid, column, row)).center());
+  }
+
+  static void DoubleClickCell(TEditGrid* grid, int column, int row)
+  {
+    const QPoint at = grid->visualRect(Index(grid, column, row)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+  }
+
+  // Opens the cell's in-place editor and types into it key by key, after
+  // selecting what it holds.
+  static void TypeInCell(TEditGrid* grid, int column, int row, const QString& text)
+  {
+    grid->SetCurrentCell(column, row);
+    grid->edit(Index(grid, column, row));
+    // Editors of earlier edits may still wait for their deletion.
+    QLineEdit* editor = nullptr;
+    for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
+      if (e->isVisible())
+        editor = e;
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    if (text.isEmpty())
+      QTest::keyClick(editor, Qt::Key_Delete);
+    else
+      QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor closes through a queued call.
+    QApplication::processEvents();
+    EXPECT_FALSE(grid->Editing());
+  }
+
+  static QStringList Row(TEditGrid* grid, int row)
+  {
+    QStringList cells;
+    for (int c = 0; c < grid->Columns(); ++c)
+      cells << grid->Text(c, row);
+    return cells;
+  }
+};
+
+TEST_F(EditorGridsTest, TablesShowsAttributeRowsAndAppliesEachKeystroke)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("Id"), QStringLiteral("Line")},
+                     {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+  Open(e, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  EXPECT_EQ(g->Rows(), 6);
+  EXPECT_EQ(Row(g, 0), (QStringList{"Attribute", "Column Name", "Type", "Width", "Allow Nulls", "Default",
+                                    "Validation Rule"}));
+  EXPECT_EQ(g->ColumnWidth(1), 126);
+  EXPECT_EQ(Row(g, 1), (QStringList{"Id", "Id", "Default", "0", "No", "", ""}));
+  EXPECT_EQ(Row(g, 3), (QStringList{"A", "A", "Default", "0", "Yes", "", ""}));
+
+  TypeInCell(g, 4, 3, QStringLiteral("maybe"));
+  EXPECT_FALSE(e->Attributes[0]->AllowNulls);
+  EXPECT_EQ(g->Text(4, 3), QStringLiteral("No"));
+  TypeInCell(g, 4, 3, QStringLiteral("yES"));
+  EXPECT_TRUE(e->Attributes[0]->AllowNulls);
+  EXPECT_EQ(g->Text(4, 3), QStringLiteral("Yes"));
+  TypeInCell(g, 4, 1, QStringLiteral("yes"));
+  EXPECT_EQ(g->Text(4, 1), QStringLiteral("No"));
+
+  TypeInCell(g, 1, 4, QStringLiteral("B_COL"));
+  EXPECT_EQ(e->Attributes[1]->ColumnName(), QStringLiteral("B_COL"));
+  TypeInCell(g, 3, 5, QStringLiteral("12"));
+  EXPECT_EQ(e->Attributes[2]->Width, QStringLiteral("12"));
+  TypeInCell(g, 5, 5, QStringLiteral("0"));
+  TypeInCell(g, 6, 5, QStringLiteral("C >= 0"));
+  EXPECT_EQ(e->Attributes[2]->DefaultValue, QStringLiteral("0"));
+  EXPECT_EQ(e->Attributes[2]->Rule, QStringLiteral("C >= 0"));
+
+  // Double-clicking "Allow Nulls" toggles a non-key row only.
+  DoubleClickCell(g, 4, 4);
+  EXPECT_FALSE(e->Attributes[1]->AllowNulls);
+  EXPECT_EQ(g->Text(4, 4), QStringLiteral("No"));
+  DoubleClickCell(g, 4, 2);
+  EXPECT_EQ(g->Text(4, 2), QStringLiteral("No"));
+}
+
+TEST_F(EditorGridsTest, TypePickerOpensOnSecondClickOrKeyAndSetsTheType)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("No")});
+  Draw(dtRelationOneToManyForeign, parent, child);
+  S.AddDomain(std::make_unique<TDomain>())->Name = QStringLiteral("Money");
+  S.Domains.SetString(0, QStringLiteral("Money"));
+  Open(child, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  QComboBox* picker = Editor.ColumnTypeCombo;
+  QStringList items;
+  for (int i = 0; i < picker->count(); ++i)
+    items << picker->itemText(i);
+  EXPECT_EQ(items, (QStringList{"Char", "Integer", "Default", "Money"}));
+
+  ClickCell(g, 2, 1);
+  EXPECT_FALSE(picker->isVisible());
+  ClickCell(g, 2, 1);
+  ASSERT_TRUE(picker->isVisible());
+  EXPECT_EQ(picker->geometry(), g->CellRect(2, 1));
+  EXPECT_EQ(picker->currentText(), QStringLiteral("Default"));
+  picker->setCurrentIndex(picker->findText(QStringLiteral("Money")));
+  QTest::keyClick(picker, Qt::Key_Return);
+  EXPECT_FALSE(picker->isVisible());
+  Editor.ColumnTypeComboExit();
+  EXPECT_EQ(child->PrimaryKey[0]->DataType, QStringLiteral("Money"));
+  EXPECT_EQ(g->Text(2, 1), QStringLiteral("Money"));
+
+  // A key pressed on a "Type" cell opens the picker at once; a carried-in
+  // attribute keeps its type.
+  g->SetCurrentCell(2, 2);
+  QTest::keyClick(g, Qt::Key_A);
+  ASSERT_TRUE(picker->isVisible());
+  picker->setCurrentIndex(picker->findText(QStringLiteral("Char")));
+  Editor.ColumnTypeComboExit();
+  EXPECT_EQ(child->Attributes[0]->DataType, QStringLiteral("Default"));
+  EXPECT_EQ(g->Text(2, 2), QStringLiteral("Default"));
+  TypeInCell(g, 3, 2, QStringLiteral("9"));
+  EXPECT_EQ(child->Attributes[0]->Width, QStringLiteral("0"));
+  EXPECT_EQ(g->Text(3, 2), QStringLiteral("0"));
+
+  // A type the list does not know is kept when the picker closes unchosen.
+  child->PrimaryKey[0]->DataType = QStringLiteral("Special");
+  Editor.LoadPage();
+  g->SetCurrentCell(2, 1);
+  QTest::keyClick(g, Qt::Key_Space);
+  EXPECT_EQ(picker->currentIndex(), -1);
+  Editor.ColumnTypeComboExit();
+  EXPECT_EQ(child->PrimaryKey[0]->DataType, QStringLiteral("Special"));
+}
+
+TEST_F(EditorGridsTest, RowMovesReorderWithinKeysOrNonKeysOnly)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("K1"), QStringLiteral("K2")},
+                     {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+  Open(e, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  g->verticalHeader()->moveSection(0, 1);  // drag the first key row below the second
+  EXPECT_EQ(Names(e->PrimaryKey), (QStringList{"K2", "K1"}));
+  EXPECT_EQ(g->Text(0, 1), QStringLiteral("K2"));
+  g->verticalHeader()->moveSection(0, 3);  // a key row below the first non-key row
+  EXPECT_EQ(Names(e->PrimaryKey), (QStringList{"K2", "K1"}));
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"A", "B", "C"}));
+  EXPECT_EQ(g->Text(0, 1), QStringLiteral("K2"));
+
+  Editor.ShowPage(TObjectEditor::pgIndexes);
+  Editor.StringGrid3->verticalHeader()->moveSection(6, 4);  // C above A
+  EXPECT_EQ(Names(e->Attributes), (QStringList{"C", "A", "B"}));
+}
+
+TEST_F(EditorGridsTest, FormsFieldsPickerAndReset)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("Name")});
+  e->MenuGroup = QStringLiteral("Sales");
+  Place(300, 10)->MenuGroup = QStringLiteral("SALES");
+  Open(e, TObjectEditor::pgForms);
+  TEditGrid* g = Editor.StringGrid2;
+  EXPECT_EQ(Editor.MenuGroupCombo->count(), 1);
+  EXPECT_EQ(Row(g, 0), (QStringList{"Attribute", "Display Type", "Top", "Left", "Width"}));
+  EXPECT_EQ(Row(g, 2), (QStringList{"Name", "Default", "0", "0", "0"}));
+
+  TypeInCell(g, 2, 2, QStringLiteral("40"));
+  TypeInCell(g, 4, 2, QStringLiteral("wide"));
+  EXPECT_EQ(e->Attributes[0]->ControlTop, 40);
+  EXPECT_EQ(e->Attributes[0]->ControlWidth, 0);
+
+  ClickCell(g, 1, 1);
+  ClickCell(g, 1, 1);
+  ASSERT_TRUE(Editor.DisplayTypeCombo->isVisible());
+  Editor.DisplayTypeCombo->setCurrentIndex(Editor.DisplayTypeCombo->findText(QStringLiteral("CheckBox")));
+  Editor.DisplayTypeComboExit();
+  EXPECT_EQ(e->PrimaryKey[0]->DisplayType, TDisplayType::CheckBox);
+  EXPECT_EQ(g->Text(1, 1), QStringLiteral("CheckBox"));
+
+  Editor.FormWidth->setText(QStringLiteral("300"));
+  Editor.FormHeight->setText(QStringLiteral("tall"));
+  Editor.MenuGroupCombo->setEditText(QStringLiteral("Stock"));
+  Editor.FormStyleCombo->setCurrentIndex(2);
+  emit Editor.FormStyleCombo->activated(2);
+  EXPECT_EQ(e->FormWidth, 300);
+  EXPECT_EQ(e->FormHeight, 0);
+  EXPECT_EQ(e->MenuGroup, QStringLiteral("Stock"));
+  EXPECT_EQ(e->FormStyle, fsVertical);
+
+  QTest::mouseClick(Editor.ResetFormButton, Qt::LeftButton);
+  EXPECT_EQ(Row(g, 1), (QStringList{"Id", "Default", "0", "0", "0"}));
+  EXPECT_EQ(Row(g, 2), (QStringList{"Name", "Default", "0", "0", "0"}));
+  EXPECT_EQ(e->FormWidth, 300);
+}
+
+TEST_F(EditorGridsTest, IndexesPositionsUniquenessDoubleClicksAndNew)
+{
+  TEntity* empty = Place(300, 10);
+  Open(empty, TObjectEditor::pgIndexes);
+  QTest::mouseClick(Editor.NewIndexButton, Qt::LeftButton);
+  EXPECT_TRUE(empty->Indexes.IsEmpty());
+
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("A"), QStringLiteral("B")});
+  Editor.SetCurrentEntity(e);
+  TEditGrid* g = Editor.StringGrid3;
+  EXPECT_EQ(g->Rows(), 5);
+  QTest::mouseClick(Editor.NewIndexButton, Qt::LeftButton);
+  ASSERT_EQ(e->Indexes.Count(), 1);
+  TIndex* ix = e->Indexes[0];
+  EXPECT_EQ(g->Text(1, 0), ix->Name());
+  EXPECT_EQ(g->Text(1, 1), QStringLiteral("No"));
+
+  // Double-clicks append columns in turn.
+  for (int row : {4, 3, 2})
+    DoubleClickCell(g, 1, row);
+  ASSERT_EQ(ix->Columns.Count(), 3);
+  EXPECT_EQ(ix->Columns[0]->Name, QStringLiteral("B"));
+  EXPECT_EQ(Row(g, 2), (QStringList{"Id", "3"}));
+
+  TypeInCell(g, 1, 2, QStringLiteral("1"));  // third to the front
+  EXPECT_EQ(ix->Columns[0]->Name, QStringLiteral("Id"));
+  EXPECT_EQ(Row(g, 4), (QStringList{"B", "2"}));
+  TypeInCell(g, 1, 4, QStringLiteral("0"));
+  TypeInCell(g, 1, 4, QStringLiteral("first"));
+  EXPECT_EQ(ix->Columns[1]->Name, QStringLiteral("B"));
+  TypeInCell(g, 1, 3, QString());  // emptied: out of the index
+  EXPECT_EQ(ix->Columns.Count(), 2);
+  EXPECT_TRUE(g->Text(1, 3).isEmpty());
+
+  TypeInCell(g, 1, 1, QStringLiteral("y"));
+  EXPECT_TRUE(ix->Unique);
+  DoubleClickCell(g, 1, 1);
+  EXPECT_FALSE(ix->Unique);
+  TypeInCell(g, 1, 0, QStringLiteral("ByB,Id"));
+  EXPECT_EQ(ix->Name(), QStringLiteral("ByBId"));
+
+  // Removing the last column by double-click deletes the index.
+  DoubleClickCell(g, 1, 2);
+  DoubleClickCell(g, 1, 4);
+  EXPECT_TRUE(e->Indexes.IsEmpty());
+  EXPECT_EQ(g->Columns(), 2);
+  EXPECT_TRUE(g->Text(1, 0).isEmpty());
+}
+
+}  // namespace
+}  // namespace veska
