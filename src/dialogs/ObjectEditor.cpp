@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QSet>
+#include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTimer>
@@ -140,6 +141,11 @@ TObjectEditor::TObjectEditor(QWidget* parent) : QWidget(parent, Qt::Window)
     if (tab >= 0)
       TabSetClick(tab);
   });
+  // Ctrl+Page Down and Ctrl+Page Up step through the tabs.
+  for (const auto& [key, step] : {std::pair{Qt::Key_PageDown, 1}, std::pair{Qt::Key_PageUp, -1}}) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+    connect(shortcut, &QShortcut::activated, this, [this, step = step] { StepTab(step); });
+  }
 
   StatusLine = new QLabel;
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -490,6 +496,19 @@ void TObjectEditor::ShowPage(int page)
     TabSet->setCurrentIndex(page);
   }
   LoadPage();
+}
+
+void TObjectEditor::StepTab(int step)
+{
+  const int count = TabSet->count();
+  for (int i = 1; i < count; ++i) {
+    const int tab = ((ActivePage() + step * i) % count + count) % count;
+    if (TabSet->isTabVisible(tab)) {
+      TabSet->setCurrentIndex(tab);
+      TabSetClick(tab);
+      return;
+    }
+  }
 }
 
 void TObjectEditor::TabSetClick(int tab)

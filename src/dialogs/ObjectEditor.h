@@ -138,6 +138,8 @@ public:
   // Handlers (public so that the main window and tests can call them as the
   // controls do).
   void TabSetClick(int tab);
+  // Shows the next (1) or previous (-1) page that has a tab.
+  void StepTab(int step);
   void NameBoxChange(int box);
   void NameBoxExit(int box);
   void Memo1Change();

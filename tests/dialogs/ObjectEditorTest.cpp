@@ -33,9 +33,15 @@ TEST_F(ObjectEditorTest, FrameHasItsPagesTabsAndMinimumSize)
   Editor.show();
   Editor.TabSetClick(TObjectEditor::pgIndexes);
   EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgIndexes);
+  Editor.StepTab(1);
+  EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgEntities);
+  Editor.StepTab(-1);
+  EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgIndexes);
   Editor.ShowPage(TObjectEditor::pgProcesses);
   EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgProcesses);
   EXPECT_FALSE(Editor.TabSet->isTabVisible(Editor.TabSet->currentIndex()));
+  Editor.StepTab(1);
+  EXPECT_EQ(Editor.ActivePage(), TObjectEditor::pgForms);
 }
 
 TEST_F(ObjectEditorTest, KeyMemoAddsRenamesAndDeletesAttributesLineByLine)
@@ -142,11 +148,19 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
   TypeName(Editor.ComboBox1, QStringLiteral("Sales,Order"));
   EXPECT_EQ(b->EntityName(), QStringLiteral("SalesOrder"));
 
+  // When the window loses activation, a name being typed is taken.
+  QLineEdit* line = Editor.ComboBox1->lineEdit();
+  line->setFocus();
+  line->selectAll();
+  QTest::keyClicks(line, QStringLiteral("Purchase"));
+  Editor.FormDeactivate();
+  EXPECT_EQ(b->EntityName(), QStringLiteral("Purchase"));
+
   // With no entity current, typing and leaving changes nothing.
   Editor.SetCurrentEntity(nullptr);
   TypeName(Editor.ComboBox1, QStringLiteral("Other"));
   EXPECT_EQ(a->EntityName(), QStringLiteral("Customer"));
-  EXPECT_EQ(b->EntityName(), QStringLiteral("SalesOrder"));
+  EXPECT_EQ(b->EntityName(), QStringLiteral("Purchase"));
 }
 
 TEST_F(ObjectEditorTest, NewAndDeleteOnTheSimplePages)
