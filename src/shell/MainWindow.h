@@ -29,6 +29,9 @@ class TFilterDlg;
 class TFindDlg;
 class THelpWindow;
 class TReOpenDlg;
+class TReportDlg;
+class TShowReportDlg;
+class TValidateDlg;
 class TSetupDlg;
 class TSettings;
 enum class TLoadResult;
@@ -71,6 +74,9 @@ public:
   TFilterDlg* FilterDlg = nullptr;
   TFindDlg* FindDlg = nullptr;
   THelpWindow* HelpWindow = nullptr;
+  TReportDlg* ReportDlg = nullptr;
+  TValidateDlg* ValidateDlg = nullptr;
+  TShowReportDlg* ShowReportDlg = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface
@@ -97,6 +103,9 @@ public:
   void ShowLabelsClick();
   void ZoomIn();
   void ZoomOut();
+  // The Report menu: options, file name, the report written and shown.
+  void EntityListItemClick();
+  void ConsistencyItemClick();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);
   // Opens a chosen diagram in place of the current one (Open, Reopen).
