@@ -1,7 +1,11 @@
 #pragma once
 // What the Report menu's commands do once their options dialog closed with
 // OK: ask for the report's file name, write the report, and show the file in
-// the report display.
+// the report display. Includes the dialogs of those commands.
+
+#include "dialogs/ReportDlg.h"
+#include "dialogs/ShowReportDlg.h"
+#include "dialogs/ValidateDlg.h"
 
 #include <QString>
 
@@ -11,7 +15,6 @@ namespace veska {
 
 class TFileDialogs;
 class TMessageService;
-class TShowReportDlg;
 
 // Asks for the file name (proposing `fileName`, the one chosen last, which
 // it updates), then `write`s the report to it and shows it in `display`. A
