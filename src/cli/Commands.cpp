@@ -1,10 +1,22 @@
 #include "cli/Commands.h"
 
+#include "build/ServerDefinitions.h"
 #include "cli/StreamMessages.h"
 #include "diagramfile/DiagramFile.h"
+#include "platform/IniFile.h"
 #include "platform/TextMeasurer.h"
+#include "reports/ConsistencyReport.h"
+#include "reports/EntityReport.h"
+#include "reports/ReportText.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
+
+#include <functional>
+#include <map>
 
 namespace veska::cli {
 
@@ -32,6 +44,83 @@ int LoadInto(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
   return ExitOk;
 }
 
+// A new diagram as the desktop program makes it, cleared for opening.
+void PrepareNewDiagram(TDrawingSurface& surface)
+{
+  surface.DiagramName = QStringLiteral("Information Model V1.0");
+  surface.Clear();
+}
+
+bool IsOption(const QString& arg)
+{
+  return arg.startsWith(QStringLiteral("--")) && arg != QStringLiteral("--");
+}
+
+// The command line of a report command: switches that each set one choice,
+// "--settings FILE", and the files IN and OUT.
+struct TReportArgs {
+  QString In;
+  QString Out;
+  QString Settings;  // empty: VESKA.INI beside the program
+};
+
+// Reads the arguments; returns ExitOk or ExitUsage (after saying why).
+int ParseReportArgs(const QString& command, const QStringList& args, const std::map<QString, bool*>& switches,
+                    TReportArgs& parsed, std::FILE* err)
+{
+  QStringList files;
+  QSet<QString> given;
+  for (int i = 0; i < args.size(); ++i) {
+    if (args[i] == QStringLiteral("--settings")) {
+      if (i + 1 >= args.size()) {
+        PrintLine(err, QStringLiteral("veska-cli: --settings needs a file name"));
+        return ExitUsage;
+      }
+      parsed.Settings = args[++i];
+    } else if (IsOption(args[i])) {
+      const auto it = switches.find(args[i]);
+      if (it == switches.end()) {
+        PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
+        return ExitUsage;
+      }
+      // Each switch turns its choice away from the dialog's initial state;
+      // giving it again changes nothing.
+      if (!given.contains(args[i]))
+        *it->second = !*it->second;
+      given.insert(args[i]);
+    } else {
+      files << args[i];
+    }
+  }
+  if (files.size() != 2) {
+    PrintLine(err, QStringLiteral("veska-cli: %1 needs IN and OUT (see veska-cli --help)").arg(command));
+    return ExitUsage;
+  }
+  parsed.In = files[0];
+  parsed.Out = files[1];
+  return ExitOk;
+}
+
+// Opens IN as Open does and writes the report that `write` makes of it to
+// OUT. A corrupt IN still gives the report of what was read.
+int WriteReport(const TReportArgs& args, std::FILE* err,
+                const std::function<void(const TDiagram&, const QString&)>& write)
+{
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  const int status = LoadInto(surface, args.In, err);
+  if (status == ExitNotADiagram || status == ExitFileError)
+    return status;
+  try {
+    write(surface, args.Out);
+  } catch (const TReportFileError& e) {
+    PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
+    return ExitFileError;
+  }
+  return status;
+}
+
 }  // namespace
 
 QString HelpText()
@@ -46,10 +135,29 @@ QString HelpText()
       "      Opens the diagram IN, merges each FILE in the order given (as the\n"
       "      Merge command does), and writes the diagram to OUT in the current\n"
       "      file format. Revision and save date are kept as read.\n"
+      "  entity-report [OPTIONS] IN OUT\n"
+      "      Opens the diagram IN and writes its entity list report to OUT, as\n"
+      "      Report, Entity List does with the same choices.\n"
+      "  consistency-report [OPTIONS] IN OUT\n"
+      "      Opens the diagram IN and writes its consistency check report to\n"
+      "      OUT, as Report, Consistency Check does with the same choices.\n"
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
       "  --merge FILE  (convert) Merges FILE into the diagram; may be repeated.\n"
+      "  --settings FILE\n"
+      "                (reports) Reads the data types from FILE instead of\n"
+      "                VESKA.INI beside veska-cli.\n"
+      "\n"
+      "Without options a report is written with the dialog's initial choices;\n"
+      "each option turns one check box or radio button the other way.\n"
+      "  entity-report:      --table-name, --entity-description,\n"
+      "                      --no-primary-key, --pk-column-name, --pk-column-type,\n"
+      "                      --pk-nullability, --pk-description, --no-attributes,\n"
+      "                      --attr-column-name, --attr-column-type,\n"
+      "                      --attr-nullability, --attr-description,\n"
+      "                      --no-relations, --relation-description, --tabular\n"
+      "  consistency-report: --no-domains, --no-entities\n"
       "\n"
       "Messages that the desktop program shows in message boxes are printed on\n"
       "standard error, one per line, as \"error: \", \"information: \" or\n"
@@ -58,7 +166,7 @@ QString HelpText()
       "Exit status:\n"
       "  0  every file was read cleanly\n"
       "  1  IN or a merged file is not a diagram (OUT is not written)\n"
-      "  2  a file was corrupt (OUT holds what was read)\n"
+      "  2  a file was corrupt (OUT holds what was read, or its report)\n"
       "  3  a file cannot be opened or written\n"
       "  64 the command line is not understood\n");
 }
@@ -74,7 +182,7 @@ int Convert(const QStringList& args, std::FILE* err)
         return ExitUsage;
       }
       merges << args[++i];
-    } else if (args[i].startsWith(QStringLiteral("--")) && args[i] != QStringLiteral("--")) {
+    } else if (IsOption(args[i])) {
       PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
       return ExitUsage;
     } else {
@@ -88,9 +196,7 @@ int Convert(const QStringList& args, std::FILE* err)
 
   TStreamMessages messages(err);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  // A new diagram as the desktop program makes it, cleared for opening.
-  surface.DiagramName = QStringLiteral("Information Model V1.0");
-  surface.Clear();
+  PrepareNewDiagram(surface);
 
   int status = ExitOk;
   for (const QString& file : QStringList{files[0]} + merges) {
@@ -110,6 +216,60 @@ int Convert(const QStringList& args, std::FILE* err)
   return status;
 }
 
+int EntityReport(const QStringList& args, std::FILE* err)
+{
+  TEntityReportOptions options;
+  const std::map<QString, bool*> switches = {
+    {QStringLiteral("--table-name"), &options.TableName},
+    {QStringLiteral("--entity-description"), &options.EntityDesc},
+    {QStringLiteral("--no-primary-key"), &options.PrimaryKey},
+    {QStringLiteral("--pk-column-name"), &options.PKColName},
+    {QStringLiteral("--pk-column-type"), &options.PKColType},
+    {QStringLiteral("--pk-nullability"), &options.PKNull},
+    {QStringLiteral("--pk-description"), &options.PKDesc},
+    {QStringLiteral("--no-attributes"), &options.Attributes},
+    {QStringLiteral("--attr-column-name"), &options.AttrColName},
+    {QStringLiteral("--attr-column-type"), &options.AttrColType},
+    {QStringLiteral("--attr-nullability"), &options.AttrNull},
+    {QStringLiteral("--attr-description"), &options.AttrDesc},
+    {QStringLiteral("--no-relations"), &options.Relations},
+    {QStringLiteral("--relation-description"), &options.RelDesc},
+    {QStringLiteral("--tabular"), &options.Tabular},
+  };
+  TReportArgs parsed;
+  if (const int status = ParseReportArgs(QStringLiteral("entity-report"), args, switches, parsed, err))
+    return status;
+  // The entity list reads nothing from the settings file.
+  return WriteReport(parsed, err, [&](const TDiagram& model, const QString& out) {
+    WriteEntityReport(model, options, out);
+  });
+}
+
+int ConsistencyReport(const QStringList& args, const QString& programDirectory, std::FILE* err)
+{
+  TConsistencyReportOptions options;
+  const std::map<QString, bool*> switches = {
+    {QStringLiteral("--no-domains"), &options.Domains},
+    {QStringLiteral("--no-entities"), &options.Entities},
+  };
+  TReportArgs parsed;
+  if (const int status = ParseReportArgs(QStringLiteral("consistency-report"), args, switches, parsed, err))
+    return status;
+  // A settings file named on the command line must exist; without one, the
+  // check runs with the file beside the program, or with no data types when
+  // there is none, as the desktop program does.
+  if (!parsed.Settings.isEmpty() && !QFileInfo(parsed.Settings).isFile()) {
+    PrintLine(err, QStringLiteral("error: %1: No such settings file").arg(parsed.Settings));
+    return ExitFileError;
+  }
+  const QString settings =
+      parsed.Settings.isEmpty() ? QDir(programDirectory).filePath(QStringLiteral("VESKA.INI")) : parsed.Settings;
+  const QStringList dataTypes = ReadDataTypes(TIniFile(settings));
+  return WriteReport(parsed, err, [&](const TDiagram& model, const QString& out) {
+    WriteConsistencyReport(model, dataTypes, options, out);
+  });
+}
+
 int Run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
   if (args.isEmpty()) {
@@ -122,6 +282,10 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
   }
   if (args[0] == QStringLiteral("convert"))
     return Convert(args.mid(1), err);
+  if (args[0] == QStringLiteral("entity-report"))
+    return EntityReport(args.mid(1), err);
+  if (args[0] == QStringLiteral("consistency-report"))
+    return ConsistencyReport(args.mid(1), QCoreApplication::applicationDirPath(), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

@@ -17,6 +17,10 @@ enum TExitStatus : int {
 };
 
 int Convert(const QStringList& args, std::FILE* err);
+// Write the entity list or the consistency check of a diagram to a file.
+// `programDirectory` holds the default settings file VESKA.INI.
+int EntityReport(const QStringList& args, std::FILE* err);
+int ConsistencyReport(const QStringList& args, const QString& programDirectory, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).

@@ -1,8 +1,10 @@
 #include "dialogs/DialogButtons.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace veska {
 
@@ -17,6 +19,32 @@ TDialogButtons MakeDialogButtons(QDialog* dialog)
   b.OK->setDefault(true);
   QObject::connect(b.Cancel, &QPushButton::clicked, dialog, &QDialog::reject);
   return b;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, bool checked)
+{
+  auto* box = new QCheckBox(caption, parent);
+  box->setObjectName(QString::fromLatin1(name));
+  box->setChecked(checked);
+  return box;
+}
+
+QVBoxLayout* CheckBoxColumn(const QList<QCheckBox*>& boxes, bool indent)
+{
+  auto* column = new QVBoxLayout;
+  auto* under = new QVBoxLayout;
+  under->setContentsMargins(indent ? 16 : 0, 0, 0, 0);
+  for (QCheckBox* box : boxes)
+    (box == boxes.constFirst() ? column : under)->addWidget(box);
+  column->addLayout(under);
+  column->addStretch();
+  return column;
+}
+
+void ChainTabOrder(const QList<QWidget*>& widgets)
+{
+  for (qsizetype i = 1; i < widgets.size(); ++i)
+    QWidget::setTabOrder(widgets[i - 1], widgets[i]);
 }
 
 }  // namespace veska

@@ -34,4 +34,10 @@ bool SameText(const QString& a, const QString& b)
   return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+QString BaseType(const QString& typeText)
+{
+  const qsizetype open = typeText.indexOf(QLatin1Char('('));
+  return open < 0 ? typeText : typeText.left(open);
+}
+
 }  // namespace veska

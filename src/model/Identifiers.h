@@ -14,4 +14,8 @@ QString Underscored(const QString& text);
 
 bool SameText(const QString& a, const QString& b);
 
+// The data type name of a type text: the text before the first "(" (nothing
+// trimmed), the whole text when it has none. CHAR(10) gives CHAR.
+QString BaseType(const QString& typeText);
+
 }  // namespace veska

@@ -106,36 +106,43 @@ qsizetype SectionEnd(const QList<TLine>& lines, qsizetype header)
 
 TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
 
-QStringList TIniFile::ReadSectionKeys(const QString& section) const
+QList<std::pair<QString, QString>> TIniFile::ReadSection(const QString& section) const
 {
-  QStringList keys;
+  QList<std::pair<QString, QString>> entries;
   const QList<TLine> lines = ReadLines(FPath);
   const auto header = FindSection(lines, section);
   if (!header)
-    return keys;
+    return entries;
   const qsizetype end = SectionEnd(lines, *header);
   for (qsizetype i = *header + 1; i < end; ++i)
     if (lines[i].Type == TLine::Entry)
-      keys.append(lines[i].Name);
+      entries.append({lines[i].Name, lines[i].Value});
+  return entries;
+}
+
+QStringList TIniFile::ReadSectionKeys(const QString& section) const
+{
+  QStringList keys;
+  for (const auto& entry : ReadSection(section))
+    keys.append(entry.first);
   return keys;
 }
 
 QString TIniFile::ReadSetting(const QString& section, const QString& key) const
 {
-  const QList<TLine> lines = ReadLines(FPath);
-  const auto header = FindSection(lines, section);
-  if (!header)
-    return {};
-  const qsizetype end = SectionEnd(lines, *header);
-  for (qsizetype i = *header + 1; i < end; ++i)
-    if (lines[i].Type == TLine::Entry && SameName(lines[i].Name, key))
-      return lines[i].Value;
+  for (const auto& entry : ReadSection(section))
+    if (SameName(entry.first, key))
+      return entry.second;
   return {};
 }
 
 int TIniFile::ReadSettingNumber(const QString& section, const QString& key) const
 {
-  const QString value = ReadSetting(section, key);
+  return ToNumber(ReadSetting(section, key));
+}
+
+int TIniFile::ToNumber(const QString& value)
+{
   bool ok = false;
   if (value.size() > 2 && (value.startsWith(QLatin1String("0x")) || value.startsWith(QLatin1String("0X")))) {
     // Eight hexadecimal digits cover the whole 32 bits, as two's complement.

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 namespace veska {
 
 class TIniFile {
@@ -23,6 +25,9 @@ public:
   // Key names of the section in file order; an absent file or section gives
   // an empty list.
   QStringList ReadSectionKeys(const QString& section) const;
+  // Every entry (key and value) of the first section of that name, in file
+  // order; an absent file or section gives an empty list.
+  QList<std::pair<QString, QString>> ReadSection(const QString& section) const;
   // Erases the section and writes each text of the list as a key with an
   // empty value, in list order. Texts that could not be read back as the same
   // key (empty, containing "=" or a line break, with surrounding blanks, or
@@ -36,6 +41,8 @@ public:
   // than two characters and starts with "0x" or "0X"; 0 when there is no
   // value or it is not a number.
   int ReadSettingNumber(const QString& section, const QString& key) const;
+  // A value read as ReadSettingNumber reads it.
+  static int ToNumber(const QString& value);
 
   // TRUE when WriteSectionKeys writes `key` so that it reads back unchanged.
   static bool CanStoreKey(const QString& key);

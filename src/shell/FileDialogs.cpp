@@ -16,6 +16,15 @@ QString Pattern(const QString& glob)
   return upper == lower ? glob : upper + QLatin1Char(' ') + lower;
 }
 
+// "erd" for "ERD Files (*.ERD)|*.ERD|...": the extension of the first
+// pattern, in lower case; empty when it has none.
+QString DefaultSuffix(const QString& filter)
+{
+  const QString glob = filter.section(QLatin1Char('|'), 1, 1).section(QLatin1Char(';'), 0, 0).trimmed();
+  const QString suffix = glob.startsWith(QStringLiteral("*.")) ? glob.mid(2).toLower() : QString();
+  return suffix == QStringLiteral("*") ? QString() : suffix;
+}
+
 QString Run(QFileDialog& dialog)
 {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -57,7 +66,7 @@ QString TQtFileDialogs::SaveFileName(const QString& title, const QString& filter
   QFileDialog dialog(FParent, title, QString(), QtFileFilter(filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setDefaultSuffix(QStringLiteral("erd"));
+  dialog.setDefaultSuffix(DefaultSuffix(filter));
   // The caller asks about replacing an existing file itself.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.selectFile(proposed);

@@ -30,7 +30,8 @@ public:
   void SetParent(QWidget* parent) { FParent = parent; }
 
   QString OpenFileName(const QString& title, const QString& filter) override;
-  // Adds the extension ".erd" to a name typed without one.
+  // Adds the extension of the filter's first pattern, in lower case
+  // (".erd", ".txt"), to a name typed without one.
   QString SaveFileName(const QString& title, const QString& filter, const QString& proposed) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "build/ServerDefinitions.h"
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/FilterDlg.h"
 #include "dialogs/FindDlg.h"
@@ -9,6 +10,7 @@
 #include "shell/DiagramView.h"
 #include "shell/HelpWindow.h"
 #include "shell/ReOpenDlg.h"
+#include "shell/ReportCommands.h"
 #include "shell/Settings.h"
 
 #include <QButtonGroup>
@@ -150,6 +152,13 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   FilterDlg = new TFilterDlg(this);
   FindDlg = new TFindDlg(this);
   HelpWindow = new THelpWindow(FSettings.HelpDirectory(), this);
+  ReportDlg = new TReportDlg(this);
+  // The data types are read once, when the dialog is made.
+  ValidateDlg = new TValidateDlg(ReadDataTypes(FSettings.Ini()), this);
+  ShowReportDlg = new TShowReportDlg(FMessages, this);
+  ShowReportDlg->AskPdfFileName = [this](const QString& title, const QString& filter) {
+    return FFileDialogs.SaveFileName(title, filter, QString());
+  };
 }
 
 TSDIAppForm::~TSDIAppForm()
@@ -260,11 +269,12 @@ void TSDIAppForm::BuildMenus()
   AddItem(options, "ShowLabels1", QStringLiteral("Hide &Labels"), QStringLiteral("Show/Hide relationship labels"),
           [this] { ShowLabelsClick(); });
 
-  // Reports, database building and the application generator come later.
+  // Database building and the application generator come later.
   QMenu* report = menuBar()->addMenu(QStringLiteral("&Report"));
-  AddItem(report, "EntityListItem", QStringLiteral("&Entity List"), QStringLiteral("Generate entity report"), nullptr);
+  AddItem(report, "EntityListItem", QStringLiteral("&Entity List"), QStringLiteral("Generate entity report"),
+          [this] { EntityListItemClick(); });
   AddItem(report, "ConsistencyItem", QStringLiteral("&Consistency Check"),
-          QStringLiteral("Generate consistency check report"), nullptr);
+          QStringLiteral("Generate consistency check report"), [this] { ConsistencyItemClick(); });
   QMenu* build = menuBar()->addMenu(QStringLiteral("&Build"));
   AddItem(build, "DatabaseItem", QStringLiteral("&Database"), QStringLiteral("Create Database from Model"), nullptr);
   AddItem(build, "FormsItem", QStringLiteral("&Forms"), QStringLiteral("Create Application Forms from Model"), nullptr);
@@ -650,6 +660,26 @@ void TSDIAppForm::DisplayViewItemClick()
   FilterDlg->SetLists(names, FSurface->EntityView);
   if (FilterDlg->exec() == QDialog::Accepted)
     FSurface->SetEntityView(FilterDlg->SelectedNames());
+}
+
+void TSDIAppForm::EntityListItemClick()
+{
+  if (ReportDlg->exec() != QDialog::Accepted)
+    return;
+  SaveAndShowReport(TReportDlg::SaveTitle, TReportDlg::SaveFilter, ReportDlg->FileName, FFileDialogs, FMessages,
+                    *ShowReportDlg, [this](const QString& fileName) {
+                      WriteEntityReport(*FSurface, ReportDlg->Options(), fileName);
+                    });
+}
+
+void TSDIAppForm::ConsistencyItemClick()
+{
+  if (ValidateDlg->exec() != QDialog::Accepted)
+    return;
+  SaveAndShowReport(TValidateDlg::SaveTitle, TValidateDlg::SaveFilter, ValidateDlg->FileName, FFileDialogs,
+                    FMessages, *ShowReportDlg, [this](const QString& fileName) {
+                      WriteConsistencyReport(*FSurface, ValidateDlg->DataTypeList, ValidateDlg->Options(), fileName);
+                    });
 }
 
 void TSDIAppForm::SetupItemClick()

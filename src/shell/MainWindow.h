@@ -30,6 +30,9 @@ class TFindDlg;
 class TObjectEditor;
 class THelpWindow;
 class TReOpenDlg;
+class TReportDlg;
+class TShowReportDlg;
+class TValidateDlg;
 class TSetupDlg;
 class TSettings;
 enum class TLoadResult;
@@ -73,6 +76,9 @@ public:
   TFilterDlg* FilterDlg = nullptr;
   TFindDlg* FindDlg = nullptr;
   THelpWindow* HelpWindow = nullptr;
+  TReportDlg* ReportDlg = nullptr;
+  TValidateDlg* ValidateDlg = nullptr;
+  TShowReportDlg* ShowReportDlg = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface
@@ -99,6 +105,9 @@ public:
   void ShowLabelsClick();
   void ZoomIn();
   void ZoomOut();
+  // The Report menu: options, file name, the report written and shown.
+  void EntityListItemClick();
+  void ConsistencyItemClick();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);
   // Open the objects editor on an object (a domain may be none) and a page.

@@ -1,52 +1,10 @@
 // veska-cli convert, run as a separate process: messages on standard error,
 // exit statuses, and what is written.
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
+#include "cli/CliRun.h"
 
 namespace {
 
-struct TRun {
-  int Status = -1;
-  QString Out;
-  QStringList ErrLines;
-};
-
-TRun Cli(const QStringList& args)
-{
-  QProcess p;
-  p.start(QStringLiteral(VESKA_CLI), args);
-  EXPECT_TRUE(p.waitForFinished(60000));
-  TRun run;
-  run.Status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-  run.Out = QString::fromUtf8(p.readAllStandardOutput());
-  const QString err = QString::fromUtf8(p.readAllStandardError());
-  run.ErrLines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-  return run;
-}
-
-QByteArray Read(const QString& path)
-{
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-const QString kSample = QStringLiteral(VESKA_EXAMPLES_DIR "/sales.erd");
-
-class CliTest : public ::testing::Test {
-protected:
-  QTemporaryDir Dir;
-  QString Path(const char* name) const { return Dir.filePath(QString::fromLatin1(name)); }
-};
+using namespace veska::test;
 
 TEST_F(CliTest, ConvertsSampleUnchanged)
 {

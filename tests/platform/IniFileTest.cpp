@@ -49,6 +49,9 @@ TEST_F(IniFileTest, SectionsAndKeysIgnoreCaseAndKeepFileOrder)
   EXPECT_EQ(ini.ReadSetting(QStringLiteral("Servers"), QStringLiteral("Later")), QString());
   EXPECT_EQ(ini.ReadSetting(QStringLiteral("OTHER"), QStringLiteral("Paradox")), QStringLiteral("7"));
   EXPECT_TRUE(ini.ReadSectionKeys(QStringLiteral("Missing")).isEmpty());
+  using TEntries = QList<std::pair<QString, QString>>;
+  EXPECT_EQ(ini.ReadSection(QStringLiteral("servers")),
+            TEntries({{"Paradox", ""}, {"Dbase", "x"}, {"Oracle", "  quoted  "}}));
 
   const TIniFile absent(Dir.filePath(QStringLiteral("none.ini")));
   EXPECT_TRUE(absent.ReadSectionKeys(QStringLiteral("Servers")).isEmpty());

@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   // Commands whose dialogs are not part of the program yet are offered but
   // disabled; the process item is never shown.
   EXPECT_FALSE(Item("PrintItem")->isEnabled());
-  EXPECT_FALSE(Item("EntityListItem")->isEnabled());
+  EXPECT_FALSE(Item("DatabaseItem")->isEnabled());
   EXPECT_FALSE(Item("AddProcessItem")->isVisible());
   Item("ContentItem")->trigger();
   EXPECT_TRUE(Window->HelpWindow->isVisible());
