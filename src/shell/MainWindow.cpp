@@ -143,8 +143,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   // The dialogs live as long as the window and keep their states between
   // uses.
   ObjectEditor = new TObjectEditor(this);
-  ObjectEditor->SetSettingsNames(FSettings.Ini().ReadSectionKeys(QStringLiteral("DataTypes")),
-                                 FSettings.Ini().ReadSectionKeys(QStringLiteral("Servers")));
+  ObjectEditor->SetSettingsNames(ReadDataTypes(FSettings.Ini()), ReadServers(FSettings.Ini()));
   ObjectEditor->DrawingSurface = FSurface.get();
   AboutBox = new TAboutBox(this);
   SetupDlg = new TSetupDlg(kPixelsPerInch, this);
