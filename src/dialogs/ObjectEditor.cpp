@@ -109,7 +109,7 @@ TObjectEditor::TObjectEditor(QWidget* parent) : QWidget(parent, Qt::Window)
   setObjectName(QStringLiteral("ObjectEditor"));
   setWindowTitle(QStringLiteral("Veska - Objects Editor"));
   setMinimumSize(kMinWidth, kMinHeight);
-  resize(460, 420);
+  resize(560, 460);
 
   DisplayTypeNames = {QStringLiteral("None"),     QStringLiteral("Default"), QStringLiteral("Edit"),
                       QStringLiteral("Lookup"),   QStringLiteral("ListBox"), QStringLiteral("CheckBox"),
@@ -126,6 +126,9 @@ TObjectEditor::TObjectEditor(QWidget* parent) : QWidget(parent, Qt::Window)
   Notebook->addWidget(BuildProcessesPage());
   Notebook->addWidget(BuildFormsPage());
   Notebook->addWidget(BuildIndexesPage());
+  // The buttons at the right of each page's bar keep 8 pixels from its edge.
+  for (int i = 0; i < Notebook->count(); ++i)
+    Notebook->widget(i)->layout()->setContentsMargins(8, 8, 8, 8);
 
   // Every page has a tab but "Processes", which opens only for a process;
   // its tab is kept invisible so that no visible tab is selected then.

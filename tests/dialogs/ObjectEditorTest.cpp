@@ -17,6 +17,12 @@ namespace {
 using test::Names;
 using ObjectEditorTest = test::EditorTest;
 
+// Clicks a radio button on its indicator (a click beside its text misses).
+void ClickRadio(QAbstractButton* button)
+{
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
 TEST_F(ObjectEditorTest, FrameHasItsPagesTabsAndMinimumSize)
 {
   EXPECT_EQ(Editor.windowTitle(), QStringLiteral("Veska - Objects Editor"));
@@ -236,12 +242,12 @@ TEST_F(ObjectEditorTest, RelationPageSetsCardinalityAndMovesCarriedAttributes)
   EXPECT_TRUE(Editor.RelationTypeButtons->button(1)->isChecked());
   EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
 
-  QTest::mouseClick(Editor.RelationTypeButtons->button(1), Qt::LeftButton);
+  ClickRadio(Editor.RelationTypeButtons->button(1));
   EXPECT_EQ(r->Cardinality, 3);
-  QTest::mouseClick(Editor.RelationTypeButtons->button(0), Qt::LeftButton);
+  ClickRadio(Editor.RelationTypeButtons->button(0));
   EXPECT_EQ(r->Cardinality, 1);
 
-  QTest::mouseClick(Editor.RelateToButtons->button(0), Qt::LeftButton);
+  ClickRadio(Editor.RelateToButtons->button(0));
   EXPECT_TRUE(r->PrimaryRelation());
   EXPECT_EQ(Names(child->PrimaryKey), (QStringList{"No", "Id"}));
   EXPECT_TRUE(child->Attributes.IsEmpty());
@@ -249,7 +255,7 @@ TEST_F(ObjectEditorTest, RelationPageSetsCardinalityAndMovesCarriedAttributes)
   // A refused primary relation leaves "Attributes" chosen.
   TRelation* back = Draw(dtRelationOneToManyForeign, child, parent);
   Editor.SetCurrentRelation(back);
-  QTest::mouseClick(Editor.RelateToButtons->button(0), Qt::LeftButton);
+  ClickRadio(Editor.RelateToButtons->button(0));
   EXPECT_FALSE(back->PrimaryRelation());
   EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: This cannot be a Primary Relation."});
