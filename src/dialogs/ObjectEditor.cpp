@@ -204,8 +204,10 @@ QComboBox* TObjectEditor::NewNameBox(int box, bool withValidator)
   disconnect(line, &QLineEdit::returnPressed, combo, nullptr);
   if (withValidator)
     line->setValidator(new TNameValidator([this] { NameRefused(); }, line));
-  line->installEventFilter(this);
-  line->setProperty("nameBox", box);
+  // The box has the focus and passes its events to the line edit directly,
+  // so leaving and Enter are watched on the box.
+  combo->installEventFilter(this);
+  combo->setProperty("nameBox", box);
   connect(combo, &QComboBox::activated, this, [this, box] { NameBoxChange(box); });
   NameBoxes[size_t(box)] = combo;
   return combo;

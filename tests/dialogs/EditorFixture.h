@@ -45,8 +45,8 @@ protected:
   void TypeName(QComboBox* box, const QString& text)
   {
     box->lineEdit()->selectAll();
-    QTest::keyClicks(box->lineEdit(), text);
-    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QTest::keyClicks(box, text);
+    QTest::keyClick(box, Qt::Key_Return);
   }
 
   // Puts the caret at the end of a memo's text.

@@ -158,7 +158,7 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
   QLineEdit* line = Editor.ComboBox1->lineEdit();
   line->setFocus();
   line->selectAll();
-  QTest::keyClicks(line, QStringLiteral("Purchase"));
+  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Purchase"));
   Editor.FormDeactivate();
   EXPECT_EQ(b->EntityName(), QStringLiteral("Purchase"));
 
@@ -167,6 +167,27 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
   TypeName(Editor.ComboBox1, QStringLiteral("Other"));
   EXPECT_EQ(a->EntityName(), QStringLiteral("Customer"));
   EXPECT_EQ(b->EntityName(), QStringLiteral("Purchase"));
+}
+
+TEST_F(ObjectEditorTest, MovingTheFocusOutOfANameBoxRenames)
+{
+  TEntity* a = Place(10, 10);
+  Place(200, 10);
+  Open(a);
+  QApplication::setActiveWindow(&Editor);
+  Editor.ComboBox1->setFocus();
+  Editor.ComboBox1->lineEdit()->selectAll();
+  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+  Editor.TableName->setFocus();
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"Entity2_0\"."});
+  EXPECT_EQ(Editor.CurrentEntity, a);
+  EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Entity1_0"));
+
+  Editor.ComboBox1->setFocus();
+  Editor.ComboBox1->lineEdit()->selectAll();
+  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Client"));
+  Editor.Memo1->setFocus();
+  EXPECT_EQ(a->EntityName(), QStringLiteral("Client"));
 }
 
 TEST_F(ObjectEditorTest, NewAndDeleteOnTheSimplePages)

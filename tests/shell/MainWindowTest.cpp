@@ -421,8 +421,8 @@ TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
 
   QLineEdit* name = editor.ComboBox1->lineEdit();
   name->selectAll();
-  QTest::keyClicks(name, QStringLiteral("Sales,Order"));
-  QTest::keyClick(name, Qt::Key_Return);
+  QTest::keyClicks(editor.ComboBox1, QStringLiteral("Sales,Order"));
+  QTest::keyClick(editor.ComboBox1, Qt::Key_Return);
   QTest::keyClicks(editor.Memo1, QStringLiteral("Order,Id"));
   QTest::keyClicks(editor.Memo2, QStringLiteral("Total"));
   editor.ShowPage(TObjectEditor::pgTables);
