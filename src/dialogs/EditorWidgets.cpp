@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPainter>
@@ -19,6 +20,13 @@ void TabChain(std::initializer_list<QWidget*> widgets)
       QWidget::setTabOrder(previous, w);
     previous = w;
   }
+}
+
+QLabel* BuddyLabel(const QString& text, QWidget* buddy)
+{
+  auto* label = new QLabel(text);
+  label->setBuddy(buddy);
+  return label;
 }
 
 // ---- TNameValidator ------------------------------------------------------------------
@@ -201,17 +209,20 @@ QAbstractButton* TEditGrid::Corner() const
   return findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
+QTableWidgetItem* TEditGrid::ItemAt(int column, int row) const
+{
+  if (row < HeadingRows)
+    return horizontalHeaderItem(column - 1);
+  if (column == 0)
+    return verticalHeaderItem(row - HeadingRows);
+  return item(row - HeadingRows, column - 1);
+}
+
 QString TEditGrid::Text(int column, int row) const
 {
-  const QTableWidgetItem* it = nullptr;
   if (column == 0 && row < HeadingRows)
     return FCornerText;
-  if (row < HeadingRows)
-    it = horizontalHeaderItem(column - 1);
-  else if (column == 0)
-    it = verticalHeaderItem(row - HeadingRows);
-  else
-    it = item(row - HeadingRows, column - 1);
+  const QTableWidgetItem* it = ItemAt(column, row);
   return it ? it->text() : QString();
 }
 
@@ -223,13 +234,7 @@ void TEditGrid::SetText(int column, int row, const QString& text)
       corner->update();
     return;
   }
-  QTableWidgetItem* it = nullptr;
-  if (row < HeadingRows)
-    it = horizontalHeaderItem(column - 1);
-  else if (column == 0)
-    it = verticalHeaderItem(row - HeadingRows);
-  else
-    it = item(row - HeadingRows, column - 1);
+  QTableWidgetItem* it = ItemAt(column, row);
   if (it) {
     if (it->text() != text)
       it->setText(text);

@@ -14,6 +14,7 @@
 #include <functional>
 
 class QAbstractButton;
+class QLabel;
 class QLineEdit;
 
 namespace veska {
@@ -24,6 +25,9 @@ inline constexpr QChar kNameSeparator = QLatin1Char(',');
 
 // Sets the tab order of the widgets to the order given.
 void TabChain(std::initializer_list<QWidget*> widgets);
+
+// A caption whose mnemonic moves the focus to `buddy`.
+QLabel* BuddyLabel(const QString& text, QWidget* buddy);
 
 // Removes commas from what is typed or pasted into a line edit and reports
 // each refusal.
@@ -143,6 +147,8 @@ protected:
 private:
   void SectionMoved(int logical, int oldVisual, int newVisual);
   QAbstractButton* Corner() const;
+  // The item of a cell, a heading or a row label; nullptr when it has none.
+  QTableWidgetItem* ItemAt(int column, int row) const;
 
   TCellDelegate* FDelegate = nullptr;
   QString FCornerText;

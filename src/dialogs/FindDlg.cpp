@@ -12,19 +12,6 @@
 #include <QVBoxLayout>
 
 namespace veska {
-namespace {
-
-template <class List>
-QStringList Names(const List& list)
-{
-  QStringList names;
-  names.reserve(list.Count());
-  for (int i = 0; i < list.Count(); ++i)
-    names.append(list.Strings(i));
-  return names;
-}
-
-}  // namespace
 
 TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
 {
@@ -72,15 +59,15 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
 QStringList TFindDlg::NamesOfType(const TDrawingSurface& surface, const QString& type)
 {
   if (type == QLatin1String("Domain"))
-    return Names(surface.Domains);
+    return surface.Domains.Texts();
   if (type == QLatin1String("Entity"))
-    return Names(surface.Entities);
+    return surface.Entities.Texts();
   if (type == QLatin1String("Process"))
-    return Names(surface.ServerProcs);
+    return surface.ServerProcs.Texts();
   if (type == QLatin1String("Relation"))
-    return Names(surface.Relations);
+    return surface.Relations.Texts();
   if (type == QLatin1String("Text"))
-    return Names(surface.Labels);
+    return surface.Labels.Texts();
   return {};
 }
 

@@ -68,16 +68,6 @@ bool LessIgnoringCase(const QString& a, const QString& b)
   return c != 0 ? c < 0 : a < b;
 }
 
-template <typename T, bool Owning>
-QStringList NamesOf(const TStringList<T, Owning>& list)
-{
-  QStringList names;
-  names.reserve(list.Count());
-  for (int i = 0; i < list.Count(); ++i)
-    names << list.Strings(i);
-  return names;
-}
-
 QString CaptionOf(const QString& memoText)
 {
   QString caption = memoText;
@@ -91,13 +81,6 @@ QString MemoText(const QString& caption)
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
-}
-
-QLabel* Caption(const QString& text, QWidget* buddy)
-{
-  auto* label = new QLabel(text);
-  label->setBuddy(buddy);
-  return label;
 }
 
 }  // namespace
@@ -221,7 +204,7 @@ QHBoxLayout* PageBar(const QString& caption, QComboBox* box, std::initializer_li
   auto* bar = new QHBoxLayout;
   bar->setContentsMargins(0, 0, 0, 0);
   bar->setSpacing(8);
-  bar->addWidget(Caption(caption, box));
+  bar->addWidget(BuddyLabel(caption, box));
   bar->addWidget(box, 1);
   for (QPushButton* b : buttons)
     bar->addWidget(b);
@@ -291,17 +274,17 @@ QWidget* TObjectEditor::BuildEntitiesPage()
 
   auto* grid = new QGridLayout(page);
   grid->addLayout(PageBar(QStringLiteral("&Entity Name"), names, {NewEntityButton, DeleteEntityButton}), 0, 0, 1, 2);
-  grid->addWidget(Caption(QStringLiteral("&Key Attributes"), Memo1), 1, 0);
-  grid->addWidget(Caption(QStringLiteral("N&on-key Attributes"), Memo2), 1, 1);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Key Attributes"), Memo1), 1, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("N&on-key Attributes"), Memo2), 1, 1);
   grid->addWidget(Memo1, 2, 0);
   grid->addWidget(Memo2, 2, 1);
   auto* tableBar = new QHBoxLayout;
-  tableBar->addWidget(Caption(QStringLiteral("&Table Name"), TableName));
+  tableBar->addWidget(BuddyLabel(QStringLiteral("&Table Name"), TableName));
   tableBar->addWidget(TableName, 1);
   grid->addLayout(tableBar, 3, 0, 1, 2);
-  grid->addWidget(Caption(QStringLiteral("Des&cription"), EntityDesc), 4, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Des&cription"), EntityDesc), 4, 0);
   auto* attrBar = new QHBoxLayout;
-  attrBar->addWidget(Caption(QStringLiteral("Description of &Attribute"), ComboBox6));
+  attrBar->addWidget(BuddyLabel(QStringLiteral("Description of &Attribute"), ComboBox6));
   attrBar->addWidget(ComboBox6, 1);
   grid->addLayout(attrBar, 4, 1);
   grid->addWidget(EntityDesc, 5, 0);
@@ -352,14 +335,14 @@ QWidget* TObjectEditor::BuildRelationsPage()
   auto* grid = new QGridLayout(page);
   grid->addLayout(PageBar(QStringLiteral("&Relation Name"), names, {NewRelationButton, DeleteRelationButton}), 0, 0,
                   1, 2);
-  grid->addWidget(Caption(QStringLiteral("&Parent Entity"), ParentEntity), 1, 0);
-  grid->addWidget(Caption(QStringLiteral("C&hild Entity"), ChildEntity), 1, 1);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Parent Entity"), ParentEntity), 1, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("C&hild Entity"), ChildEntity), 1, 1);
   grid->addWidget(ParentEntity, 2, 0);
   grid->addWidget(ChildEntity, 2, 1);
   grid->addWidget(RelationTypeRadioGroup, 3, 0);
   grid->addWidget(RelateToRadioGroup, 3, 1);
-  grid->addWidget(Caption(QStringLiteral("&Attributes"), RelationAttributes), 4, 0);
-  grid->addWidget(Caption(QStringLiteral("Des&cription"), RelationDesc), 4, 1);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Attributes"), RelationAttributes), 4, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Des&cription"), RelationDesc), 4, 1);
   grid->addWidget(RelationAttributes, 5, 0);
   grid->addWidget(RelationDesc, 5, 1);
   grid->setRowStretch(5, 1);
@@ -401,11 +384,11 @@ QWidget* TObjectEditor::BuildDomainsPage()
   auto* grid = new QGridLayout(page);
   grid->addLayout(PageBar(QStringLiteral("Do&main Name"), names, {NewDomainButton, DeleteDomainButton}), 0, 0, 1,
                   2);
-  grid->addWidget(Caption(QStringLiteral("Data &Type"), DataType), 1, 0);
+  grid->addWidget(BuddyLabel(QStringLiteral("Data &Type"), DataType), 1, 0);
   grid->addWidget(DataType, 1, 1);
-  grid->addWidget(Caption(QStringLiteral("&Validation Rule"), DomainRule), 2, 0, 1, 2);
+  grid->addWidget(BuddyLabel(QStringLiteral("&Validation Rule"), DomainRule), 2, 0, 1, 2);
   grid->addWidget(DomainRule, 3, 0, 1, 2);
-  grid->addWidget(Caption(QStringLiteral("Des&cription"), DomainDesc), 4, 0, 1, 2);
+  grid->addWidget(BuddyLabel(QStringLiteral("Des&cription"), DomainDesc), 4, 0, 1, 2);
   grid->addWidget(DomainDesc, 5, 0, 1, 2);
   grid->setColumnStretch(1, 1);
   grid->setRowStretch(5, 1);
@@ -438,7 +421,7 @@ QWidget* TObjectEditor::BuildTextPage()
 
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(PageBar(QStringLiteral("Te&xt Name"), names, {NewTextButton, DeleteTextButton}));
-  layout->addWidget(Caption(QStringLiteral("Text &Content"), TextDesc));
+  layout->addWidget(BuddyLabel(QStringLiteral("Text &Content"), TextDesc));
   layout->addWidget(TextDesc, 1);
 
   connect(NewTextButton, &QPushButton::clicked, this, [this] { NewTextButtonClick(); });
@@ -465,10 +448,10 @@ QWidget* TObjectEditor::BuildProcessesPage()
   auto* layout = new QVBoxLayout(page);
   layout->addLayout(PageBar(QStringLiteral("&Process Name"), names, {NewProcButton, DeleteProcButton}));
   auto* server = new QHBoxLayout;
-  server->addWidget(Caption(QStringLiteral("&Server"), ServerTypeCombo));
+  server->addWidget(BuddyLabel(QStringLiteral("&Server"), ServerTypeCombo));
   server->addWidget(ServerTypeCombo, 1);
   layout->addLayout(server);
-  layout->addWidget(Caption(QStringLiteral("Process &Content"), ProcessDesc));
+  layout->addWidget(BuddyLabel(QStringLiteral("Process &Content"), ProcessDesc));
   layout->addWidget(ProcessDesc, 1);
 
   connect(NewProcButton, &QPushButton::clicked, this, [this] { NewProcButtonClick(); });
@@ -634,7 +617,7 @@ void TObjectEditor::FillNameBox(QComboBox* box, const QStringList& names, const 
 void TObjectEditor::LoadEntities()
 {
   const bool valid = PageObjectValid();
-  FillNameBox(ComboBox1, DrawingSurface ? NamesOf(DrawingSurface->Entities) : QStringList(),
+  FillNameBox(ComboBox1, DrawingSurface ? DrawingSurface->Entities.Texts() : QStringList(),
               valid ? &CurrentEntity->EntityName() : nullptr);
   if (!valid) {
     Memo1->SetText({});
@@ -647,8 +630,8 @@ void TObjectEditor::LoadEntities()
     return;
   }
   const TEntity& e = *CurrentEntity;
-  Memo1->SetLines(NamesOf(e.PrimaryKey));
-  Memo2->SetLines(NamesOf(e.Attributes));
+  Memo1->SetLines(e.PrimaryKey.Texts());
+  Memo2->SetLines(e.Attributes.Texts());
   {
     const QSignalBlocker block(TableName);
     TableName->setText(e.TableName());
@@ -661,7 +644,7 @@ void TObjectEditor::LoadEntities()
 void TObjectEditor::LoadRelations()
 {
   const bool valid = PageObjectValid();
-  FillNameBox(ComboBox4, DrawingSurface ? NamesOf(DrawingSurface->Relations) : QStringList(),
+  FillNameBox(ComboBox4, DrawingSurface ? DrawingSurface->Relations.Texts() : QStringList(),
               valid ? &CurrentRelation->RelationName() : nullptr);
   if (!valid) {
     ParentEntity->clear();
@@ -701,7 +684,7 @@ void TObjectEditor::RefreshRelationChoices()
 void TObjectEditor::LoadDomains()
 {
   const bool valid = PageObjectValid();
-  FillNameBox(ComboBox2, DrawingSurface ? NamesOf(DrawingSurface->Domains) : QStringList(),
+  FillNameBox(ComboBox2, DrawingSurface ? DrawingSurface->Domains.Texts() : QStringList(),
               valid ? &CurrentDomain->Name : nullptr);
   const QSignalBlocker b1(DataType);
   const QSignalBlocker b2(DomainRule);
@@ -715,7 +698,7 @@ void TObjectEditor::LoadText()
 {
   const bool valid = PageObjectValid();
   // A label's name is its entry in the surface's list.
-  FillNameBox(ComboBox5, DrawingSurface ? NamesOf(DrawingSurface->Labels) : QStringList(),
+  FillNameBox(ComboBox5, DrawingSurface ? DrawingSurface->Labels.Texts() : QStringList(),
               valid ? &DrawingSurface->Labels.Strings(DrawingSurface->Labels.IndexOfObject(CurrentText)) : nullptr);
   TextDesc->SetText(valid ? MemoText(CurrentText->Caption()) : QString());
   EditsEnabled = valid;
@@ -724,7 +707,7 @@ void TObjectEditor::LoadText()
 void TObjectEditor::LoadProcesses()
 {
   const bool valid = PageObjectValid();
-  FillNameBox(ComboBox7, DrawingSurface ? NamesOf(DrawingSurface->ServerProcs) : QStringList(),
+  FillNameBox(ComboBox7, DrawingSurface ? DrawingSurface->ServerProcs.Texts() : QStringList(),
               valid ? &CurrentProcess->Name : nullptr);
   {
     const QSignalBlocker block(ServerTypeCombo);
@@ -795,7 +778,7 @@ void TObjectEditor::NameBoxExit(int box)
     if (pos < 0)
       return;
     s.RenameEntity(pos, typed);
-    FillNameBox(combo, NamesOf(s.Entities), &CurrentEntity->EntityName());
+    FillNameBox(combo, s.Entities.Texts(), &CurrentEntity->EntityName());
     CurrentEntity->Repaint();
     const bool enabled = EditsEnabled;
     EditsEnabled = false;
@@ -808,7 +791,7 @@ void TObjectEditor::NameBoxExit(int box)
     if (pos < 0)
       return;
     s.RenameDomain(pos, typed);
-    FillNameBox(combo, NamesOf(s.Domains), &CurrentDomain->Name);
+    FillNameBox(combo, s.Domains.Texts(), &CurrentDomain->Name);
     break;
   }
   case 4: {
@@ -816,7 +799,7 @@ void TObjectEditor::NameBoxExit(int box)
     if (pos < 0)
       return;
     s.RenameRelation(pos, typed);
-    FillNameBox(combo, NamesOf(s.Relations), &CurrentRelation->RelationName());
+    FillNameBox(combo, s.Relations.Texts(), &CurrentRelation->RelationName());
     break;
   }
   case 5: {
@@ -824,7 +807,7 @@ void TObjectEditor::NameBoxExit(int box)
     if (pos < 0)
       return;
     s.RenameLabel(pos, typed);
-    FillNameBox(combo, NamesOf(s.Labels), &s.Labels.Strings(pos));
+    FillNameBox(combo, s.Labels.Texts(), &s.Labels.Strings(pos));
     break;
   }
   case 7: {
@@ -832,7 +815,7 @@ void TObjectEditor::NameBoxExit(int box)
     if (pos < 0)
       return;
     s.RenameServerProc(pos, typed);
-    FillNameBox(combo, NamesOf(s.ServerProcs), &CurrentProcess->Name);
+    FillNameBox(combo, s.ServerProcs.Texts(), &CurrentProcess->Name);
     break;
   }
   case 3:
@@ -948,7 +931,7 @@ void TObjectEditor::ApplyKeyMemo(TMemo* memo, bool key)
     // An attribute carried in from a parent stays; its line comes back at
     // once so that the memo and the entity stay line for line in step.
     const int line = memo->textCursor().blockNumber();
-    memo->SetLines(NamesOf(list));
+    memo->SetLines(list.Texts());
     QTextCursor cursor = memo->textCursor();
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, line);
@@ -966,7 +949,7 @@ void TObjectEditor::FillAttributePicker(int position)
   {
     const QSignalBlocker block(ComboBox6);
     ComboBox6->clear();
-    ComboBox6->addItems(NamesOf(e.PrimaryKey) + NamesOf(e.Attributes));
+    ComboBox6->addItems(e.PrimaryKey.Texts() + e.Attributes.Texts());
     ComboBox6->setCurrentIndex(position >= 0 && position < ComboBox6->count() ? position
                                : ComboBox6->count() > 0 ? 0
                                                         : -1);

@@ -220,6 +220,10 @@ private:
   TRowAttribute RowAttribute(int attributeRow) const;
   void OpenPicker(TEditGrid* grid, QComboBox* picker, int column, int row);
   void ClosePicker(TEditGrid* grid, QComboBox* picker);
+  // Hides a picker that lost the focus and puts its choice (into `text`) in
+  // the cell it was opened over; returns the attribute of that cell when the
+  // choice is to be written into the model.
+  TRowAttribute TakePickerChoice(TEditGrid* grid, QComboBox* picker, QPoint cell, int pickerColumn, QString& text);
   void GridClick(TEditGrid* grid, QComboBox* picker, int pickerColumn, QPoint& last, int column, int row);
   void MoveAttributeRow(int from, int to, int firstRow);
   void ApplyIndexPosition(int indexPos, int attributeRow, const QString& text);

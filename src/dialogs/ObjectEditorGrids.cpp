@@ -34,13 +34,6 @@ constexpr int kMaxLineText = 253;
 const QString kYes = QStringLiteral("Yes");
 const QString kNo = QStringLiteral("No");
 
-QLabel* BarCaption(const QString& text, QWidget* buddy)
-{
-  auto* label = new QLabel(text);
-  label->setBuddy(buddy);
-  return label;
-}
-
 int IntegerOrZero(const QString& text)
 {
   bool ok = false;
@@ -138,7 +131,7 @@ QWidget* TObjectEditor::BuildTablesPage()
 
   auto* layout = new QVBoxLayout(page);
   auto* bar = new QHBoxLayout;
-  bar->addWidget(BarCaption(QStringLiteral("&Table Name"), names));
+  bar->addWidget(BuddyLabel(QStringLiteral("&Table Name"), names));
   bar->addWidget(names, 1);
   layout->addLayout(bar);
   layout->addWidget(StringGrid1, 1);
@@ -201,21 +194,21 @@ QWidget* TObjectEditor::BuildFormsPage()
   LineSpacing = NumberField("LineSpacing");
 
   auto* fields = new QFormLayout;
-  fields->addRow(BarCaption(QStringLiteral("&Style"), FormStyleCombo), FormStyleCombo);
-  fields->addRow(BarCaption(QStringLiteral("&Menu Group"), MenuGroupCombo), MenuGroupCombo);
+  fields->addRow(BuddyLabel(QStringLiteral("&Style"), FormStyleCombo), FormStyleCombo);
+  fields->addRow(BuddyLabel(QStringLiteral("&Menu Group"), MenuGroupCombo), MenuGroupCombo);
   auto* size = new QHBoxLayout;
   size->addWidget(FormWidth);
   size->addWidget(FormHeight);
-  fields->addRow(BarCaption(QStringLiteral("Form Si&ze (W,H)"), FormWidth), size);
+  fields->addRow(BuddyLabel(QStringLiteral("Form Si&ze (W,H)"), FormWidth), size);
   auto* spacing = new QHBoxLayout;
   spacing->addWidget(FieldSpacing);
   spacing->addWidget(LineSpacing);
-  fields->addRow(BarCaption(QStringLiteral("S&pacing (H, V)"), FieldSpacing), spacing);
+  fields->addRow(BuddyLabel(QStringLiteral("S&pacing (H, V)"), FieldSpacing), spacing);
 
   auto* layout = new QVBoxLayout(page);
   auto* bar = new QHBoxLayout;
   bar->setSpacing(8);
-  bar->addWidget(BarCaption(QStringLiteral("&Form Name"), names));
+  bar->addWidget(BuddyLabel(QStringLiteral("&Form Name"), names));
   bar->addWidget(names, 1);
   bar->addWidget(ResetFormButton);
   layout->addLayout(bar);
@@ -279,7 +272,7 @@ QWidget* TObjectEditor::BuildIndexesPage()
   auto* layout = new QVBoxLayout(page);
   auto* bar = new QHBoxLayout;
   bar->setSpacing(8);
-  bar->addWidget(BarCaption(QStringLiteral("&Table Name"), names));
+  bar->addWidget(BuddyLabel(QStringLiteral("&Table Name"), names));
   bar->addWidget(names, 1);
   bar->addWidget(NewIndexButton);
   layout->addLayout(bar);
@@ -377,15 +370,12 @@ void TObjectEditor::LoadForms()
     MenuGroupCombo->setCurrentIndex(-1);
     MenuGroupCombo->setEditText(valid ? CurrentEntity->MenuGroup : QString());
   }
-  for (QWidget* w : std::initializer_list<QWidget*>{FormStyleCombo, FormWidth, FormHeight, FieldSpacing, LineSpacing})
-    w->blockSignals(true);
+  const QSignalBlocker b1(FormStyleCombo), b2(FormWidth), b3(FormHeight), b4(FieldSpacing), b5(LineSpacing);
   FormStyleCombo->setCurrentIndex(valid ? int(CurrentEntity->FormStyle) : -1);
   FormWidth->setText(valid ? QString::number(CurrentEntity->FormWidth) : QString());
   FormHeight->setText(valid ? QString::number(CurrentEntity->FormHeight) : QString());
   FieldSpacing->setText(valid ? QString::number(CurrentEntity->FieldSpacing) : QString());
   LineSpacing->setText(valid ? QString::number(CurrentEntity->LineSpacing) : QString());
-  for (QWidget* w : std::initializer_list<QWidget*>{FormStyleCombo, FormWidth, FormHeight, FieldSpacing, LineSpacing})
-    w->blockSignals(false);
 
   SizeRows(StringGrid2, 1, valid ? AttributeCount() : 0);
   if (valid) {
@@ -529,20 +519,27 @@ void TObjectEditor::ClosePicker(TEditGrid* grid, QComboBox* picker)
   grid->setFocusPolicy(Qt::StrongFocus);
 }
 
-void TObjectEditor::ColumnTypeComboExit()
+TObjectEditor::TRowAttribute TObjectEditor::TakePickerChoice(TEditGrid* grid, QComboBox* picker, QPoint cell,
+                                                              int pickerColumn, QString& text)
 {
   if (FClosingPicker)
-    return;
-  ColumnTypeCombo->hide();
-  // Nothing chosen (the cell held a type the list does not know): the cell
-  // keeps its type.
-  if (ColumnTypeCombo->currentIndex() < 0)
-    return;
-  const QString text = ColumnTypeCombo->currentText();
-  StringGrid1->SetText(LastTypeCell.x(), LastTypeCell.y(), text);
-  if (!EditsEnabled || !CurrentEntity || LastTypeCell.x() != tcType)
-    return;
-  const TRowAttribute at = RowAttribute(LastTypeCell.y() - 1);
+    return {};
+  picker->hide();
+  // Nothing chosen (the cell held a value the list does not know): the cell
+  // keeps its value.
+  if (picker->currentIndex() < 0)
+    return {};
+  text = picker->currentText();
+  grid->SetText(cell.x(), cell.y(), text);
+  if (!EditsEnabled || !CurrentEntity || cell.x() != pickerColumn)
+    return {};
+  return RowAttribute(cell.y() - 1);
+}
+
+void TObjectEditor::ColumnTypeComboExit()
+{
+  QString text;
+  const TRowAttribute at = TakePickerChoice(StringGrid1, ColumnTypeCombo, LastTypeCell, tcType, text);
   if (!at.Attribute)
     return;
   if (at.Attribute->ForeignKey) {
@@ -579,16 +576,9 @@ void TObjectEditor::StringGrid2Click(int column, int row)
 
 void TObjectEditor::DisplayTypeComboExit()
 {
-  if (FClosingPicker)
-    return;
-  DisplayTypeCombo->hide();
-  if (DisplayTypeCombo->currentIndex() < 0)
-    return;
-  const QString text = DisplayTypeCombo->currentText();
-  StringGrid2->SetText(LastDisplayCell.x(), LastDisplayCell.y(), text);
-  if (!EditsEnabled || !CurrentEntity || LastDisplayCell.x() != fcDisplayType)
-    return;
-  if (const TRowAttribute at = RowAttribute(LastDisplayCell.y() - 1); at.Attribute)
+  QString text;
+  if (const TRowAttribute at = TakePickerChoice(StringGrid2, DisplayTypeCombo, LastDisplayCell, fcDisplayType, text);
+      at.Attribute)
     at.Attribute->DisplayType = DisplayTypeOf(DisplayTypeNames, text);
 }
 

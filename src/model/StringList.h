@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <algorithm>
 #include <memory>
@@ -42,6 +43,15 @@ public:
   const QString& Strings(int i) const { return FEntries.at(static_cast<size_t>(i)).text; }
   T* Objects(int i) const { return Raw(FEntries.at(static_cast<size_t>(i)).object); }
   T* operator[](int i) const { return Objects(i); }
+  // Every entry's text, in list order.
+  QStringList Texts() const
+  {
+    QStringList texts;
+    texts.reserve(Count());
+    for (const Entry& e : FEntries)
+      texts.append(e.text);
+    return texts;
+  }
 
   // Position of the first entry whose text equals `text`, letter case
   // ignored; -1 when there is none.

@@ -653,10 +653,7 @@ void TSDIAppForm::DeleteItemClick()
 
 void TSDIAppForm::DisplayViewItemClick()
 {
-  QStringList names;
-  for (int i = 0; i < FSurface->Entities.Count(); ++i)
-    names << FSurface->Entities.Strings(i);
-  FilterDlg->SetLists(names, FSurface->EntityView);
+  FilterDlg->SetLists(FSurface->Entities.Texts(), FSurface->EntityView);
   if (FilterDlg->exec() == QDialog::Accepted)
     FSurface->SetEntityView(FilterDlg->SelectedNames());
 }

@@ -3,6 +3,7 @@
 
 #include "dialogs/EditorWidgets.h"
 #include "dialogs/ObjectEditor.h"
+#include "model/ModelFixture.h"
 #include "surface/SurfaceFixture.h"
 
 #include <QComboBox>
@@ -10,14 +11,6 @@
 #include <QTest>
 
 namespace veska::test {
-
-inline QStringList Names(const TAttributeList& list)
-{
-  QStringList names;
-  for (const TAttribute* a : list)
-    names << a->Name;
-  return names;
-}
 
 class EditorTest : public SurfaceTest {
 protected:
