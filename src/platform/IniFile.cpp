@@ -1,10 +1,9 @@
 #include "platform/IniFile.h"
 
+#include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 
-#include <QFile>
-#include <QSaveFile>
-
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -56,14 +55,14 @@ TLine ParseLine(const QString& text)
   return line;
 }
 
-// The file's lines; an absent or unreadable file has none.
+// The file's lines; an absent file has none. Throws TFileAccessError when
+// the file is there but cannot be read.
 QList<TLine> ReadLines(const QString& path)
 {
   QList<TLine> lines;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
+  if (!FileExists(path))
     return lines;
-  QString text = DecodeText(file.readAll());
+  QString text = DecodeText(ReadRegularFile(path));
   if (text.startsWith(QChar(0xFEFF)))
     text.remove(0, 1);
   const QStringList raw = text.split(QLatin1Char('\n'));
@@ -109,7 +108,13 @@ TIniFile::TIniFile(QString path) : FPath(std::move(path)) {}
 QList<std::pair<QString, QString>> TIniFile::ReadSection(const QString& section) const
 {
   QList<std::pair<QString, QString>> entries;
-  const QList<TLine> lines = ReadLines(FPath);
+  QList<TLine> lines;
+  try {
+    lines = ReadLines(FPath);
+  } catch (const TFileAccessError&) {
+    // Readers take an unreadable file as an empty one; CheckReadable tells.
+    return entries;
+  }
   const auto header = FindSection(lines, section);
   if (!header)
     return entries;
@@ -141,14 +146,33 @@ int TIniFile::ReadSettingNumber(const QString& section, const QString& key) cons
   return ToNumber(ReadSetting(section, key));
 }
 
+void TIniFile::CheckReadable() const
+{
+  (void)ReadLines(FPath);
+}
+
 int TIniFile::ToNumber(const QString& value)
 {
+  // Qt's conversions also take blanks and a sign where a number has none.
+  const auto allDigits = [](QStringView digits, bool hex) {
+    return !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [hex](QChar c) {
+      return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+             (hex && ((c >= QLatin1Char('a') && c <= QLatin1Char('f')) || (c >= QLatin1Char('A') && c <= QLatin1Char('F'))));
+    });
+  };
   bool ok = false;
   if (value.size() > 2 && (value.startsWith(QLatin1String("0x")) || value.startsWith(QLatin1String("0X")))) {
+    if (!allDigits(QStringView(value).mid(2), true))
+      return 0;
     // Eight hexadecimal digits cover the whole 32 bits, as two's complement.
     const uint n = value.mid(2).toUInt(&ok, 16);
     return ok ? static_cast<int>(n) : 0;
   }
+  const QStringView digits = value.startsWith(QLatin1Char('-')) || value.startsWith(QLatin1Char('+'))
+                                 ? QStringView(value).mid(1)
+                                 : QStringView(value);
+  if (!allDigits(digits, false))
+    return 0;
   const int n = value.toInt(&ok, 10);
   return ok ? n : 0;
 }
@@ -164,7 +188,18 @@ bool TIniFile::CanStoreKey(const QString& key)
 
 void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
 {
-  QList<TLine> lines = ReadLines(FPath);
+  const auto fail = [&](const TFileAccessError& e) {
+    throw std::runtime_error(
+      QStringLiteral("Cannot write \"%1\": %2").arg(FPath, QString::fromStdString(e.what())).toStdString());
+  };
+  // A file that cannot be read is not rewritten: everything but the section
+  // would be lost.
+  QList<TLine> lines;
+  try {
+    lines = ReadLines(FPath);
+  } catch (const TFileAccessError& e) {
+    fail(e);
+  }
 
   QStringList entries;
   for (const QString& key : keys)
@@ -212,13 +247,11 @@ void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
     bytes += "\r\n";
   }
 
-  QSaveFile file(FPath);
-  // A file that may be written in a directory that may not falls back to
-  // writing the file in place.
-  file.setDirectWriteFallback(true);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw std::runtime_error(
-      QStringLiteral("Cannot write \"%1\": %2").arg(FPath, file.errorString()).toStdString());
+  try {
+    WriteFileSafely(FPath, bytes);
+  } catch (const TFileAccessError& e) {
+    fail(e);
+  }
 }
 
 }  // namespace veska

@@ -7,7 +7,7 @@
 // Writing keeps the rest of the file as it was: the order of sections and
 // keys, comment lines (";") and lines the reader does not understand. Files
 // are read as UTF-8 when valid, else as Windows-1252, and written as UTF-8
-// with CR LF line ends.
+// with CR LF line ends. Only regular files up to 1 GiB are read.
 
 #include <QString>
 #include <QStringList>
@@ -31,12 +31,18 @@ public:
   // Erases the section and writes each text of the list as a key with an
   // empty value, in list order. Texts that could not be read back as the same
   // key (empty, containing "=" or a line break, with surrounding blanks, or
-  // starting with ";" or "[") are left out. Throws std::runtime_error with
-  // the system's message when the file cannot be written.
+  // starting with ";" or "[") are left out. The file is replaced as a whole,
+  // only once the new text is safely on disk. Throws std::runtime_error with
+  // the system's message when the file cannot be written, and also when it
+  // exists but cannot be read, which would lose its other sections.
   void WriteSectionKeys(const QString& section, const QStringList& keys);
   // The value of the first entry of the key in the first section of that
   // name; empty when there is none.
   QString ReadSetting(const QString& section, const QString& key) const;
+  // Throws TFileAccessError (platform/SafeFile.h) when the file exists but
+  // cannot be read: the readers above then see an empty file. An absent file
+  // is no error.
+  void CheckReadable() const;
   // The value as a 32-bit integer: decimal, or hexadecimal when it is longer
   // than two characters and starts with "0x" or "0X"; 0 when there is no
   // value or it is not a number.

@@ -1,6 +1,9 @@
 #include "platform/IniFile.h"
 
+#include "platform/SafeFile.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -72,6 +75,35 @@ TEST_F(IniFileTest, NumbersAreDecimalOrHexadecimal)
   EXPECT_EQ(n("All"), -1);
   for (const char* zero : {"Bare", "Word", "Mixed", "Huge", "Empty", "Absent"})
     EXPECT_EQ(n(zero), 0) << zero;
+}
+
+TEST_F(IniFileTest, NumbersWithBlanksOrSignsAfterTheHexPrefixReadAsZero)
+{
+  Write("[N]\r\nBlank=0x 1F\r\nPlus=0x+1\r\nMinus=0x-1\r\nTrail=\"0x1F \"\r\nLead=\" 12\"\r\nGood=+12\r\n");
+  const TIniFile ini(Path);
+  for (const char* zero : {"Blank", "Plus", "Minus", "Trail", "Lead"})
+    EXPECT_EQ(ini.ReadSettingNumber(QStringLiteral("N"), QString::fromLatin1(zero)), 0) << zero;
+  EXPECT_EQ(ini.ReadSettingNumber(QStringLiteral("N"), QStringLiteral("Good")), 12);
+}
+
+TEST_F(IniFileTest, AFileThatCannotBeReadIsNotRewrittenWithOnlyTheSection)
+{
+  // Larger than any settings file may be: it exists but is not read. (A
+  // file without read permission would do for any user but root.)
+  Write("[Servers]\r\nParadox=\r\n");
+  ASSERT_TRUE(QFile::resize(Path, (qint64(1) << 30) + 1));
+  TIniFile ini(Path);
+  EXPECT_TRUE(ini.ReadSectionKeys(QStringLiteral("Servers")).isEmpty());
+  EXPECT_THROW(ini.CheckReadable(), TFileAccessError);
+  EXPECT_THROW(ini.WriteSectionKeys(QStringLiteral("MRUFiles"), {QStringLiteral("/a.erd")}), std::runtime_error);
+  EXPECT_EQ(QFileInfo(Path).size(), (qint64(1) << 30) + 1);
+  QFile f(Path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.read(21), QByteArray("[Servers]\r\nParadox=\r\n"));
+
+  // An absent file is no error: it reads as empty and can be created.
+  const TIniFile absent(Dir.filePath(QStringLiteral("none.ini")));
+  EXPECT_NO_THROW(absent.CheckReadable());
 }
 
 TEST_F(IniFileTest, WritingASectionErasesItAndKeepsTheRest)

@@ -1,0 +1,282 @@
+#include "platform/SafeFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace veska {
+
+TFileAccessError::TFileAccessError(const QString& fileName, const QString& message)
+  : std::runtime_error(message.toStdString()), FFileName(fileName)
+{
+}
+
+namespace {
+
+QByteArray Native(const QString& name)
+{
+  return QFile::encodeName(name);
+}
+
+[[noreturn]] void Fail(const QString& fileName, int error)
+{
+  throw TFileAccessError(fileName, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// What a non-regular file is refused with; a directory has a message of its
+// own from the system.
+[[noreturn]] void FailNotRegular(const QString& fileName, const struct stat& st)
+{
+  if (S_ISDIR(st.st_mode))
+    Fail(fileName, EISDIR);
+  throw TFileAccessError(fileName, QStringLiteral("Not a regular file"));
+}
+
+// A file descriptor closed when it goes out of scope.
+class TDescriptor {
+public:
+  explicit TDescriptor(int fd) : FFd(fd) {}
+  TDescriptor(const TDescriptor&) = delete;
+  TDescriptor& operator=(const TDescriptor&) = delete;
+  ~TDescriptor()
+  {
+    if (FFd >= 0)
+      ::close(FFd);
+  }
+  int Get() const { return FFd; }
+  // Closes now and returns 0, or the error of closing, which can be the
+  // first report of a failed write.
+  int Close()
+  {
+    const int fd = FFd;
+    FFd = -1;
+    return ::close(fd) == 0 ? 0 : errno;
+  }
+
+private:
+  int FFd;
+};
+
+int OpenFile(const QByteArray& path, int flags, mode_t mode = 0)
+{
+  int fd;
+  do
+    fd = ::open(path.constData(), flags | O_CLOEXEC, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// 0, or the error of the first write that failed.
+int WriteAll(int fd, const QByteArray& bytes)
+{
+  const char* data = bytes.constData();
+  qint64 left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return errno;
+    }
+    data += n;
+    left -= n;
+  }
+  return 0;
+}
+
+// Makes a new file beside `near` under a name no other file has, with
+// `make` (which returns 0 or the error); returns that name.
+template <class TMake>
+QString WithUniqueName(const QString& near, TMake make)
+{
+  const QFileInfo info(near);
+  const QDir dir(info.absolutePath());
+  for (int attempt = 0;; ++attempt) {
+    const QString name = dir.filePath(QStringLiteral(".%1.%2.tmp")
+                                          .arg(info.fileName())
+                                          .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+    const int error = make(Native(name));
+    if (!error)
+      return name;
+    if (error != EEXIST || attempt >= 100)
+      Fail(near, error);
+  }
+}
+
+// Writes `bytes` to a new temporary file beside `near`, synced to the disk.
+// `original` is the file being replaced, whose owner and permissions the new
+// file takes. Returns the temporary file's name; nothing is left behind on
+// failure.
+QString WriteTemporary(const QString& near, const QByteArray& bytes, const std::optional<struct stat>& original)
+{
+  int raw = -1;
+  // A new file gets the usual permissions less the user's umask; a
+  // replacement starts private and takes the original's below.
+  const QString name = WithUniqueName(near, [&](const QByteArray& path) {
+    raw = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, original ? 0600 : 0666);
+    return raw >= 0 ? 0 : errno;
+  });
+  TDescriptor fd(raw);
+  int error = 0;
+  if (original) {
+    // Best effort: only root may give a file away, and a file that keeps a
+    // different owner still has the original's permission bits.
+    if (original->st_uid != ::geteuid() || original->st_gid != ::getegid()) {
+      [[maybe_unused]] const int ignored = ::fchown(fd.Get(), original->st_uid, original->st_gid);
+    }
+    if (::fchmod(fd.Get(), original->st_mode & 07777) != 0)
+      error = errno;
+  }
+  if (!error)
+    error = WriteAll(fd.Get(), bytes);
+  if (!error && ::fsync(fd.Get()) != 0)
+    error = errno;
+  if (const int closeError = fd.Close(); !error)
+    error = closeError;
+  if (error) {
+    ::unlink(Native(name).constData());
+    Fail(near, error);
+  }
+  return name;
+}
+
+// Makes the directory entries of a rename durable; a file system that cannot
+// sync a directory still has the data itself on disk.
+void SyncDirectory(const QString& file)
+{
+  const int fd = OpenFile(Native(QFileInfo(file).absolutePath()), O_RDONLY | O_DIRECTORY);
+  if (fd >= 0) {
+    (void)::fsync(fd);
+    ::close(fd);
+  }
+}
+
+// A copy of `target` under a temporary name beside `backup`: a second link to
+// the same file where the file system has them, else a synced copy.
+QString PrepareBackup(const QString& target, const QString& backup, const struct stat& st)
+{
+  try {
+    return WithUniqueName(backup, [&](const QByteArray& path) {
+      return ::link(Native(target).constData(), path.constData()) == 0 ? 0 : errno;
+    });
+  } catch (const TFileAccessError&) {
+    return WriteTemporary(backup, ReadRegularFile(target), st);
+  }
+}
+
+}  // namespace
+
+bool FileExists(const QString& fileName)
+{
+  struct stat st;
+  return ::stat(Native(fileName).constData(), &st) == 0;
+}
+
+QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
+{
+  const auto tooLarge = [&] {
+    throw TFileAccessError(fileName, QStringLiteral("The file is larger than %1")
+                                         .arg(QLocale::c().formattedDataSize(limit, 0)));
+  };
+  const QByteArray path = Native(fileName);
+  struct stat st;
+  // Looked at before opening: opening a device can have effects of its own.
+  if (::stat(path.constData(), &st) != 0)
+    Fail(fileName, errno);
+  if (!S_ISREG(st.st_mode))
+    FailNotRegular(fileName, st);
+  // Not blocking, so that a file swapped for a FIFO meanwhile cannot hang
+  // the open; the check below refuses it.
+  TDescriptor fd(OpenFile(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  if (fd.Get() < 0)
+    Fail(fileName, errno);
+  if (::fstat(fd.Get(), &st) != 0)
+    Fail(fileName, errno);
+  if (!S_ISREG(st.st_mode))
+    FailNotRegular(fileName, st);
+  if (st.st_size > limit)
+    tooLarge();
+
+  QByteArray bytes;
+  bytes.reserve(static_cast<qsizetype>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      Fail(fileName, errno);
+    }
+    if (n == 0)
+      break;
+    // The file may grow while it is read.
+    if (bytes.size() + n > limit)
+      tooLarge();
+    bytes.append(buffer, n);
+  }
+  return bytes;
+}
+
+void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName)
+{
+  QString target = fileName;
+  std::optional<struct stat> original;
+  struct stat st;
+  if (::stat(Native(fileName).constData(), &st) == 0) {
+    if (!S_ISREG(st.st_mode))
+      FailNotRegular(fileName, st);
+    original = st;
+    // Through a symbolic link the file it points to is replaced, not the link.
+    const QFileInfo info(fileName);
+    if (info.isSymLink())
+      target = info.canonicalFilePath();
+  } else if (errno != ENOENT) {
+    Fail(fileName, errno);
+  }
+
+  const QString temporary = WriteTemporary(target, bytes, original);
+  const auto discard = [](const QString& name) { ::unlink(Native(name).constData()); };
+
+  // The previous file becomes the backup only when there is one, and unless
+  // the backup name is the file itself (or another link to it).
+  if (original && !backupName.isEmpty()) {
+    struct stat backupStat;
+    const bool sameFile = QFileInfo(backupName).absoluteFilePath() == QFileInfo(target).absoluteFilePath() ||
+                          (::stat(Native(backupName).constData(), &backupStat) == 0 &&
+                           backupStat.st_dev == original->st_dev && backupStat.st_ino == original->st_ino);
+    if (!sameFile) {
+      QString copy;
+      try {
+        copy = PrepareBackup(target, backupName, *original);
+      } catch (const TFileAccessError& e) {
+        discard(temporary);
+        throw TFileAccessError(fileName, QString::fromStdString(e.what()));
+      }
+      if (::rename(Native(copy).constData(), Native(backupName).constData()) != 0) {
+        const int error = errno;
+        discard(copy);
+        discard(temporary);
+        Fail(backupName, error);
+      }
+    }
+  }
+
+  if (::rename(Native(temporary).constData(), Native(target).constData()) != 0) {
+    const int error = errno;
+    discard(temporary);
+    Fail(fileName, error);
+  }
+  SyncDirectory(target);
+}
+
+}  // namespace veska

@@ -1,0 +1,55 @@
+#pragma once
+// Reading and writing the user's files without ever losing one.
+//
+// Writing goes to a new file beside the target; every write is checked, the
+// data is synced to the disk, and only then does the new file take the
+// target's name. A failure at any point leaves the target (and its backup)
+// as they were. Reading accepts only regular files of a sane size, so that a
+// FIFO, a device or a directory given as a file name cannot block the
+// program or fill its memory.
+//
+// Errors carry the system's own message ("No space left on device",
+// "Permission denied"), never a generic one.
+
+#include <QByteArray>
+#include <QString>
+
+#include <stdexcept>
+
+namespace veska {
+
+// A file that cannot be read or written. what() is the system's message,
+// without the file name; FileName() is the file concerned.
+class TFileAccessError : public std::runtime_error {
+public:
+  TFileAccessError(const QString& fileName, const QString& message);
+  const QString& FileName() const { return FFileName; }
+
+private:
+  QString FFileName;
+};
+
+// No file the program reads (diagram, settings) comes near this size.
+inline constexpr qint64 kMaxReadSize = qint64(1) << 30;
+
+// The whole contents of a regular file. Throws TFileAccessError when the file
+// cannot be opened or read, is not a regular file, or holds more than
+// `limit` bytes.
+QByteArray ReadRegularFile(const QString& fileName, qint64 limit = kMaxReadSize);
+
+// Whether the file exists (as anything, following symbolic links).
+bool FileExists(const QString& fileName);
+
+// Replaces the file `fileName` with `bytes`, or creates it. A file that is
+// replaced keeps its permissions. A target that exists and is not a regular
+// file is refused.
+//
+// With a `backupName`, the previous file is kept under that name once the
+// new one is in place (an older file of that name is replaced). Failing to
+// keep the backup does not fail the write.
+//
+// Throws TFileAccessError with the system's message; the target and the
+// backup are then as they were, and no temporary file is left behind.
+void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName = {});
+
+}  // namespace veska
