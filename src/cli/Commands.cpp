@@ -4,6 +4,7 @@
 #include "cli/StreamMessages.h"
 #include "diagramfile/DiagramFile.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "reports/ConsistencyReport.h"
 #include "reports/EntityReport.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSet>
 
 #include <functional>
@@ -27,6 +27,13 @@ void PrintLine(std::FILE* stream, const QString& text)
   std::fprintf(stream, "%s\n", text.toUtf8().constData());
 }
 
+// "error: FILE: MESSAGE" for a file that cannot be read or written.
+int FileError(std::FILE* err, const QString& fileName, const std::exception& e)
+{
+  PrintLine(err, QStringLiteral("error: %1: %2").arg(fileName, QString::fromStdString(e.what())));
+  return ExitFileError;
+}
+
 // Loads or merges one file as Open and Merge do; returns the exit status it
 // stands for.
 int LoadInto(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
@@ -38,8 +45,7 @@ int LoadInto(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
     case TLoadResult::Corrupted: return ExitCorrupted;
     }
   } catch (const TFileError& e) {
-    PrintLine(err, QStringLiteral("error: %1: %2").arg(fileName, QString::fromStdString(e.what())));
-    return ExitFileError;
+    return FileError(err, fileName, e);
   }
   return ExitOk;
 }
@@ -208,10 +214,10 @@ int Convert(const QStringList& args, std::FILE* err)
 
   QByteArray bytes;
   WriteDiagram(surface, bytes);
-  QSaveFile out(files[1]);
-  if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-    PrintLine(err, QStringLiteral("error: %1: %2").arg(files[1], out.errorString()));
-    return ExitFileError;
+  try {
+    WriteFileSafely(files[1], bytes);
+  } catch (const TFileAccessError& e) {
+    return FileError(err, files[1], e);
   }
   return status;
 }
@@ -258,9 +264,17 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
   // A settings file named on the command line must exist; without one, the
   // check runs with the file beside the program, or with no data types when
   // there is none, as the desktop program does.
-  if (!parsed.Settings.isEmpty() && !QFileInfo(parsed.Settings).isFile()) {
-    PrintLine(err, QStringLiteral("error: %1: No such settings file").arg(parsed.Settings));
-    return ExitFileError;
+  if (!parsed.Settings.isEmpty()) {
+    if (!QFileInfo(parsed.Settings).isFile()) {
+      PrintLine(err, QStringLiteral("error: %1: No such settings file").arg(parsed.Settings));
+      return ExitFileError;
+    }
+    // Read as empty, it would give a report that every data type is unknown.
+    try {
+      TIniFile(parsed.Settings).CheckReadable();
+    } catch (const TFileAccessError& e) {
+      return FileError(err, parsed.Settings, e);
+    }
   }
   const QString settings =
       parsed.Settings.isEmpty() ? QDir(programDirectory).filePath(QStringLiteral("VESKA.INI")) : parsed.Settings;

@@ -2,12 +2,11 @@
 
 #include "diagramfile/TextReader.h"
 #include "model/Identifiers.h"
+#include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 
-#include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 
 #include <charconv>
@@ -782,12 +781,12 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
 TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName)
 {
   UnZoom(surface);
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw TFileError(file.errorString().toStdString());
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError)
-    throw TFileError(file.errorString().toStdString());
+  QByteArray bytes;
+  try {
+    bytes = ReadRegularFile(fileName);
+  } catch (const TFileAccessError& e) {
+    throw TFileError(e.what());
+  }
   return LoadDiagramBytes(surface, bytes);
 }
 
@@ -857,7 +856,7 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
     s.Rescale(z, s.Font.pointSize());
 }
 
-void SaveDiagram(TDrawingSurface& surface, const QString& fileName)
+void SaveDiagram(TDrawingSurface& surface, const QString& fileName, const QString& backupName)
 {
   surface.SaveDate = QDateTime::currentDateTime();
   bool ok = false;
@@ -865,9 +864,11 @@ void SaveDiagram(TDrawingSurface& surface, const QString& fileName)
   surface.Revision = QString::number((ok && revision < LLONG_MAX ? revision : 0) + 1);
   QByteArray bytes;
   WriteDiagram(surface, bytes);
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-    throw TFileError(file.errorString().toStdString());
+  try {
+    WriteFileSafely(fileName, bytes, backupName);
+  } catch (const TFileAccessError& e) {
+    throw TFileError(e.what());
+  }
 }
 
 }  // namespace veska

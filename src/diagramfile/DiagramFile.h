@@ -28,7 +28,8 @@ public:
 
 // Reads a diagram file onto the surface (which is not cleared: loading onto a
 // diagram merges). Reports "not a diagram" and "corrupted" through the
-// surface's message service; throws TFileError when the file cannot be read.
+// surface's message service; throws TFileError when the file cannot be read,
+// is no regular file or is larger than any diagram (1 GiB).
 TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName);
 // The same, from the file's bytes.
 TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
@@ -37,8 +38,10 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
 void WriteDiagram(TDrawingSurface& surface, QByteArray& stream);
 
 // Stamps the save date, raises the revision and writes the file (replacing
-// one of that name). Throws TFileError when the file cannot be written.
-void SaveDiagram(TDrawingSurface& surface, const QString& fileName);
+// one of that name). With a `backupName`, the file it replaces is kept under
+// that name. Throws TFileError when the file cannot be written; the file and
+// the backup are then as they were.
+void SaveDiagram(TDrawingSurface& surface, const QString& fileName, const QString& backupName = {});
 
 // The date text of the header: "M/d/yy", and unless the time is 00:00:00 a
 // blank and "h:mm:ss AM".

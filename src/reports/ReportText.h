@@ -40,8 +40,8 @@ inline QString Padded(const QString& text, int width)
   return text.leftJustified(width, QLatin1Char(' '), false);
 }
 
-// Creates or truncates the file and writes the text. Throws TReportFileError
-// when the file cannot be created or written; what was written stays.
+// Creates or replaces the file with the text. Throws TReportFileError when
+// the file cannot be written; a file of that name is then left as it was.
 void WriteReportFile(const QString& fileName, const QString& text);
 
 }  // namespace veska

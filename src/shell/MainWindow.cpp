@@ -6,6 +6,7 @@
 #include "dialogs/FindDlg.h"
 #include "dialogs/ObjectEditor.h"
 #include "dialogs/SetupDlg.h"
+#include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
 #include "shell/HelpWindow.h"
@@ -483,10 +484,10 @@ std::optional<TLoadResult> TSDIAppForm::Load(const QString& fileName)
   return result;
 }
 
-bool TSDIAppForm::WriteFile(const QString& fileName)
+bool TSDIAppForm::WriteFile(const QString& fileName, const QString& backupName)
 {
   try {
-    SaveDiagram(*FSurface, fileName);
+    SaveDiagram(*FSurface, fileName, backupName);
   } catch (const TFileError& e) {
     FMessages.Error(QString::fromStdString(e.what()));
     return false;
@@ -559,12 +560,9 @@ void TSDIAppForm::MergeItemClick()
 bool TSDIAppForm::SaveItemClick()
 {
   if (FileName != NewFileName) {
-    // The previous file is kept under the backup name; when that fails the
-    // save goes on without a backup.
-    const QString backup = BackupName(FileName);
-    QFile::remove(backup);
-    QFile::rename(FileName, backup);
-    if (!WriteFile(FileName))
+    // The file being replaced becomes the backup, but only once the new text
+    // is safely on disk: a failed save leaves the file and the old backup.
+    if (!WriteFile(FileName, BackupName(FileName)))
       return false;
     AddRecentFile(FileName);
     return true;
@@ -592,16 +590,21 @@ bool TSDIAppForm::SaveAsItemClick()
 
 void TSDIAppForm::UndoItemClick()
 {
-  QFile file(UndoFileName);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(UndoSnapshot) != UndoSnapshot.size()) {
-    // Without the file the diagram could not come back: keep it as it is.
-    FMessages.Error(file.errorString());
+  // The snapshot is kept in its file first. Without it the diagram could
+  // not come back: a failed write keeps the diagram as it is.
+  try {
+    WriteFileSafely(UndoFileName, UndoSnapshot);
+  } catch (const TFileAccessError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
     return;
   }
-  file.close();
+  // The file now holds exactly the snapshot, which is loaded from memory so
+  // that nothing can fail between clearing the diagram and reading it back.
+  const QByteArray snapshot = UndoSnapshot;
   BeforeClear();
   FSurface->Clear();
-  Load(UndoFileName);
+  LoadDiagramBytes(*FSurface, snapshot);
+  FView->SyncSize();
 }
 
 // ---- Edit and options commands -----------------------------------------------------

@@ -134,7 +134,9 @@ private:
   // Loads or merges a file onto the surface; a file that cannot be read is
   // reported and gives no result.
   std::optional<TLoadResult> Load(const QString& fileName);
-  bool WriteFile(const QString& fileName);
+  // Saves the diagram, keeping the file it replaces under `backupName` when
+  // one is given; a failure is reported and gives FALSE.
+  bool WriteFile(const QString& fileName, const QString& backupName = {});
   void AddRecentFile(const QString& fileName);
   // Forgets everything that points into the model before it is emptied or
   // an object is deleted.

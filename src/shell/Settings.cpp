@@ -1,20 +1,36 @@
 #include "shell/Settings.h"
 
+#include "platform/SafeFile.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace veska {
 namespace {
 
-// TRUE when the file can be written: an existing file that may be written,
-// or a missing one in an existing directory that may be written.
+// TRUE when the file can be written: it is replaced as a whole, so its
+// directory must be writable, and an existing file must be a regular one
+// that may be written.
 bool CanWrite(const QString& path)
 {
   const QFileInfo file(path);
-  if (file.exists())
-    return file.isFile() && file.isWritable();
-  const QFileInfo dir(file.absolutePath());
+  const QFileInfo dir(file.exists() ? QFileInfo(file.canonicalFilePath()).absolutePath() : file.absolutePath());
+  if (file.exists() && !(file.isFile() && file.isWritable()))
+    return false;
   return dir.isDir() && dir.isWritable();
+}
+
+// TRUE when the file is absent or can be read. The recent-file list is
+// written back only to a file that was read: rewriting one that could not be
+// would drop everything else in it.
+bool CanRead(const TIniFile& ini)
+{
+  try {
+    ini.CheckReadable();
+    return true;
+  } catch (const TFileAccessError&) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -46,7 +62,7 @@ QString TSettings::UserSettingsFile()
 
 QString TSettings::RecentFilesFile() const
 {
-  return CanWrite(SettingsFile()) ? SettingsFile() : UserSettingsFile();
+  return CanWrite(SettingsFile()) && CanRead(FIni) ? SettingsFile() : UserSettingsFile();
 }
 
 QStringList TSettings::ReadRecentFiles() const

@@ -5,9 +5,10 @@
 //
 // The recent-file list is the one thing the program writes. It lives in the
 // section "MRUFiles" of the settings file in the program directory; when that
-// file cannot be written there (a read-only installation), the list is read
-// from and written to VESKA.INI in the user's configuration folder
-// ($XDG_CONFIG_HOME/veska, or ~/.config/veska), so the program keeps working.
+// file cannot be written there (a read-only installation) or cannot be read,
+// the list is read from and written to VESKA.INI in the user's configuration
+// folder ($XDG_CONFIG_HOME/veska, or ~/.config/veska), so the program keeps
+// working and never rewrites a settings file it could not read.
 
 #include "platform/IniFile.h"
 
@@ -33,7 +34,7 @@ public:
   void WriteRecentFiles(const QStringList& files);
 
   // The file that holds the recent-file list: the settings file when it can
-  // be written, else the one in the user's configuration folder.
+  // be read and written, else the one in the user's configuration folder.
   QString RecentFilesFile() const;
   // VESKA.INI in the user's configuration folder.
   static QString UserSettingsFile();

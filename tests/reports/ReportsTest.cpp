@@ -3,6 +3,13 @@
 #include "reports/ConsistencyReport.h"
 #include "reports/EntityReport.h"
 #include "reports/ReportText.h"
+#include "support/FileSizeLimit.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -222,6 +229,24 @@ TEST_F(ConsistencyReportTest, WhatCountsAsAValidType)
                    "  Entity: \"Bare\" has no primarykey defined.", "  Entity: \"Bare\" has no attributes defined.",
                    "  Entity: \"KeyOnly\" has no attributes defined.", "  Entities Check Complete.", "",
                    "End of Information Model Consistency Check Report"}));
+}
+
+TEST(ReportFile, AReportOnAFullDiskKeepsTheOldFileAndSaysWhy)
+{
+  QTemporaryDir dir;
+  const QString name = dir.filePath(QStringLiteral("report.txt"));
+  WriteReportFile(name, QStringLiteral("old report\r\n"));
+  try {
+    test::TFileSizeLimit full(16);
+    WriteReportFile(name, QStringLiteral("a report longer than the room left\r\n"));
+    ADD_FAILURE() << "no error";
+  } catch (const TReportFileError& e) {
+    EXPECT_EQ(QString::fromStdString(e.what()),
+              QStringLiteral("Cannot write \"%1\": %2").arg(name, QString::fromLocal8Bit(std::strerror(EFBIG))));
+  }
+  QFile file(name);
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  EXPECT_EQ(file.readAll(), QByteArray("old report\r\n"));
 }
 
 }  // namespace

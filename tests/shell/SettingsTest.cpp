@@ -1,7 +1,10 @@
 #include "shell/Settings.h"
 
+#include "shell/ReOpenDlg.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -73,6 +76,30 @@ TEST(Settings, RecentFilesFallBackToTheUserConfigurationFolder)
   // Without a usable XDG_CONFIG_HOME the folder is ~/.config.
   qputenv("XDG_CONFIG_HOME", "relative/path");
   EXPECT_EQ(TSettings::UserSettingsFile(), QDir::home().filePath(QStringLiteral(".config/veska/VESKA.INI")));
+}
+
+TEST(Settings, RecentFilesOfASettingsFileThatCannotBeReadAreNotWrittenBackIntoIt)
+{
+  QTemporaryDir program, config;
+  ScopedConfigHome home(config.path());
+  TSettings s(program.path());
+  {
+    QFile ini(s.SettingsFile());
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Servers]\r\nParadox=\r\n[MRUFiles]\r\n/old.erd=\r\n");
+    // Larger than a settings file may be, so it is not read; root would
+    // read a file without read permission.
+    ASSERT_TRUE(ini.resize((qint64(1) << 30) + 1));
+  }
+  {
+    TReOpenDlg dialog(s);
+    EXPECT_EQ(dialog.Files(), QStringList());
+    dialog.AddFile(QStringLiteral("/new.erd"));
+  }  // writes the list back at exit: once, the whole settings file became it
+  EXPECT_EQ(QFileInfo(s.SettingsFile()).size(), (qint64(1) << 30) + 1);
+  EXPECT_EQ(TIniFile(TSettings::UserSettingsFile()).ReadSectionKeys(QStringLiteral("MRUFiles")),
+            QStringList{QStringLiteral("/new.erd")});
+  EXPECT_EQ(TSettings(program.path()).ReadRecentFiles(), QStringList{QStringLiteral("/new.erd")});
 }
 
 }  // namespace
