@@ -2,6 +2,7 @@
 // along: special files, files too large for a diagram, a full disk.
 #include "diagramfile/DiagramFile.h"
 
+#include "support/ErrorOf.h"
 #include "support/FileSizeLimit.h"
 #include "support/RecordingMessages.h"
 
@@ -28,16 +29,10 @@ protected:
   void SetUp() override { Surface.Clear(); }
   QString Path(const char* name) const { return Dir.filePath(QString::fromLatin1(name)); }
 
-  // The message of the TFileError that `action` throws; empty when none.
   template <class TAction>
   static QString ErrorOf(TAction action)
   {
-    try {
-      action();
-    } catch (const TFileError& e) {
-      return QString::fromStdString(e.what());
-    }
-    return {};
+    return test::ErrorOf<TFileError>(action);
   }
 };
 

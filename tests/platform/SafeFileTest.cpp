@@ -1,5 +1,6 @@
 #include "platform/SafeFile.h"
 
+#include "support/ErrorOf.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -40,16 +41,10 @@ protected:
                                       QDir::Name);
   }
   static QString System(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
-  // The message of the error that `action` throws; empty when none.
   template <class TAction>
   static QString ErrorOf(TAction action)
   {
-    try {
-      action();
-    } catch (const TFileAccessError& e) {
-      return QString::fromStdString(e.what());
-    }
-    return {};
+    return test::ErrorOf<TFileAccessError>(action);
   }
 };
 
