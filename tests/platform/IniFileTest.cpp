@@ -1,9 +1,6 @@
 #include "platform/IniFile.h"
 
-#include "platform/SafeFile.h"
-
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -84,26 +81,6 @@ TEST_F(IniFileTest, NumbersWithBlanksOrSignsAfterTheHexPrefixReadAsZero)
   for (const char* zero : {"Blank", "Plus", "Minus", "Trail", "Lead"})
     EXPECT_EQ(ini.ReadSettingNumber(QStringLiteral("N"), QString::fromLatin1(zero)), 0) << zero;
   EXPECT_EQ(ini.ReadSettingNumber(QStringLiteral("N"), QStringLiteral("Good")), 12);
-}
-
-TEST_F(IniFileTest, AFileThatCannotBeReadIsNotRewrittenWithOnlyTheSection)
-{
-  // Larger than any settings file may be: it exists but is not read. (A
-  // file without read permission would do for any user but root.)
-  Write("[Servers]\r\nParadox=\r\n");
-  ASSERT_TRUE(QFile::resize(Path, (qint64(1) << 30) + 1));
-  TIniFile ini(Path);
-  EXPECT_TRUE(ini.ReadSectionKeys(QStringLiteral("Servers")).isEmpty());
-  EXPECT_THROW(ini.CheckReadable(), TFileAccessError);
-  EXPECT_THROW(ini.WriteSectionKeys(QStringLiteral("MRUFiles"), {QStringLiteral("/a.erd")}), std::runtime_error);
-  EXPECT_EQ(QFileInfo(Path).size(), (qint64(1) << 30) + 1);
-  QFile f(Path);
-  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-  EXPECT_EQ(f.read(21), QByteArray("[Servers]\r\nParadox=\r\n"));
-
-  // An absent file is no error: it reads as empty and can be created.
-  const TIniFile absent(Dir.filePath(QStringLiteral("none.ini")));
-  EXPECT_NO_THROW(absent.CheckReadable());
 }
 
 TEST_F(IniFileTest, WritingASectionErasesItAndKeepsTheRest)
