@@ -268,7 +268,7 @@ private:
   void ReadCarried();
   void ReadOrder();
   void ReadIndexes();
-  void RouteRelations();
+  void RouteHidden(const QStringList& view);
   void CountCopies(const TRelation& relation);
   TEntity* FileEntity(const QString& name) const;
   int ReadCount() { return In.ReadNumber(); }
@@ -360,14 +360,13 @@ void TDiagramReader::Read()
     S.AddLabel(std::move(label));
   }
 
-  RouteRelations();
-
   // A file that ends before its entity view (cut off after a complete
   // section) shows everything it holds rather than hiding every entity.
   if (Version >= 3 && !In.AtEnd()) {
     QStringList view;
     for (int i = 0, n = ReadCount(); More(i, n); ++i)
       view << In.ReadLine();
+    RouteHidden(view);
     S.SetEntityView(view);
   }
 }
@@ -773,13 +772,20 @@ void TDiagramReader::ReadIndexes()
   }
 }
 
-// Routes the file's relations with the final sizes of their entities, before
-// the entity view hides some of them: a hidden relation is not routed until
-// it is shown again, and the labels that routing places (their stored places
-// are not read) would otherwise be written back where they never were.
-void TDiagramReader::RouteRelations()
+// Routes the file's relations that the view is about to hide, with the final
+// sizes of their entities. A hidden relation is not routed until it is shown
+// again, and the labels that routing places (their stored places are not
+// read) would otherwise be written back where they never were. The relations
+// that stay in view are routed when the load ends.
+void TDiagramReader::RouteHidden(const QStringList& view)
 {
+  QSet<const TEntity*> shown;
+  for (const QString& name : view)
+    if (const TEntity* e = S.Entities.Find(name))
+      shown.insert(e);
   for (TRelation* r : FRelations) {
+    if (shown.contains(r->Parent) && shown.contains(r->Child))
+      continue;
     for (TEntity* e : {r->Parent, r->Child})
       if (e->NeedsLayout)
         e->ComputeLayout();
