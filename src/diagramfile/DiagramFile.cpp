@@ -717,7 +717,9 @@ void TDiagramReader::ReadCarried()
       items.Take(std::move(item));
     }
   } catch (const std::exception&) {
-    // What was read before the error stays; the error is still reported.
+    // The items read before the error stay, also those still waiting; the
+    // file is reported as corrupt for the first error, whatever the waiting
+    // items meet.
     try {
       items.Flush();
     } catch (const std::exception&) {

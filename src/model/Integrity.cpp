@@ -5,6 +5,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <utility>
+#include <vector>
+
 namespace veska {
 
 namespace {
@@ -122,36 +125,37 @@ private:
   {
     QHash<const TRelation*, int> asParent;
     QHash<const TRelation*, int> asChild;
+    const QLatin1String parent("parent");
+    const QLatin1String child("child");
     for (const TEntity* e : D.Entities) {
-      const QString name = Quoted(e->EntityName());
-      for (const TRelation* r : e->ParentRelations()) {
-        if (!FRelations.contains(r))
-          Problem(QStringLiteral("Entity %1 lists a relation that is not in the diagram as a parent").arg(name));
-        else if (r->Parent != e)
-          Problem(QStringLiteral("Entity %1 lists %2 of another parent").arg(name, Quoted(r->RelationName())));
-        else
-          ++asParent[r];
-      }
-      for (const TRelation* r : e->ChildRelations()) {
-        if (!FRelations.contains(r))
-          Problem(QStringLiteral("Entity %1 lists a relation that is not in the diagram as a child").arg(name));
-        else if (r->Child != e)
-          Problem(QStringLiteral("Entity %1 lists %2 of another child").arg(name, Quoted(r->RelationName())));
-        else
-          ++asChild[r];
-      }
+      CountListed(*e, e->ParentRelations(), &TRelation::Parent, parent, asParent);
+      CountListed(*e, e->ChildRelations(), &TRelation::Child, child, asChild);
     }
     for (const TRelation* r : D.Relations) {
       if (!FEntities.contains(r->Parent) || !FEntities.contains(r->Child))
         continue;
-      if (asParent.value(r) != 1)
-        Problem(QStringLiteral("Relation %1 is listed %2 times by its parent")
-                    .arg(Quoted(r->RelationName()))
-                    .arg(asParent.value(r)));
-      if (asChild.value(r) != 1)
-        Problem(QStringLiteral("Relation %1 is listed %2 times by its child")
-                    .arg(Quoted(r->RelationName()))
-                    .arg(asChild.value(r)));
+      for (const auto& [role, count] : {std::pair(parent, &asParent), std::pair(child, &asChild)})
+        if (count->value(r) != 1)
+          Problem(QStringLiteral("Relation %1 is listed %2 times by its %3")
+                      .arg(Quoted(r->RelationName()))
+                      .arg(count->value(r))
+                      .arg(role));
+    }
+  }
+
+  // Counts the relations an entity lists in one role (`end` names the
+  // entity's side of the relation).
+  void CountListed(const TEntity& e, const std::vector<TRelation*>& listed, TEntity* TRelation::*end,
+                   QLatin1String role, QHash<const TRelation*, int>& count)
+  {
+    const QString name = Quoted(e.EntityName());
+    for (const TRelation* r : listed) {
+      if (!FRelations.contains(r))
+        Problem(QStringLiteral("Entity %1 lists a relation that is not in the diagram as its %2").arg(name, role));
+      else if (r->*end != &e)
+        Problem(QStringLiteral("Entity %1 lists %2 of another %3").arg(name, Quoted(r->RelationName()), role));
+      else
+        ++count[r];
     }
   }
 
