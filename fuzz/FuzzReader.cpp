@@ -1,15 +1,17 @@
 // Feeds arbitrary bytes to the diagram reader. Every input must end as a
 // diagram, "not a diagram" or "corrupted", never in a crash, a hang, an
-// escaping exception or a sanitizer report; whatever was read must then be
-// writable.
+// escaping exception or a sanitizer report; whatever was read must leave the
+// model's links whole and be writable.
 
 #include "diagramfile/DiagramFile.h"
+#include "model/Integrity.h"
 #include "platform/TextMeasurer.h"
 
 #include <QGuiApplication>
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -57,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   case TLoadResult::Corrupted:
     break;
   default:
+    std::abort();
+  }
+  const QStringList problems = CheckIntegrity(surface);
+  if (!problems.isEmpty()) {
+    for (const QString& p : problems)
+      std::fprintf(stderr, "integrity: %s\n", qPrintable(p));
     std::abort();
   }
 

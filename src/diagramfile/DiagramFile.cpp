@@ -13,7 +13,7 @@
 #include <climits>
 #include <cmath>
 #include <utility>
-#include <functional>
+#include <optional>
 #include <vector>
 
 namespace veska {
@@ -24,6 +24,10 @@ const QString kTags[4] = {QStringLiteral("V1.00-KX"), QStringLiteral("V1.01-KX")
                           QStringLiteral("V3.00-KX")};
 constexpr int kMaxLine = 253;
 constexpr int kMaxCaption = 255;
+// A header font size outside 1 to 999 points is damage; the diagram is read
+// with the size a new diagram has rather than lost.
+constexpr int kMaxFontSize = 999;
+constexpr int kDefaultFontSize = 8;
 
 // Carried copies that one file's relations may make beyond one per byte of
 // the file and one per attribute already on the surface. A file written by
@@ -263,12 +267,22 @@ private:
   void ReadCarried();
   void ReadOrder();
   void ReadIndexes();
+  void RouteHidden(const QStringList& view);
   void CountCopies(const TRelation& relation);
   TEntity* FileEntity(const QString& name) const;
   int ReadCount() { return In.ReadNumber(); }
-  // An item of a section is read only while text remains, so that a count
-  // in a cut-off file cannot make the reader create objects without end.
-  bool More(int i, int count) const { return i < count && !In.AtEnd(); }
+  // Whether item `i` of `count` follows. A count promises its items: a file
+  // that ends before one of them was cut off inside a section and is
+  // corrupt, which also keeps a huge count in a short file from making the
+  // reader create objects without end.
+  bool More(int i, int count) const
+  {
+    if (i >= count)
+      return false;
+    if (In.AtEnd())
+      throw TCorruptFile("the file ends inside a section");
+    return true;
+  }
 
   TDrawingSurface& S;
   TTextReader& In;
@@ -345,10 +359,13 @@ void TDiagramReader::Read()
     S.AddLabel(std::move(label));
   }
 
-  if (Version >= 3) {
+  // A file that ends before its entity view (cut off after a complete
+  // section) shows everything it holds rather than hiding every entity.
+  if (Version >= 3 && !In.AtEnd()) {
     QStringList view;
     for (int i = 0, n = ReadCount(); More(i, n); ++i)
       view << In.ReadLine();
+    RouteHidden(view);
     S.SetEntityView(view);
   }
 }
@@ -377,9 +394,7 @@ void TDiagramReader::ReadHeader()
   S.Height = size[1];
   S.Font.setFamily(In.ReadLine().left(255));
   const int points = In.ReadNumber();
-  if (points < 1 || points > 999)
-    throw TCorruptFile("font size out of range");
-  S.Font.setPointSize(points);
+  S.Font.setPointSize(points >= 1 && points <= kMaxFontSize ? points : kDefaultFontSize);
   if (Version >= 3) {
     S.DisplayLocation = static_cast<TDisplayLocation>(Code(In.ReadNumber(), 4, "display location"));
     S.SetRelationLabelVisible(In.ReadBoolean());
@@ -563,93 +578,154 @@ TEntity* TDiagramReader::FileEntity(const QString& name) const
   return e;
 }
 
+// One item of the carried-attributes section: a relation and, for each of
+// its copies, the name of the parent attribute it stands for and the stored
+// record of the copy.
+struct TCarriedItem {
+  TRelation* Relation = nullptr;
+  std::vector<std::pair<QString, TAttribute>> Copies;
+};
+
+// Applies one item: each record replaces the fields of the copy it belongs
+// to, and the child's entry takes the stored name.
+void ApplyCarried(const TCarriedItem& item)
+{
+  TRelation* r = item.Relation;
+  std::vector<bool> used(static_cast<size_t>(r->MigratedAttributes.Count()), false);
+  std::vector<TAttribute*> stored;  // the copies in the order of the file
+  for (const auto& [parentName, record] : item.Copies) {
+    // The entry of the parent attribute the record belongs to; by position
+    // when no unused entry has the name.
+    int entry = -1;
+    for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
+      if (!used[e] && SameText(r->MigratedAttributes.Strings(e), parentName))
+        entry = e;
+    for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
+      if (!used[e])
+        entry = e;
+    if (entry < 0)
+      throw TCorruptFile("carried attributes do not match the relation");
+    used[entry] = true;
+    TAttribute* copy = r->MigratedAttributes.Objects(entry);
+    stored.push_back(copy);
+    const QString carriedColumn = copy->ColumnName();
+    copy->AssignFields(record);
+    if (copy->ColumnName().isEmpty())
+      copy->SetColumnName(carriedColumn);
+    copy->ForeignKey = true;
+    // The child's entry takes the stored name (a role name), which also
+    // passes on to the copies further down that still have the old name.
+    const int p = r->ChildList().IndexOfObject(copy);
+    if (p < 0)
+      throw TCorruptFile("carried attribute not in its child");
+    if (r->PrimaryRelation())
+      r->Child->RenameKeyAttribute(p, copy->Name);
+    else
+      r->Child->RenameAttribute(p, copy->Name);
+  }
+  // The entries take the file's order, so the diagram writes back as read.
+  for (int j = 0; j < static_cast<int>(stored.size()); ++j)
+    r->MigratedAttributes.Move(r->MigratedAttributes.IndexOfObject(stored[j]), j);
+}
+
+// Applies the items of the carried-attributes section as they are read, so
+// that an error further on keeps them. A record names its parent attribute
+// by the name it has in the parent, which may be a role name that the item
+// of a primary relation leading into the parent gives; an item read before
+// those items waits for them, and is applied as soon as the last of them is.
+class TCarriedItems {
+public:
+  // `relations`: the relations the file created.
+  explicit TCarriedItems(const TStringList<TRelation, false>& relations)
+  {
+    for (const TRelation* r : relations)
+      if (r->PrimaryRelation())
+        ++FOpen[r->Child];
+  }
+
+  void Take(TCarriedItem item)
+  {
+    const TEntity* parent = item.Relation->Parent;
+    if (FOpen.value(parent) == 0) {
+      Run(std::move(item));
+      return;
+    }
+    FWaiting[parent].push_back(FHeld.size());
+    FHeld.push_back(std::move(item));
+  }
+
+  // Applies every item still waiting, in the order read (for an item whose
+  // upstream item never came, or when an error ends the section).
+  void Flush()
+  {
+    for (std::optional<TCarriedItem>& held : FHeld)
+      if (held)
+        Run(*std::exchange(held, std::nullopt));
+  }
+
+private:
+  // Applies the item and every waiting item that it releases, without
+  // recursion (chains of primary relations can be long).
+  void Run(TCarriedItem item)
+  {
+    std::vector<TCarriedItem> work;
+    work.push_back(std::move(item));
+    while (!work.empty()) {
+      const TCarriedItem current = std::move(work.back());
+      work.pop_back();
+      ApplyCarried(current);
+      const TRelation* r = current.Relation;
+      if (!r->PrimaryRelation() || FApplied.contains(r))
+        continue;
+      FApplied.insert(r);
+      const auto open = FOpen.find(r->Child);
+      if (open == FOpen.end() || --open.value() > 0)
+        continue;
+      const std::vector<size_t> released = FWaiting.take(r->Child);
+      for (auto i = released.rbegin(); i != released.rend(); ++i)
+        if (FHeld[*i])
+          work.push_back(*std::exchange(FHeld[*i], std::nullopt));
+    }
+  }
+
+  // Per entity, the primary relations into it whose items are not applied.
+  QHash<const TEntity*, int> FOpen;
+  QSet<const TRelation*> FApplied;
+  // Waiting items in the order read, and their positions by parent entity.
+  std::vector<std::optional<TCarriedItem>> FHeld;
+  QHash<const TEntity*, std::vector<size_t>> FWaiting;
+};
+
 void TDiagramReader::ReadCarried()
 {
-  // Each item names a relation and holds, for each of its copies, the name
-  // of the parent attribute it stands for and the copy's record. The items
-  // are all read first and then applied parents first along primary
-  // relations, so that a role name given upstream has reached the relation's
-  // entries before they are matched by name.
-  struct TItem {
-    TRelation* Relation;
-    std::vector<std::pair<QString, TAttribute>> Copies;
-  };
-  std::vector<TItem> items;
-  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
-    TItem item{FRelations.Find(In.ReadLine()), {}};
-    if (!item.Relation)
-      throw TCorruptFile("relation not found");
-    const int keys = item.Relation->Parent->PrimaryKey.Count();
-    if (keys != item.Relation->MigratedAttributes.Count())
-      throw TCorruptFile("carried attributes do not match the relation");
-    for (int k = 0; k < keys; ++k) {
-      const QString parentName = In.ReadLine();
-      TAttribute record;
-      ReadAttribute(record);
-      item.Copies.emplace_back(parentName, std::move(record));
-    }
-    items.push_back(std::move(item));
-  }
-
-  // Stable order in which an item comes after the items of the primary
-  // relations that lead into its parent (they never form a cycle).
-  QHash<const TEntity*, std::vector<TItem*>> into;
-  for (TItem& item : items)
-    if (item.Relation->PrimaryRelation())
-      into[item.Relation->Child].push_back(&item);
-  std::vector<TItem*> order;
-  QSet<const TItem*> placed;
-  std::function<void(TItem&)> place = [&](TItem& item) {
-    if (placed.contains(&item))
-      return;
-    placed.insert(&item);
-    const auto upstream = into.constFind(item.Relation->Parent);
-    if (upstream != into.constEnd())
-      for (TItem* other : *upstream)
-        place(*other);
-    order.push_back(&item);
-  };
-  for (TItem& item : items)
-    place(item);
-
-  for (TItem* item : order) {
-    TRelation* r = item->Relation;
-    std::vector<bool> used(static_cast<size_t>(r->MigratedAttributes.Count()), false);
-    std::vector<TAttribute*> stored;  // the copies in the order of the file
-    for (auto& [parentName, record] : item->Copies) {
-      // The entry of the parent attribute the record belongs to; by position
-      // when no unused entry has the name.
-      int entry = -1;
-      for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
-        if (!used[e] && SameText(r->MigratedAttributes.Strings(e), parentName))
-          entry = e;
-      for (int e = 0; e < r->MigratedAttributes.Count() && entry < 0; ++e)
-        if (!used[e])
-          entry = e;
-      if (entry < 0)
+  TCarriedItems items(FRelations);
+  try {
+    for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+      TCarriedItem item{FRelations.Find(In.ReadLine()), {}};
+      if (!item.Relation)
+        throw TCorruptFile("relation not found");
+      const int keys = item.Relation->Parent->PrimaryKey.Count();
+      if (keys != item.Relation->MigratedAttributes.Count())
         throw TCorruptFile("carried attributes do not match the relation");
-      used[entry] = true;
-      TAttribute* copy = r->MigratedAttributes.Objects(entry);
-      stored.push_back(copy);
-      const QString carriedColumn = copy->ColumnName();
-      copy->AssignFields(record);
-      if (copy->ColumnName().isEmpty())
-        copy->SetColumnName(carriedColumn);
-      copy->ForeignKey = true;
-      // The child's entry takes the stored name (a role name), which also
-      // passes on to the copies further down that still have the old name.
-      const int p = r->ChildList().IndexOfObject(copy);
-      if (p < 0)
-        throw TCorruptFile("carried attribute not in its child");
-      if (r->PrimaryRelation())
-        r->Child->RenameKeyAttribute(p, copy->Name);
-      else
-        r->Child->RenameAttribute(p, copy->Name);
+      for (int k = 0; More(k, keys); ++k) {
+        const QString parentName = In.ReadLine();
+        TAttribute record;
+        ReadAttribute(record);
+        item.Copies.emplace_back(parentName, std::move(record));
+      }
+      items.Take(std::move(item));
     }
-    // The entries take the file's order, so the diagram writes back as read.
-    for (int j = 0; j < static_cast<int>(stored.size()); ++j)
-      r->MigratedAttributes.Move(r->MigratedAttributes.IndexOfObject(stored[j]), j);
+  } catch (const std::exception&) {
+    // The items read before the error stay, also those still waiting; the
+    // file is reported as corrupt for the first error, whatever the waiting
+    // items meet.
+    try {
+      items.Flush();
+    } catch (const std::exception&) {
+    }
+    throw;
   }
+  items.Flush();
 }
 
 void TDiagramReader::ReadOrder()
@@ -657,7 +733,7 @@ void TDiagramReader::ReadOrder()
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
     TEntity* e = FileEntity(In.ReadLine());
     for (TAttributeList* list : {&e->PrimaryKey, &e->Attributes}) {
-      for (int pos = 0; pos < list->Count(); ++pos) {
+      for (int pos = 0; More(pos, list->Count()); ++pos) {
         const QString name = In.ReadLine();
         // Entries before `pos` are in place already; looking only at the rest
         // keeps attributes of the same name in their stored order.
@@ -694,6 +770,27 @@ void TDiagramReader::ReadIndexes()
       }
       e->AddIndex(std::move(index));
     }
+  }
+}
+
+// Routes the file's relations that the view is about to hide, with the final
+// sizes of their entities. A hidden relation is not routed until it is shown
+// again, and the labels that routing places (their stored places are not
+// read) would otherwise be written back where they never were. The relations
+// that stay in view are routed when the load ends.
+void TDiagramReader::RouteHidden(const QStringList& view)
+{
+  QSet<const TEntity*> shown;
+  for (const QString& name : view)
+    if (const TEntity* e = S.Entities.Find(name))
+      shown.insert(e);
+  for (TRelation* r : FRelations) {
+    if (shown.contains(r->Parent) && shown.contains(r->Child))
+      continue;
+    for (TEntity* e : {r->Parent, r->Child})
+      if (e->NeedsLayout)
+        e->ComputeLayout();
+    S.RouteRelation(*r);
   }
 }
 

@@ -83,8 +83,11 @@ QStringList TTextReader::ReadCountedLines()
 {
   const int count = ReadNumber();
   QStringList lines;
-  for (int i = 0; i < count && !AtEnd(); ++i)
+  for (int i = 0; i < count; ++i) {
+    if (AtEnd())
+      throw TCorruptFile("the file ends inside a list of lines");
     lines << ReadLine();
+  }
   return lines;
 }
 

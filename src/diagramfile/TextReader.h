@@ -30,7 +30,8 @@ public:
   int ReadNumber();
   double ReadReal();
   bool ReadBoolean() { return IsTrue(ReadLine()); }
-  // A counted list: a number n, then n lines.
+  // A counted list: a number n, then n lines. A file that ends before the
+  // n-th line is corrupt.
   QStringList ReadCountedLines();
 
   static bool IsTrue(const QString& text);

@@ -205,9 +205,11 @@ void TEntity::RemoveFromIndexes(TAttribute* attribute)
 {
   for (int i = Indexes.Count() - 1; i >= 0; --i) {
     TIndex* index = Indexes.Objects(i);
-    const int c = index->Columns.IndexOfObject(attribute);
-    if (c >= 0)
-      index->Columns.Delete(c);
+    // An index may name the same attribute more than once (a file can list
+    // it twice); every mention goes, or the others would dangle.
+    for (int c = index->Columns.Count() - 1; c >= 0; --c)
+      if (index->Columns.Objects(c) == attribute)
+        index->Columns.Delete(c);
     if (index->Columns.IsEmpty())
       DeleteIndex(i);
   }

@@ -1,4 +1,5 @@
 #include "diagramfile/DiagramFile.h"
+#include "model/Integrity.h"
 
 #include "support/RecordingMessages.h"
 
@@ -67,6 +68,8 @@ protected:
   TDrawingSurface Surface{Messages, Measurer};
 
   void SetUp() override { Surface.Clear(); }
+  // Whatever a file held, the loaded model's links hold.
+  void TearDown() override { EXPECT_EQ(CheckIntegrity(Surface), QStringList()); }
 
   TLoadResult Load(const QStringList& lines) { return LoadDiagramBytes(Surface, Lines(lines)); }
   QStringList Written()
@@ -338,7 +341,6 @@ TEST_F(DiagramFileTest, BadNumbersCodesAndCyclesAreCorrupt)
       {"display location", 7, "5"},
       {"form style", 18, "0 0 0 0 0"},
       {"display type", 23, "9 0 0 0"},
-      {"font size", 6, "0"},
   };
   for (const Case& c : cases) {
     Surface.Clear();
@@ -381,9 +383,16 @@ TEST_F(DiagramFileTest, FileEndingEarlyLoadsWhatItHolds)
   EXPECT_TRUE(Messages.Messages.isEmpty());
   EXPECT_EQ(Surface.Entities.Count(), 1);
 
-  // A count with nothing behind it does not make the reader loop.
+  // Cut off after a complete section, before the entity view: what the file
+  // holds is shown, not hidden.
+  EXPECT_TRUE(Surface.Entities[0]->Visible);
+
+  // A count with nothing behind it does not make the reader loop; the file
+  // was cut off inside a section.
   Surface.Clear();
-  ASSERT_EQ(Load(lines.mid(0, 9) + QStringList{"2000000000"}), TLoadResult::Loaded);
+  Messages.Reset();
+  ASSERT_EQ(Load(lines.mid(0, 9) + QStringList{"2000000000"}), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
   EXPECT_EQ(Surface.Domains.Count(), 0);
 
   // Byte 26 ends the file.
@@ -391,6 +400,128 @@ TEST_F(DiagramFileTest, FileEndingEarlyLoadsWhatItHolds)
   QByteArray bytes = Lines(lines.mid(0, 25)) + "\x1A" + Lines({"garbage"});
   ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
   EXPECT_EQ(Surface.Entities.Count(), 1);
+}
+
+TEST_F(DiagramFileTest, FileCutOffInsideASectionIsCorruptAndHidesNothing)
+{
+  // Two relations counted, one stored: the file ends where the second
+  // should begin.
+  QStringList lines = PlacesExample();
+  const int at = static_cast<int>(lines.indexOf(QStringLiteral("places,Customer,Order,FALSE")));
+  lines[at - 1] = QStringLiteral("2");
+  ASSERT_EQ(Load(lines.mid(0, at + 4)), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
+  EXPECT_EQ(Surface.Relations.Count(), 1);
+  for (const TEntity* e : Surface.Entities)
+    EXPECT_TRUE(e->Visible) << e->EntityName().toStdString();
+
+  // The same inside a record's counted lines and inside the attribute order.
+  for (const int end : {at - 1, static_cast<int>(lines.indexOf(QStringLiteral("OrderNo"), at)) + 1}) {
+    Surface.Clear();
+    Messages.Reset();
+    QStringList cut = PlacesExample().mid(0, end);
+    if (end == at - 1)
+      cut.back() = QStringLiteral("2");  // a description of two lines with none behind it
+    EXPECT_EQ(Load(cut), TLoadResult::Corrupted) << end;
+    EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt}) << end;
+  }
+}
+
+TEST_F(DiagramFileTest, HeaderFontSizeOutOfRangeLoadsTheDiagramAtEightPoints)
+{
+  for (const QString& size : {QStringLiteral("0"), QStringLiteral("-12"), QStringLiteral("1000000")}) {
+    Surface.Clear();
+    Messages.Reset();
+    QStringList lines = SalesExample();
+    lines[6] = size;
+    lines[7] = QStringLiteral("1");  // the rest of the header is still read
+    ASSERT_EQ(Load(lines), TLoadResult::Loaded) << size.toStdString();
+    EXPECT_TRUE(Messages.Messages.isEmpty());
+    EXPECT_EQ(Surface.Font.pointSize(), 8);
+    EXPECT_EQ(Surface.DisplayLocation, TDisplayLocation::TopLeft);
+    EXPECT_EQ(Surface.Entities.Count(), 1);
+  }
+}
+
+TEST_F(DiagramFileTest, LoadKeepsCarriedItemsReadBeforeAnError)
+{
+  // The copy in Order has a role name and its own column; an unknown
+  // relation follows in the carried-attributes section.
+  QStringList lines = PlacesExample();
+  const int at = static_cast<int>(lines.indexOf(QStringLiteral("places")));
+  lines[at - 1] = QStringLiteral("2");
+  lines[at + 2] = QStringLiteral("Buyer,BUYER_NO,TRUE,Money");
+  lines.insert(at + 7, QStringLiteral("elsewhere"));
+  ASSERT_EQ(Load(lines), TLoadResult::Corrupted);
+  const TAttribute* copy = Surface.Entities.Find(QStringLiteral("Order"))->Attributes.Objects(0);
+  EXPECT_EQ(copy->Name, "Buyer");
+  EXPECT_EQ(copy->ColumnName(), "BUYER_NO");
+
+  // An item that waits for the item of the primary relation into its parent
+  // (B -> C listed before A -> B) is kept too when that item never comes.
+  Surface.Clear();
+  const QStringList chain = {
+      "V3.00-KX", "Chain", "1", "1/2/03", "1000 800", "Arial", "8", "4", "TRUE",
+      "0",
+      "3",
+      "A", "A", "Maintain A", "&File", "1 0 0 0 0", "0 0 0 1 0", "Id,ID,FALSE,INTEGER", "", "", "1 0 0 0", "0",
+      "B", "B", "Maintain B", "&File", "1 0 0 0 0", "0 100 0 1 0", "Sub,SUB,FALSE,INTEGER", "", "", "1 0 0 0", "0",
+      "C", "C", "Maintain C", "&File", "1 0 0 0 0", "0 200 0 0 0",
+      "2", "bc,B,C,TRUE", "4 0 0 0 0 0 0", "1 0 0 0 0", "0", "ab,A,B,TRUE", "4 0 0 0 0 0 0", "1 0 0 0 0", "0",
+      "2", "bc", "Sub", "Sub,SUB_REF,FALSE,INTEGER", "", "", "1 0 0 0", "1", "from B",
+      "Id", "Id,ID,FALSE,INTEGER", "", "", "1 0 0 0", "0",
+      "nowhere"};
+  ASSERT_EQ(Load(chain), TLoadResult::Corrupted);
+  const TAttribute* sub = Surface.Entities.Find(QStringLiteral("C"))->PrimaryKey.Find(QStringLiteral("Sub"));
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub->ColumnName(), "SUB_REF");
+  EXPECT_EQ(sub->Description, QStringList{"from B"});
+}
+
+TEST_F(DiagramFileTest, HiddenRelationIsRoutedOnLoadSoAnUnchangedFileWritesBackTheSame)
+{
+  TEntity* customer = Surface.AddEntity(std::make_unique<TEntity>());
+  TEntity* order = Surface.AddEntity(std::make_unique<TEntity>());
+  customer->InsertKeyAttribute(0, QStringLiteral("Id"));
+  order->SetPosition(300, 200);
+  Surface.SetActiveDrawingTool(dtRelationOneToManyForeign);
+  ASSERT_NE(Surface.CreateRelation(customer, order), nullptr);
+  Surface.SetEntityView({customer->EntityName()});
+  ASSERT_FALSE(Surface.Relations[0]->Visible());
+
+  QByteArray first;
+  WriteDiagram(Surface, first);
+  Surface.Clear();
+  ASSERT_EQ(LoadDiagramBytes(Surface, first), TLoadResult::Loaded);
+  EXPECT_FALSE(Surface.Relations[0]->Visible());
+  QByteArray second;
+  WriteDiagram(Surface, second);
+  EXPECT_EQ(Split(second), Split(first));
+}
+
+TEST_F(DiagramFileTest, ReopenedIndexOnKeyAndCarriedAttributeOfOneNameSurvivesDeletingTheKey)
+{
+  // Order has its own key Number and carries Customer's Number; its index
+  // holds both. Read back, both columns name the key attribute.
+  ASSERT_EQ(Load(PlacesExample()), TLoadResult::Loaded);
+  TEntity* order = Surface.Entities.Find(QStringLiteral("Order"));
+  order->RenameKeyAttribute(0, QStringLiteral("Number"));
+  auto ix = std::make_unique<TIndex>();
+  ix->Columns.Add(QStringLiteral("A"), order->PrimaryKey.Objects(0));
+  ix->Columns.Add(QStringLiteral("A"), order->Attributes.Objects(0));
+  order->AddIndex(std::move(ix));
+  QByteArray bytes;
+  WriteDiagram(Surface, bytes);
+  Surface.Clear();
+  ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
+  order = Surface.Entities.Find(QStringLiteral("Order"));
+  ASSERT_EQ(order->Indexes.Count(), 1);
+  EXPECT_EQ(order->Indexes[0]->Columns.Objects(1), order->PrimaryKey.Objects(0));
+
+  order->DeleteKeyAttribute(0);
+  EXPECT_EQ(CheckIntegrity(Surface), QStringList());
+  EXPECT_EQ(order->Indexes.Count(), 0);
+  WriteDiagram(Surface, bytes);
 }
 
 TEST_F(DiagramFileTest, ReadsSingleByteFilesAndWritesUtf8)

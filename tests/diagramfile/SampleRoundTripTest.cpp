@@ -1,6 +1,7 @@
 // Every sample diagram written by the program reads back and writes out byte
 // for byte, with the real font metrics.
 #include "diagramfile/DiagramFile.h"
+#include "model/Integrity.h"
 
 #include "support/RecordingMessages.h"
 
@@ -25,6 +26,7 @@ TEST(SampleRoundTrip, ExamplesConvertBackToThemselves)
     surface.Clear();
     ASSERT_EQ(LoadDiagram(surface, dir.filePath(name)), TLoadResult::Loaded) << name.toStdString();
     EXPECT_TRUE(messages.Messages.isEmpty()) << name.toStdString();
+    EXPECT_EQ(CheckIntegrity(surface), QStringList()) << name.toStdString();
     QByteArray written;
     WriteDiagram(surface, written);
     EXPECT_EQ(written, original) << name.toStdString();

@@ -115,6 +115,24 @@ TEST_F(EntityTest, RemovingAnAttributeKeepsIndexesConsistent)
   EXPECT_TRUE(e->Indexes.IsEmpty());
 }
 
+TEST_F(EntityTest, RemovingAnAttributeIndexedTwiceLeavesNoDanglingColumn)
+{
+  // A file can list one attribute twice in an index; removing the attribute
+  // must take every mention out, not only the first.
+  TEntity* e = MakeEntity(QStringLiteral("Order"), {QStringLiteral("No")}, {QStringLiteral("A")});
+  TAttribute* no = e->PrimaryKey.Objects(0);
+  TAttribute* a = e->Attributes.Objects(0);
+  auto ix = std::make_unique<TIndex>();
+  ix->Columns.Add(QStringLiteral("A"), no);
+  ix->Columns.Add(QStringLiteral("A"), a);
+  ix->Columns.Add(QStringLiteral("A"), no);
+  TIndex* index = e->AddIndex(std::move(ix));
+  e->DeleteKeyAttribute(0);
+  ASSERT_EQ(index->Columns.Count(), 1);
+  EXPECT_EQ(index->Columns.Objects(0), a);
+  EXPECT_EQ(CheckIntegrity(D), QStringList());
+}
+
 TEST_F(EntityTest, IndexNamesAreCountedAndCheckedOnRename)
 {
   TEntity* e = MakeEntity(QStringLiteral("Order"));

@@ -4,6 +4,7 @@
 // metrics: at 8 points a character is 6 pixels wide and a line 14 high.
 
 #include "model/Diagram.h"
+#include "model/Integrity.h"
 #include "platform/TextMeasurer.h"
 #include "support/RecordingMessages.h"
 
@@ -38,6 +39,8 @@ protected:
   TCountingDiagram D{Msgs, Measurer};
 
   void SetUp() override { D.Revision = QStringLiteral("0"); }
+  // Whatever a case did, the model's links still hold.
+  void TearDown() override { EXPECT_EQ(CheckIntegrity(D), QStringList()); }
 
   TEntity* MakeEntity(const QString& name, const QStringList& keys = {}, const QStringList& attrs = {})
   {

@@ -3,6 +3,7 @@
 // default 8 points a character is 6 pixels wide and a line 14 high, so an
 // entity named EntityN_0 without attributes is 64 x 18.
 
+#include "model/Integrity.h"
 #include "surface/DrawingSurface.h"
 #include "platform/TextMeasurer.h"
 #include "support/RecordingMessages.h"
@@ -23,6 +24,8 @@ protected:
     S.Width = 768;
     S.Height = 960;
   }
+  // Whatever a case did, the model's links still hold.
+  void TearDown() override { EXPECT_EQ(CheckIntegrity(S), QStringList()); }
 
   TEntity* Place(int left, int top, const QStringList& keys = {}, const QStringList& attrs = {})
   {
