@@ -1,7 +1,8 @@
 // Timings of writing, loading and clearing a large diagram and of key edits
-// that travel down a deep chain of primary relations. Every benchmark runs at
-// the reference size and at twice that size, so the growth can be read from
-// the pair.
+// that travel down a deep chain of primary relations; of loading a single
+// chain of 100,000 primary relations and renaming its head's key. Every
+// benchmark runs at the reference size and at twice (half) that size, so the
+// growth can be read from the pair.
 
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
@@ -204,6 +205,61 @@ void BM_DeleteKeyAttribute(benchmark::State& state)
   }
 }
 
+// Loading one chain of primary relations, 50,000 and 100,000 levels deep,
+// stored from the head down (1) or from the tail up (0); and renaming the
+// head's key, which every level below follows.
+
+struct TChain {
+  TCollectingMessages Messages;
+  TDrawingSurface Surface{Messages, TQtTextMeasurer::Instance()};
+  QByteArray Text;
+};
+
+TChain& Chain(int length, bool bottomUp)
+{
+  static std::map<std::pair<int, bool>, std::unique_ptr<TChain>> chains;
+  auto& slot = chains[{length, bottomUp}];
+  if (!slot) {
+    slot = std::make_unique<TChain>();
+    slot->Surface.Clear();
+    BuildPrimaryChain(slot->Surface, length, bottomUp);
+    WriteDiagram(slot->Surface, slot->Text);
+  }
+  return *slot;
+}
+
+void BM_LoadDeepChain(benchmark::State& state)
+{
+  TChain& chain = Chain(static_cast<int>(state.range(0)), state.range(1) == 0);
+  TCollectingMessages messages;
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Clear();
+    state.ResumeTiming();
+    if (!LoadFresh(state, surface, chain.Text))
+      break;
+  }
+  if (surface.Relations.Count() != chain.Surface.Relations.Count() ||
+      surface.Entities.Objects(surface.Entities.Count() - 1)->PrimaryKey.Count() != 1)
+    state.SkipWithError("the loaded chain differs from the generated one");
+  state.counters["MB"] = static_cast<double>(chain.Text.size()) / 1e6;
+}
+
+void BM_RenameDeepChainKey(benchmark::State& state)
+{
+  TChain& chain = Chain(static_cast<int>(state.range(0)), false);
+  TEntity* head = chain.Surface.Entities.Objects(0);
+  const QString original = head->PrimaryKey.Strings(0);
+  bool renamed = false;
+  for (auto _ : state) {
+    head->RenameKeyAttribute(0, renamed ? original : kNewKey);
+    renamed = !renamed;
+  }
+  if (renamed)
+    head->RenameKeyAttribute(0, original);
+}
+
 void Sizes(benchmark::internal::Benchmark* b)
 {
   b->ArgName("entities")->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -218,6 +274,11 @@ BENCHMARK(BM_InsertKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_AddKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_RenameKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_DeleteKeyAttribute)->Apply(Sizes);
+BENCHMARK(BM_LoadDeepChain)
+    ->ArgNames({"levels", "headFirst"})
+    ->ArgsProduct({{50000, 100000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenameDeepChainKey)->ArgName("levels")->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace veska::bench
 
