@@ -111,7 +111,9 @@ TRelation* TDrawingSurface::CreateRelation(TEntity* parent, TEntity* child)
   relation->Child = child;
   relation->Cardinality = ToolCardinality(tool);
   relation->InitPrimaryRelation(ToolIsPrimary(tool));
-  auto centre = [](const TEntity* e) { return QPoint(e->Left + e->Width / 2, e->Top + e->Height / 2); };
+  auto centre = [](const TEntity* e) {
+    return QPoint(ClampCoordinate(e->Left + qint64(e->Width / 2)), ClampCoordinate(e->Top + qint64(e->Height / 2)));
+  };
   relation->ParentPoint = centre(parent);
   relation->ChildPoint = centre(child);
   relation->MidPoint = QPoint((relation->ParentPoint.x() + relation->ChildPoint.x()) / 2,
