@@ -72,6 +72,18 @@ bool LoadFresh(benchmark::State& state, TDrawingSurface& surface, const QByteArr
   return false;
 }
 
+// Times loading the text onto the cleared surface, once per iteration.
+void LoadRepeatedly(benchmark::State& state, TDrawingSurface& surface, const QByteArray& text)
+{
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Clear();
+    state.ResumeTiming();
+    if (!LoadFresh(state, surface, text))
+      break;
+  }
+}
+
 void BM_WriteDiagram(benchmark::State& state)
 {
   TFixture* f = nullptr;
@@ -94,13 +106,7 @@ void BM_LoadDiagram(benchmark::State& state)
     return;
   TCollectingMessages messages;
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  for (auto _ : state) {
-    state.PauseTiming();
-    surface.Clear();
-    state.ResumeTiming();
-    if (!LoadFresh(state, surface, f->Text))
-      break;
-  }
+  LoadRepeatedly(state, surface, f->Text);
   if (!messages.Texts.isEmpty())
     state.SkipWithError(messages.Texts.first().toStdString().c_str());
   else if (surface.Entities.Count() != f->Surface.Entities.Count() ||
@@ -175,12 +181,10 @@ void BM_AddKeyAttribute(benchmark::State& state)
   }
 }
 
-void BM_RenameKeyAttribute(benchmark::State& state)
+// Renames the first key attribute of `head` to kNewKey and back in turns;
+// it keeps its own name at the end.
+void RenameBackAndForth(benchmark::State& state, TEntity* head)
 {
-  TFixture* f = nullptr;
-  if (!HeadReady(state, f))
-    return;
-  TEntity* head = f->Head;
   const QString original = head->PrimaryKey.Strings(0);
   bool renamed = false;
   for (auto _ : state) {
@@ -189,6 +193,13 @@ void BM_RenameKeyAttribute(benchmark::State& state)
   }
   if (renamed)
     head->RenameKeyAttribute(0, original);
+}
+
+void BM_RenameKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (HeadReady(state, f))
+    RenameBackAndForth(state, f->Head);
 }
 
 void BM_DeleteKeyAttribute(benchmark::State& state)
@@ -233,13 +244,7 @@ void BM_LoadDeepChain(benchmark::State& state)
   TChain& chain = Chain(static_cast<int>(state.range(0)), state.range(1) == 0);
   TCollectingMessages messages;
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  for (auto _ : state) {
-    state.PauseTiming();
-    surface.Clear();
-    state.ResumeTiming();
-    if (!LoadFresh(state, surface, chain.Text))
-      break;
-  }
+  LoadRepeatedly(state, surface, chain.Text);
   if (surface.Relations.Count() != chain.Surface.Relations.Count() ||
       surface.Entities.Objects(surface.Entities.Count() - 1)->PrimaryKey.Count() != 1)
     state.SkipWithError("the loaded chain differs from the generated one");
@@ -248,16 +253,7 @@ void BM_LoadDeepChain(benchmark::State& state)
 
 void BM_RenameDeepChainKey(benchmark::State& state)
 {
-  TChain& chain = Chain(static_cast<int>(state.range(0)), false);
-  TEntity* head = chain.Surface.Entities.Objects(0);
-  const QString original = head->PrimaryKey.Strings(0);
-  bool renamed = false;
-  for (auto _ : state) {
-    head->RenameKeyAttribute(0, renamed ? original : kNewKey);
-    renamed = !renamed;
-  }
-  if (renamed)
-    head->RenameKeyAttribute(0, original);
+  RenameBackAndForth(state, Chain(static_cast<int>(state.range(0)), false).Surface.Entities.Objects(0));
 }
 
 void Sizes(benchmark::internal::Benchmark* b)

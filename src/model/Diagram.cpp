@@ -130,8 +130,11 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
     copy->ForeignKey = true;
     r->MigratedAttributes.Add(key->Name, copy);
   }
-  if (!Updating())
+  if (!Updating()) {
     child->ComputeLayout();
+    // The copies changed the child's lines even where its size stayed.
+    Invalidate(child->BoundsRect());
+  }
   return r;
 }
 
