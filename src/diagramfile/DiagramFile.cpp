@@ -600,18 +600,32 @@ void TDiagramReader::ReadCarried()
       into[item.Relation->Child].push_back(&item);
   std::vector<TItem*> order;
   QSet<const TItem*> placed;
-  std::function<void(TItem&)> place = [&](TItem& item) {
-    if (placed.contains(&item))
-      return;
-    placed.insert(&item);
-    const auto upstream = into.constFind(item.Relation->Parent);
-    if (upstream != into.constEnd())
-      for (TItem* other : *upstream)
-        place(*other);
-    order.push_back(&item);
+  // Depth first on an explicit stack: a chain of primary relations may be
+  // far deeper than the call stack allows.
+  struct TPlacing {
+    TItem* Item;
+    size_t Next;  // the next of the items leading into its parent
   };
-  for (TItem& item : items)
-    place(item);
+  std::vector<TPlacing> stack;
+  const auto visit = [&](TItem* item) {
+    if (!placed.contains(item)) {
+      placed.insert(item);
+      stack.push_back({item, 0});
+    }
+  };
+  for (TItem& item : items) {
+    visit(&item);
+    while (!stack.empty()) {
+      TPlacing& top = stack.back();
+      const auto upstream = into.constFind(top.Item->Relation->Parent);
+      if (upstream != into.constEnd() && top.Next < upstream->size()) {
+        visit((*upstream)[top.Next++]);
+        continue;
+      }
+      order.push_back(top.Item);
+      stack.pop_back();
+    }
+  }
 
   for (TItem* item : order) {
     TRelation* r = item->Relation;

@@ -21,7 +21,9 @@ QStringList KeyNames(const TEntity* e)
   return names;
 }
 
-TEST(DeepChainTest, AHundredThousandDeepChainLoadsAndMigratesWithoutOverflowingTheStack)
+// Builds, writes, loads and edits the chain; its relations are stored from
+// the head down or from the tail up.
+void LoadAndMigrateAHundredThousandDeepChain(bool tailFirst)
 {
   const int length = 100000;
   TRecordingMessages messages;
@@ -37,9 +39,10 @@ TEST(DeepChainTest, AHundredThousandDeepChainLoadsAndMigratesWithoutOverflowingT
   }
   chain.front()->InsertKeyAttribute(0, QStringLiteral("Id"));
   for (int i = 0; i + 1 < length; ++i) {
+    const int at = tailFirst ? length - 2 - i : i;
     auto r = std::make_unique<TRelation>();
-    r->Parent = chain[i];
-    r->Child = chain[i + 1];
+    r->Parent = chain[at];
+    r->Child = chain[at + 1];
     r->InitPrimaryRelation(true);
     built.AddRelation(std::move(r), false);
   }
@@ -63,13 +66,22 @@ TEST(DeepChainTest, AHundredThousandDeepChainLoadsAndMigratesWithoutOverflowingT
   WriteDiagram(loaded, again);
   EXPECT_TRUE(again == text);
 
-
   head->InsertKeyAttribute(0, QStringLiteral("Region"));
   head->RenameKeyAttribute(1, QStringLiteral("Key"));
   EXPECT_EQ(KeyNames(middle), (QStringList{"Key", "Region"}));
   EXPECT_EQ(KeyNames(last), (QStringList{"Role", "Region"}));
   head->DeleteKeyAttribute(0);
   EXPECT_EQ(KeyNames(last), QStringList{"Role"});
+}
+
+TEST(DeepChainTest, AHundredThousandDeepChainLoadsAndMigratesWithoutOverflowingTheStack)
+{
+  LoadAndMigrateAHundredThousandDeepChain(/*tailFirst=*/false);
+}
+
+TEST(DeepChainTest, AHundredThousandDeepChainStoredTailFirstLoadsWithoutOverflowingTheStack)
+{
+  LoadAndMigrateAHundredThousandDeepChain(/*tailFirst=*/true);
 }
 
 }  // namespace
