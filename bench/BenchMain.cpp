@@ -1,7 +1,8 @@
 // Timings of writing, loading and clearing a large diagram and of key edits
-// that travel down a deep chain of primary relations. Every benchmark runs at
-// the reference size and at twice that size, so the growth can be read from
-// the pair.
+// that travel down a deep chain of primary relations; of loading a single
+// chain of 100,000 primary relations and renaming its head's key. Every
+// benchmark runs at the reference size and at twice (half) that size, so the
+// growth can be read from the pair.
 
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
@@ -71,6 +72,18 @@ bool LoadFresh(benchmark::State& state, TDrawingSurface& surface, const QByteArr
   return false;
 }
 
+// Times loading the text onto the cleared surface, once per iteration.
+void LoadRepeatedly(benchmark::State& state, TDrawingSurface& surface, const QByteArray& text)
+{
+  for (auto _ : state) {
+    state.PauseTiming();
+    surface.Clear();
+    state.ResumeTiming();
+    if (!LoadFresh(state, surface, text))
+      break;
+  }
+}
+
 void BM_WriteDiagram(benchmark::State& state)
 {
   TFixture* f = nullptr;
@@ -93,13 +106,7 @@ void BM_LoadDiagram(benchmark::State& state)
     return;
   TCollectingMessages messages;
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  for (auto _ : state) {
-    state.PauseTiming();
-    surface.Clear();
-    state.ResumeTiming();
-    if (!LoadFresh(state, surface, f->Text))
-      break;
-  }
+  LoadRepeatedly(state, surface, f->Text);
   if (!messages.Texts.isEmpty())
     state.SkipWithError(messages.Texts.first().toStdString().c_str());
   else if (surface.Entities.Count() != f->Surface.Entities.Count() ||
@@ -174,12 +181,10 @@ void BM_AddKeyAttribute(benchmark::State& state)
   }
 }
 
-void BM_RenameKeyAttribute(benchmark::State& state)
+// Renames the first key attribute of `head` to kNewKey and back in turns;
+// it keeps its own name at the end.
+void RenameBackAndForth(benchmark::State& state, TEntity* head)
 {
-  TFixture* f = nullptr;
-  if (!HeadReady(state, f))
-    return;
-  TEntity* head = f->Head;
   const QString original = head->PrimaryKey.Strings(0);
   bool renamed = false;
   for (auto _ : state) {
@@ -188,6 +193,13 @@ void BM_RenameKeyAttribute(benchmark::State& state)
   }
   if (renamed)
     head->RenameKeyAttribute(0, original);
+}
+
+void BM_RenameKeyAttribute(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (HeadReady(state, f))
+    RenameBackAndForth(state, f->Head);
 }
 
 void BM_DeleteKeyAttribute(benchmark::State& state)
@@ -204,6 +216,46 @@ void BM_DeleteKeyAttribute(benchmark::State& state)
   }
 }
 
+// Loading one chain of primary relations, 50,000 and 100,000 levels deep,
+// stored from the head down (1) or from the tail up (0); and renaming the
+// head's key, which every level below follows.
+
+struct TChain {
+  TCollectingMessages Messages;
+  TDrawingSurface Surface{Messages, TQtTextMeasurer::Instance()};
+  QByteArray Text;
+};
+
+TChain& Chain(int length, bool bottomUp)
+{
+  static std::map<std::pair<int, bool>, std::unique_ptr<TChain>> chains;
+  auto& slot = chains[{length, bottomUp}];
+  if (!slot) {
+    slot = std::make_unique<TChain>();
+    slot->Surface.Clear();
+    BuildPrimaryChain(slot->Surface, length, bottomUp);
+    WriteDiagram(slot->Surface, slot->Text);
+  }
+  return *slot;
+}
+
+void BM_LoadDeepChain(benchmark::State& state)
+{
+  TChain& chain = Chain(static_cast<int>(state.range(0)), state.range(1) == 0);
+  TCollectingMessages messages;
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  LoadRepeatedly(state, surface, chain.Text);
+  if (surface.Relations.Count() != chain.Surface.Relations.Count() ||
+      surface.Entities.Objects(surface.Entities.Count() - 1)->PrimaryKey.Count() != 1)
+    state.SkipWithError("the loaded chain differs from the generated one");
+  state.counters["MB"] = static_cast<double>(chain.Text.size()) / 1e6;
+}
+
+void BM_RenameDeepChainKey(benchmark::State& state)
+{
+  RenameBackAndForth(state, Chain(static_cast<int>(state.range(0)), false).Surface.Entities.Objects(0));
+}
+
 void Sizes(benchmark::internal::Benchmark* b)
 {
   b->ArgName("entities")->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
@@ -218,6 +270,11 @@ BENCHMARK(BM_InsertKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_AddKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_RenameKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_DeleteKeyAttribute)->Apply(Sizes);
+BENCHMARK(BM_LoadDeepChain)
+    ->ArgNames({"levels", "headFirst"})
+    ->ArgsProduct({{50000, 100000}, {1, 0}})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RenameDeepChainKey)->ArgName("levels")->Arg(50000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace veska::bench
 

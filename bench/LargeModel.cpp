@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
+#include <vector>
 
 namespace veska::bench {
 
@@ -173,6 +174,24 @@ void BuildLargeModel(TDrawingSurface& s, const TModelSize& size)
     l->SetCaption(QStringLiteral("Note %1\r\nSecond line of the note").arg(i));
   }
 
+  s.EndUpdate();
+}
+
+void BuildPrimaryChain(TDrawingSurface& s, int length, bool bottomUp)
+{
+  s.BeginUpdate();
+  std::vector<TEntity*> chain;
+  for (int i = 0; i < length; ++i) {
+    auto e = std::make_unique<TEntity>();
+    e->AssignEntityName(QStringLiteral("Level%1").arg(i));
+    e->SetPosition(20 + (i % 100) * 120, 20 + (i / 100) * 80);
+    chain.push_back(s.AddEntity(std::move(e)));
+  }
+  chain.front()->AddKeyAttribute(MakeAttribute(QStringLiteral("Id"), QStringLiteral("Integer"), QStringLiteral("0"), false));
+  for (int i = 0; i + 1 < length; ++i) {
+    const int at = bottomUp ? length - 2 - i : i;
+    Relate(s, chain[at], chain[at + 1], true, kCardinalityZeroOrMany, i);
+  }
   s.EndUpdate();
 }
 

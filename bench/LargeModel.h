@@ -40,6 +40,13 @@ public:
 // Throws std::runtime_error when the model refused an operation.
 void BuildLargeModel(TDrawingSurface& surface, const TModelSize& size);
 
+// Fills an empty surface with one chain of `length` entities joined by
+// primary relations; only the head has a key attribute of its own, so every
+// entity below holds one copy. The relations join the list from the head
+// down, or from the tail up (`bottomUp`), as a diagram built either way
+// stores them.
+void BuildPrimaryChain(TDrawingSurface& surface, int length, bool bottomUp);
+
 // The entity at the head of the first primary chain (five levels deep).
 TEntity* ChainHead(const TDrawingSurface& surface);
 

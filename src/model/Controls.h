@@ -9,7 +9,28 @@
 #include <QRect>
 #include <QString>
 
+#include <algorithm>
+
 namespace veska {
+
+// A position or size read from a diagram file may be anywhere in the int
+// range. What is computed from them (rectangles, routes, drag offsets) is
+// kept within +-kCoordinateLimit, far beyond anything that is shown or
+// printed, so that sums and differences of a few such values cannot overflow.
+constexpr qint64 kCoordinateLimit = qint64(1) << 29;
+
+inline int ClampCoordinate(qint64 value)
+{
+  return static_cast<int>(std::clamp(value, -kCoordinateLimit, kCoordinateLimit));
+}
+
+// The rectangle from (left, top) with the given size, its edges clamped
+// into the coordinate limits.
+inline QRect ClampedRect(qint64 left, qint64 top, qint64 width, qint64 height)
+{
+  return QRect(QPoint(ClampCoordinate(left), ClampCoordinate(top)),
+               QPoint(ClampCoordinate(left + width - 1), ClampCoordinate(top + height - 1)));
+}
 
 class TDiagram;
 class TRelation;
@@ -28,7 +49,7 @@ public:
   // Stacking order among the diagram's controls; larger is in front.
   quint64 ZOrder = 0;
 
-  QRect BoundsRect() const { return QRect(Left, Top, Width, Height); }
+  QRect BoundsRect() const { return ClampedRect(Left, Top, Width, Height); }
   void SetBounds(int left, int top, int width, int height);
   void SetPosition(int left, int top) { SetBounds(left, top, Width, Height); }
 

@@ -130,8 +130,11 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
     copy->ForeignKey = true;
     r->MigratedAttributes.Add(key->Name, copy);
   }
-  if (!Updating())
+  if (!Updating()) {
     child->ComputeLayout();
+    // The copies changed the child's lines even where its size stayed.
+    Invalidate(child->BoundsRect());
+  }
   return r;
 }
 
@@ -297,22 +300,39 @@ bool TDiagram::CanBePrimary(const TEntity* parent, const TEntity* child) const
 {
   if (parent == child)
     return false;
-  // Breadth-first along primary relations from the child: the parent must not
-  // be reachable.
-  std::deque<const TEntity*> queue{child};
-  QSet<const TEntity*> seen{child};
-  while (!queue.empty()) {
-    const TEntity* e = queue.front();
-    queue.pop_front();
-    for (const TRelation* r : e->FParentOf) {
-      if (!r->PrimaryRelation() || seen.contains(r->Child))
+  // The parent must not be reachable from the child along primary relations.
+  // Two searches take turns, one down from the child and one up from the
+  // parent, and stop when they meet or when either has seen all it can
+  // reach; so the cost follows the smaller side, and a chain grows by one
+  // relation at either end at constant cost, whatever the order in which
+  // its relations arrive (loading a long chain).
+  struct TSearch {
+    std::deque<const TEntity*> Queue;
+    QSet<const TEntity*> Seen;
+    bool Down;
+  };
+  TSearch down{{child}, {child}, true};
+  TSearch up{{parent}, {parent}, false};
+  // Expands one entity; true when the two searches meet.
+  auto step = [](TSearch& self, const TSearch& other) {
+    const TEntity* e = self.Queue.front();
+    self.Queue.pop_front();
+    for (const TRelation* r : self.Down ? e->FParentOf : e->FChildOf) {
+      if (!r->PrimaryRelation())
         continue;
-      if (r->Child == parent)
-        return false;
-      seen.insert(r->Child);
-      queue.push_back(r->Child);
+      const TEntity* next = self.Down ? r->Child : r->Parent;
+      if (other.Seen.contains(next))
+        return true;
+      if (!self.Seen.contains(next)) {
+        self.Seen.insert(next);
+        self.Queue.push_back(next);
+      }
     }
-  }
+    return false;
+  };
+  while (!down.Queue.empty() && !up.Queue.empty())
+    if (step(down, up) || (!up.Queue.empty() && step(up, down)))
+      return false;
   return true;
 }
 

@@ -56,23 +56,79 @@ void TEntity::SetSelected(bool value)
 
 // ---- Key attributes ------------------------------------------------------
 
+namespace {
+
+// Takes a change of a key attribute to its copies below an entity: depth
+// first along the relations in which each entity is the parent, in the order
+// of the relation list, visiting exactly what a recursive walk would, but on
+// an explicit stack, so that a chain of primary relations of any depth never
+// reaches the limit of the call stack.
+//
+// `enter(state, relation, below)` is called when the change reaches the
+// relation; it returns true when the change goes on into the relations of the
+// relation's child, with `below` as the state there. `leave(state, relation,
+// below, descended)` finishes the relation: at once when the change stops at
+// the child, else once everything below the child is done.
+template <class TState, class TEnter, class TLeave>
+void WalkCopies(TEntity* root, TState rootState, TEnter enter, TLeave leave)
+{
+  struct TFrame {
+    TEntity* Entity;
+    TRelation* Via;  // the relation that led here; none for the root
+    TState State;
+    size_t Next = 0;
+  };
+  std::vector<TFrame> stack;
+  stack.push_back(TFrame{root, nullptr, std::move(rootState)});
+  while (!stack.empty()) {
+    TFrame& top = stack.back();
+    const std::vector<TRelation*>& relations = top.Entity->ParentRelations();
+    if (top.Next < relations.size()) {
+      TRelation* r = relations[top.Next++];
+      TState below{};
+      if (enter(top.State, *r, below))
+        stack.push_back(TFrame{r->Child, r, std::move(below)});  // `top` is not used after this
+      else
+        leave(top.State, *r, below, false);
+      continue;
+    }
+    TFrame done = std::move(top);
+    stack.pop_back();
+    if (done.Via)
+      leave(stack.back().State, *done.Via, done.State, true);
+  }
+}
+
+}  // namespace
+
 void TEntity::CarryIntoChildren(const TAttribute& key)
 {
   // A new key attribute travels into every child, appended at the end of the
-  // child's list; along primary relations the child's AddKeyAttribute carries
-  // it further.
-  const std::vector<TRelation*> relations = FParentOf;
-  for (TRelation* r : relations) {
-    auto copy = key.CarriedCopy();
-    copy->ForeignKey = true;
-    r->MigratedAttributes.Add(key.Name, copy.get());
-    if (r->PrimaryRelation())
-      r->Child->AddKeyAttribute(std::move(copy));
-    else
-      r->Child->AddAttribute(std::move(copy));
-    r->Child->NeedsLayout = true;
-    r->Child->Repaint();
-  }
+  // child's list; along primary relations it goes on into the child's own
+  // children. Each child is laid out and drawn again once its part is done.
+  struct TState {
+    const TAttribute* Key = nullptr;
+  };
+  WalkCopies(
+      this, TState{&key},
+      [](const TState& at, TRelation& r, TState& below) {
+        auto copy = at.Key->CarriedCopy();
+        copy->ForeignKey = true;
+        r.MigratedAttributes.Add(at.Key->Name, copy.get());
+        TEntity* child = r.Child;
+        if (!r.PrimaryRelation()) {
+          child->AddAttribute(std::move(copy));
+          return false;
+        }
+        below.Key = copy.get();
+        child->PrimaryKey.Add(below.Key->Name, std::move(copy));
+        child->NeedsLayout = true;
+        return true;
+      },
+      [](const TState&, TRelation& r, const TState&, bool) {
+        r.Child->NeedsLayout = true;
+        r.Child->Repaint();
+      });
 }
 
 void TEntity::AddKeyAttribute(std::unique_ptr<TAttribute> attribute)
@@ -98,25 +154,47 @@ TAttribute* TEntity::InsertKeyAttribute(int pos, const QString& name)
 void TEntity::RenameKeyAttribute(int pos, const QString& name)
 {
   // The list entry holds the name the copies were made under; the copies in
-  // the children take the new name first, unless they carry a role name.
-  const QString current = PrimaryKey.Strings(pos);
-  const std::vector<TRelation*> relations = FParentOf;
-  for (TRelation* r : relations) {
-    const int i = r->MigratedAttributes.IndexOf(current);
-    if (i < 0)
-      continue;
-    TAttribute* copy = r->MigratedAttributes.Objects(i);
-    if (SameText(copy->Name, r->MigratedAttributes.Strings(i))) {
-      const int p = r->ChildList().IndexOfObject(copy);
-      if (p >= 0) {
-        if (r->PrimaryRelation())
-          r->Child->RenameKeyAttribute(p, name);
-        else
-          r->Child->RenameAttribute(p, name);
-      }
-    }
-    r->MigratedAttributes.SetString(i, name);
-  }
+  // the children take the new name first, unless they carry a role name. A
+  // copy that has the new name already is left as it is, with what lies
+  // below it: renaming it would change nothing there but the letter case of
+  // role names, and loading renames every copy to the name it was read with.
+  struct TState {
+    int Pos = -1;
+    QString Current;  // the entry text of the attribute at Pos
+    int Entry = -1;   // the entry of the relation that led here
+    bool Renamed = false;
+  };
+  WalkCopies(
+      this, TState{pos, PrimaryKey.Strings(pos), -1, false},
+      [&name](const TState& at, TRelation& r, TState& below) {
+        below.Entry = r.MigratedAttributes.IndexOf(at.Current);
+        if (below.Entry < 0)
+          return false;
+        TAttribute* copy = r.MigratedAttributes.Objects(below.Entry);
+        if (!SameText(copy->Name, r.MigratedAttributes.Strings(below.Entry)))
+          return false;
+        TAttributeList& list = r.ChildList();
+        const int p = list.IndexOfObject(copy);
+        if (p < 0 || (copy->Name == name && list.Strings(p) == name))
+          return false;
+        below.Renamed = true;
+        if (!r.PrimaryRelation()) {
+          r.Child->RenameAttribute(p, name);
+          return false;
+        }
+        below.Pos = p;
+        below.Current = list.Strings(p);
+        return true;
+      },
+      [&name](const TState&, TRelation& r, const TState& below, bool descended) {
+        if (below.Entry < 0)
+          return;
+        if (descended)
+          r.Child->RenameInList(r.Child->PrimaryKey, below.Pos, name);
+        r.MigratedAttributes.SetString(below.Entry, name);
+        if (below.Renamed)
+          r.Child->Repaint();
+      });
   RenameInList(PrimaryKey, pos, name);
 }
 
@@ -128,22 +206,47 @@ void TEntity::DeleteKeyAttribute(int pos)
 
 std::unique_ptr<TAttribute> TEntity::RemoveKeyAttribute(int pos)
 {
+  // The copies go first, deepest first; each child is laid out and drawn
+  // again once its copy is gone.
   TAttribute* key = PrimaryKey.Objects(pos);
-  const QString name = PrimaryKey.Strings(pos);
-  const std::vector<TRelation*> relations = FParentOf;
-  for (TRelation* r : relations) {
-    const int i = r->MigratedAttributes.IndexOf(name);
-    if (i < 0)
-      continue;
-    TAttribute* copy = r->MigratedAttributes.Objects(i);
-    const int p = r->ChildList().IndexOfObject(copy);
-    std::unique_ptr<TAttribute> owned;
-    if (p >= 0)
-      owned = r->PrimaryRelation() ? r->Child->RemoveKeyAttribute(p) : r->Child->RemoveAttribute(p);
-    r->Child->NeedsLayout = true;
-    r->Child->Repaint();
-    r->MigratedAttributes.Delete(i);
-  }
+  struct TState {
+    TAttribute* Attribute = nullptr;
+    QString Name;    // the entry text of Attribute
+    int Entry = -1;  // the entry of the relation that led here
+    std::unique_ptr<TAttribute> Removed;
+  };
+  WalkCopies(
+      this, TState{key, PrimaryKey.Strings(pos), -1, nullptr},
+      [](const TState& at, TRelation& r, TState& below) {
+        below.Entry = r.MigratedAttributes.IndexOf(at.Name);
+        if (below.Entry < 0)
+          return false;
+        below.Attribute = r.MigratedAttributes.Objects(below.Entry);
+        TAttributeList& list = r.ChildList();
+        const int p = list.IndexOfObject(below.Attribute);
+        if (p < 0)
+          return false;
+        if (!r.PrimaryRelation()) {
+          below.Removed = r.Child->RemoveAttribute(p);
+          return false;
+        }
+        below.Name = list.Strings(p);
+        return true;
+      },
+      [](const TState&, TRelation& r, TState& below, bool descended) {
+        if (below.Entry < 0)
+          return;
+        if (descended)
+          below.Removed = r.Child->ExtractKeyAttribute(below.Attribute);
+        r.Child->NeedsLayout = true;
+        r.Child->Repaint();
+        r.MigratedAttributes.Delete(below.Entry);
+      });
+  return ExtractKeyAttribute(key);
+}
+
+std::unique_ptr<TAttribute> TEntity::ExtractKeyAttribute(TAttribute* key)
+{
   RemoveFromIndexes(key);
   NeedsLayout = true;
   return PrimaryKey.Extract(PrimaryKey.IndexOfObject(key));
@@ -220,23 +323,36 @@ void TEntity::RemoveFromIndexes(TAttribute* attribute)
 void TEntity::SetAttributeField(bool key, int pos, const QString& text, QString TAttribute::*field)
 {
   TAttributeList& list = List(key);
-  TAttribute* a = list.Objects(pos);
-  a->*field = text;
+  list.Objects(pos)->*field = text;
   NeedsLayout = true;
   if (!key)
     return;
-  const QString name = list.Strings(pos);
-  const std::vector<TRelation*> relations = FParentOf;
-  for (TRelation* r : relations) {
-    const int i = r->MigratedAttributes.IndexOf(name);
-    if (i < 0)
-      continue;
-    // The copy itself, found by object: a child may hold other attributes
-    // of the same name.
-    const int p = r->ChildList().IndexOfObject(r->MigratedAttributes.Objects(i));
-    if (p >= 0)
-      r->Child->SetAttributeField(r->PrimaryRelation(), p, text, field);
-  }
+  struct TState {
+    QString Name;  // the entry text of the attribute changed here
+    bool Changed = false;
+  };
+  WalkCopies(
+      this, TState{list.Strings(pos), false},
+      [&](const TState& at, TRelation& r, TState& below) {
+        const int i = r.MigratedAttributes.IndexOf(at.Name);
+        if (i < 0)
+          return false;
+        // The copy itself, found by object: a child may hold other
+        // attributes of the same name.
+        TAttributeList& childList = r.ChildList();
+        const int p = childList.IndexOfObject(r.MigratedAttributes.Objects(i));
+        if (p < 0)
+          return false;
+        childList.Objects(p)->*field = text;
+        r.Child->NeedsLayout = true;
+        below.Changed = true;
+        below.Name = childList.Strings(p);
+        return r.PrimaryRelation();
+      },
+      [](const TState&, TRelation& r, const TState& below, bool) {
+        if (below.Changed)
+          r.Child->Repaint();
+      });
 }
 
 void TEntity::SetAttributeDataType(bool key, int pos, const QString& text)

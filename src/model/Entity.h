@@ -92,6 +92,9 @@ private:
   TAttributeList& List(bool key) { return key ? PrimaryKey : Attributes; }
   void CarryIntoChildren(const TAttribute& key);
   void RenameInList(TAttributeList& list, int pos, const QString& name);
+  // Takes a key attribute out of the indexes and the key (its copies are
+  // gone already).
+  std::unique_ptr<TAttribute> ExtractKeyAttribute(TAttribute* key);
   void RemoveFromIndexes(TAttribute* attribute);
   void SetAttributeField(bool key, int pos, const QString& text, QString TAttribute::*field);
 

@@ -12,4 +12,19 @@ inline int RoundHalfEven(double value)
   return static_cast<int>(r);
 }
 
+// The nearest integer to numerator / denominator (denominator > 0), computed
+// exactly in integers; a quotient exactly halfway goes to the even neighbour.
+inline long long RoundHalfEvenQuotient(long long numerator, long long denominator)
+{
+  long long q = numerator / denominator;
+  long long r = numerator % denominator;
+  if (r < 0) {  // floor division
+    r += denominator;
+    --q;
+  }
+  if (2 * r > denominator || (2 * r == denominator && q % 2 != 0))
+    ++q;
+  return q;
+}
+
 }  // namespace veska

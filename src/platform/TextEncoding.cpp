@@ -49,4 +49,15 @@ QString LeftCharacters(const QString& text, int count)
   return i >= text.size() ? text : text.left(i);
 }
 
+qsizetype CharacterCount(const QString& text)
+{
+  qsizetype count = text.size();
+  for (qsizetype i = 0; i + 1 < text.size(); ++i)
+    if (text[i].isHighSurrogate() && text[i + 1].isLowSurrogate()) {
+      --count;
+      ++i;
+    }
+  return count;
+}
+
 }  // namespace veska

@@ -15,5 +15,8 @@ QString DecodeText(const QByteArray& bytes);
 
 // The first `count` characters (code points) of text.
 QString LeftCharacters(const QString& text, int count);
+// The number of characters (code points) of text: a character outside the
+// Basic Multilingual Plane (a surrogate pair) counts once.
+qsizetype CharacterCount(const QString& text);
 
 }  // namespace veska

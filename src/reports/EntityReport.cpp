@@ -122,18 +122,26 @@ void WriteRelation(TReportText& out, const TEntityReportOptions& o, const TRelat
 
 void WriteDescription(TReportText& out, const QString& indent, const QStringList& lines)
 {
-  const qsizetype width = std::max<qsizetype>(50 - indent.size(), 10);
+  // Widths and cuts are counted in characters, so that a character outside
+  // the Basic Multilingual Plane counts once and is never cut in half.
+  const qsizetype width = std::max<qsizetype>(50 - CharacterCount(indent), 10);
   QString label = indent + QStringLiteral("Description: ");
   QString pending;
+  qsizetype pendingCount = 0;
   for (QString s : lines) {
-    while (s.size() > width - pending.size()) {
-      const qsizetype take = width - pending.size();
-      out.Line(label + pending + s.left(take));
+    qsizetype count = CharacterCount(s);
+    while (count > width - pendingCount) {
+      const qsizetype take = width - pendingCount;
+      const QString head = LeftCharacters(s, static_cast<int>(take));
+      out.Line(label + pending + head);
       label = indent + QString(13, QLatin1Char(' '));
-      s.remove(0, take);
+      s.remove(0, head.size());
+      count -= take;
       pending.clear();
+      pendingCount = 0;
     }
     pending += s;
+    pendingCount += count;
   }
   out.Line(label + pending);
 }

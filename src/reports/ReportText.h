@@ -2,6 +2,8 @@
 // Building a report's text line by line, and writing it to its file. Every
 // line ends with CR LF; the file is written as UTF-8.
 
+#include "platform/TextEncoding.h"
+
 #include <QString>
 
 #include <stdexcept>
@@ -37,7 +39,10 @@ private:
 // longer text is returned whole.
 inline QString Padded(const QString& text, int width)
 {
-  return text.leftJustified(width, QLatin1Char(' '), false);
+  // Counted in characters: a character outside the Basic Multilingual Plane
+  // takes one place, like any other.
+  const qsizetype fill = width - CharacterCount(text);
+  return fill > 0 ? text + QString(fill, QLatin1Char(' ')) : text;
 }
 
 // Creates or replaces the file with the text. Throws TReportFileError when

@@ -2,6 +2,9 @@
 
 #include "model/Rounding.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace veska {
 
 bool IsRelationTool(TDrawingTool tool)
@@ -108,7 +111,9 @@ TRelation* TDrawingSurface::CreateRelation(TEntity* parent, TEntity* child)
   relation->Child = child;
   relation->Cardinality = ToolCardinality(tool);
   relation->InitPrimaryRelation(ToolIsPrimary(tool));
-  auto centre = [](const TEntity* e) { return QPoint(e->Left + e->Width / 2, e->Top + e->Height / 2); };
+  auto centre = [](const TEntity* e) {
+    return QPoint(ClampCoordinate(e->Left + qint64(e->Width / 2)), ClampCoordinate(e->Top + qint64(e->Height / 2)));
+  };
   relation->ParentPoint = centre(parent);
   relation->ChildPoint = centre(child);
   relation->MidPoint = QPoint((relation->ParentPoint.x() + relation->ChildPoint.x()) / 2,
@@ -167,8 +172,13 @@ void TDrawingSurface::Rescale(int numerator, int denominator)
   const int oldSize = ZoomedFontSize();
   if (base <= 0 || oldSize <= 0 || numerator <= 0 || denominator <= 0)
     return;
-  const int newSize = qMax(3, RoundHalfEven(base * ZoomFactor * numerator / denominator));
-  const auto scale = [&](int v) { return static_cast<int>(static_cast<qint64>(v) * newSize / oldSize); };
+  // The new size from the old whole size in integers: in floating point a
+  // product such as 206 x 5 / 4 can land just beside its exact half.
+  const int newSize = static_cast<int>(
+      std::clamp<qint64>(RoundHalfEvenQuotient(static_cast<qint64>(oldSize) * numerator, denominator), 3, 1 << 30));
+  const auto scale = [&](int v) {
+    return static_cast<int>(std::clamp<qint64>(static_cast<qint64>(v) * newSize / oldSize, INT_MIN, INT_MAX));
+  };
   const int newWidth = scale(Width);
   const int newHeight = scale(Height);
   if (newWidth >= 32767 || newHeight >= 32767)

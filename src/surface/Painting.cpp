@@ -50,9 +50,9 @@ void DrawTextLabel(const TTextLabel& label, const TTextMeasurer& measurer, QPain
   const int advance = measurer.TextHeight(label.Font, kMeasureText);
   painter.setFont(PixelFont(label.Font, 1.0));
   painter.setPen(label.FontColor);
-  int y = label.Top;
+  int y = ClampCoordinate(label.Top);
   for (const QString& line : lines) {
-    WriteText(painter, label.Left, y, line);
+    WriteText(painter, ClampCoordinate(label.Left), y, line);
     y += advance;
   }
 }
@@ -62,19 +62,32 @@ void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& a
   if (page.isEmpty())
     return;
   painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+  // Only the lines that cross the area are visited, so that the cost
+  // follows the area and not the surface, which may be as large as an int
+  // allows. The arithmetic is in 64 bits, where such sizes cannot overflow.
   // Lines are cut to the area; their starts stay on the dot pattern's
   // period so that dots line up between repaints of different areas.
-  const int period = 3;
-  const int x0 = qMax(0, area.left() - 1);
-  const int x1 = qMin(s.Width, area.right() + 1);
-  const int y0 = qMax(0, area.top() - 1);
-  const int y1 = qMin(s.Height, area.bottom() + 1);
-  for (int y = page.height(); y <= s.Height - 1; y += page.height())
-    if (y >= area.top() && y <= area.bottom() && x0 < x1)
-      painter.drawLine(x0 - x0 % period, y, x1, y);
-  for (int x = page.width(); x <= s.Width - 1; x += page.width())
-    if (x >= area.left() && x <= area.right() && y0 < y1)
-      painter.drawLine(x, y0 - y0 % period, x, y1);
+  const qint64 period = 3;
+  const qint64 width = s.Width;
+  const qint64 height = s.Height;
+  const qint64 x0 = qMax<qint64>(0, area.left() - qint64(1));
+  const qint64 x1 = qMin<qint64>(width, area.right() + qint64(1));
+  const qint64 y0 = qMax<qint64>(0, area.top() - qint64(1));
+  const qint64 y1 = qMin<qint64>(height, area.bottom() + qint64(1));
+  // The multiples of `step` from the first inside [lower, upper], at least
+  // one step from the origin.
+  const auto lines = [](qint64 step, qint64 lower, qint64 upper, auto draw) {
+    for (qint64 v = qMax<qint64>(1, (qMax<qint64>(lower, 1) + step - 1) / step) * step; v <= upper; v += step)
+      draw(static_cast<int>(v));
+  };
+  if (x0 < x1)
+    lines(page.height(), area.top(), qMin<qint64>(height - 1, area.bottom()), [&](int y) {
+      painter.drawLine(static_cast<int>(x0 - x0 % period), y, static_cast<int>(x1), y);
+    });
+  if (y0 < y1)
+    lines(page.width(), area.left(), qMin<qint64>(width - 1, area.right()), [&](int x) {
+      painter.drawLine(x, static_cast<int>(y0 - y0 % period), x, static_cast<int>(y1));
+    });
 }
 
 void DrawNameBox(const TDrawingSurface& s, QPainter& painter, const QRect& area)
@@ -84,8 +97,8 @@ void DrawNameBox(const TDrawingSurface& s, QPainter& painter, const QRect& area)
   const int h = s.Measurer().TextHeight(font, s.DiagramName) + 10;
   const bool left = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::BottomLeft;
   const bool top = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::TopRight;
-  const int x = left ? 10 : s.Width - 10 - w;
-  const int y = top ? 10 : s.Height - 10 - h;
+  const int x = left ? 10 : ClampCoordinate(qint64(s.Width) - 10 - w);
+  const int y = top ? 10 : ClampCoordinate(qint64(s.Height) - 10 - h);
   if (!QRect(x, y, w, h).adjusted(-3, -3, 3, 3).intersects(area))
     return;
   painter.setFont(PixelFont(font, 1.0));
@@ -151,10 +164,10 @@ void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double s
   QFont font(entity.Font);
   font.setPointSize(qMax(1, RoundHalfEven(entity.Font.pointSize() * zoom)));
 
-  const int x = RoundHalfEven(sx * X);
-  const int y = RoundHalfEven(sy * Y);
-  const int w = RoundHalfEven(sx * entity.Width);
-  const int hh = RoundHalfEven(sy * entity.Height);
+  const int x = ClampCoordinate(RoundHalfEven(sx * X));
+  const int y = ClampCoordinate(RoundHalfEven(sy * Y));
+  const int w = ClampCoordinate(RoundHalfEven(sx * entity.Width));
+  const int hh = ClampCoordinate(RoundHalfEven(sy * entity.Height));
   const int h = RoundHalfEven(sy * measurer.TextHeight(font, kMeasureText));
   const int tx = x + w / 16;
 
@@ -202,10 +215,10 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int 
   // Boxes that overlap leave their segments without length: no line at all.
   if (segment.Width <= 0 || segment.Height <= 0)
     return;
-  const int x = RoundHalfEven(sx * X);
-  const int y = RoundHalfEven(sy * Y);
-  const int w = RoundHalfEven(sx * segment.Width);
-  const int h = RoundHalfEven(sy * segment.Height);
+  const int x = ClampCoordinate(RoundHalfEven(sx * X));
+  const int y = ClampCoordinate(RoundHalfEven(sy * Y));
+  const int w = ClampCoordinate(RoundHalfEven(sx * segment.Width));
+  const int h = ClampCoordinate(RoundHalfEven(sy * segment.Height));
   const int hx = static_cast<int>(sx * 4);
   const int hy = static_cast<int>(sy * 4);
 

@@ -3,13 +3,30 @@
 #include "model/Diagram.h"
 #include "model/Entity.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace veska {
 
 namespace {
 
+// Routes are computed in 64 bits: stored points and boxes may lie anywhere
+// in the int range, and a drag offset comes on top. The results are clamped
+// to the coordinate limits.
+struct TPoint64 {
+  qint64 X, Y;
+  TPoint64(QPoint p) : X(p.x()), Y(p.y()) {}
+  void Move(QPoint d)
+  {
+    X += d.x();
+    Y += d.y();
+  }
+  QPoint Clamped() const { return QPoint(ClampCoordinate(X), ClampCoordinate(Y)); }
+};
+
 struct TBox {
-  int L, T, R, B;
-  TBox(const TEntity& e) : L(e.Left), T(e.Top), R(e.Left + e.Width), B(e.Top + e.Height) {}
+  qint64 L, T, R, B;
+  TBox(const TEntity& e) : L(e.Left), T(e.Top), R(qint64(e.Left) + e.Width), B(qint64(e.Top) + e.Height) {}
   void Move(QPoint d)
   {
     L += d.x();
@@ -21,7 +38,7 @@ struct TBox {
 
 // A value below the lower limit becomes the lower limit, else a value above
 // the upper limit becomes the upper limit.
-int Clamp(int value, int lower, int upper)
+qint64 Clamp(qint64 value, qint64 lower, qint64 upper)
 {
   if (value < lower)
     return lower;
@@ -30,14 +47,19 @@ int Clamp(int value, int lower, int upper)
   return value;
 }
 
-int Middle(int u, int v)
+qint64 Middle(qint64 u, qint64 v)
 {
   return (u + v) / 2;
 }
 
-bool Within(int value, int lower, int upper)
+bool Within(qint64 value, qint64 lower, qint64 upper)
 {
   return value >= lower && value <= upper;
+}
+
+QPoint RoutePoint(qint64 x, qint64 y)
+{
+  return QPoint(ClampCoordinate(x), ClampCoordinate(y));
 }
 
 void PlaceVertical(TRelationSegment& s, QPoint from, QPoint to)
@@ -52,7 +74,7 @@ void PlaceHorizontal(TRelationSegment& s, QPoint from, QPoint to)
 
 int Scale(int value, int n, int d)
 {
-  return static_cast<int>(static_cast<qint64>(value) * n / d);
+  return static_cast<int>(std::clamp<qint64>(static_cast<qint64>(value) * n / d, INT_MIN, INT_MAX));
 }
 
 }  // namespace
@@ -60,74 +82,80 @@ int Scale(int value, int n, int d)
 TRoute ComputeRoute(const TRelation& r, QPoint offset)
 {
   TRoute route;
-  QPoint a = r.ParentPoint;
-  QPoint m = r.MidPoint;
-  QPoint c = r.ChildPoint;
+  TPoint64 a = r.ParentPoint;
+  TPoint64 m = r.MidPoint;
+  TPoint64 c = r.ChildPoint;
   TBox p(*r.Parent);
   TBox ch(*r.Child);
 
   if (r.Parent->Dragging) {
-    a += offset;
+    a.Move(offset);
     p.Move(offset);
   }
   if (r.Child->Dragging) {
-    c += offset;
+    c.Move(offset);
     ch.Move(offset);
   }
   if (r.Parent->Dragging && r.Child->Dragging)
-    m += offset;
+    m.Move(offset);
 
-  if (r.Segments[0].Dragging)
-    a = r.ParentPoint + offset;
-  if (r.Segments[1].Dragging)
-    m = r.MidPoint + offset;
-  if (r.Segments[2].Dragging)
-    c = r.ChildPoint + offset;
+  if (r.Segments[0].Dragging) {
+    a = r.ParentPoint;
+    a.Move(offset);
+  }
+  if (r.Segments[1].Dragging) {
+    m = r.MidPoint;
+    m.Move(offset);
+  }
+  if (r.Segments[2].Dragging) {
+    c = r.ChildPoint;
+    c.Move(offset);
+  }
 
-  c.setX(Clamp(c.x(), ch.L + 2, ch.R - 2));
-  c.setY(Clamp(c.y(), ch.T + 2, ch.B - 2));
-  a.setX(Clamp(a.x(), p.L + 2, p.R - 2));
-  a.setY(Clamp(a.y(), p.T + 2, p.B - 2));
+  c.X = Clamp(c.X, ch.L + 2, ch.R - 2);
+  c.Y = Clamp(c.Y, ch.T + 2, ch.B - 2);
+  a.X = Clamp(a.X, p.L + 2, p.R - 2);
+  a.Y = Clamp(a.Y, p.T + 2, p.B - 2);
 
   if (p.B < ch.T) {
     route.Shape = 1;
-    if (!Within(m.y(), p.B + 2, ch.T - 2))
-      m.setY(Middle(p.B, ch.T));
-    route.P1 = QPoint(a.x(), p.B);
-    route.P2 = QPoint(a.x(), m.y());
-    route.P3 = QPoint(c.x(), m.y());
-    route.P4 = QPoint(c.x(), ch.T);
+    if (!Within(m.Y, p.B + 2, ch.T - 2))
+      m.Y = Middle(p.B, ch.T);
+    route.P1 = RoutePoint(a.X, p.B);
+    route.P2 = RoutePoint(a.X, m.Y);
+    route.P3 = RoutePoint(c.X, m.Y);
+    route.P4 = RoutePoint(c.X, ch.T);
   } else if (ch.B < p.T) {
     route.Shape = 2;
-    if (!Within(m.y(), ch.B + 2, p.T - 2))
-      m.setY(Middle(ch.B, p.T));
-    route.P1 = QPoint(c.x(), ch.B);
-    route.P2 = QPoint(c.x(), m.y());
-    route.P3 = QPoint(a.x(), m.y());
-    route.P4 = QPoint(a.x(), p.T);
+    if (!Within(m.Y, ch.B + 2, p.T - 2))
+      m.Y = Middle(ch.B, p.T);
+    route.P1 = RoutePoint(c.X, ch.B);
+    route.P2 = RoutePoint(c.X, m.Y);
+    route.P3 = RoutePoint(a.X, m.Y);
+    route.P4 = RoutePoint(a.X, p.T);
   } else if (p.R < ch.L) {
     route.Shape = 3;
-    if (!Within(m.x(), p.R + 2, ch.L - 2))
-      m.setX(Middle(p.R, ch.L));
-    route.P1 = QPoint(p.R, a.y());
-    route.P2 = QPoint(m.x(), a.y());
-    route.P3 = QPoint(m.x(), c.y());
-    route.P4 = QPoint(ch.L, c.y());
+    if (!Within(m.X, p.R + 2, ch.L - 2))
+      m.X = Middle(p.R, ch.L);
+    route.P1 = RoutePoint(p.R, a.Y);
+    route.P2 = RoutePoint(m.X, a.Y);
+    route.P3 = RoutePoint(m.X, c.Y);
+    route.P4 = RoutePoint(ch.L, c.Y);
   } else if (ch.R < p.L) {
     route.Shape = 4;
-    if (!Within(m.x(), ch.R + 2, p.L - 2))
-      m.setX(Middle(ch.R, p.L));
-    route.P1 = QPoint(ch.R, c.y());
-    route.P2 = QPoint(m.x(), c.y());
-    route.P3 = QPoint(m.x(), a.y());
-    route.P4 = QPoint(p.L, a.y());
+    if (!Within(m.X, ch.R + 2, p.L - 2))
+      m.X = Middle(ch.R, p.L);
+    route.P1 = RoutePoint(ch.R, c.Y);
+    route.P2 = RoutePoint(m.X, c.Y);
+    route.P3 = RoutePoint(m.X, a.Y);
+    route.P4 = RoutePoint(p.L, a.Y);
   } else {
     route.Shape = 5;
-    route.P1 = route.P2 = route.P3 = route.P4 = QPoint(p.R, a.y());
+    route.P1 = route.P2 = route.P3 = route.P4 = RoutePoint(p.R, a.Y);
   }
-  route.A = a;
-  route.M = m;
-  route.C = c;
+  route.A = a.Clamped();
+  route.M = m.Clamped();
+  route.C = c.Clamped();
   return route;
 }
 

@@ -15,14 +15,20 @@ const QColor kPlainColor(0, 0, 0);
 
 // A move of `d` along one axis of a group of boxes spanning [low, high],
 // stopped where the first box would cross 0 or `limit`. A box that is already
-// outside is not pushed back, and a zero move stays zero.
-int LimitAxis(int d, int low, int high, int limit)
+// outside is not pushed back, and a zero move stays zero. In 64 bits: the
+// boxes may lie anywhere in the int range.
+int LimitAxis(int d, qint64 low, qint64 high, qint64 limit)
 {
   if (d < 0)
-    return qMax(d, qMin(0, -low));
+    return static_cast<int>(qMax<qint64>(d, qMin<qint64>(0, -low)));
   if (d > 0)
-    return qMin(d, qMax(0, limit - high));
+    return static_cast<int>(qMin<qint64>(d, qMax<qint64>(0, limit - high)));
   return 0;
+}
+
+QPoint ClampedSum(QPoint a, QPoint b)
+{
+  return QPoint(ClampCoordinate(qint64(a.x()) + b.x()), ClampCoordinate(qint64(a.y()) + b.y()));
 }
 
 void SetLabelColor(TTextLabel& label, const QColor& color)
@@ -63,9 +69,10 @@ bool LeftPress(TDrawingSurface& surface, TMouseButton button, QPoint screen,
 // surface.
 QPoint SegmentPoint(const TDrawingSurface& surface, const TRelationSegment& segment, QPoint local)
 {
-  const QPoint point(qBound(0, segment.Left + local.x(), qMax(0, surface.Width - 1)),
-                     qBound(0, segment.Top + local.y(), qMax(0, surface.Height - 1)));
-  return point - QPoint(segment.Left, segment.Top);
+  const auto axis = [](qint64 start, int local, int size) {
+    return ClampCoordinate(std::clamp<qint64>(start + local, 0, qMax<qint64>(0, size - qint64(1))) - start);
+  };
+  return QPoint(axis(segment.Left, local.x(), surface.Width), axis(segment.Top, local.y(), surface.Height));
 }
 
 }  // namespace
@@ -209,21 +216,21 @@ void TDrawingSurface::EntityMouseDown(TEntity& entity, TMouseButton button, bool
 QPoint TDrawingSurface::LimitedEntityOffset(QPoint offset) const
 {
   bool any = false;
-  int left = 0, top = 0, right = 0, bottom = 0;
+  qint64 left = 0, top = 0, right = 0, bottom = 0;
   for (const TEntity* e : Entities) {
     if (!e->Dragging)
       continue;
     if (!any) {
       left = e->Left;
       top = e->Top;
-      right = e->Left + e->Width;
-      bottom = e->Top + e->Height;
+      right = qint64(e->Left) + e->Width;
+      bottom = qint64(e->Top) + e->Height;
       any = true;
     } else {
       left = qMin(left, e->Left);
       top = qMin(top, e->Top);
-      right = qMax(right, e->Left + e->Width);
-      bottom = qMax(bottom, e->Top + e->Height);
+      right = qMax(right, qint64(e->Left) + e->Width);
+      bottom = qMax(bottom, qint64(e->Top) + e->Height);
     }
   }
   if (!any)
@@ -288,11 +295,11 @@ void TDrawingSurface::FinishEntityDrag(QPoint offset)
     const bool parent = r->Parent->Dragging;
     const bool child = r->Child->Dragging;
     if (parent && child)
-      r->MidPoint += offset;
+      r->MidPoint = ClampedSum(r->MidPoint, offset);
     if (parent)
-      r->ParentPoint += offset;
+      r->ParentPoint = ClampedSum(r->ParentPoint, offset);
     if (child)
-      r->ChildPoint += offset;
+      r->ChildPoint = ClampedSum(r->ChildPoint, offset);
   }
   for (TEntity* e : Entities) {
     if (!e->Dragging)
@@ -407,8 +414,8 @@ bool TDrawingSurface::MoveDraggedLabel(TTextLabel& label, QPoint screen)
   // Kept inside the surface so that a label cannot be lost beyond its edges;
   // TrackPoint follows only the part of the move that was made, so the label
   // stays under the point where it was grabbed.
-  const QPoint d(LimitAxis(wanted.x(), label.Left, label.Left + label.Width, Width),
-                 LimitAxis(wanted.y(), label.Top, label.Top + label.Height, Height));
+  const QPoint d(LimitAxis(wanted.x(), label.Left, qint64(label.Left) + label.Width, Width),
+                 LimitAxis(wanted.y(), label.Top, qint64(label.Top) + label.Height, Height));
   TrackPoint += d;
   if (d.isNull())
     return false;

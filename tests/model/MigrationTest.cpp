@@ -1,5 +1,8 @@
 #include "ModelFixture.h"
 
+#include <functional>
+#include <vector>
+
 namespace veska::test {
 namespace {
 
@@ -147,6 +150,92 @@ TEST_F(MigrationTest, PrimaryRelationsMayNotCloseACycle)
   EXPECT_THROW(Relate(c, a, true), TModelError);
   EXPECT_THROW(Relate(c, c, true), TModelError);
   EXPECT_EQ(D.Relations.Count(), relations);
+  ExpectCopiesInStep();
+}
+
+// A chain of entities joined by primary relations, added from the top down
+// or from the bottom up; only the head has a key of its own.
+std::vector<TEntity*> MakeChain(TDiagram& d, int length, bool bottomUp,
+                                const std::function<TRelation*(TEntity*, TEntity*)>& relate)
+{
+  std::vector<TEntity*> chain;
+  d.BeginUpdate();
+  for (int i = 0; i < length; ++i) {
+    auto e = std::make_unique<TEntity>();
+    e->AssignEntityName(QStringLiteral("E%1").arg(i));
+    chain.push_back(d.AddEntity(std::move(e)));
+  }
+  chain.front()->InsertKeyAttribute(0, QStringLiteral("Id"));
+  for (int i = 0; i + 1 < length; ++i) {
+    const int at = bottomUp ? length - 2 - i : i;
+    relate(chain[at], chain[at + 1]);
+  }
+  d.EndUpdate();
+  return chain;
+}
+
+TEST_F(MigrationTest, KeyChangesTravelDownAHundredThousandDeepChainWithoutOverflowingTheStack)
+{
+  const int length = 100000;
+  const auto relate = [this](TEntity* p, TEntity* c) { return Relate(p, c, true); };
+  std::vector<TEntity*> chain = MakeChain(D, length, /*bottomUp=*/false, relate);
+  TEntity* head = chain.front();
+  TEntity* last = chain.back();
+  EXPECT_EQ(Names(last->PrimaryKey), QStringList{"Id"});
+
+  head->InsertKeyAttribute(0, QStringLiteral("Region"));
+  head->RenameKeyAttribute(0, QStringLiteral("Area"));
+  head->SetAttributeWidth(true, 0, QStringLiteral("4"));
+  EXPECT_EQ(Names(last->PrimaryKey), (QStringList{"Id", "Area"}));
+  EXPECT_EQ(last->PrimaryKey.Objects(1)->Width, QStringLiteral("4"));
+  EXPECT_EQ(last->PrimaryKey.Objects(1)->ColumnName(), QStringLiteral("Area"));
+  head->DeleteKeyAttribute(0);
+  EXPECT_EQ(Names(last->PrimaryKey), QStringList{"Id"});
+
+  // A cycle is found from either end, and in the middle of the chain.
+  EXPECT_FALSE(D.CanBePrimary(last, head));
+  EXPECT_FALSE(D.CanBePrimary(chain[length / 2], chain[length / 2 - 7]));
+  EXPECT_TRUE(D.CanBePrimary(head, last));
+  EXPECT_TRUE(D.CanBePrimary(chain[length / 2 - 7], chain[length / 2]));
+
+  // Turning the top relation into a non-primary one takes the copies out of
+  // the whole chain below it.
+  D.Relations.Objects(0)->SetPrimaryRelation(false);
+  EXPECT_EQ(Names(chain[1]->Attributes), QStringList{"Id"});
+  EXPECT_TRUE(last->PrimaryKey.IsEmpty());
+  D.Relations.Objects(0)->SetPrimaryRelation(true);
+  EXPECT_EQ(Names(last->PrimaryKey), QStringList{"Id"});
+  D.DeleteEntity(0);
+  EXPECT_TRUE(last->PrimaryKey.IsEmpty());
+  EXPECT_TRUE(Msgs.Lines().isEmpty());
+}
+
+TEST_F(MigrationTest, AChainBuiltFromTheBottomUpCarriesTheKeyAndRefusesCycles)
+{
+  const auto relate = [this](TEntity* p, TEntity* c) { return Relate(p, c, true); };
+  std::vector<TEntity*> chain = MakeChain(D, 2000, /*bottomUp=*/true, relate);
+  EXPECT_EQ(Names(chain.back()->PrimaryKey), QStringList{"Id"});
+  EXPECT_THROW(Relate(chain[1500], chain[3], true), TModelError);
+  EXPECT_THROW(Relate(chain.back(), chain.front(), true), TModelError);
+  // Along a non-primary relation the way down is cut.
+  chain[1000]->ChildRelations().front()->SetPrimaryRelation(false);
+  EXPECT_TRUE(D.CanBePrimary(chain.back(), chain.front()));
+  EXPECT_FALSE(D.CanBePrimary(chain[999], chain[5]));
+  ExpectCopiesInStep();
+}
+
+TEST_F(MigrationTest, RenamingAKeyToItsOwnNameKeepsRoleNamesThatDifferInLetterCase)
+{
+  TEntity* a = MakeEntity(QStringLiteral("A"), {QStringLiteral("Id")});
+  TEntity* b = MakeEntity(QStringLiteral("B"));
+  TEntity* c = MakeEntity(QStringLiteral("C"));
+  Relate(a, b, true);
+  Relate(b, c, true);
+  c->RenameKeyAttribute(0, QStringLiteral("ID"));
+  a->RenameKeyAttribute(0, QStringLiteral("Id"));  // as loading does with every stored name
+  EXPECT_EQ(Names(c->PrimaryKey), QStringList{"ID"});
+  a->RenameKeyAttribute(0, QStringLiteral("Key"));  // a real rename still reaches it
+  EXPECT_EQ(Names(c->PrimaryKey), QStringList{"Key"});
   ExpectCopiesInStep();
 }
 

@@ -166,6 +166,30 @@ TEST_F(EntityReportTest, DescriptionsAreJoinedAndCutEveryWidth)
                                QString(45, ' ') + blanks13 + "dd"}));
 }
 
+TEST_F(EntityReportTest, DescriptionsAndColumnsCountAnEmojiAsOneCharacterAndNeverCutIt)
+{
+  const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");  // one character, two UTF-16 units
+  TReportText out;
+  // 47 characters and an emoji fill the 48 of the first line exactly.
+  WriteDescription(out, QStringLiteral("  "), {QString(47, 'a') + smile + smile + QStringLiteral("b")});
+  // A cut that falls right after an emoji keeps the pair whole.
+  WriteDescription(out, QStringLiteral("  "), {QString(47, 'c'), smile + QStringLiteral("d")});
+  const QString blanks13(13, QLatin1Char(' '));
+  EXPECT_EQ(out.Text(), Lines({"  Description: " + QString(47, 'a') + smile, "  " + blanks13 + smile + "b",
+                               "  Description: " + QString(47, 'c') + smile, "  " + blanks13 + "d"}));
+
+  // A name with an emoji is padded to its column width in characters.
+  TEntity* e = MakeEntity(smile + QStringLiteral("Fun"));
+  TEntity* f = MakeEntity(QStringLiteral("Plain"));
+  Relate(e, f, false);
+  TEntityReportOptions o;
+  o.Tabular = true;
+  o.Attributes = false;
+  const QStringList lines = EntityReportText(D, o).split(QStringLiteral("\r\n"));
+  const QString row = smile + QStringLiteral("Fun") + QString(24, ' ') + QStringLiteral(" Plain");
+  EXPECT_TRUE(lines.contains(row + QString(23, ' ') + QStringLiteral(" Zero or Many   Foreign Key"))) << lines.join('|').toStdString();
+}
+
 class ConsistencyReportTest : public test::ModelTest {
 protected:
   const QStringList DataTypes{QStringLiteral("Integer"), QStringLiteral("CHAR"), QStringLiteral("VarChar")};

@@ -1,5 +1,7 @@
 #include "SurfaceFixture.h"
 
+#include <algorithm>
+
 namespace veska::test {
 namespace {
 
@@ -54,6 +56,59 @@ TEST_F(SurfaceTest, EachRelationToolDrawsItsKindOfRelation)
     EXPECT_EQ(r->Segments[2].EndSymbol, c.childSymbol);
     EXPECT_EQ(r->Segments[2].Top + r->Segments[2].Height, child->Top);
   }
+}
+
+TEST_F(SurfaceTest, KeyEditsInAParentRedrawTheChildrenWhoseBoxesChange)
+{
+  TEntity* parent = Place(100, 100, {QStringLiteral("Id")});
+  TEntity* child = Place(100, 300);
+  TEntity* grandchild = Place(300, 300);
+  Draw(dtRelationOneToManyMaster, parent, child);
+  Draw(dtRelationOneToManyForeign, child, grandchild);
+  QList<QRect> areas;
+  S.OnInvalidate = [&](const QRect& area) { areas << area; };
+  // Each box, before and after, lies inside an area that was redrawn. (An
+  // empty area would mean everything, but a control of size 0 sends one too,
+  // so only areas that name the box count.)
+  const auto expectRedrawn = [&](const QList<QRect>& boxes) {
+    for (const QRect& box : boxes)
+      EXPECT_TRUE(std::any_of(areas.begin(), areas.end(),
+                              [&](const QRect& a) { return !a.isEmpty() && a.contains(box); }))
+          << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+    areas.clear();
+  };
+
+  QRect childBox = child->BoundsRect();
+  QRect grandchildBox = grandchild->BoundsRect();
+  parent->RenameKeyAttribute(0, QStringLiteral("CustomerNumber"));
+  EXPECT_EQ(child->Width, 128);  // "CustomerNumber(FK)"
+  EXPECT_EQ(grandchild->Width, 128);
+  expectRedrawn({childBox, child->BoundsRect(), grandchildBox, grandchild->BoundsRect()});
+
+  childBox = child->BoundsRect();
+  grandchildBox = grandchild->BoundsRect();
+  parent->InsertKeyAttribute(0, QStringLiteral("Branch"));
+  EXPECT_EQ(grandchild->Height, 3 * 14 + 4);  // two carried lines
+  expectRedrawn({childBox, child->BoundsRect(), grandchildBox, grandchild->BoundsRect()});
+
+  S.SetEntityDisplayMode(emSchema);
+  childBox = child->BoundsRect();
+  grandchildBox = grandchild->BoundsRect();
+  parent->SetAttributeDataType(true, 1, QStringLiteral("VeryLongDataTypeName"));
+  EXPECT_GT(grandchild->Width, grandchildBox.width());
+  expectRedrawn({childBox, child->BoundsRect(), grandchildBox, grandchild->BoundsRect()});
+
+  // A relation that takes over an own attribute of the child changes its
+  // line to a copy's without changing the box's size.
+  S.SetEntityDisplayMode(emAttributes);
+  TEntity* owner = Place(700, 100, {QStringLiteral("Code")});
+  TEntity* other = Place(700, 300, {}, {QStringLiteral("Code")});
+  const QRect otherBox = other->BoundsRect();
+  areas.clear();
+  Draw(dtRelationOneToManyForeign, owner, other);
+  EXPECT_TRUE(other->Attributes.Objects(0)->ForeignKey);
+  EXPECT_EQ(other->BoundsRect(), otherBox);
+  expectRedrawn({otherBox});
 }
 
 TEST_F(SurfaceTest, DrawnMasterRelationThatClosesACycleIsRefused)

@@ -35,6 +35,28 @@ TEST_F(ZoomTest, ZoomStepsGoThroughWholeFontSizes)
   EXPECT_EQ(sizes, (QList<int>{6, 5, 4, 3, 3, 3}));
 }
 
+TEST_F(ZoomTest, ZoomRoundsExactHalvesToTheEvenSizeWhereFloatingPointMissesThem)
+{
+  // 142 -> 177.5 -> 178 -> 222.5 -> 222; the product in floating point of the
+  // second step is a hair above 222.5.
+  S.Font.setPointSize(142);
+  S.Rescale(5, 4);
+  EXPECT_EQ(S.ZoomedFontSize(), 178);
+  S.Rescale(5, 4);
+  EXPECT_EQ(S.ZoomedFontSize(), 222);
+  // 43 -> ... -> 206 -> 257.5 -> 258 (a hair below in floating point).
+  S.Rescale(142, S.ZoomedFontSize());
+  EXPECT_DOUBLE_EQ(S.ZoomFactor, 1.0);
+  S.Font.setPointSize(43);
+  S.Width = S.Height = 100;
+  QList<int> sizes;
+  for (int i = 0; i < 8; ++i) {
+    S.Rescale(5, 4);
+    sizes << S.ZoomedFontSize();
+  }
+  EXPECT_EQ(sizes, (QList<int>{54, 68, 85, 106, 132, 165, 206, 258}));
+}
+
 TEST_F(ZoomTest, ZoomThatWouldReach32767PixelsIsRefused)
 {
   S.Width = 8000;
