@@ -17,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QSet>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>

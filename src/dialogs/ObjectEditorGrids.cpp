@@ -688,8 +688,9 @@ void TObjectEditor::ResetFormButtonClick()
 
 void TObjectEditor::MoveAttributeRow(int from, int to, int firstRow)
 {
-  if (!EditsEnabled || !CurrentEntity)
+  if (!BeginCommit() || !CurrentEntity)
     return;
+  const TFlagGuard committing(FCommitting);
   const int k = KeyCount();
   const int n = AttributeCount();
   const int f = from - firstRow;

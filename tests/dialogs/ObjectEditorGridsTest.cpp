@@ -33,7 +33,7 @@ protected:
 
   // Opens the cell's in-place editor and types into it key by key, after
   // selecting what it holds.
-  static void TypeInCell(TEditGrid* grid, int column, int row, const QString& text)
+  static QLineEdit* OpenCellEditor(TEditGrid* grid, int column, int row)
   {
     grid->SetCurrentCell(column, row);
     grid->edit(Index(grid, column, row));
@@ -42,6 +42,12 @@ protected:
     for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
       if (e->isVisible())
         editor = e;
+    return editor;
+  }
+
+  static void TypeInCell(TEditGrid* grid, int column, int row, const QString& text)
+  {
+    QLineEdit* editor = OpenCellEditor(grid, column, row);
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     if (text.isEmpty())
@@ -279,12 +285,7 @@ TEST_F(EditorGridsTest, IndexNameCollidingOnTheWayIsTakenAndAFinalCollisionRefus
   // A name that still collides when the edit ends is refused; the message
   // waits until the cell editor's key handler has returned.
   Msgs.WhileShowing = [g] { EXPECT_FALSE(g->Editing()); };
-  g->SetCurrentCell(2, 0);
-  g->edit(Index(g, 2, 0));
-  QLineEdit* editor = nullptr;
-  for (QLineEdit* line : g->viewport()->findChildren<QLineEdit*>())
-    if (line->isVisible())
-      editor = line;
+  QLineEdit* editor = OpenCellEditor(g, 2, 0);
   ASSERT_NE(editor, nullptr);
   editor->selectAll();
   QTest::keyClicks(editor, QStringLiteral("ix1_0"));

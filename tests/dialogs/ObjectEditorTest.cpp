@@ -16,7 +16,23 @@ namespace veska {
 namespace {
 
 using test::Names;
-using ObjectEditorTest = test::EditorTest;
+
+// Places Entity1_0 and Entity2_0, opens the first in the active editor and
+// types the second's name into its name box without leaving the box.
+class ObjectEditorTest : public test::EditorTest {
+protected:
+  TEntity* StartTypingATakenName()
+  {
+    TEntity* a = Place(10, 10);
+    Place(200, 10);
+    Open(a);
+    QApplication::setActiveWindow(&Editor);
+    Editor.ComboBox1->setFocus();
+    Editor.ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+    return a;
+  }
+};
 
 // Clicks a radio button on its indicator (a click beside its text misses).
 void ClickRadio(QAbstractButton* button)
@@ -173,13 +189,7 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
 
 TEST_F(ObjectEditorTest, MovingTheFocusOutOfANameBoxRenames)
 {
-  TEntity* a = Place(10, 10);
-  Place(200, 10);
-  Open(a);
-  QApplication::setActiveWindow(&Editor);
-  Editor.ComboBox1->setFocus();
-  Editor.ComboBox1->lineEdit()->selectAll();
-  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+  TEntity* a = StartTypingATakenName();
   Editor.TableName->setFocus();
   QApplication::processEvents();  // the message follows the focus handler
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"Entity2_0\"."});
@@ -354,13 +364,7 @@ TEST_F(ObjectEditorTest, EmptyNamesAreRefusedWithAMessageAndKeepTheOldName)
 
 TEST_F(ObjectEditorTest, DuplicateNameMessageShowsOnceWhenTheNameBoxIsLeftForTheDiagram)
 {
-  TEntity* a = Place(10, 10);
-  Place(200, 10);
-  Open(a);
-  QApplication::setActiveWindow(&Editor);
-  Editor.ComboBox1->setFocus();
-  Editor.ComboBox1->lineEdit()->selectAll();
-  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+  TEntity* a = StartTypingATakenName();
   // A message box takes the activation from the editor, which ends the edit
   // of the focused name box once more.
   Msgs.WhileShowing = [this] {
