@@ -141,10 +141,9 @@ public:
   void SetMarked(int column, int row, const QString& note);
   bool Marked(int column, int row) const;
   // Widens the row labels to their longest text unless the user has sized
-  // them; they never get narrower than the default column width.
+  // them by dragging their right edge; they never get narrower than the
+  // default column width.
   void FitRowLabels();
-  // The user sizes the row labels by dragging their right edge.
-  bool RowLabelsSized() const { return FRowLabelsSized; }
 
   // Called with (column, row, text) at every keystroke in a cell.
   std::function<void(int, int, const QString&)> OnEditText;

@@ -364,9 +364,13 @@ QWidget* TObjectEditor::BuildRelationsPage()
   });
   connect(RelateToButtons, &QButtonGroup::idClicked, this, [this](int id) {
     CommitField([this, id] {
-      if (!CurrentRelation)
+      if (!CurrentRelation || !DrawingSurface)
         return;
-      CurrentRelation->SetPrimaryRelation(id == 0);
+      const QString refusal = PrimaryRelationRefusal(*DrawingSurface, *CurrentRelation, id == 0);
+      if (refusal.isEmpty())
+        CurrentRelation->SetPrimaryRelation(id == 0);
+      else
+        ShowLater(refusal);
       RefreshRelationChoices();
     });
   });

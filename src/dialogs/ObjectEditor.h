@@ -191,9 +191,12 @@ private:
   }
 
   // The commit paths: every write of an edit into the model goes through
-  // one of them. Each runs only while edits are enabled and no other commit
-  // is under way (the re-entrancy guard FCommitting), so filling controls,
-  // and signals raised by a commit itself, never write a second time.
+  // one of them. None runs while another commit is under way (the
+  // re-entrancy guard FCommitting), so signals that a commit raises itself,
+  // or a focus change while it runs, never write a second time. Fields and
+  // cells also wait for EditsEnabled, so the editor's own filling of
+  // controls is not taken for an edit; name boxes and pickers need only a
+  // current object.
   bool BeginCommit() const { return EditsEnabled && !FCommitting; }
   // A simple field (text box, memo, combo box, radio group).
   void CommitField(const std::function<void()>& write);

@@ -88,6 +88,13 @@ QString DomainNameRefusal(const QString& name)
   return EmptyNameRefusal(QStringLiteral("Domain"), name);
 }
 
+QString PrimaryRelationRefusal(const TDiagram& d, const TRelation& r, bool primary)
+{
+  if (!primary || r.PrimaryRelation() || d.CanBePrimary(r.Parent, r.Child))
+    return {};
+  return QStringLiteral("This cannot be a Primary Relation.");
+}
+
 QString IndexNameRefusal(const TEntity& e, int pos, const QString& name)
 {
   return DuplicateRefusal(QStringLiteral("Index"), e.Indexes, e.Indexes.Objects(pos)->Name(), name);

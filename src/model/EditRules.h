@@ -46,6 +46,9 @@ TAttributeLinesResult ApplyAttributeLines(TEntity& entity, bool key, const QStri
 QString EntityNameRefusal(const TDiagram& diagram, const TEntity& entity, const QString& name);
 QString RelationNameRefusal(const TDiagram& diagram, const TRelation& relation, const QString& name);
 QString DomainNameRefusal(const QString& name);
+// Making a relation primary is refused when it would close a cycle of
+// primary relations.
+QString PrimaryRelationRefusal(const TDiagram& diagram, const TRelation& relation, bool primary);
 // Index names are checked for duplicates only: a name that is not a valid
 // identifier is left out by the rename without a message.
 QString IndexNameRefusal(const TEntity& entity, int pos, const QString& name);

@@ -292,6 +292,8 @@ TEST_F(ObjectEditorTest, RelationPageSetsCardinalityAndMovesCarriedAttributes)
   ClickRadio(Editor.RelateToButtons->button(0));
   EXPECT_FALSE(back->PrimaryRelation());
   EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
+  EXPECT_TRUE(Msgs.Messages.isEmpty());  // not from inside the click
+  QApplication::processEvents();
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: This cannot be a Primary Relation."});
 }
 

@@ -88,6 +88,18 @@ TEST_F(EditRulesTest, EmptyNamesAreRefusedAndDuplicatesNamed)
   EXPECT_TRUE(Msgs.Messages.isEmpty());
 }
 
+TEST_F(EditRulesTest, PrimaryRelationClosingACycleIsRefused)
+{
+  TEntity* a = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("Id")});
+  TEntity* b = MakeEntity(QStringLiteral("Order"), {QStringLiteral("No")});
+  TRelation* forth = Relate(a, b, true);
+  TRelation* back = Relate(b, a, false);
+  EXPECT_EQ(PrimaryRelationRefusal(D, *back, true), QStringLiteral("This cannot be a Primary Relation."));
+  EXPECT_TRUE(PrimaryRelationRefusal(D, *back, false).isEmpty());
+  EXPECT_TRUE(PrimaryRelationRefusal(D, *forth, true).isEmpty());
+  EXPECT_TRUE(Msgs.Messages.isEmpty());
+}
+
 TEST_F(EditRulesTest, LabelCaptionEditKeepingItsSizeRepaintsTheLabel)
 {
   TTextLabel* label = D.AddLabel(std::make_unique<TTextLabel>());
