@@ -6,11 +6,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionHeader>
 #include <QTextBlock>
 
 namespace veska {
+
+namespace {
+constexpr int kDefaultColumnWidth = 72;
+}  // namespace
 
 void TabChain(std::initializer_list<QWidget*> widgets)
 {
@@ -173,7 +178,7 @@ TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), H
   setSelectionMode(SingleSelection);
   setSelectionBehavior(SelectItems);
   setTabKeyNavigation(false);
-  horizontalHeader()->setDefaultSectionSize(72);
+  horizontalHeader()->setDefaultSectionSize(kDefaultColumnWidth);
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setSectionsClickable(false);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -181,7 +186,7 @@ TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), H
   verticalHeader()->setDefaultSectionSize(20);
   verticalHeader()->setMinimumSectionSize(20);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setFixedWidth(72);
+  verticalHeader()->setFixedWidth(kDefaultColumnWidth);
   verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   verticalHeader()->setHighlightSections(false);
   verticalHeader()->setSectionsMovable(true);
@@ -202,6 +207,8 @@ TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), H
   });
   if (QAbstractButton* corner = Corner())
     corner->installEventFilter(this);
+  verticalHeader()->viewport()->setMouseTracking(true);
+  verticalHeader()->viewport()->installEventFilter(this);
 }
 
 QAbstractButton* TEditGrid::Corner() const
@@ -314,6 +321,10 @@ void TEditGrid::focusInEvent(QFocusEvent* event)
 
 bool TEditGrid::eventFilter(QObject* watched, QEvent* event)
 {
+  if (watched == verticalHeader()->viewport() &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove ||
+       event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::MouseButtonDblClick))
+    return RowLabelEdgeEvent(static_cast<QMouseEvent*>(event));
   if (watched == Corner() && event->type() == QEvent::Paint && !FCornerText.isEmpty()) {
     auto* corner = static_cast<QWidget*>(watched);
     QPainter painter(corner);
@@ -327,6 +338,85 @@ bool TEditGrid::eventFilter(QObject* watched, QEvent* event)
     return true;
   }
   return QTableWidget::eventFilter(watched, event);
+}
+
+void TEditGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+  const QPersistentModelIndex index = editor == FDelegate->Editor ? FDelegate->EditorIndex : QPersistentModelIndex();
+  QTableWidget::closeEditor(editor, hint);
+  if (OnEditEnd && index.isValid())
+    OnEditEnd(index.column() + 1, index.row() + HeadingRows, Text(index.column() + 1, index.row() + HeadingRows));
+}
+
+void TEditGrid::SetMarked(int column, int row, const QString& note)
+{
+  QTableWidgetItem* it = ItemAt(column, row);
+  if (!it) {
+    if (note.isEmpty())
+      return;
+    SetText(column, row, QString());
+    it = ItemAt(column, row);
+    if (!it)
+      return;
+  }
+  QFont font = it->font();
+  font.setItalic(!note.isEmpty());
+  it->setFont(font);
+  it->setForeground(note.isEmpty() ? QBrush() : palette().brush(QPalette::Disabled, QPalette::Text));
+  it->setToolTip(note);
+}
+
+bool TEditGrid::Marked(int column, int row) const
+{
+  const QTableWidgetItem* it = ItemAt(column, row);
+  return it && !it->toolTip().isEmpty();
+}
+
+void TEditGrid::FitRowLabels()
+{
+  if (FRowLabelsSized)
+    return;
+  // Room for the header's own margins around the text.
+  constexpr int kPadding = 16;
+  int width = kDefaultColumnWidth;
+  for (int r = 0; r < rowCount(); ++r)
+    if (const QTableWidgetItem* it = verticalHeaderItem(r))
+      width = qMax(width, QFontMetrics(it->font()).horizontalAdvance(it->text()) + kPadding);
+  width = qMax(width, fontMetrics().horizontalAdvance(FCornerText) + kPadding);
+  verticalHeader()->setFixedWidth(width);
+}
+
+bool TEditGrid::RowLabelEdgeEvent(QMouseEvent* event)
+{
+  constexpr int kEdge = 4;
+  constexpr int kNarrowest = 20;
+  QWidget* labels = verticalHeader()->viewport();
+  const int x = int(event->position().x());
+  const bool onEdge = x >= labels->width() - kEdge;
+  switch (event->type()) {
+  case QEvent::MouseButtonPress:
+  case QEvent::MouseButtonDblClick:
+    if (event->button() != Qt::LeftButton || !onEdge)
+      return false;
+    FSizingRowLabels = true;
+    return true;
+  case QEvent::MouseMove:
+    if (FSizingRowLabels) {
+      verticalHeader()->setFixedWidth(qMax(kNarrowest, x));
+      FRowLabelsSized = true;
+      return true;
+    }
+    if (onEdge)
+      labels->setCursor(Qt::SplitHCursor);
+    else
+      labels->unsetCursor();
+    return false;
+  default:
+    if (!FSizingRowLabels)
+      return false;
+    FSizingRowLabels = false;
+    return true;
+  }
 }
 
 void TEditGrid::SectionMoved(int, int oldVisual, int newVisual)

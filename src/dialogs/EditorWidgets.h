@@ -23,6 +23,20 @@ namespace veska {
 // a name line with commas.
 inline constexpr QChar kNameSeparator = QLatin1Char(',');
 
+// Sets a flag for its own lifetime and gives it back its old value after,
+// also when the work in between returns early.
+class TFlagGuard {
+public:
+  explicit TFlagGuard(bool& flag, bool value = true) : FFlag(flag), FOld(flag) { flag = value; }
+  ~TFlagGuard() { FFlag = FOld; }
+  TFlagGuard(const TFlagGuard&) = delete;
+  TFlagGuard& operator=(const TFlagGuard&) = delete;
+
+private:
+  bool& FFlag;
+  bool FOld;
+};
+
 // Sets the tab order of the widgets to the order given.
 void TabChain(std::initializer_list<QWidget*> widgets);
 
@@ -121,9 +135,22 @@ public:
   bool EditingByTyping() const { return FEditingByTyping; }
   // Whether a cell's in-place editor is open.
   bool Editing() const { return state() == EditingState; }
+  // Marks a cell, or with column 0 a row label, as one whose value comes
+  // from elsewhere: shown in italics and grey, with `note` as its tool tip.
+  // An empty note takes the mark away.
+  void SetMarked(int column, int row, const QString& note);
+  bool Marked(int column, int row) const;
+  // Widens the row labels to their longest text unless the user has sized
+  // them by dragging their right edge; they never get narrower than the
+  // default column width.
+  void FitRowLabels();
 
   // Called with (column, row, text) at every keystroke in a cell.
   std::function<void(int, int, const QString&)> OnEditText;
+  // Called with (column, row, text) when a cell's in-place editor closes,
+  // after its text went into the cell; from inside the editor's key or focus
+  // handler, so it must not open a window.
+  std::function<void(int, int, const QString&)> OnEditEnd;
   // Whether a cell may be edited by typing at all.
   std::function<bool(int, int)> CanEdit;
   // Configures the line edit of a cell (limits, validators).
@@ -143,8 +170,12 @@ protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
+  // Sizing the row labels by their right edge.
+  bool RowLabelEdgeEvent(QMouseEvent* event);
+
   void SectionMoved(int logical, int oldVisual, int newVisual);
   QAbstractButton* Corner() const;
   // The item of a cell, a heading or a row label; nullptr when it has none.
@@ -154,6 +185,8 @@ private:
   QString FCornerText;
   bool FEditingByTyping = true;
   bool FMousePressing = false;
+  bool FSizingRowLabels = false;
+  bool FRowLabelsSized = false;
 };
 
 }  // namespace veska

@@ -1,6 +1,7 @@
 #include "dialogs/ObjectEditor.h"
 
 #include "dialogs/EditorWidgets.h"
+#include "model/EditRules.h"
 #include "surface/DrawingSurface.h"
 #include "surface/Routing.h"
 
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
-#include <QSet>
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QTabBar>
@@ -133,14 +133,17 @@ TObjectEditor::TObjectEditor(QWidget* parent) : QWidget(parent, Qt::Window)
     connect(shortcut, &QShortcut::activated, this, [this, step = step] { StepTab(step); });
   }
 
+  // The status line takes only the room the tabs leave, so that a message
+  // never squeezes them; a message that does not fit is cut off.
   StatusLine = new QLabel;
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  StatusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  StatusLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
   auto* bottom = new QHBoxLayout;
   bottom->setContentsMargins(0, 0, 0, 0);
   bottom->addWidget(TabSet);
-  bottom->addStretch();
-  bottom->addWidget(StatusLine);
+  bottom->addWidget(StatusLine, 1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(2);
@@ -349,19 +352,27 @@ QWidget* TObjectEditor::BuildRelationsPage()
 
   connect(DeleteRelationButton, &QPushButton::clicked, this, [this] { DeleteButtonClick(pgRelations); });
   connect(RelationTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
-    if (!EditsEnabled || !CurrentRelation)
-      return;
-    CurrentRelation->Cardinality = id == 0 ? 1 : 3;
-    // The child's end symbol follows at once; the route stays as it is.
-    TRelationSegment& last = CurrentRelation->Segments[2];
-    last.EndSymbol = ChildEndSymbol(CurrentRelation->Cardinality, CurrentRelation->RouteShape, last.EndSymbol);
-    last.Repaint();
+    CommitField([this, id] {
+      if (!CurrentRelation)
+        return;
+      CurrentRelation->Cardinality = id == 0 ? 1 : 3;
+      // The child's end symbol follows at once; the route stays as it is.
+      TRelationSegment& last = CurrentRelation->Segments[2];
+      last.EndSymbol = ChildEndSymbol(CurrentRelation->Cardinality, CurrentRelation->RouteShape, last.EndSymbol);
+      last.Repaint();
+    });
   });
   connect(RelateToButtons, &QButtonGroup::idClicked, this, [this](int id) {
-    if (!EditsEnabled || !CurrentRelation)
-      return;
-    CurrentRelation->SetPrimaryRelation(id == 0);
-    RefreshRelationChoices();
+    CommitField([this, id] {
+      if (!CurrentRelation || !DrawingSurface)
+        return;
+      const QString refusal = PrimaryRelationRefusal(*DrawingSurface, *CurrentRelation, id == 0);
+      if (refusal.isEmpty())
+        CurrentRelation->SetPrimaryRelation(id == 0);
+      else
+        ShowLater(refusal);
+      RefreshRelationChoices();
+    });
   });
   OnEdit(RelationDesc, &QPlainTextEdit::textChanged, [this] {
     if (CurrentRelation)
@@ -766,58 +777,55 @@ void TObjectEditor::NameBoxChange(int box)
 
 void TObjectEditor::NameBoxExit(int box)
 {
+  CommitName(box);
+}
+
+void TObjectEditor::CommitName(int box)
+{
   QComboBox* combo = NameBoxes[size_t(box)];
   const QString typed = combo->currentText();
   const QString selected = combo->currentIndex() >= 0 ? combo->itemText(combo->currentIndex()) : QString();
-  if (typed == selected || !DrawingSurface)
+  // Name boxes rename whether or not edits are enabled: they need a current
+  // object instead.
+  if (typed == selected || !DrawingSurface || FCommitting)
     return;
+  const TFlagGuard committing(FCommitting);
   TDrawingSurface& s = *DrawingSurface;
+  // Renames through `rename` unless `refusal` says why not; either way the
+  // box shows the object's real name afterwards.
+  const auto renameIn = [&](auto& list, auto* current, const QString& refusal,
+                            void (TDiagram::*rename)(int, const QString&)) {
+    const int pos = current ? list.IndexOfObject(current) : -1;
+    if (pos < 0)
+      return false;
+    if (refusal.isEmpty())
+      (s.*rename)(pos, typed);
+    else
+      ShowLater(refusal);
+    FillNameBox(combo, list.Texts(), &list.Strings(pos));
+    return true;
+  };
   switch (box) {
-  case 1: {
-    const int pos = CurrentEntity ? s.Entities.IndexOfObject(CurrentEntity) : -1;
-    if (pos < 0)
+  case 1:
+    if (!CurrentEntity ||
+        !renameIn(s.Entities, CurrentEntity, EntityNameRefusal(s, *CurrentEntity, typed), &TDiagram::RenameEntity))
       return;
-    s.RenameEntity(pos, typed);
-    FillNameBox(combo, s.Entities.Texts(), &CurrentEntity->EntityName());
     CurrentEntity->Repaint();
-    const bool enabled = EditsEnabled;
-    EditsEnabled = false;
-    TableName->setText(CurrentEntity->TableName());
-    EditsEnabled = enabled;
+    {
+      const TFlagGuard filling(EditsEnabled, false);
+      TableName->setText(CurrentEntity->TableName());
+    }
     break;
-  }
-  case 2: {
-    const int pos = CurrentDomain ? s.Domains.IndexOfObject(CurrentDomain) : -1;
-    if (pos < 0)
-      return;
-    s.RenameDomain(pos, typed);
-    FillNameBox(combo, s.Domains.Texts(), &CurrentDomain->Name);
+  case 2:
+    renameIn(s.Domains, CurrentDomain, DomainNameRefusal(typed), &TDiagram::RenameDomain);
     break;
-  }
-  case 4: {
-    const int pos = CurrentRelation ? s.Relations.IndexOfObject(CurrentRelation) : -1;
-    if (pos < 0)
-      return;
-    s.RenameRelation(pos, typed);
-    FillNameBox(combo, s.Relations.Texts(), &CurrentRelation->RelationName());
+  case 4:
+    if (CurrentRelation)
+      renameIn(s.Relations, CurrentRelation, RelationNameRefusal(s, *CurrentRelation, typed),
+               &TDiagram::RenameRelation);
     break;
-  }
-  case 5: {
-    const int pos = CurrentText ? s.Labels.IndexOfObject(CurrentText) : -1;
-    if (pos < 0)
-      return;
-    s.RenameLabel(pos, typed);
-    FillNameBox(combo, s.Labels.Texts(), &s.Labels.Strings(pos));
-    break;
-  }
-  case 7: {
-    const int pos = CurrentProcess ? s.ServerProcs.IndexOfObject(CurrentProcess) : -1;
-    if (pos < 0)
-      return;
-    s.RenameServerProc(pos, typed);
-    FillNameBox(combo, s.ServerProcs.Texts(), &CurrentProcess->Name);
-    break;
-  }
+  case 5: renameIn(s.Labels, CurrentText, QString(), &TDiagram::RenameLabel); break;
+  case 7: renameIn(s.ServerProcs, CurrentProcess, QString(), &TDiagram::RenameServerProc); break;
   case 3:
   case 9:
   case 8: {
@@ -834,6 +842,22 @@ void TObjectEditor::NameBoxExit(int box)
   }
   default: break;
   }
+}
+
+void TObjectEditor::ShowLater(const QString& text)
+{
+  QTimer::singleShot(0, this, [this, text] {
+    if (DrawingSurface)
+      DrawingSurface->Messages().Error(text);
+  });
+}
+
+void TObjectEditor::CommitField(const std::function<void()>& write)
+{
+  if (!BeginCommit())
+    return;
+  const TFlagGuard committing(FCommitting);
+  write();
 }
 
 void TObjectEditor::FillEntityBox(QComboBox* box, QString (*text)(const TEntity&))
@@ -865,82 +889,35 @@ void TObjectEditor::FillEntityBox(QComboBox* box, QString (*text)(const TEntity&
 
 void TObjectEditor::Memo1Change()
 {
-  ApplyKeyMemo(Memo1, true);
+  CommitAttributeLines(Memo1, true);
 }
 
 void TObjectEditor::Memo2Change()
 {
-  ApplyKeyMemo(Memo2, false);
+  CommitAttributeLines(Memo2, false);
 }
 
-void TObjectEditor::ApplyKeyMemo(TMemo* memo, bool key)
+void TObjectEditor::CommitAttributeLines(TMemo* memo, bool key)
 {
-  if (!EditsEnabled || !CurrentEntity)
+  if (!BeginCommit() || !CurrentEntity)
     return;
-  EditsEnabled = false;
-  TEntity& e = *CurrentEntity;
-  TAttributeList& list = key ? e.PrimaryKey : e.Attributes;
-  QStringList lines = memo->Lines();
-  bool refused = false;
-  const auto remove = [&](int pos) {
-    if (list.Objects(pos)->ForeignKey) {
-      refused = true;
-      return;
-    }
-    key ? e.DeleteKeyAttribute(pos) : e.DeleteAttribute(pos);
-  };
-  if (lines.size() != list.Count()) {
-    // Lines were added or removed: attributes without a line go, lines
-    // without an attribute come in at their place among the non-empty lines.
-    QSet<QString> present;
-    for (const QString& line : std::as_const(lines))
-      present.insert(line.toCaseFolded());
-    for (int i = list.Count() - 1; i >= 0; --i)
-      if (!present.contains(list.Strings(i).toCaseFolded()))
-        remove(i);
-    int position = 0;
-    for (const QString& line : std::as_const(lines)) {
-      if (line.isEmpty())
-        continue;
-      if (list.IndexOf(line) < 0)
-        key ? e.InsertKeyAttribute(position, line) : e.InsertAttribute(position, line);
-      ++position;
-    }
-  } else {
-    // Lines were edited in place: an emptied line goes, a changed one
-    // renames its attribute (a change of letter case alone does not).
-    int removedLine = -1;
-    for (int i = int(lines.size()) - 1; i >= 0; --i) {
-      if (lines[i].isEmpty()) {
-        lines.removeAt(i);
-        removedLine = i;
-        remove(i);
-      } else if (lines[i].compare(list.Strings(i), Qt::CaseInsensitive) != 0) {
-        key ? e.RenameKeyAttribute(i, lines[i]) : e.RenameAttribute(i, lines[i]);
-      }
-    }
-    if (removedLine >= 0 && !refused) {
-      memo->SetLines(lines);
-      QTextCursor cursor = memo->textCursor();
-      cursor.movePosition(QTextCursor::Start);
-      cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, removedLine);
-      memo->setTextCursor(cursor);
-    }
-  }
-  if (refused) {
-    // An attribute carried in from a parent stays; its line comes back at
-    // once so that the memo and the entity stay line for line in step.
-    const int line = memo->textCursor().blockNumber();
-    memo->SetLines(list.Texts());
+  const TFlagGuard committing(FCommitting);
+  const TAttributeLinesResult result = ApplyAttributeLines(*CurrentEntity, key, memo->Lines());
+  if (result.Refused || result.DroppedLine >= 0) {
+    // The memo and the entity stay line for line in step: a dropped line
+    // leaves the caret where it was, a line put back for a carried-in
+    // attribute leaves it at the end of the caret's line.
+    const int line = result.Refused ? memo->textCursor().blockNumber() : result.DroppedLine;
+    memo->SetLines(result.Lines);
     QTextCursor cursor = memo->textCursor();
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, line);
-    cursor.movePosition(QTextCursor::EndOfBlock);
+    if (result.Refused)
+      cursor.movePosition(QTextCursor::EndOfBlock);
     memo->setTextCursor(cursor);
   }
-  e.Repaint();
+  CurrentEntity->Repaint();
   FillAttributePicker(ComboBox6->currentIndex());
-  EditsEnabled = true;
 }
 
 void TObjectEditor::FillAttributePicker(int position)
@@ -980,10 +957,12 @@ void TObjectEditor::ComboBox6Change()
 
 void TObjectEditor::EntityAttrDescChange()
 {
-  if (!EditsEnabled || !CurrentEntity || ComboBox6->currentIndex() < 0)
-    return;
-  if (TAttribute* a = FindAttribute(*CurrentEntity, ComboBox6->currentText()))
-    a->Description = EntityAttrDesc->Lines();
+  CommitField([this] {
+    if (!CurrentEntity || ComboBox6->currentIndex() < 0)
+      return;
+    if (TAttribute* a = FindAttribute(*CurrentEntity, ComboBox6->currentText()))
+      a->Description = EntityAttrDesc->Lines();
+  });
 }
 
 void TObjectEditor::RepaintEntity()
@@ -1127,6 +1106,10 @@ bool TObjectEditor::eventFilter(QObject* watched, QEvent* event)
         grid->setFocusPolicy(Qt::StrongFocus);
         grid->setFocus();
         picker->hide();
+        return true;
+      }
+      if (key == Qt::Key_Escape) {
+        CancelPicker(grid, picker);
         return true;
       }
     }

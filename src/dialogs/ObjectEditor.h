@@ -22,6 +22,7 @@ class QTabBar;
 
 namespace veska {
 
+class TAttribute;
 class TDomain;
 class TDrawingSurface;
 class TEditGrid;
@@ -182,16 +183,37 @@ private:
   QWidget* BuildFormsPage();
   QWidget* BuildIndexesPage();
   QComboBox* NewNameBox(int box, bool withValidator = true);
-  // Connects a field's change signal to a writer run only while edits are
-  // enabled.
+  // Connects a field's change signal to its writer, run through CommitField.
   template <typename Signal, typename Sender>
   void OnEdit(Sender* sender, Signal signal, std::function<void()> write)
   {
-    connect(sender, signal, this, [this, write = std::move(write)] {
-      if (EditsEnabled)
-        write();
-    });
+    connect(sender, signal, this, [this, write = std::move(write)] { CommitField(write); });
   }
+
+  // The commit paths: every write of an edit into the model goes through
+  // one of them. None runs while another commit is under way (the
+  // re-entrancy guard FCommitting), so signals that a commit raises itself,
+  // or a focus change while it runs, never write a second time. Fields and
+  // cells also wait for EditsEnabled, so the editor's own filling of
+  // controls is not taken for an edit; name boxes and pickers need only a
+  // current object.
+  bool BeginCommit() const { return EditsEnabled && !FCommitting; }
+  // A simple field (text box, memo, combo box, radio group).
+  void CommitField(const std::function<void()>& write);
+  // A name typed into a name box.
+  void CommitName(int box);
+  // The key (true) or non-key attribute lines of the Entities page.
+  void CommitAttributeLines(TMemo* memo, bool key);
+  // The text of a grid cell, at every keystroke.
+  void CommitCell(TEditGrid* grid, int column, int row, const QString& text);
+  // The end of a cell's edit.
+  void CommitCellEnd(TEditGrid* grid, int column, int row, const QString& text);
+  // The choice of a picker laid over a grid cell.
+  void CommitPicker(QComboBox* picker);
+  // Shows an error message once the handler that refused the edit has
+  // returned: a message box opened from inside a key or focus handler could
+  // destroy the widget whose handler is running.
+  void ShowLater(const QString& text);
 
   void LoadEntities();
   void LoadRelations();
@@ -206,7 +228,6 @@ private:
   bool PageObjectValid();
   void FillNameBox(QComboBox* box, const QStringList& names, const QString* current);
   void FillEntityBox(QComboBox* box, QString (*text)(const TEntity&));
-  void ApplyKeyMemo(TMemo* memo, bool key);
   void FillAttributePicker(int position);
   void ShowPickedAttributeDescription();
   void RefreshRelationChoices();
@@ -220,6 +241,10 @@ private:
   TRowAttribute RowAttribute(int attributeRow) const;
   void OpenPicker(TEditGrid* grid, QComboBox* picker, int column, int row);
   void ClosePicker(TEditGrid* grid, QComboBox* picker);
+  // Hides a picker without taking its choice and gives the grid the focus.
+  void CancelPicker(TEditGrid* grid, QComboBox* picker);
+  // Marks the row label of a carried-in attribute (and `cells` of its row).
+  void MarkCarriedIn(TEditGrid* grid, int row, const TAttribute& a, std::initializer_list<int> cells = {});
   // Hides a picker that lost the focus and puts its choice (into `text`) in
   // the cell it was opened over; returns the attribute of that cell when the
   // choice is to be written into the model.
@@ -230,6 +255,8 @@ private:
 
   bool FReloadPending = false;
   bool FClosingPicker = false;
+  bool FCommitting = false;
+  QString FIndexNameBeforeEdit;
 };
 
 }  // namespace veska

@@ -6,6 +6,7 @@
 
 #include "dialogs/EditorWidgets.h"
 #include "dialogs/ObjectEditor.h"
+#include "model/EditRules.h"
 #include "surface/DrawingSurface.h"
 
 #include <QComboBox>
@@ -142,7 +143,10 @@ QWidget* TObjectEditor::BuildTablesPage()
       editor.setMaxLength(kMaxLineText);
   };
   StringGrid1->OnEditText = [this](int column, int row, const QString& text) {
-    StringGrid1SetEditText(column, row, text);
+    CommitCell(StringGrid1, column, row, text);
+  };
+  StringGrid1->OnEditEnd = [this](int column, int row, const QString& text) {
+    CommitCellEnd(StringGrid1, column, row, text);
   };
   StringGrid1->OnCellClick = [this](int column, int row) { StringGrid1Click(column, row); };
   StringGrid1->OnDblClick = [this](int, int) { StringGrid1DblClick(); };
@@ -222,7 +226,10 @@ QWidget* TObjectEditor::BuildFormsPage()
 
   StringGrid2->CanEdit = [](int column, int) { return column != fcDisplayType; };
   StringGrid2->OnEditText = [this](int column, int row, const QString& text) {
-    StringGrid2SetEditText(column, row, text);
+    CommitCell(StringGrid2, column, row, text);
+  };
+  StringGrid2->OnEditEnd = [this](int column, int row, const QString& text) {
+    CommitCellEnd(StringGrid2, column, row, text);
   };
   StringGrid2->OnCellClick = [this](int column, int row) { StringGrid2Click(column, row); };
   StringGrid2->OnRowMoved = [this](int from, int to) { StringGrid2RowMoved(from, to); };
@@ -278,12 +285,19 @@ QWidget* TObjectEditor::BuildIndexesPage()
   layout->addLayout(bar);
   layout->addWidget(StringGrid3, 1);
 
-  StringGrid3->PrepareEditor = [this](int, int row, QLineEdit& editor) {
-    if (row == 0)
-      editor.setValidator(new TNameValidator([this] { NameRefused(); }, &editor));
+  StringGrid3->PrepareEditor = [this](int column, int row, QLineEdit& editor) {
+    if (row != 0)
+      return;
+    editor.setValidator(new TNameValidator([this] { NameRefused(); }, &editor));
+    // The name to go back to when the edit ends on a refused name.
+    if (CurrentEntity && column >= 1 && column <= CurrentEntity->Indexes.Count())
+      FIndexNameBeforeEdit = CurrentEntity->Indexes.Objects(column - 1)->Name();
   };
   StringGrid3->OnEditText = [this](int column, int row, const QString& text) {
-    StringGrid3SetEditText(column, row, text);
+    CommitCell(StringGrid3, column, row, text);
+  };
+  StringGrid3->OnEditEnd = [this](int column, int row, const QString& text) {
+    CommitCellEnd(StringGrid3, column, row, text);
   };
   StringGrid3->OnDblClick = [this](int, int) { StringGrid3DblClick(); };
   StringGrid3->OnRowMoved = [this](int from, int to) { StringGrid3RowMoved(from, to); };
@@ -302,8 +316,10 @@ void SizeRows(TEditGrid* grid, int firstRow, int attributes)
 {
   grid->SetRows(firstRow + qMax(attributes, 1));
   if (attributes == 0)
-    for (int c = 0; c < grid->Columns(); ++c)
+    for (int c = 0; c < grid->Columns(); ++c) {
       grid->SetText(c, firstRow, QString());
+      grid->SetMarked(c, firstRow, QString());
+    }
 }
 
 }  // namespace
@@ -340,15 +356,16 @@ void TObjectEditor::LoadTables()
       StringGrid1->SetText(tcAllowNulls, r, !row.Key && a.AllowNulls ? kYes : kNo);
       StringGrid1->SetText(tcDefault, r, a.DefaultValue);
       StringGrid1->SetText(tcRule, r, a.Rule);
+      MarkCarriedIn(StringGrid1, r, a, {tcType, tcWidth});
     }
     EditsEnabled = true;
     const QPoint cell = StringGrid1->CurrentCell();
     ColumnTypeCombo->setCurrentIndex(
         ColumnTypeCombo->findText(StringGrid1->Text(cell.x(), cell.y()), Qt::MatchFixedString));
   }
-  FClosingPicker = true;
+  StringGrid1->FitRowLabels();
+  const TFlagGuard closing(FClosingPicker);
   ColumnTypeCombo->hide();
-  FClosingPicker = false;
 }
 
 void TObjectEditor::LoadForms()
@@ -387,15 +404,18 @@ void TObjectEditor::LoadForms()
       StringGrid2->SetText(fcTop, r, QString::number(a.ControlTop));
       StringGrid2->SetText(fcLeft, r, QString::number(a.ControlLeft));
       StringGrid2->SetText(fcWidth, r, QString::number(a.ControlWidth));
+      MarkCarriedIn(StringGrid2, r, a);
     }
     EditsEnabled = true;
     const QPoint cell = StringGrid2->CurrentCell();
     DisplayTypeCombo->setCurrentIndex(
         DisplayTypeCombo->findText(StringGrid2->Text(cell.x(), cell.y()), Qt::MatchFixedString));
   }
-  FClosingPicker = true;
-  DisplayTypeCombo->hide();
-  FClosingPicker = false;
+  StringGrid2->FitRowLabels();
+  {
+    const TFlagGuard closing(FClosingPicker);
+    DisplayTypeCombo->hide();
+  }
   StringGrid2->setFocusPolicy(Qt::StrongFocus);
 }
 
@@ -406,16 +426,24 @@ void TObjectEditor::LoadIndexes()
   const int attributes = valid ? AttributeCount() : 0;
   const int indexes = valid ? CurrentEntity->Indexes.Count() : 0;
   StringGrid3->SetColumns(1 + qMax(indexes, 1));
-  SizeRows(StringGrid3, kFirstIndexRow, attributes);
+  // The name and uniqueness rows, then one row per attribute: no data row of
+  // its own for an entity without attributes.
+  StringGrid3->SetRows(kFirstIndexRow + attributes);
   StringGrid3->SetText(0, 0, QStringLiteral("Attribute"));
-  StringGrid3->SetText(0, 1, valid ? QStringLiteral("Unique") : QString());
+  StringGrid3->SetText(0, 1, attributes > 0 ? QStringLiteral("Unique") : QString());
   if (indexes == 0)
     for (int r = 0; r < StringGrid3->Rows(); ++r)
       StringGrid3->SetText(1, r, QString());
-  if (!valid)
+  if (!valid) {
+    StringGrid3->FitRowLabels();
     return;
-  for (int i = 0; i < attributes; ++i)
-    StringGrid3->SetText(0, kFirstIndexRow + i, RowAttribute(i).Attribute->Name);
+  }
+  for (int i = 0; i < attributes; ++i) {
+    const TAttribute& a = *RowAttribute(i).Attribute;
+    StringGrid3->SetText(0, kFirstIndexRow + i, a.Name);
+    MarkCarriedIn(StringGrid3, kFirstIndexRow + i, a);
+  }
+  StringGrid3->FitRowLabels();
   for (int j = 0; j < indexes; ++j) {
     const TIndex& index = *CurrentEntity->Indexes.Objects(j);
     StringGrid3->SetText(j + 1, 0, index.Name());
@@ -426,6 +454,49 @@ void TObjectEditor::LoadIndexes()
     }
   }
   EditsEnabled = true;
+}
+
+void TObjectEditor::MarkCarriedIn(TEditGrid* grid, int row, const TAttribute& a, std::initializer_list<int> cells)
+{
+  const QString note = a.ForeignKey ? QStringLiteral("Carried in by a relation from its parent entity") : QString();
+  grid->SetMarked(0, row, note);
+  for (int column : cells)
+    grid->SetMarked(column, row, note);
+}
+
+// ---- Committing cells -----------------------------------------------------------------
+
+void TObjectEditor::CommitCell(TEditGrid* grid, int column, int row, const QString& text)
+{
+  if (!BeginCommit() || !CurrentEntity)
+    return;
+  const TFlagGuard committing(FCommitting);
+  if (grid == StringGrid1)
+    StringGrid1SetEditText(column, row, text);
+  else if (grid == StringGrid2)
+    StringGrid2SetEditText(column, row, text);
+  else
+    StringGrid3SetEditText(column, row, text);
+}
+
+void TObjectEditor::CommitCellEnd(TEditGrid* grid, int column, int row, const QString& text)
+{
+  // Index names are taken at every keystroke that gives an acceptable name,
+  // so a name that collides only on the way to another one (Ix1_0 on the way
+  // to Ix1_0b) passes quietly. A name that still collides when the edit ends
+  // is refused with a message; the index gets back the name it had before
+  // the edit, and the cell shows it.
+  if (grid != StringGrid3 || row != 0 || text.isEmpty() || !BeginCommit() || !CurrentEntity || column < 1 ||
+      column > CurrentEntity->Indexes.Count())
+    return;
+  const TFlagGuard committing(FCommitting);
+  const QString refusal = IndexNameRefusal(*CurrentEntity, column - 1, text);
+  if (refusal.isEmpty())
+    return;
+  ShowLater(refusal);
+  if (!FIndexNameBeforeEdit.isEmpty())
+    CurrentEntity->RenameIndex(column - 1, FIndexNameBeforeEdit);
+  StringGrid3->SetText(column, row, CurrentEntity->Indexes.Objects(column - 1)->Name());
 }
 
 // ---- Tables ---------------------------------------------------------------------------
@@ -475,12 +546,10 @@ void TObjectEditor::StringGrid1DblClick()
   const TRowAttribute at = RowAttribute(cell.y() - 1);
   if (!at.Attribute || at.Key)
     return;
-  const bool enabled = EditsEnabled;
-  EditsEnabled = false;
+  const TFlagGuard held(EditsEnabled, false);
   at.Attribute->AllowNulls = !at.Attribute->AllowNulls;
   StringGrid1->SetText(cell.x(), cell.y(), at.Attribute->AllowNulls ? kYes : kNo);
   RepaintEntity();
-  EditsEnabled = enabled;
 }
 
 void TObjectEditor::GridClick(TEditGrid* grid, QComboBox* picker, int pickerColumn, QPoint& last, int column,
@@ -519,6 +588,14 @@ void TObjectEditor::ClosePicker(TEditGrid* grid, QComboBox* picker)
   grid->setFocusPolicy(Qt::StrongFocus);
 }
 
+void TObjectEditor::CancelPicker(TEditGrid* grid, QComboBox* picker)
+{
+  const TFlagGuard closing(FClosingPicker);
+  grid->setFocusPolicy(Qt::StrongFocus);
+  grid->setFocus();
+  picker->hide();
+}
+
 TObjectEditor::TRowAttribute TObjectEditor::TakePickerChoice(TEditGrid* grid, QComboBox* picker, QPoint cell,
                                                               int pickerColumn, QString& text)
 {
@@ -538,7 +615,28 @@ TObjectEditor::TRowAttribute TObjectEditor::TakePickerChoice(TEditGrid* grid, QC
 
 void TObjectEditor::ColumnTypeComboExit()
 {
+  CommitPicker(ColumnTypeCombo);
+}
+
+void TObjectEditor::DisplayTypeComboExit()
+{
+  CommitPicker(DisplayTypeCombo);
+}
+
+void TObjectEditor::CommitPicker(QComboBox* picker)
+{
+  // Hiding the picker takes its focus away, which would run this again.
+  if (FCommitting)
+    return;
+  const TFlagGuard committing(FCommitting);
   QString text;
+  if (picker == DisplayTypeCombo) {
+    if (const TRowAttribute at =
+            TakePickerChoice(StringGrid2, DisplayTypeCombo, LastDisplayCell, fcDisplayType, text);
+        at.Attribute)
+      at.Attribute->DisplayType = DisplayTypeOf(DisplayTypeNames, text);
+    return;
+  }
   const TRowAttribute at = TakePickerChoice(StringGrid1, ColumnTypeCombo, LastTypeCell, tcType, text);
   if (!at.Attribute)
     return;
@@ -574,14 +672,6 @@ void TObjectEditor::StringGrid2Click(int column, int row)
   GridClick(StringGrid2, DisplayTypeCombo, fcDisplayType, LastDisplayCell, column, row);
 }
 
-void TObjectEditor::DisplayTypeComboExit()
-{
-  QString text;
-  if (const TRowAttribute at = TakePickerChoice(StringGrid2, DisplayTypeCombo, LastDisplayCell, fcDisplayType, text);
-      at.Attribute)
-    at.Attribute->DisplayType = DisplayTypeOf(DisplayTypeNames, text);
-}
-
 void TObjectEditor::ResetFormButtonClick()
 {
   if (!CurrentEntity || !PageObjectValid())
@@ -598,8 +688,9 @@ void TObjectEditor::ResetFormButtonClick()
 
 void TObjectEditor::MoveAttributeRow(int from, int to, int firstRow)
 {
-  if (!EditsEnabled || !CurrentEntity)
+  if (!BeginCommit() || !CurrentEntity)
     return;
+  const TFlagGuard committing(FCommitting);
   const int k = KeyCount();
   const int n = AttributeCount();
   const int f = from - firstRow;
@@ -661,7 +752,8 @@ void TObjectEditor::StringGrid3SetEditText(int column, int row, const QString& t
   TIndex& index = *CurrentEntity->Indexes.Objects(indexPos);
   const int attributeRow = row - kFirstIndexRow;
   if (row == 0) {
-    if (!text.isEmpty())
+    // A colliding name is refused when the edit ends (CommitCellEnd).
+    if (!text.isEmpty() && IndexNameRefusal(*CurrentEntity, indexPos, text).isEmpty())
       CurrentEntity->RenameIndex(indexPos, text);
     return;
   }
@@ -693,8 +785,7 @@ void TObjectEditor::StringGrid3DblClick()
     return;
   const int indexPos = cell.x() - 1;
   TIndex& index = *CurrentEntity->Indexes.Objects(indexPos);
-  const bool enabled = EditsEnabled;
-  EditsEnabled = false;
+  const TFlagGuard held(EditsEnabled, false);
   if (cell.y() == 1) {
     index.Unique = !index.Unique;
     LoadPage();
@@ -710,7 +801,6 @@ void TObjectEditor::StringGrid3DblClick()
       StringGrid3->SetText(cell.x(), cell.y(), QString::number(index.Columns.Count()));
     }
   }
-  EditsEnabled = enabled;
 }
 
 void TObjectEditor::NewIndexButtonClick()

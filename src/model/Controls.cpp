@@ -50,6 +50,11 @@ void TTextLabel::SetCaption(const QString& caption)
     return;
   FCaption = caption;
   AdjustSize();
+  // The new text must be drawn also when the size stays as it was (an edit
+  // inside a line that is not the widest); a changed size has invalidated
+  // the old and the new bounds already, drawing the new ones once more is
+  // harmless.
+  Repaint();
 }
 
 void TTextLabel::SetFont(const QFont& font)

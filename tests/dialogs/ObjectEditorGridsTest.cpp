@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ protected:
 
   // Opens the cell's in-place editor and types into it key by key, after
   // selecting what it holds.
-  static void TypeInCell(TEditGrid* grid, int column, int row, const QString& text)
+  static QLineEdit* OpenCellEditor(TEditGrid* grid, int column, int row)
   {
     grid->SetCurrentCell(column, row);
     grid->edit(Index(grid, column, row));
@@ -41,6 +42,12 @@ protected:
     for (QLineEdit* e : grid->viewport()->findChildren<QLineEdit*>())
       if (e->isVisible())
         editor = e;
+    return editor;
+  }
+
+  static void TypeInCell(TEditGrid* grid, int column, int row, const QString& text)
+  {
+    QLineEdit* editor = OpenCellEditor(grid, column, row);
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
     if (text.isEmpty())
@@ -258,6 +265,132 @@ TEST_F(EditorGridsTest, IndexesPositionsUniquenessDoubleClicksAndNew)
   EXPECT_TRUE(e->Indexes.IsEmpty());
   EXPECT_EQ(g->Columns(), 2);
   EXPECT_TRUE(g->Text(1, 0).isEmpty());
+}
+
+TEST_F(EditorGridsTest, IndexNameCollidingOnTheWayIsTakenAndAFinalCollisionRefusedAfterTheKeyHandler)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")});
+  e->AddIndex(std::make_unique<TIndex>());
+  e->AddIndex(std::make_unique<TIndex>());
+  Open(e, TObjectEditor::pgIndexes);
+  TEditGrid* g = Editor.StringGrid3;
+  ASSERT_EQ(g->Text(1, 0), QStringLiteral("Ix1_0"));
+
+  // "Ix1_0" is taken on the way to "Ix1_0b": no message, the name arrives.
+  TypeInCell(g, 2, 0, QStringLiteral("Ix1_0b"));
+  EXPECT_EQ(e->Indexes[1]->Name(), QStringLiteral("Ix1_0b"));
+  EXPECT_EQ(e->Indexes.Strings(1), QStringLiteral("Ix1_0b"));
+  EXPECT_TRUE(Msgs.Messages.isEmpty());
+
+  // A name that still collides when the edit ends is refused; the message
+  // waits until the cell editor's key handler has returned.
+  Msgs.WhileShowing = [g] { EXPECT_FALSE(g->Editing()); };
+  QLineEdit* editor = OpenCellEditor(g, 2, 0);
+  ASSERT_NE(editor, nullptr);
+  editor->selectAll();
+  QTest::keyClicks(editor, QStringLiteral("ix1_0"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_TRUE(Msgs.Messages.isEmpty());
+  QApplication::processEvents();  // the editor closes
+  QApplication::processEvents();  // then the message shows
+  Msgs.WhileShowing = nullptr;
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Index Name \"ix1_0\"."});
+  EXPECT_EQ(e->Indexes[1]->Name(), QStringLiteral("Ix1_0b"));  // the name before the edit
+  EXPECT_EQ(e->Indexes.Strings(1), QStringLiteral("Ix1_0b"));
+  EXPECT_EQ(g->Text(2, 0), QStringLiteral("Ix1_0b"));
+  EXPECT_EQ(e->Indexes[0]->Name(), QStringLiteral("Ix1_0"));
+}
+
+TEST_F(EditorGridsTest, IndexesGridOfAnEntityWithoutAttributesHasTwoRows)
+{
+  TEntity* empty = Place(10, 10);
+  Open(empty, TObjectEditor::pgIndexes);
+  EXPECT_EQ(Editor.StringGrid3->Rows(), 2);
+  EXPECT_EQ(Editor.StringGrid3->Columns(), 2);
+  EXPECT_TRUE(Editor.StringGrid3->Text(0, 1).isEmpty());
+  EXPECT_EQ(Editor.StringGrid3->Text(0, 0), QStringLiteral("Attribute"));
+
+  Editor.SetCurrentEntity(Place(200, 10, {QStringLiteral("Id")}));
+  EXPECT_EQ(Editor.StringGrid3->Rows(), 3);
+  EXPECT_EQ(Editor.StringGrid3->Text(0, 1), QStringLiteral("Unique"));
+  Editor.SetCurrentEntity(nullptr);
+  EXPECT_EQ(Editor.StringGrid3->Rows(), 2);
+  EXPECT_TRUE(Editor.StringGrid3->Text(0, 1).isEmpty());
+}
+
+TEST_F(EditorGridsTest, AttributeNameColumnFitsItsNamesAndIsResizable)
+{
+  const QString name = QStringLiteral("Date of the first delivery to the customer");
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {name});
+  Open(e, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  const int fitted = g->ColumnWidth(0);
+  EXPECT_GT(fitted, g->fontMetrics().horizontalAdvance(name));
+  Editor.ShowPage(TObjectEditor::pgIndexes);
+  EXPECT_GT(Editor.StringGrid3->ColumnWidth(0), g->fontMetrics().horizontalAdvance(name));
+
+  // Dragging the right edge of the names sizes them; a reload keeps it.
+  Editor.ShowPage(TObjectEditor::pgTables);
+  QWidget* labels = g->verticalHeader()->viewport();
+  const QPoint edge(labels->width() - 2, 5);
+  QTest::mousePress(labels, Qt::LeftButton, {}, edge);
+  QMouseEvent move(QEvent::MouseMove, QPointF(edge + QPoint(40, 0)), labels->mapToGlobal(QPointF(edge + QPoint(40, 0))),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(labels, &move);
+  QTest::mouseRelease(labels, Qt::LeftButton, {}, edge + QPoint(40, 0));
+  EXPECT_EQ(g->ColumnWidth(0), fitted + 38);
+  EXPECT_EQ(Names(e->PrimaryKey), QStringList{"Id"});  // no row was moved
+  Editor.LoadPage();
+  EXPECT_EQ(g->ColumnWidth(0), fitted + 38);
+}
+
+TEST_F(EditorGridsTest, EscapeInATypePickerCancelsTheChoice)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")});
+  Open(e, TObjectEditor::pgTables);
+  QApplication::setActiveWindow(&Editor);
+  TEditGrid* g = Editor.StringGrid1;
+  QComboBox* picker = Editor.ColumnTypeCombo;
+  ClickCell(g, 2, 1);
+  ClickCell(g, 2, 1);
+  ASSERT_TRUE(picker->isVisible());
+  QTest::keyClick(picker, Qt::Key_Up);  // Char or Integer instead of Default
+  ASSERT_NE(picker->currentText(), QStringLiteral("Default"));
+  QTest::keyClick(picker, Qt::Key_Escape);
+  EXPECT_FALSE(picker->isVisible());
+  EXPECT_TRUE(g->hasFocus());
+  Editor.ComboBox3->setFocus();
+  Editor.FormDeactivate();
+  EXPECT_EQ(e->PrimaryKey[0]->DataType, QStringLiteral("Default"));
+  EXPECT_EQ(g->Text(2, 1), QStringLiteral("Default"));
+}
+
+TEST_F(EditorGridsTest, CarriedInAttributesAreMarkedInTheGrids)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("No")}, {QStringLiteral("Note")});
+  Draw(dtRelationOneToManyForeign, parent, child);
+  ASSERT_EQ(Names(child->Attributes), (QStringList{"Note", "Id"}));
+  Open(child, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  EXPECT_TRUE(g->Marked(0, 3));
+  EXPECT_TRUE(g->Marked(2, 3));
+  EXPECT_TRUE(g->Marked(3, 3));
+  EXPECT_FALSE(g->Marked(1, 3));  // its column name stays the child's own
+  for (int row : {1, 2})
+    for (int column : {0, 2, 3})
+      EXPECT_FALSE(g->Marked(column, row));
+  Editor.ShowPage(TObjectEditor::pgForms);
+  EXPECT_TRUE(Editor.StringGrid2->Marked(0, 3));
+  EXPECT_FALSE(Editor.StringGrid2->Marked(0, 2));
+  Editor.ShowPage(TObjectEditor::pgIndexes);
+  EXPECT_TRUE(Editor.StringGrid3->Marked(0, 4));
+  EXPECT_FALSE(Editor.StringGrid3->Marked(0, 2));
+
+  // The mark goes with the attribute, not with the row.
+  Editor.SetCurrentEntity(parent);
+  Editor.ShowPage(TObjectEditor::pgTables);
+  EXPECT_FALSE(g->Marked(0, 1));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -15,7 +16,23 @@ namespace veska {
 namespace {
 
 using test::Names;
-using ObjectEditorTest = test::EditorTest;
+
+// Places Entity1_0 and Entity2_0, opens the first in the active editor and
+// types the second's name into its name box without leaving the box.
+class ObjectEditorTest : public test::EditorTest {
+protected:
+  TEntity* StartTypingATakenName()
+  {
+    TEntity* a = Place(10, 10);
+    Place(200, 10);
+    Open(a);
+    QApplication::setActiveWindow(&Editor);
+    Editor.ComboBox1->setFocus();
+    Editor.ComboBox1->lineEdit()->selectAll();
+    QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+    return a;
+  }
+};
 
 // Clicks a radio button on its indicator (a click beside its text misses).
 void ClickRadio(QAbstractButton* button)
@@ -147,6 +164,7 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
   // A taken name is refused by the model; the box shows the real name.
   TypeName(Editor.ComboBox1, QStringLiteral("customer"));
   EXPECT_EQ(b->EntityName(), QStringLiteral("Sales Order"));
+  QApplication::processEvents();  // the message follows the key handler
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"customer\"."});
   EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Sales Order"));
 
@@ -171,14 +189,9 @@ TEST_F(ObjectEditorTest, NameBoxesPickRenameAndRefuse)
 
 TEST_F(ObjectEditorTest, MovingTheFocusOutOfANameBoxRenames)
 {
-  TEntity* a = Place(10, 10);
-  Place(200, 10);
-  Open(a);
-  QApplication::setActiveWindow(&Editor);
-  Editor.ComboBox1->setFocus();
-  Editor.ComboBox1->lineEdit()->selectAll();
-  QTest::keyClicks(Editor.ComboBox1, QStringLiteral("Entity2_0"));
+  TEntity* a = StartTypingATakenName();
   Editor.TableName->setFocus();
+  QApplication::processEvents();  // the message follows the focus handler
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"Entity2_0\"."});
   EXPECT_EQ(Editor.CurrentEntity, a);
   EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Entity1_0"));
@@ -279,6 +292,8 @@ TEST_F(ObjectEditorTest, RelationPageSetsCardinalityAndMovesCarriedAttributes)
   ClickRadio(Editor.RelateToButtons->button(0));
   EXPECT_FALSE(back->PrimaryRelation());
   EXPECT_TRUE(Editor.RelateToButtons->button(1)->isChecked());
+  EXPECT_TRUE(Msgs.Messages.isEmpty());  // not from inside the click
+  QApplication::processEvents();
   EXPECT_EQ(Msgs.Lines(), QStringList{"error: This cannot be a Primary Relation."});
 }
 
@@ -308,6 +323,80 @@ TEST_F(ObjectEditorTest, ForgetsObjectsThatLeaveTheModel)
   EXPECT_EQ(Editor.StringGrid1->rowCount(), 1);
   Editor.ShowPage(TObjectEditor::pgRelations);
   EXPECT_TRUE(Editor.ParentEntity->text().isEmpty());
+}
+
+TEST_F(ObjectEditorTest, EmptyNamesAreRefusedWithAMessageAndKeepTheOldName)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10);
+  TRelation* r = Draw(dtRelationOneToManyForeign, parent, child);
+  // Empties the box (or leaves blanks in it) and presses Enter; the message
+  // comes only after the key handler has returned.
+  const auto typeEmpty = [this](QComboBox* box, const QString& blanks) {
+    box->lineEdit()->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, blanks);
+    QTest::keyClick(box, Qt::Key_Return);
+    EXPECT_TRUE(Msgs.Messages.isEmpty());
+    QApplication::processEvents();
+    const QStringList lines = Msgs.Lines();
+    Msgs.Reset();
+    return lines;
+  };
+  Open(parent);
+  EXPECT_EQ(typeEmpty(Editor.ComboBox1, QString()), QStringList{"error: Entity Name cannot be empty."});
+  EXPECT_EQ(typeEmpty(Editor.ComboBox1, QStringLiteral("  ")), QStringList{"error: Entity Name cannot be empty."});
+  EXPECT_EQ(parent->EntityName(), QStringLiteral("Entity1_0"));
+  EXPECT_EQ(S.Entities.IndexOf(QStringLiteral("Entity1_0")), 0);
+  EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Entity1_0"));
+
+  Editor.SetCurrentRelation(r);
+  Editor.ShowPage(TObjectEditor::pgRelations);
+  const QString relationName = r->RelationName();
+  EXPECT_EQ(typeEmpty(Editor.ComboBox4, QString()), QStringList{"error: Relation Name cannot be empty."});
+  EXPECT_EQ(r->RelationName(), relationName);
+  EXPECT_EQ(Editor.ComboBox4->currentText(), relationName);
+
+  Editor.ShowPage(TObjectEditor::pgDomains);
+  QTest::mouseClick(Editor.NewDomainButton, Qt::LeftButton);
+  EXPECT_EQ(typeEmpty(Editor.ComboBox2, QString()), QStringList{"error: Domain Name cannot be empty."});
+  EXPECT_EQ(S.Domains[0]->Name, QStringLiteral("Domain1_0"));
+  EXPECT_EQ(S.Domains.Strings(0), QStringLiteral("Domain1_0"));
+}
+
+TEST_F(ObjectEditorTest, DuplicateNameMessageShowsOnceWhenTheNameBoxIsLeftForTheDiagram)
+{
+  TEntity* a = StartTypingATakenName();
+  // A message box takes the activation from the editor, which ends the edit
+  // of the focused name box once more.
+  Msgs.WhileShowing = [this] {
+    if (Msgs.Messages.size() == 1)
+      Editor.FormDeactivate();
+  };
+  // Clicking the diagram deactivates the window and then moves the focus.
+  Editor.FormDeactivate();
+  Editor.Memo1->setFocus();
+  QApplication::processEvents();
+  Msgs.WhileShowing = nullptr;
+  EXPECT_EQ(Msgs.Lines(), QStringList{"error: Duplicate Entity Name \"Entity2_0\"."});
+  EXPECT_EQ(a->EntityName(), QStringLiteral("Entity1_0"));
+  EXPECT_EQ(Editor.ComboBox1->currentText(), QStringLiteral("Entity1_0"));
+}
+
+TEST_F(ObjectEditorTest, CommaMessageLeavesThePageTabsTheirRoom)
+{
+  Open(Place(10, 10, {QStringLiteral("Id")}));
+  // Wide enough for the tabs, not for the tabs and the message side by side.
+  Editor.resize(Editor.TabSet->sizeHint().width() + 60, 400);
+  QApplication::processEvents();
+  const int tabs = Editor.TabSet->width();
+  ASSERT_GE(tabs, Editor.TabSet->sizeHint().width());
+  End(Editor.Memo1);
+  QTest::keyClick(Editor.Memo1, Qt::Key_Comma);
+  ASSERT_EQ(Editor.StatusLine->text(), QStringLiteral("A name cannot contain a comma."));
+  Editor.layout()->activate();
+  QApplication::processEvents();
+  EXPECT_EQ(Editor.TabSet->width(), tabs);
 }
 
 }  // namespace

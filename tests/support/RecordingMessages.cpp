@@ -5,6 +5,8 @@ namespace veska::test {
 TMsgButton TRecordingMessages::Show(TMsgDlgType type, const QString& text, int buttons)
 {
   Messages.append({type, text});
+  if (WhileShowing)
+    WhileShowing();
   if (!Answers.isEmpty())
     return Answers.takeFirst();
   return (buttons & mbOK) ? mbOK : static_cast<TMsgButton>(buttons & -buttons);

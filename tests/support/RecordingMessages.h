@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace veska::test {
 
 class TRecordingMessages final : public TMessageService {
@@ -22,6 +24,9 @@ public:
 
   QList<TMessage> Messages;
   QList<TMsgButton> Answers;
+  // Runs while a message shows, as a modal box's own event loop runs other
+  // work (the box takes the focus and the activation away from the window).
+  std::function<void()> WhileShowing;
 
   // Every message as "type: text", in order.
   QStringList Lines() const;
