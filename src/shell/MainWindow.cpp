@@ -265,17 +265,27 @@ void TSDIAppForm::BuildMenus()
           [this] { DeleteItemClick(); });
   AddItem(edit, "PointerItem", QStringLiteral("&Pointer"), QStringLiteral("Clear selected tool"),
           [this] { ChooseTool(dtPointer); });
-  AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
-          [this] { FSurface->SelectAllEntities(); }, QKeySequence(Qt::CTRL | Qt::Key_A));
-  AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); },
-          QKeySequence(Qt::CTRL | Qt::Key_Z));
+  // These keys act on the diagram only while the focus is in this window:
+  // in the objects editor (a tool window of this one) they belong to its
+  // fields and grids.
+  const auto diagramKeys = [this](QAction* item, const QList<QKeySequence>& keys) {
+    item->setShortcuts(keys);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(item);
+  };
+  diagramKeys(AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
+                      [this] { FSurface->SelectAllEntities(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_A)});
+  diagramKeys(AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Z)});
   edit->addSeparator();
   // Ctrl+= as well, for keyboards on which "+" needs Shift.
-  AddItem(edit, "ZoomInItem", QStringLiteral("Zoom &In"), QStringLiteral("Zoom in the diagram"), [this] { ZoomIn(); },
-          QKeySequence(Qt::CTRL | Qt::Key_Plus))
-      ->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  AddItem(edit, "ZoomOutItem", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom out the diagram"),
-          [this] { ZoomOut(); }, QKeySequence(Qt::CTRL | Qt::Key_Minus));
+  diagramKeys(AddItem(edit, "ZoomInItem", QStringLiteral("Zoom &In"), QStringLiteral("Zoom in the diagram"),
+                      [this] { ZoomIn(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  diagramKeys(AddItem(edit, "ZoomOutItem", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom out the diagram"),
+                      [this] { ZoomOut(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
   QMenu* mode = options->addMenu(QStringLiteral("Display &Mode"));

@@ -602,6 +602,7 @@ TEST_F(MainWindowTest, DesktopKeysUndoSelectAndZoom)
   TEntity* b = DrawEntity(QPoint(300, 100));
   Window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+  View().setFocus();
   QLabel* zoom = Window->statusBar()->findChild<QLabel*>(QStringLiteral("ZoomLabel"));
   ASSERT_NE(zoom, nullptr);
   EXPECT_EQ(zoom->text(), QStringLiteral("100%"));
@@ -619,6 +620,13 @@ TEST_F(MainWindowTest, DesktopKeysUndoSelectAndZoom)
   QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.0);
   EXPECT_EQ(zoom->text(), QStringLiteral("100%"));
+  // In the objects editor the keys belong to its fields.
+  QApplication::setActiveWindow(Window->ObjectEditor);
+  Window->ObjectEditor->ShowPage(TObjectEditor::pgTables);
+  Window->ObjectEditor->StringGrid1->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), Window->ObjectEditor->StringGrid1);
+  QTest::keyClick(Window->ObjectEditor->StringGrid1, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.0);
   // The captions of the menu stay as they were.
   EXPECT_EQ(Item("UndoItem")->text(), QStringLiteral("&Undo"));
   EXPECT_EQ(Item("ZoomInItem")->text(), QStringLiteral("Zoom &In"));
