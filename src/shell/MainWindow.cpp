@@ -110,14 +110,15 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   layout->addWidget(SpeedPanel);
   ScrollBox1 = new QScrollArea(central);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  // The diagram is white (the view paints it); the scroll box around it is
-  // grey, so that the user sees where the diagram ends and that a click
-  // beyond its edge lands on nothing.
+  // The diagram is white (the view paints it); the scroll box shows grey
+  // beyond its edge, so that the user sees where the diagram ends and that a
+  // click there lands on nothing.
   ScrollBox1->setBackgroundRole(QPalette::Base);
-  QPalette beyond = ScrollBox1->palette();
-  beyond.setColor(QPalette::Base, QColor(160, 160, 160));
-  beyond.setColor(QPalette::Window, QColor(160, 160, 160));
-  ScrollBox1->setPalette(beyond);
+  const QColor beyondColor(160, 160, 160);
+  QPalette beyond = ScrollBox1->viewport()->palette();
+  beyond.setColor(QPalette::Base, beyondColor);
+  beyond.setColor(QPalette::Window, beyondColor);
+  ScrollBox1->viewport()->setPalette(beyond);
   FView = new TDiagramView(*FSurface);
   FView->setObjectName(QStringLiteral("DrawingSurface"));
   FView->OnDeleteKey = [this] { DeleteCurrentItemClick(); };
@@ -125,8 +126,12 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
     // The pointer stays where it is on the screen while the diagram grows
     // or shrinks under it.
     const QPoint pointer = FView->mapTo(ScrollBox1->viewport(), at);
-    for (int i = 0; i < qAbs(notches); ++i)
-      notches > 0 ? ZoomAround(5, 4, pointer) : ZoomAround(4, 5, pointer);
+    for (int i = 0; i < qAbs(notches); ++i) {
+      if (notches > 0)
+        ZoomAround(5, 4, pointer);
+      else
+        ZoomAround(4, 5, pointer);
+    }
   };
   ScrollBox1->setWidget(FView);
   layout->addWidget(ScrollBox1, 1);
@@ -162,9 +167,8 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   SetTitle();
 
   // The dialogs live as long as the window and keep their states between
-  // uses.
-  // A tool window of this one: it stays above the main window while the
-  // user works on the diagram.
+  // uses. The objects editor is a tool window of this one, so that it stays
+  // above the main window while the user works on the diagram.
   ObjectEditor = new TObjectEditor(this);
   ObjectEditor->setWindowFlags(Qt::Tool);
   ObjectEditor->SetSettingsNames(ReadDataTypes(FSettings.Ini()), ReadServers(FSettings.Ini()));
@@ -441,8 +445,8 @@ void TSDIAppForm::PlaceObjectEditor()
   constexpr int kMargin = 8;
   QWidget* viewport = ScrollBox1->viewport();
   const QRect area(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
-  // The frame is known only once the window has been shown; until then the
-  // window system adds it around the client area placed here.
+  // Before the first showing the window frame is not known yet; the margin
+  // leaves room for it.
   const QSize size = ObjectEditor->frameGeometry().size();
   QPoint at(area.right() + 1 - kMargin - size.width(), area.top() + kMargin);
   if (const QScreen* screen = this->screen()) {
