@@ -564,13 +564,6 @@ TEST_F(MainWindowTest, ObjectsEditorStaysAboveTheMainWindowAndOpensBesideTheDiag
   const QPoint corner = View().mapToGlobal(QPoint(0, 0));
   EXPECT_FALSE(editor.frameGeometry().contains(corner));
   EXPECT_GT(editor.x(), corner.x());
-
-  // Where the user puts it, it opens again.
-  editor.hide();
-  editor.move(editor.pos() - QPoint(20, 0));
-  const QPoint moved = editor.pos();
-  DrawEntity(QPoint(300, 100));
-  EXPECT_EQ(editor.pos(), moved);
 }
 
 TEST_F(MainWindowTest, DesktopKeysZoomDisplayModeAndTheDiagramsEdge)
