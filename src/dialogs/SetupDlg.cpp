@@ -7,7 +7,6 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -65,12 +64,6 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
     radios->addWidget(radio, id % 2, id / 2);
   }
 
-  ErrorLabel = new QLabel(this);
-  ErrorLabel->setObjectName(QStringLiteral("ErrorLabel"));
-  ErrorLabel->setWordWrap(true);
-  ErrorLabel->setStyleSheet(QStringLiteral("color: #b00000"));
-  ErrorLabel->hide();
-
   const TDialogButtons buttons = MakeDialogButtons(this);
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
@@ -83,7 +76,6 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(DisplayLocationRadioGroup);
-  layout->addWidget(ErrorLabel);
   layout->addWidget(buttons.Box);
 
   setTabOrder(DiagramName, DiagramWidth);
@@ -127,7 +119,6 @@ void TSetupDlg::FormShow()
   ShowSize(DiagramHeight, DiagramHeightPixels);
   if (QAbstractButton* radio = DisplayLocationButtons->button(static_cast<int>(DisplayLocation)))
     radio->setChecked(true);
-  UpdateError();
 }
 
 void TSetupDlg::showEvent(QShowEvent* event)
@@ -141,7 +132,6 @@ void TSetupDlg::ShowSize(QLineEdit* box, int pixels)
   FShowing = true;
   box->setText(InchesText(pixels));
   FShowing = false;
-  UpdateError();
 }
 
 bool TSetupDlg::SizeValid(QLineEdit* box, int pixels) const
@@ -151,6 +141,11 @@ bool TSetupDlg::SizeValid(QLineEdit* box, int pixels) const
   return PixelsOfText(box->text()) >= 0 || box->text() == InchesText(pixels);
 }
 
+bool TSetupDlg::SizeUnfinished(const QString& text) const
+{
+  return PixelsOfText(text.trimmed() + QLatin1Char('1')) >= 0;
+}
+
 void TSetupDlg::SizeChange(QLineEdit* box, int& pixels)
 {
   if (FShowing)
@@ -158,7 +153,8 @@ void TSetupDlg::SizeChange(QLineEdit* box, int& pixels)
   const int typed = PixelsOfText(box->text());
   if (typed >= 0)
     pixels = typed;
-  UpdateError();
+  else if (!SizeUnfinished(box->text()))
+    ShowSize(box, pixels);
 }
 
 void TSetupDlg::DiagramWidthChange()
@@ -177,23 +173,10 @@ void TSetupDlg::DisplayLocationRadioGroupClick(int id)
     DisplayLocation = static_cast<TDisplayLocation>(id);
 }
 
-void TSetupDlg::UpdateError()
-{
-  QStringList problems;
-  const QString largest = QString::number(std::floor(100.0 * kMaxPixels / FPixelsPerInch) / 100.0, 'f', 2);
-  if (!SizeValid(DiagramWidth, DiagramWidthPixels))
-    problems << QStringLiteral("The width must be a number of inches above 0 and at most %1.").arg(largest);
-  if (!SizeValid(DiagramHeight, DiagramHeightPixels))
-    problems << QStringLiteral("The height must be a number of inches above 0 and at most %1.").arg(largest);
-  ErrorLabel->setText(problems.join(QLatin1Char('\n')));
-  ErrorLabel->setVisible(!problems.isEmpty());
-  OKBtn->setEnabled(problems.isEmpty());
-}
-
 bool TSetupDlg::eventFilter(QObject* watched, QEvent* event)
 {
-  // Leaving a size box that holds no valid size puts the last valid one
-  // back.
+  // Leaving a size box that holds a size still being typed puts the last
+  // valid one back.
   if (event->type() == QEvent::FocusOut) {
     if (watched == DiagramWidth && !SizeValid(DiagramWidth, DiagramWidthPixels))
       ShowSize(DiagramWidth, DiagramWidthPixels);

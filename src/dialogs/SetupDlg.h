@@ -6,8 +6,10 @@
 //
 // Sizes are shown in inches with two decimals at the pixels per inch given
 // to the constructor. A typed size sets the pixels at once when it is a
-// number above 0 and at most 32767 pixels; anything else disables OK and
-// says what is allowed, and leaving the box puts the last valid size back.
+// number above 0 and at most 32767 pixels. Any other text puts the last valid
+// size back at once, without a message, except a size still being typed (one
+// that another digit at its end would make valid, such as "" or "0."): it
+// stands until the box is left, and then gives way to the last valid size.
 
 #include "model/Types.h"
 
@@ -15,7 +17,6 @@
 
 class QButtonGroup;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -35,7 +36,6 @@ public:
   QLineEdit* DiagramHeight = nullptr;
   QGroupBox* DisplayLocationRadioGroup = nullptr;
   QButtonGroup* DisplayLocationButtons = nullptr;  // ids: the TDisplayLocation members
-  QLabel* ErrorLabel = nullptr;
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
   QPushButton* HelpBtn = nullptr;
@@ -64,7 +64,9 @@ private:
   // Sets the box to the size without taking the shown text as input.
   void ShowSize(QLineEdit* box, int pixels);
   bool SizeValid(QLineEdit* box, int pixels) const;
-  void UpdateError();
+  // A text that is no size yet but becomes one with another digit typed at
+  // its end.
+  bool SizeUnfinished(const QString& text) const;
 
   int FPixelsPerInch;
   bool FShowing = false;  // texts set by the dialog itself are not user input

@@ -8,6 +8,13 @@ namespace veska {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
+void TApplication::SetNames()
+{
+  // No display name: the platform would append it to every window title,
+  // and each window's title already says what it is.
+  QApplication::setApplicationName(QStringLiteral("Veska"));
+}
+
 bool TApplication::notify(QObject* receiver, QEvent* event)
 {
   try {

@@ -11,6 +11,8 @@ class TApplication final : public QApplication {
 public:
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
+  // The program's name, as the settings and the windows use it.
+  static void SetNames();
 };
 
 }  // namespace veska

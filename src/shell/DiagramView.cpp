@@ -2,12 +2,14 @@
 
 #include "surface/Painting.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWheelEvent>
 
 namespace veska {
 
@@ -29,6 +31,31 @@ QPoint Local(const TControl& control, QPoint pos)
 {
   return pos - QPoint(control.Left, control.Top);
 }
+
+// While it lives, notes whether a button's release is delivered anywhere in
+// the program: a message box that a press opens runs its own event loop and
+// takes the release of the button that pressed.
+class TReleaseWatch final : public QObject {
+public:
+  explicit TReleaseWatch(Qt::MouseButton button) : FButton(button) { qApp->installEventFilter(this); }
+  ~TReleaseWatch() override { qApp->removeEventFilter(this); }
+  TReleaseWatch(const TReleaseWatch&) = delete;
+  TReleaseWatch& operator=(const TReleaseWatch&) = delete;
+
+  bool Released() const { return FReleased; }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override
+  {
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == FButton)
+      FReleased = true;
+    return false;
+  }
+
+private:
+  Qt::MouseButton FButton;
+  bool FReleased = false;
+};
 
 }  // namespace
 
@@ -80,6 +107,18 @@ void TDiagramView::SyncSize()
   if (this->size() != size)
     resize(size);
   update();
+  if (OnSizeSynced)
+    OnSizeSynced();
+}
+
+void TDiagramView::ObjectRemoving(const void* object)
+{
+  if (!FCaptured)
+    return;
+  const THit& hit = FCapture;
+  const TRelation* relation = hit.Segment ? hit.Segment->Relation() : hit.Relation;
+  if (!object || object == hit.Entity || object == relation || object == hit.Label)
+    ReleaseCapture();
 }
 
 void TDiagramView::paintEvent(QPaintEvent* event)
@@ -127,9 +166,9 @@ void TDiagramView::mousePressEvent(QMouseEvent* event)
   TButton button;
   if (!ToSurfaceButton(event->button(), button))
     return;
-  // A capture whose button was let go elsewhere (a pop-up menu took the
-  // release) is over.
-  if (FCaptured && !(event->buttons() & FCaptureButton))
+  // A capture whose button was let go elsewhere (a message box or a pop-up
+  // menu took the release) is over: a button cannot go down twice.
+  if (FCaptured && (event->button() == FCaptureButton || !(event->buttons() & FCaptureButton)))
     ReleaseCapture();
   if (FCaptured)
     return;
@@ -138,15 +177,32 @@ void TDiagramView::mousePressEvent(QMouseEvent* event)
   const QPoint pos = event->position().toPoint();
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   const THit hit = FSurface.HitTest(pos);
+  CaptureAndPress(hit, event->button(), button == TButton::Left && hit.Kind == THit::TKind::Entity, shift, pos,
+                  event->globalPosition().toPoint());
+}
+
+void TDiagramView::CaptureAndPress(const THit& hit, Qt::MouseButton button, bool clickPending, bool shift, QPoint pos,
+                                   QPoint screen)
+{
+  TButton surfaceButton;
+  if (!ToSurfaceButton(button, surfaceButton))
+    return;
   FCapture = hit;
   FCaptured = true;
-  FCaptureButton = event->button();
-  FClickPending = button == TButton::Left && hit.Kind == THit::TKind::Entity;
-  Press(hit, button, shift, pos, event->globalPosition().toPoint());
+  FCaptureButton = button;
+  FClickPending = clickPending;
+  const TReleaseWatch watch(button);
+  Press(hit, surfaceButton, shift, pos, screen);
+  // The release went to a message box that the press opened, or will go to
+  // the pop-up menu it opened: the pressed control gets none.
+  if (watch.Released() || QApplication::activePopupWidget())
+    ReleaseCapture();
 }
 
 void TDiagramView::mouseMoveEvent(QMouseEvent* event)
 {
+  if (FCaptured && !(event->buttons() & FCaptureButton))
+    ReleaseCapture();
   if (!FCaptured)
     return;
   Move(FCapture, event->modifiers() & Qt::ShiftModifier, event->position().toPoint(),
@@ -187,12 +243,8 @@ void TDiagramView::mouseDoubleClickEvent(QMouseEvent* event)
   // The second press of a double click is a press like the first, but it
   // makes no click of its own. The handlers above may have changed the
   // diagram, so the control under the mouse is looked up again.
-  const THit again = FSurface.HitTest(pos);
-  FCapture = again;
-  FCaptured = true;
-  FCaptureButton = Qt::LeftButton;
-  FClickPending = false;
-  Press(again, TButton::Left, event->modifiers() & Qt::ShiftModifier, pos, event->globalPosition().toPoint());
+  CaptureAndPress(FSurface.HitTest(pos), Qt::LeftButton, false, event->modifiers() & Qt::ShiftModifier, pos,
+                  event->globalPosition().toPoint());
 }
 
 void TDiagramView::keyPressEvent(QKeyEvent* event)
@@ -207,6 +259,23 @@ void TDiagramView::keyPressEvent(QKeyEvent* event)
   case Qt::Key_Escape: FSurface.SetActiveDrawingTool(dtPointer); break;
   default: QWidget::keyPressEvent(event);
   }
+}
+
+void TDiagramView::wheelEvent(QWheelEvent* event)
+{
+  if (!(event->modifiers() & Qt::ControlModifier) || !OnZoomWheel) {
+    // The scroll area scrolls.
+    FZoomWheelAngle = 0;
+    QWidget::wheelEvent(event);
+    return;
+  }
+  event->accept();
+  constexpr int kNotch = 120;
+  FZoomWheelAngle += event->angleDelta().y();
+  const int notches = FZoomWheelAngle / kNotch;
+  FZoomWheelAngle -= notches * kNotch;
+  if (notches != 0)
+    OnZoomWheel(notches, event->position().toPoint());
 }
 
 }  // namespace veska

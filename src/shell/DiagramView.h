@@ -3,7 +3,10 @@
 // area. It is as large as the surface at the current zoom, paints the exposed
 // part through PaintDiagram, and turns Qt's mouse events into the surface's
 // mouse operations: the control under a press keeps the mouse (it receives the
-// moves and the release) until the button is let go.
+// moves and the release) until the button is let go. A message box or pop-up
+// menu that a press opens takes that button's release, so the view lets go
+// at once; failing that, at the next sign that the button is up (a press of
+// it, or a move without it), so that the next press always counts.
 
 #include "surface/DrawingSurface.h"
 
@@ -39,8 +42,19 @@ public:
     FClickPending = false;
   }
 
+  // Whether a control on the diagram holds the mouse (a button is down).
+  bool MouseCaptured() const { return FCaptured; }
+  // Lets go of the mouse when the control that holds it belongs to an object
+  // that leaves the model (nullptr: every object).
+  void ObjectRemoving(const void* object);
+
   // The Delete key.
   std::function<void()> OnDeleteKey;
+  // The wheel turned with Ctrl held: whole notches (positive away from the
+  // user) at a point of the view.
+  std::function<void(int notches, QPoint at)> OnZoomWheel;
+  // After the view has followed the surface's size.
+  std::function<void()> OnSizeSynced;
 
 protected:
   void paintEvent(QPaintEvent* event) override;
@@ -49,10 +63,15 @@ protected:
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
 private:
   using THit = TDrawingSurface::THit;
 
+  // Gives the mouse to the control hit and presses it; `clickPending` when
+  // a release over it makes a click.
+  void CaptureAndPress(const THit& hit, Qt::MouseButton button, bool clickPending, bool shift, QPoint pos,
+                       QPoint screen);
   void Press(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
   void Move(const THit& hit, bool shift, QPoint pos, QPoint screen);
   void Release(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
@@ -66,6 +85,8 @@ private:
   // The pressed entity's box at the press, for the click after the release.
   QRect FPressedBounds;
   bool FClickPending = false;
+  // Wheel turns with Ctrl held, not yet a whole notch.
+  int FZoomWheelAngle = 0;
 };
 
 }  // namespace veska

@@ -14,6 +14,7 @@
 #include "shell/ReportCommands.h"
 #include "shell/Settings.h"
 
+#include <QActionGroup>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
@@ -23,7 +24,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -94,6 +97,9 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   setObjectName(QStringLiteral("SDIAppForm"));
   FSurface->Width = 8 * kPixelsPerInch;
   FSurface->Height = 10 * kPixelsPerInch;
+  // Default names carry the revision from the first object on, as after
+  // every New or Open.
+  FSurface->Revision = QStringLiteral("0");
 
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -105,14 +111,29 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   layout->addWidget(SpeedPanel);
   ScrollBox1 = new QScrollArea(central);
   ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+  // The diagram is white (the view paints it); the scroll box shows grey
+  // beyond its edge, so that the user sees where the diagram ends and that a
+  // click there lands on nothing.
   ScrollBox1->setBackgroundRole(QPalette::Base);
-  QPalette white = ScrollBox1->palette();
-  white.setColor(QPalette::Base, Qt::white);
-  white.setColor(QPalette::Window, Qt::white);
-  ScrollBox1->setPalette(white);
+  const QColor beyondColor(160, 160, 160);
+  QPalette beyond = ScrollBox1->viewport()->palette();
+  beyond.setColor(QPalette::Base, beyondColor);
+  beyond.setColor(QPalette::Window, beyondColor);
+  ScrollBox1->viewport()->setPalette(beyond);
   FView = new TDiagramView(*FSurface);
   FView->setObjectName(QStringLiteral("DrawingSurface"));
   FView->OnDeleteKey = [this] { DeleteCurrentItemClick(); };
+  FView->OnZoomWheel = [this](int notches, QPoint at) {
+    // The pointer stays where it is on the screen while the diagram grows
+    // or shrinks under it.
+    const QPoint pointer = FView->mapTo(ScrollBox1->viewport(), at);
+    for (int i = 0; i < qAbs(notches); ++i) {
+      if (notches > 0)
+        ZoomAround(5, 4, pointer);
+      else
+        ZoomAround(4, 5, pointer);
+    }
+  };
   ScrollBox1->setWidget(FView);
   layout->addWidget(ScrollBox1, 1);
   setCentralWidget(central);
@@ -121,6 +142,11 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   status->setObjectName(QStringLiteral("StatusBar"));
   status->setFixedHeight(22);
   setStatusBar(status);
+  FZoomLabel = new QLabel(status);
+  FZoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+  status->addPermanentWidget(FZoomLabel);
+  FView->OnSizeSynced = [this] { ShowZoom(); };
+  ShowZoom();
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -142,8 +168,10 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   SetTitle();
 
   // The dialogs live as long as the window and keep their states between
-  // uses.
+  // uses. The objects editor is a tool window of this one, so that it stays
+  // above the main window while the user works on the diagram.
   ObjectEditor = new TObjectEditor(this);
+  ObjectEditor->setWindowFlags(Qt::Tool);
   ObjectEditor->SetSettingsNames(ReadDataTypes(FSettings.Ini()), ReadServers(FSettings.Ini()));
   ObjectEditor->DrawingSurface = FSurface.get();
   AboutBox = new TAboutBox(this);
@@ -242,24 +270,47 @@ void TSDIAppForm::BuildMenus()
           [this] { DeleteItemClick(); });
   AddItem(edit, "PointerItem", QStringLiteral("&Pointer"), QStringLiteral("Clear selected tool"),
           [this] { ChooseTool(dtPointer); });
-  AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
-          [this] { FSurface->SelectAllEntities(); });
-  AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); });
+  // These keys act on the diagram only while the focus is in this window:
+  // in the objects editor (a tool window of this one) they belong to its
+  // fields and grids.
+  const auto diagramKeys = [this](QAction* item, const QList<QKeySequence>& keys) {
+    item->setShortcuts(keys);
+    item->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(item);
+  };
+  diagramKeys(AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
+                      [this] { FSurface->SelectAllEntities(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_A)});
+  diagramKeys(AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Z)});
   edit->addSeparator();
-  AddItem(edit, "ZoomInItem", QStringLiteral("Zoom &In"), QStringLiteral("Zoom in the diagram"), [this] { ZoomIn(); });
-  AddItem(edit, "ZoomOutItem", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom out the diagram"),
-          [this] { ZoomOut(); });
+  // Ctrl+= as well, for keyboards on which "+" needs Shift.
+  diagramKeys(AddItem(edit, "ZoomInItem", QStringLiteral("Zoom &In"), QStringLiteral("Zoom in the diagram"),
+                      [this] { ZoomIn(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+  diagramKeys(AddItem(edit, "ZoomOutItem", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom out the diagram"),
+                      [this] { ZoomOut(); }),
+              {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
 
   QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
   QMenu* mode = options->addMenu(QStringLiteral("Display &Mode"));
   mode->setObjectName(QStringLiteral("DisplayModeItem"));
-  const auto setMode = [this](TEntityDisplayMode m) { return [this, m] { FSurface->SetEntityDisplayMode(m); }; };
-  AddItem(mode, "AttributesItem", QStringLiteral("&Attributes"), QStringLiteral("Display entity attributes only"),
-          setMode(emAttributes));
-  AddItem(mode, "PrimaryKeyItem", QStringLiteral("&PrimaryKey"), QStringLiteral("Display entity primary key only"),
-          setMode(emPrimaryKey));
-  AddItem(mode, "EntityItem", QStringLiteral("&Entity"), QStringLiteral("Display entity name only"), setMode(emName));
-  AddItem(mode, "SchemaItem", QStringLiteral("&Schema"), QStringLiteral("Display generic schema"), setMode(emSchema));
+  // The current display mode carries a check mark; only these items change
+  // the mode.
+  auto* modes = new QActionGroup(this);
+  const auto addMode = [this, mode, modes](const char* name, const QString& caption, const QString& hint,
+                                           TEntityDisplayMode m) {
+    QAction* item = AddItem(mode, name, caption, hint, [this, m] { FSurface->SetEntityDisplayMode(m); });
+    item->setCheckable(true);
+    item->setChecked(FSurface->EntityDisplayMode == m);
+    modes->addAction(item);
+  };
+  addMode("AttributesItem", QStringLiteral("&Attributes"), QStringLiteral("Display entity attributes only"),
+          emAttributes);
+  addMode("PrimaryKeyItem", QStringLiteral("&PrimaryKey"), QStringLiteral("Display entity primary key only"),
+          emPrimaryKey);
+  addMode("EntityItem", QStringLiteral("&Entity"), QStringLiteral("Display entity name only"), emName);
+  addMode("SchemaItem", QStringLiteral("&Schema"), QStringLiteral("Display generic schema"), emSchema);
   AddItem(options, "DisplayViewItem", QStringLiteral("Display &View"), QStringLiteral("Select items to be displayed"),
           [this] { DisplayViewItemClick(); });
   AddItem(options, "SetupItem", QStringLiteral("Diagram &Setup"), QStringLiteral("Setup diagram parameters"),
@@ -382,6 +433,7 @@ void TSDIAppForm::ConnectSurface()
       PopupRelation = nullptr;
     if (!object || object == PopupLabel)
       PopupLabel = nullptr;
+    FView->ObjectRemoving(object);
     if (ObjectEditor)
       ObjectEditor->ObjectRemoving(object);
   };
@@ -389,9 +441,31 @@ void TSDIAppForm::ConnectSurface()
 
 // ---- The objects editor ------------------------------------------------------------
 
+void TSDIAppForm::PlaceObjectEditor()
+{
+  constexpr int kMargin = 8;
+  QWidget* viewport = ScrollBox1->viewport();
+  const QRect area(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
+  // Before the first showing the window frame is not known yet; the margin
+  // leaves room for it.
+  const QSize size = ObjectEditor->frameGeometry().size();
+  QPoint at(area.right() + 1 - kMargin - size.width(), area.top() + kMargin);
+  if (const QScreen* screen = this->screen()) {
+    const QRect room = screen->availableGeometry();
+    at.setX(qMax(room.left(), qMin(at.x(), room.right() + 1 - size.width())));
+    at.setY(qMax(room.top(), qMin(at.y(), room.bottom() + 1 - size.height())));
+  }
+  ObjectEditor->move(at);
+}
+
 void TSDIAppForm::ShowObjectEditor(int page)
 {
   ObjectEditor->ShowPage(page);
+  // After its first showing the editor opens where the user left it.
+  if (!FObjectEditorPlaced) {
+    PlaceObjectEditor();
+    FObjectEditorPlaced = true;
+  }
   ObjectEditor->show();
   ObjectEditor->raise();
   ObjectEditor->activateWindow();
@@ -424,6 +498,11 @@ void TSDIAppForm::EditDomain(TDomain* domain)
   if (domain)
     ObjectEditor->SetCurrentDomain(domain);
   ShowObjectEditor(TObjectEditor::pgDomains);
+}
+
+void TSDIAppForm::ShowZoom()
+{
+  FZoomLabel->setText(QStringLiteral("%1%").arg(qRound(FSurface->ZoomFactor * 100)));
 }
 
 void TSDIAppForm::SetTitle()
@@ -711,18 +790,27 @@ void TSDIAppForm::ShowLabelsClick()
   FSurface->SetRelationLabelVisible(!FSurface->RelationLabelVisible);
 }
 
-void TSDIAppForm::ZoomIn()
+void TSDIAppForm::ZoomAround(int numerator, int denominator, QPoint viewportPoint)
 {
   FView->ReleaseCapture();
-  FSurface->Rescale(5, 4);
+  const QPoint diagramPoint = FView->mapFrom(ScrollBox1->viewport(), viewportPoint);
+  const double before = FSurface->ZoomFactor;
+  FSurface->Rescale(numerator, denominator);
   FView->SyncSize();
+  // The scroll bars take their new ranges as the view is resized.
+  const double scale = FSurface->ZoomFactor / before;
+  ScrollBox1->horizontalScrollBar()->setValue(qRound(diagramPoint.x() * scale) - viewportPoint.x());
+  ScrollBox1->verticalScrollBar()->setValue(qRound(diagramPoint.y() * scale) - viewportPoint.y());
+}
+
+void TSDIAppForm::ZoomIn()
+{
+  ZoomAround(5, 4, ScrollBox1->viewport()->rect().center());
 }
 
 void TSDIAppForm::ZoomOut()
 {
-  FView->ReleaseCapture();
-  FSurface->Rescale(4, 5);
-  FView->SyncSize();
+  ZoomAround(4, 5, ScrollBox1->viewport()->rect().center());
 }
 
 void TSDIAppForm::closeEvent(QCloseEvent* event)

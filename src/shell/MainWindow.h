@@ -18,6 +18,7 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QLabel;
 class QMenu;
 class QScrollArea;
 class QToolButton;
@@ -103,6 +104,10 @@ public:
   void SetupItemClick();
   void FontItemClick();
   void ShowLabelsClick();
+  // Zoom by numerator / denominator, keeping the diagram point under a point
+  // of the scroll area's viewport where it is (the menu's zoom keeps the
+  // middle of the view).
+  void ZoomAround(int numerator, int denominator, QPoint viewportPoint);
   void ZoomIn();
   void ZoomOut();
   // The Report menu: options, file name, the report written and shown.
@@ -130,6 +135,11 @@ private:
   void BuildSpeedPanel();
   void ConnectSurface();
   void SetTitle();
+  // The zoom in the status line.
+  void ShowZoom();
+  // The objects editor's first place: beside the diagram, against the right
+  // edge of the visible diagram area, inside the screen.
+  void PlaceObjectEditor();
 
   // Loads or merges a file onto the surface; a file that cannot be read is
   // reported and gives no result.
@@ -165,6 +175,8 @@ private:
   std::unique_ptr<TDrawingSurface> FSurface;
   TDiagramView* FView = nullptr;
   QButtonGroup* FToolGroup = nullptr;
+  QLabel* FZoomLabel = nullptr;
+  bool FObjectEditorPlaced = false;
   std::array<std::function<void()>, 7> FPopupActions;
   QList<QAction*> FPopupItems;
 };

@@ -22,8 +22,7 @@ int main(int argc, char** argv)
   splash.show();
   app.processEvents();
 
-  QApplication::setApplicationName(QStringLiteral("Veska"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Veska"));
+  veska::TApplication::SetNames();
 
   veska::TSettings settings(QCoreApplication::applicationDirPath());
   veska::TMessageBoxes messages;

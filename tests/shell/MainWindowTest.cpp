@@ -8,8 +8,10 @@
 #include "dialogs/ObjectEditor.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
+#include "shell/Application.h"
 #include "shell/HelpWindow.h"
 #include "shell/MainWindow.h"
+#include "shell/MessageBoxes.h"
 #include "shell/Settings.h"
 #include "support/RecordingMessages.h"
 
@@ -26,8 +28,15 @@
 #include <QTimer>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -62,7 +71,7 @@ protected:
     FOldDirectory = QDir::currentPath();
     QDir::setCurrent(Dir.path());
     Settings = std::make_unique<TSettings>(Dir.path());
-    Window = std::make_unique<TSDIAppForm>(*Settings, Messages, Files);
+    Window = std::make_unique<TSDIAppForm>(*Settings, Service(), Files);
     Window->resize(1100, 900);
     Window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
@@ -73,6 +82,9 @@ protected:
     Window.reset();
     QDir::setCurrent(FOldDirectory);
   }
+
+  // The message service the window shows its messages through.
+  virtual TMessageService& Service() { return Messages; }
 
   TDrawingSurface& Surface() const { return Window->DrawingSurface(); }
   TDiagramView& View() const { return Window->View(); }
@@ -453,6 +465,171 @@ TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
   Window->EditEntity(Surface().Entities[0], TObjectEditor::pgIndexes);
   EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgIndexes);
   EXPECT_EQ(editor.StringGrid3->Text(0, 2), QStringLiteral("OrderId"));
+}
+
+}  // namespace
+}  // namespace veska
+
+namespace veska {
+namespace {
+
+// The program's own message boxes. The button pressed on the view to cause a
+// message is let go over the box, as a user's hand does; the box is then
+// closed with its first button.
+class TBoxMessages final : public TMessageService {
+public:
+  TMsgButton Show(TMsgDlgType type, const QString& text, int buttons) override
+  {
+    Record.Show(type, text, buttons);
+    QTimer::singleShot(0, [] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
+        box->buttons().value(0)->click();
+      }
+    });
+    return FBoxes.Show(type, text, buttons);
+  }
+  test::TRecordingMessages Record;
+
+private:
+  TMessageBoxes FBoxes;
+};
+
+class MainWindowBoxTest : public MainWindowTest {
+protected:
+  TMessageService& Service() override { return Boxes; }
+  TBoxMessages Boxes;
+};
+
+TEST_F(MainWindowBoxTest, RelationDrawingWorksAfterAMessageBoxTookTheRelease)
+{
+  TEntity* parent = DrawEntity(QPoint(120, 80));
+  TEntity* child = DrawEntity(QPoint(420, 380));
+  Button("RelationManyForeignBtn")->click();
+  Click(Centre(*parent));
+  Send(QEvent::MouseButtonPress, QPoint(700, 700), Qt::LeftButton, Qt::LeftButton);
+  EXPECT_EQ(Boxes.Record.Lines(), QStringList{QStringLiteral("information: Please Pick Child Entity.")});
+  EXPECT_FALSE(View().MouseCaptured());
+  Click(Centre(*child));
+  ASSERT_EQ(Surface().Relations.Count(), 1);
+  EXPECT_EQ(Surface().Relations[0]->Child, child);
+}
+
+TEST_F(MainWindowTest, RightClickWorksAfterAPopupMenuTookTheRelease)
+{
+  TEntity* entity = DrawEntity(QPoint(300, 300));
+  const auto rightPress = [this](QPoint at) {
+    Send(QEvent::MouseButtonPress, at, Qt::RightButton, Qt::RightButton);
+    EXPECT_TRUE(Window->PopupMenu1->isVisible());
+    EXPECT_FALSE(View().MouseCaptured());
+    QTest::mouseRelease(Window->PopupMenu1, Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
+    Window->PopupMenu1->hide();
+  };
+  rightPress(QPoint(100, 100));
+  rightPress(Centre(*entity));
+  EXPECT_EQ(Window->PopupEntity, entity);
+}
+
+TEST_F(MainWindowTest, TheViewLetsGoOfAnEntityTheEditorDeletesWhileItHoldsTheMouse)
+{
+  TEntity* entity = DrawEntity(QPoint(300, 300));
+  Send(QEvent::MouseButtonPress, Centre(*entity), Qt::LeftButton, Qt::LeftButton);
+  ASSERT_EQ(Window->ObjectEditor->CurrentEntity, entity);
+  Window->ObjectEditor->DeleteEntityButton->click();
+  EXPECT_FALSE(View().MouseCaptured());
+  // The rest of the gesture reaches nothing that has gone.
+  Send(QEvent::MouseMove, QPoint(330, 330), Qt::NoButton, Qt::LeftButton);
+  Send(QEvent::MouseButtonRelease, QPoint(330, 330), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(Surface().Entities.Count(), 0);
+}
+
+TEST(ApplicationTest, WindowTitlesGetNoDisplayNameAppended)
+{
+  const QString oldName = QCoreApplication::applicationName();
+  TApplication::SetNames();
+  // A display name that was never set follows the application name.
+  QCoreApplication::setApplicationName(QStringLiteral("Other"));
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QStringLiteral("Other"));
+  QCoreApplication::setApplicationName(oldName);
+}
+
+TEST_F(MainWindowTest, ObjectsEditorStaysAboveTheMainWindowAndOpensBesideTheDiagram)
+{
+  TObjectEditor& editor = *Window->ObjectEditor;
+  // The first entity of the session carries revision 0 in its name.
+  EXPECT_EQ(DrawEntity(QPoint(100, 100))->EntityName(), QStringLiteral("Entity1_0"));
+  ASSERT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.windowType(), Qt::Tool);
+  EXPECT_EQ(editor.windowHandle()->transientParent(), Window->windowHandle());
+  const QPoint corner = View().mapToGlobal(QPoint(0, 0));
+  EXPECT_FALSE(editor.frameGeometry().contains(corner));
+  EXPECT_GT(editor.x(), corner.x());
+}
+
+TEST_F(MainWindowTest, DesktopKeysZoomDisplayModeAndTheDiagramsEdge)
+{
+  Window->resize(640, 480);
+  TEntity* a = DrawEntity(QPoint(100, 100));
+  TEntity* b = DrawEntity(QPoint(300, 100));
+  Window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+  View().setFocus();
+  const QLabel* zoom = Window->statusBar()->findChild<QLabel*>(QStringLiteral("ZoomLabel"));
+  ASSERT_NE(zoom, nullptr);
+
+  QTest::keyClick(&View(), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_TRUE(a->Selected() && b->Selected());
+  QTest::keyClick(&View(), Qt::Key_Delete);
+  QTest::keyClick(&View(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Surface().Entities.Count(), 2);
+  QTest::keyClick(&View(), Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_EQ(zoom->text(), QStringLiteral("125%"));
+  QTest::keyClick(&View(), Qt::Key_Minus, Qt::ControlModifier);
+  EXPECT_EQ(zoom->text(), QStringLiteral("100%"));
+  EXPECT_EQ(Item("UndoItem")->text(), QStringLiteral("&Undo"));
+
+  // In the objects editor the keys belong to its fields.
+  QApplication::setActiveWindow(Window->ObjectEditor);
+  Window->ObjectEditor->ShowPage(TObjectEditor::pgTables);
+  Window->ObjectEditor->StringGrid1->setFocus();
+  QTest::keyClick(Window->ObjectEditor->StringGrid1, Qt::Key_Plus, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.0);
+
+  Item("SchemaItem")->trigger();
+  EXPECT_TRUE(Item("SchemaItem")->isChecked());
+  EXPECT_FALSE(Item("AttributesItem")->isChecked());
+
+  // Zoomed out, the diagram is white and the area beyond its edge is not.
+  Window->resize(1100, 900);
+  Item("ZoomOutItem")->trigger();
+  Item("ZoomOutItem")->trigger();
+  const QImage image = Window->ScrollBox1->viewport()->grab().toImage();
+  ASSERT_LT(View().width() + 20, image.width());
+  EXPECT_EQ(image.pixel(View().width() - 5, 5), qRgb(255, 255, 255));
+  EXPECT_NE(image.pixel(View().width() + 10, 5), qRgb(255, 255, 255));
+}
+
+TEST_F(MainWindowTest, ControlWheelZoomsAroundThePointer)
+{
+  Window->resize(640, 480);
+  QWidget* viewport = Window->ScrollBox1->viewport();
+  Window->ScrollBox1->verticalScrollBar()->setValue(200);
+  const QPoint pointer(300, 150);  // in the viewport
+  const QPoint before = View().mapFrom(viewport, pointer);
+  const auto wheel = [&](int angle, Qt::KeyboardModifiers modifiers) {
+    const QPoint at = View().mapFrom(viewport, pointer);
+    QWheelEvent event(QPointF(at), QPointF(View().mapToGlobal(at)), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&View(), &event);
+  };
+  wheel(120, Qt::ControlModifier);
+  EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.25);
+  // The diagram point that was under the pointer is still under it.
+  const QPoint after = View().mapFrom(viewport, pointer);
+  EXPECT_NEAR(after.x(), before.x() * 1.25, 1.5);
+  EXPECT_NEAR(after.y(), before.y() * 1.25, 1.5);
+  wheel(-120, Qt::NoModifier);
+  EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.25);
 }
 
 }  // namespace
