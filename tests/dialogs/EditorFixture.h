@@ -25,7 +25,11 @@ protected:
     S.OnObjectRemoving = [this](const void* object) { Editor.ObjectRemoving(object); };
   }
 
-  void TearDown() override { S.OnObjectRemoving = nullptr; }
+  void TearDown() override
+  {
+    S.OnObjectRemoving = nullptr;
+    SurfaceTest::TearDown();
+  }
 
   void Open(TEntity* entity, int page = TObjectEditor::pgEntities)
   {
