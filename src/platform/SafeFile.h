@@ -44,9 +44,10 @@ bool FileExists(const QString& fileName);
 // replaced keeps its permissions. A target that exists and is not a regular
 // file is refused.
 //
-// With a `backupName`, the previous file is kept under that name once the
-// new one is in place (an older file of that name is replaced). Failing to
-// keep the backup does not fail the write.
+// With a `backupName`, the previous file is kept under that name (an older
+// file of that name is replaced) just before the new one takes its place; a
+// backup that cannot be kept fails the write, so the old backup is never
+// lost for a file that was not replaced.
 //
 // Throws TFileAccessError with the system's message; the target and the
 // backup are then as they were, and no temporary file is left behind.
