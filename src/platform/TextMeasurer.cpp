@@ -1,6 +1,9 @@
 #include "platform/TextMeasurer.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
+
+#include <algorithm>
 
 namespace veska {
 
@@ -21,14 +24,43 @@ QFont PixelFont(const QFont& font)
 }
 }  // namespace
 
+TQtTextMeasurer::TFontEntry& TQtTextMeasurer::Entry(const QFont& font) const
+{
+  // Fonts compare by every property they set, so another font never reuses
+  // these metrics or widths.
+  constexpr size_t kMaxFonts = 4;
+  const auto same = [&](const TFontEntry& e) {
+    return e.Font == font && e.Font.resolveMask() == font.resolveMask();
+  };
+  auto found = std::find_if(FFonts.begin(), FFonts.end(), same);
+  if (found == FFonts.end()) {
+    if (FFonts.empty())
+      qAddPostRoutine([] { Instance().FFonts.clear(); });
+    if (FFonts.size() >= kMaxFonts)
+      FFonts.pop_back();
+    FFonts.insert(FFonts.begin(), TFontEntry{font, QFontMetrics(PixelFont(font)), {}});
+    return FFonts.front();
+  }
+  std::rotate(FFonts.begin(), found, found + 1);
+  return FFonts.front();
+}
+
 int TQtTextMeasurer::TextWidth(const QFont& font, const QString& text) const
 {
-  return QFontMetrics(PixelFont(font)).horizontalAdvance(text);
+  constexpr qsizetype kMaxRemembered = 1 << 16;
+  TFontEntry& entry = Entry(font);
+  if (const auto known = entry.Widths.constFind(text); known != entry.Widths.constEnd())
+    return *known;
+  const int width = entry.Metrics.horizontalAdvance(text);
+  if (entry.Widths.size() >= kMaxRemembered)
+    entry.Widths.clear();
+  entry.Widths.insert(text, width);
+  return width;
 }
 
 int TQtTextMeasurer::TextHeight(const QFont& font, const QString&) const
 {
-  return QFontMetrics(PixelFont(font)).height();
+  return Entry(font).Metrics.height();
 }
 
 const TQtTextMeasurer& TQtTextMeasurer::Instance()

@@ -6,7 +6,11 @@
 // every machine.
 
 #include <QFont>
+#include <QFontMetrics>
+#include <QHash>
 #include <QString>
+
+#include <vector>
 
 namespace veska {
 
@@ -20,11 +24,31 @@ public:
 // Qt font metrics, with the point size turned into pixels at 96 dpi as the
 // original screen did, so sizes do not depend on the display. Needs a
 // QGuiApplication (the offscreen platform is enough).
+//
+// Shaping a text is the costliest part of laying out a diagram, and models
+// repeat their texts (carried key names, types): the widths measured in the
+// few fonts last asked for are remembered, up to a bound. Used from the
+// user-interface thread only.
 class TQtTextMeasurer final : public TTextMeasurer {
 public:
   int TextWidth(const QFont& font, const QString& text) const override;
   int TextHeight(const QFont& font, const QString& text) const override;
+  // The one measurer; its remembered fonts are let go of when the
+  // application object goes, before Qt's font system does.
   static const TQtTextMeasurer& Instance();
+
+private:
+  TQtTextMeasurer() = default;
+
+  // The metrics of one font and the widths measured in it.
+  struct TFontEntry {
+    QFont Font;
+    QFontMetrics Metrics;
+    QHash<QString, int> Widths;
+  };
+  TFontEntry& Entry(const QFont& font) const;
+
+  mutable std::vector<TFontEntry> FFonts;  // the most recently used first
 };
 
 // Deterministic metrics: every character is (size * 3 + 2) / 4 pixels wide and

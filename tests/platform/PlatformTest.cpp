@@ -2,6 +2,8 @@
 #include "platform/TextEncoding.h"
 #include "platform/TextMeasurer.h"
 
+#include <QFontMetrics>
+
 #include <gtest/gtest.h>
 
 namespace veska {
@@ -79,6 +81,27 @@ TEST(TextMeasurer, QtMetricsGrowWithTextAndSize)
   EXPECT_GT(m.TextWidth(large, text), m.TextWidth(small, text));
   EXPECT_GT(m.TextHeight(large, text), m.TextHeight(small, text));
   EXPECT_GT(m.TextHeight(small, text), 0);
+}
+
+// Widths are remembered per font: a text measured in one font and then in
+// others (more than the measurer keeps) still gets each font's own width.
+TEST(TextMeasurer, RememberedWidthsNeverCrossFonts)
+{
+  const TTextMeasurer& m = TQtTextMeasurer::Instance();
+  const QString text = QStringLiteral("Customer (FK)");
+  QList<QFont> fonts;
+  for (int size : {8, 9, 10, 12, 14, 20})
+    fonts << QFont(QStringLiteral("Arial"), size);
+  QFont bold = fonts.first();
+  bold.setBold(true);
+  fonts << bold;
+  for (int round = 0; round < 2; ++round)
+    for (const QFont& font : fonts) {
+      QFont pixels(font);
+      pixels.setPixelSize(PointsToPixels(font.pointSize()));
+      EXPECT_EQ(m.TextWidth(font, text), QFontMetrics(pixels).horizontalAdvance(text)) << font.toString().toStdString();
+      EXPECT_EQ(m.TextHeight(font, text), QFontMetrics(pixels).height());
+    }
 }
 
 TEST(MessageService, TypeWords)
