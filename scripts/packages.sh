@@ -28,4 +28,6 @@ veska_ensure_packages() {
 # has Arial's metrics so entity boxes measure as designed.
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
 # What the tests and benchmarks need in addition.
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+# python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
+# a writer of dBASE tables that the engine's tests run.
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib)

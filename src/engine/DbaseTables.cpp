@@ -21,6 +21,7 @@ constexpr int kMaxCharLength = 254;
 constexpr int kMaxNumericLength = 20;
 constexpr int kMaxDecimals = 18;
 constexpr int kMaxFields = 255;
+constexpr int kMaxRecordLength = 4000;
 constexpr char kLanguageDriver = 0x57;  // ANSI
 constexpr int kMdxPage = 512;
 constexpr int kMdxBlockPages = 2;
@@ -197,13 +198,20 @@ QStringList TableFiles(const QString& dir, const QString& name)
   return found;
 }
 
+// The deletion flag and the fields.
+int RecordLength(const QList<TStorage>& storage)
+{
+  int length = 1;
+  for (const TStorage& s : storage)
+    length += s.Length;
+  return length;
+}
+
 QByteArray DbfBytes(const QList<TFieldDef>& fields, const QList<TStorage>& storage, int indexedField, bool hasMdx,
                     bool hasMemo, const QDate& today)
 {
   const int headerLength = 32 + 32 * int(fields.size()) + 1;
-  int recordLength = 1;
-  for (const TStorage& s : storage)
-    recordLength += s.Length;
+  const int recordLength = RecordLength(storage);
   QByteArray b(headerLength + 1, '\0');
   b[0] = char(hasMemo ? 0x8B : 0x03);
   PutDate(b, 1, today);
@@ -421,6 +429,13 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
     storage << StorageOf(fields[i]);
     hasMemo = hasMemo || IsMemoLetter(storage.back().Letter);
   }
+  const int recordLength = RecordLength(storage);
+  if (recordLength > kMaxRecordLength)
+    throw TEngineError(
+        QStringLiteral("The fields of table %1 need %2 bytes a record; a dBASE table holds at most %3.")
+            .arg(name)
+            .arg(recordLength)
+            .arg(kMaxRecordLength));
   int indexedField = -1;
   const TIndexDef* index = CheckIndexes(indexes, fieldByName, storage, indexedField);
   if (!TableFiles(dir, name).isEmpty())

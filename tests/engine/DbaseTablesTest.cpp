@@ -241,7 +241,7 @@ TEST(DbaseTables, RefusesNamesTypesAndIndexesItCannotStoreAndLeavesNoFile)
   const QList<TFieldDef> one = {{"ID", eftInteger}};
   for (const char* name : {"", "TOOLONGNM", "a/b", "..", "a.b", "ORDER S", "ÄPFEL"})
     EXPECT_THROW(Create(dir, QString::fromUtf8(name), one), TEngineError) << name;
-  const QList<QList<TFieldDef>> badFields = {
+  QList<QList<TFieldDef>> badFields = {
       {},
       {{"", eftInteger}},
       {{"ELEVENCHARS", eftInteger}},
@@ -253,6 +253,10 @@ TEST(DbaseTables, RefusesNamesTypesAndIndexesItCannotStoreAndLeavesNoFile)
       {{"X", eftString, 255}},
       {{"X", eftBCD, 19}},
   };
+  QList<TFieldDef> tooWide;
+  for (int i = 0; i < 16; ++i)
+    tooWide << TFieldDef{QStringLiteral("TEXT%1").arg(i), eftString, 254};
+  badFields << tooWide;
   for (const QList<TFieldDef>& fields : badFields)
     EXPECT_THROW(Create(dir, QStringLiteral("T"), fields), TEngineError);
   const QList<TFieldDef> fields = {{"ID", eftInteger}, {"TEXT", eftMemo}};
