@@ -373,7 +373,7 @@ QByteArray ReadFile(const QString& path)
   try {
     return ReadRegularFile(path);
   } catch (const TFileAccessError& e) {
-    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(path, QString::fromStdString(e.what())));
   }
 }
 
@@ -458,7 +458,7 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
       WriteFileSafely(path, bytes);
     } catch (const TFileAccessError& e) {
       RemoveFiles(written);
-      throw TEngineError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromLocal8Bit(e.what())));
+      throw TEngineError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(e.what())));
     }
     written << path;
   }
