@@ -28,4 +28,4 @@ veska_ensure_packages() {
 # has Arial's metrics so entity boxes measure as designed.
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
 # What the tests and benchmarks need in addition.
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev)
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev pxlib-dev)

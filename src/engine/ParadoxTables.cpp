@@ -180,9 +180,10 @@ void CheckFieldNames(const QList<TFieldDef>& fields)
   for (const TFieldDef& f : fields) {
     if (f.Name.trimmed().isEmpty())
       throw TEngineError(QStringLiteral("A field needs a name."));
-    if (f.Name.size() > kMaxFieldName || !IsPlainName(f.Name, true) || f.Name.startsWith(QLatin1Char(' ')))
+    if (f.Name.size() > kMaxFieldName || !IsPlainName(f.Name, true) || f.Name.startsWith(QLatin1Char(' ')) ||
+        f.Name.endsWith(QLatin1Char(' ')))
       throw TEngineError(QStringLiteral("\"%1\" is not a valid Paradox field name: use at most %2 letters, digits, "
-                                        "underscores or blanks.")
+                                        "underscores or blanks inside.")
                              .arg(f.Name)
                              .arg(kMaxFieldName));
     const QString key = f.Name.toUpper();

@@ -153,6 +153,8 @@ TEST(ParadoxTables, RefusesNamesAndDefinitionsItCannotStoreAndLeavesNoFile)
       {Field("", eftInteger)},
       {Field("ABCDEFGHIJKLMNOPQRSTUVWXYZ", eftInteger)},  // 26 characters
       {Field("A-B", eftInteger)},
+      {Field(" A", eftInteger)},
+      {Field("A ", eftInteger), Field("A", eftInteger)},
       {Field("Name", eftInteger), Field("NAME", eftString, 5)},
       {Field("S", eftString, 0)},
       {Field("S", eftString, 256)},
