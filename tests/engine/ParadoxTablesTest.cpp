@@ -241,7 +241,7 @@ TEST(ParadoxTables, DamagedOrShortFilesAreErrorsNeverCrashes)
 
   // Every cut that loses part of the names is refused.
   const int namesEnd = good.lastIndexOf(QByteArray("F21", 3)) + 4;
-  for (int cut : {0, 1, 0x20, 0x57, 0x78, 0x90, 0x120, namesEnd - 1}) {
+  for (int cut = 0; cut < namesEnd; ++cut) {
     WriteAll(bad, good.left(cut));
     EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("BAD.DB")), TEngineError) << cut;
   }
