@@ -29,5 +29,6 @@ veska_ensure_packages() {
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
-# a writer of dBASE tables that the engine's tests run.
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib)
+# a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
+# tests run.
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev)
