@@ -292,7 +292,7 @@ TEST(ParadoxTables, ReadsAParadox3HeaderWithItsShorterLayout)
   EXPECT_FALSE(read[1].InPrimaryIndex);
 }
 
-#ifdef VESKA_PXTOOL
+#ifdef VESKA_PXTOOL  // always defined by the test build
 // Runs the pxlib helper; its output, or an empty text when it failed.
 QString RunPxTool(const char* command, const QString& file)
 {
