@@ -3,6 +3,7 @@
 // index is asked for. Tables are created empty, so the index holds no keys.
 
 #include "engine/FormatTables.h"
+#include "engine/TableBytes.h"
 #include "platform/SafeFile.h"
 
 #include <QDate>
@@ -14,6 +15,8 @@
 namespace veska::dbase {
 
 namespace {
+
+using namespace veska::engine;
 
 constexpr int kMaxTableName = 8;
 constexpr int kMaxFieldName = 10;
@@ -45,31 +48,6 @@ struct TStorage {
 bool IsMemoLetter(char letter)
 {
   return letter == 'M' || letter == 'B' || letter == 'G';
-}
-
-bool IsNameChar(QChar c)
-{
-  return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-         (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_');
-}
-
-bool IsPlainName(const QString& name)
-{
-  for (QChar c : name)
-    if (!IsNameChar(c))
-      return false;
-  return true;
-}
-
-void CheckTableName(const QString& name)
-{
-  if (name.isEmpty())
-    throw TEngineError(QStringLiteral("A dBASE table needs a name."));
-  if (name.size() > kMaxTableName || !IsPlainName(name))
-    throw TEngineError(QStringLiteral("%1 is not a valid dBASE table name: use at most %2 letters, digits or "
-                                      "underscores.")
-                           .arg(name)
-                           .arg(kMaxTableName));
 }
 
 void CheckFieldName(const QString& name)
@@ -137,18 +115,6 @@ TStorage StorageOf(const TFieldDef& f)
   throw TEngineError(QStringLiteral("Field %1 has a type that dBASE tables cannot hold.").arg(f.Name));
 }
 
-void Put16(QByteArray& b, int at, int v)
-{
-  b[at] = char(v & 0xFF);
-  b[at + 1] = char((v >> 8) & 0xFF);
-}
-
-void Put32(QByteArray& b, int at, quint32 v)
-{
-  for (int i = 0; i < 4; ++i)
-    b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
-
 void PutText(QByteArray& b, int at, const QString& text)
 {
   const QByteArray latin = text.toLatin1();
@@ -161,16 +127,6 @@ void PutDate(QByteArray& b, int at, const QDate& d)
   b[at] = char(d.year() - 1900);
   b[at + 1] = char(d.month());
   b[at + 2] = char(d.day());
-}
-
-quint32 Get16(const QByteArray& b, qsizetype at)
-{
-  return quint8(b[at]) | quint32(quint8(b[at + 1])) << 8;
-}
-
-quint32 Get32(const QByteArray& b, qsizetype at)
-{
-  return Get16(b, at) | Get16(b, at + 2) << 16;
 }
 
 // NUL-terminated text of at most `max` bytes at `at`, never past the data.
@@ -412,7 +368,7 @@ QString PrimaryTagExpression(const QString& mdxPath)
 void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>& fields,
                  const QList<TIndexDef>& indexes)
 {
-  CheckTableName(name);
+  CheckTableName(name, QStringLiteral("dBASE"), kMaxTableName);
   if (fields.isEmpty())
     throw TEngineError(QStringLiteral("Table %1 needs at least one field.").arg(name));
   if (fields.size() > kMaxFields)
@@ -466,7 +422,7 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
 
 void DeleteTable(const QString& dir, const QString& name)
 {
-  CheckTableName(name);
+  CheckTableName(name, QStringLiteral("dBASE"), kMaxTableName);
   const QStringList files = TableFiles(dir, name);
   bool hasDbf = false;
   for (const QString& f : files)

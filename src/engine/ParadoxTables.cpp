@@ -4,6 +4,7 @@
 // Paradox 3 to 7.
 
 #include "engine/FormatTables.h"
+#include "engine/TableBytes.h"
 
 #include "platform/SafeFile.h"
 
@@ -16,6 +17,8 @@
 namespace veska::paradox {
 
 namespace {
+
+using namespace veska::engine;
 
 // Field types as the .DB header codes them.
 enum : quint8 {
@@ -58,29 +61,6 @@ const QRegularExpression& FamilySuffix()
   static const QRegularExpression re(QStringLiteral("^(DB|PX|MB|VAL|X[0-9A-F]{2}|Y[0-9A-F]{2}|XG[0-9A-F]|YG[0-9A-F])$"),
                                      QRegularExpression::CaseInsensitiveOption);
   return re;
-}
-
-bool IsPlainName(const QString& name, bool allowBlanks)
-{
-  for (QChar c : name) {
-    const ushort u = c.unicode();
-    const bool ok = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_' ||
-                    (allowBlanks && u == ' ');
-    if (!ok)
-      return false;
-  }
-  return true;
-}
-
-void CheckTableName(const QString& name)
-{
-  if (name.isEmpty())
-    throw TEngineError(QStringLiteral("A Paradox table needs a name."));
-  if (name.size() > kMaxTableName || !IsPlainName(name, false))
-    throw TEngineError(QStringLiteral("\"%1\" is not a valid Paradox table name: use at most %2 letters, digits "
-                                      "or underscores.")
-                           .arg(name)
-                           .arg(kMaxTableName));
 }
 
 // The existing files of the table `name` in `dir`, any letter case.
@@ -221,23 +201,6 @@ int KeyFieldCount(const QList<TFieldDef>& fields, const QList<TStoredField>& sto
   return keys;
 }
 
-void Put16(QByteArray& b, int at, int v)
-{
-  b[at] = char(v & 0xFF);
-  b[at + 1] = char((v >> 8) & 0xFF);
-}
-
-void Put32(QByteArray& b, int at, quint32 v)
-{
-  for (int i = 0; i < 4; ++i)
-    b[at + i] = char((v >> (8 * i)) & 0xFF);
-}
-
-int Get16(const QByteArray& b, int at)
-{
-  return quint8(b[at]) | (quint8(b[at + 1]) << 8);
-}
-
 // Smallest block size (in KB) whose data blocks hold at least one record.
 int BlockKilobytes(int recordSize)
 {
@@ -339,7 +302,7 @@ QByteArray EmptyBlobFile()
 void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>& fields,
                  const QList<TIndexDef>& indexes)
 {
-  CheckTableName(name);
+  CheckTableName(name, QStringLiteral("Paradox"), kMaxTableName);
   CheckFieldNames(fields);
   QList<TStoredField> stored;
   stored.reserve(fields.size());
@@ -383,7 +346,7 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
 
 void DeleteTable(const QString& dir, const QString& name)
 {
-  CheckTableName(name);
+  CheckTableName(name, QStringLiteral("Paradox"), kMaxTableName);
   const QStringList files = FamilyFiles(dir, name);
   if (files.isEmpty())
     throw TEngineError(QStringLiteral("There is no Paradox table %1.").arg(name));

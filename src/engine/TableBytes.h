@@ -1,0 +1,62 @@
+#pragma once
+// Helpers shared by the table formats: little-endian numbers in a byte
+// buffer, and the plain names both formats accept.
+
+#include "engine/TableEngine.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace veska::engine {
+
+inline void Put16(QByteArray& b, int at, int v)
+{
+  b[at] = char(v & 0xFF);
+  b[at + 1] = char((v >> 8) & 0xFF);
+}
+
+inline void Put32(QByteArray& b, int at, quint32 v)
+{
+  for (int i = 0; i < 4; ++i)
+    b[at + i] = char((v >> (8 * i)) & 0xFF);
+}
+
+// The caller has checked that the bytes lie inside `b`.
+inline quint32 Get16(const QByteArray& b, qsizetype at)
+{
+  return quint8(b[at]) | quint32(quint8(b[at + 1])) << 8;
+}
+
+inline quint32 Get32(const QByteArray& b, qsizetype at)
+{
+  return Get16(b, at) | Get16(b, at + 2) << 16;
+}
+
+// Whether the name holds only ASCII letters, digits and underscores (and
+// blanks when allowed).
+inline bool IsPlainName(const QString& name, bool allowBlanks = false)
+{
+  for (QChar c : name) {
+    const char16_t u = c.unicode();
+    const bool ok = (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'_' ||
+                    (allowBlanks && u == u' ');
+    if (!ok)
+      return false;
+  }
+  return true;
+}
+
+// Table names are plain names of at most `maxLength` characters in both
+// formats, which also keeps every file inside the table's directory.
+inline void CheckTableName(const QString& name, const QString& format, int maxLength)
+{
+  if (name.isEmpty())
+    throw TEngineError(QStringLiteral("A %1 table needs a name.").arg(format));
+  if (name.size() > maxLength || !IsPlainName(name))
+    throw TEngineError(QStringLiteral("\"%1\" is not a valid %2 table name: use at most %3 letters, digits or "
+                                      "underscores.")
+                           .arg(name, format)
+                           .arg(maxLength));
+}
+
+}  // namespace veska::engine
