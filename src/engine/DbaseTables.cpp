@@ -429,11 +429,7 @@ void DeleteTable(const QString& dir, const QString& name)
     hasDbf = hasDbf || QFileInfo(f).suffix().toUpper() == QLatin1String("DBF");
   if (!hasDbf)
     throw TEngineError(QStringLiteral("There is no dBASE table %1.").arg(name));
-  for (const QString& f : files) {
-    QFile file(f);
-    if (!file.remove())
-      throw TEngineError(QStringLiteral("Cannot delete %1: %2").arg(f, file.errorString()));
-  }
+  DeleteFiles(files);
 }
 
 QList<TFieldInfo> ReadTableFields(const QString& filePath)

@@ -350,11 +350,7 @@ void DeleteTable(const QString& dir, const QString& name)
   const QStringList files = FamilyFiles(dir, name);
   if (files.isEmpty())
     throw TEngineError(QStringLiteral("There is no Paradox table %1.").arg(name));
-  for (const QString& path : files) {
-    QFile f(path);
-    if (!f.remove())
-      throw TEngineError(QStringLiteral("Cannot delete %1: %2").arg(path, f.errorString()));
-  }
+  DeleteFiles(files);
 }
 
 QList<TFieldInfo> ReadTableFields(const QString& filePath)

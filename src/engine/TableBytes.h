@@ -1,10 +1,12 @@
 #pragma once
 // Helpers shared by the table formats: little-endian numbers in a byte
-// buffer, and the plain names both formats accept.
+// buffer, the plain names both formats accept, and deleting a table's files.
 
 #include "engine/TableEngine.h"
 
 #include <QByteArray>
+#include <QFile>
+#include <QStringList>
 #include <QString>
 
 namespace veska::engine {
@@ -57,6 +59,17 @@ inline void CheckTableName(const QString& name, const QString& format, int maxLe
                                       "underscores.")
                            .arg(name, format)
                            .arg(maxLength));
+}
+
+// Deletes the files of a table; the first that cannot be deleted ends it
+// with an error.
+inline void DeleteFiles(const QStringList& paths)
+{
+  for (const QString& path : paths) {
+    QFile f(path);
+    if (!f.remove())
+      throw TEngineError(QStringLiteral("Cannot delete %1: %2").arg(path, f.errorString()));
+  }
 }
 
 }  // namespace veska::engine
