@@ -1,0 +1,81 @@
+#include "build/ReEngineer.h"
+
+#include "engine/TableEngine.h"
+#include "model/Entity.h"
+#include "surface/DrawingSurface.h"
+
+#include <array>
+#include <memory>
+
+namespace veska {
+namespace {
+
+const std::array<const char*, 22> kDataTypeOfField = {
+  "Unknown",  "VarChar", "SmallInt", "Integer", "Integer", "Boolean", "Float", "Money",
+  "Decimal",  "Date",    "Time",     "DateTime", "Byte",   "Byte",    "Integer", "Blob",
+  "Text",     "Blob",    "Text",     "Blob",     "Blob",   "Blob",
+};
+
+// Distance from left to left in a row, from top to top between rows.
+constexpr int kMargin = 20;
+constexpr int kColumnStep = 100;
+constexpr int kRowStep = 160;
+
+}  // namespace
+
+QString DataTypeOfField(int fieldType)
+{
+  if (fieldType < 0 || fieldType >= int(kDataTypeOfField.size()))
+    fieldType = eftUnknown;
+  return QString::fromLatin1(kDataTypeOfField.at(size_t(fieldType)));
+}
+
+QString WidthOfField(int fieldType, int size)
+{
+  switch (fieldType) {
+  case eftString:
+  case eftVarBytes: return QString::number(size);
+  case eftBCD: return QStringLiteral("20,4");
+  default: return QStringLiteral("0");
+  }
+}
+
+void ReEngineer(TDrawingSurface& surface, const QString& directory)
+{
+  const QStringList tables = ListTables(directory);
+  int top = kMargin;
+  int left = kMargin;
+  for (const QString& file : tables) {
+    auto created = std::make_unique<TEntity>();
+    created->SetPosition(left, top);
+    TEntity* entity = surface.AddEntity(std::move(created));
+    const QString name = file.section(QLatin1Char('.'), 0, 0);
+    // The entity just added is the last one; renaming by its own position
+    // also holds when the surface was not empty.
+    surface.RenameEntity(surface.Entities.Count() - 1, name);
+    entity->SetTableName(name);
+
+    const QList<TFieldInfo> fields = ReadTableFields(directory, file);
+    int keys = 0;
+    int others = 0;
+    for (const TFieldInfo& field : fields) {
+      const bool key = field.InPrimaryIndex;
+      const int pos = key ? keys++ : others++;
+      TAttribute* a = key ? entity->InsertKeyAttribute(pos, field.Name) : entity->InsertAttribute(pos, field.Name);
+      entity->ChangeAttributeDataType(key, pos, DataTypeOfField(field.Type));
+      entity->ChangeAttributeWidth(key, pos, WidthOfField(field.Type, field.Size));
+      a->AllowNulls = false;
+    }
+    entity->Repaint();  // its size follows the attributes read
+
+    left += kColumnStep;
+    if (surface.Width - 80 <= left) {
+      top += kRowStep;
+      left = kMargin;
+    }
+  }
+  if (top + 80 > surface.Height)
+    surface.Height = top + 80;
+}
+
+}  // namespace veska
