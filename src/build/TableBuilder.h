@@ -11,7 +11,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
 
 namespace veska {
 
