@@ -1,0 +1,114 @@
+#include "build/BuildRun.h"
+
+#include "build/TableBuilder.h"
+#include "model/Entity.h"
+#include "model/Relation.h"
+#include "platform/MessageService.h"
+#include "model/Identifiers.h"
+#include "surface/DrawingSurface.h"
+
+#include <QSet>
+
+namespace veska {
+
+namespace {
+
+bool HasDesktopTables(const QString& serverName)
+{
+  return SameText(serverName, QStringLiteral("Paradox")) || SameText(serverName, QStringLiteral("Dbase"));
+}
+
+// Entity names compare without letter case, as the model's lists do.
+QString NameKey(const QString& name)
+{
+  return name.toCaseFolded();
+}
+
+}  // namespace
+
+TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const TDrawingSurface& surface,
+                      TMessageService& messages, const TBuildProgress& progress)
+{
+  TBuildResult result;
+  if (!HasDesktopTables(settings.ServerName))
+    return result;
+  result.Ran = true;
+
+  TParadoxExpert builder(ini, settings.ServerName, surface);
+  builder.DropTables = settings.DropTables;
+  builder.CreateTables = settings.CreateTables;
+  builder.Directory = settings.Directory;
+  builder.TableFilter = &settings.TableFilter;
+  const bool paradox = builder.TableType == TTableType::Paradox;
+  auto show = [&](const QString& line) {
+    if (progress)
+      progress(line);
+  };
+
+  if (builder.DropTables) {
+    if (paradox) {
+      for (const QString& name : settings.TableFilter) {
+        show(QStringLiteral("Dropping References of ") + name);
+        if (const TEntity* entity = surface.Entities.Find(name))
+          builder.DropReferences(*entity);
+      }
+    }
+    for (const QString& name : settings.TableFilter) {
+      show(QStringLiteral("Dropping Table ") + name);
+      const TEntity* entity = surface.Entities.Find(name);
+      if (!entity)
+        continue;
+      // A table that is not there (or cannot be removed) is no reason to
+      // stop: creating it reports what matters.
+      try {
+        builder.DeleteTable(*entity);
+      } catch (const TEngineError&) {
+      }
+    }
+  }
+
+  if (builder.CreateTables) {
+    for (const QString& name : settings.TableFilter) {
+      show(QStringLiteral("Creating Table ") + name);
+      QString error;
+      if (const TEntity* entity = surface.Entities.Find(name)) {
+        try {
+          builder.CreateTable(*entity);
+        } catch (const TEngineError& e) {
+          error = e.Message();
+        }
+      } else {
+        // A name that is no entity would otherwise pass as built.
+        error = QStringLiteral("There is no entity named %1.").arg(name);
+      }
+      if (error.isEmpty())
+        continue;
+      ++result.ErrorCount;
+      if (messages.Show(TMsgDlgType::mtConfirmation, error, mbAbort | mbIgnore) == mbAbort) {
+        result.Aborted = true;
+        return result;
+      }
+    }
+    if (paradox) {
+      QSet<QString> chosen;
+      chosen.reserve(settings.TableFilter.size());
+      for (const QString& name : settings.TableFilter)
+        chosen.insert(NameKey(name));
+      for (const TRelation* relation : surface.Relations) {
+        if (!relation->Parent || !relation->Child || !chosen.contains(NameKey(relation->Parent->EntityName()))
+            || !chosen.contains(NameKey(relation->Child->EntityName())))
+          continue;
+        show(QStringLiteral("Creating Relation ") + relation->RelationName());
+        builder.CreateRelation(*relation);
+      }
+    }
+  }
+
+  QString done = QStringLiteral("Processing completed.");
+  if (result.ErrorCount > 0)
+    done += QStringLiteral(" Error Count = ") + QString::number(result.ErrorCount);
+  messages.Information(done);
+  return result;
+}
+
+}  // namespace veska

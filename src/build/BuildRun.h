@@ -1,0 +1,42 @@
+#pragma once
+// The database build run without a dialog: drops and creates one desktop
+// table per chosen entity of a model, reporting each step on a progress line
+// and asking through the message seam when a table cannot be created.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace veska {
+
+class TDrawingSurface;
+class TIniFile;
+class TMessageService;
+
+struct TBuildSettings {
+  QString ServerName;
+  bool DropTables = false;
+  bool CreateTables = true;
+  QString Directory;         // where the tables are written
+  QStringList TableFilter;   // entity names, in the order chosen
+};
+
+struct TBuildResult {
+  bool Ran = false;          // false: the server has no desktop tables
+  int ErrorCount = 0;
+  bool Aborted = false;      // the user chose Abort on a failed table
+};
+
+// Each call replaces the previous progress line.
+using TBuildProgress = std::function<void(const QString&)>;
+
+// Runs the build for a "Paradox" or "Dbase" server (letter case ignored);
+// any other server does nothing and shows nothing. Failures to drop a table
+// are ignored; a table that cannot be created counts as an error and asks
+// Abort (ends the run at once) or Ignore (goes on). A completed run ends with
+// the information "Processing completed." and the error count, if any.
+TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const TDrawingSurface& surface,
+                      TMessageService& messages, const TBuildProgress& progress);
+
+}  // namespace veska
