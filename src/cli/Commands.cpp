@@ -1,6 +1,10 @@
 #include "cli/Commands.h"
 
+#include "build/BuildRun.h"
+#include "build/ReEngineer.h"
 #include "build/ServerDefinitions.h"
+#include "engine/TableEngine.h"
+#include "model/Entity.h"
 #include "cli/StreamMessages.h"
 #include "diagramfile/DiagramFile.h"
 #include "platform/IniFile.h"
@@ -15,6 +19,7 @@
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -50,12 +55,31 @@ int LoadInto(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
   return ExitOk;
 }
 
-// A new diagram as the desktop program makes it, cleared for opening.
+// A new diagram as the desktop program makes it, cleared for opening: a page
+// of 8 by 10 inches at 96 pixels per inch, revision "0".
 void PrepareNewDiagram(TDrawingSurface& surface)
 {
+  surface.Width = 8 * 96;
+  surface.Height = 10 * 96;
   surface.DiagramName = QStringLiteral("Information Model V1.0");
   surface.Clear();
 }
+
+// Headless, nobody can choose: a question offering Ignore is answered Ignore,
+// so that one failure does not stop the rest of the work; everything is
+// still printed.
+class TIgnoringMessages final : public TMessageService {
+public:
+  explicit TIgnoringMessages(std::FILE* stream) : FPrinter(stream) {}
+  TMsgButton Show(TMsgDlgType type, const QString& text, int buttons) override
+  {
+    const TMsgButton printed = FPrinter.Show(type, text, buttons);
+    return (buttons & mbIgnore) ? mbIgnore : printed;
+  }
+
+private:
+  TStreamMessages FPrinter;
+};
 
 bool IsOption(const QString& arg)
 {
@@ -127,6 +151,64 @@ int WriteReport(const TReportArgs& args, std::FILE* err,
   return status;
 }
 
+// The settings file a command reads: FILE of "--settings FILE", which must
+// exist and be readable (read as empty, it would silently change the result),
+// or VESKA.INI beside the program, which may be missing as for the desktop
+// program. Returns ExitOk or ExitFileError (after saying why).
+int SettingsFile(const QString& given, const QString& programDirectory, QString& settings, std::FILE* err)
+{
+  if (given.isEmpty()) {
+    settings = QDir(programDirectory).filePath(QStringLiteral("VESKA.INI"));
+    return ExitOk;
+  }
+  if (!QFileInfo(given).isFile()) {
+    PrintLine(err, QStringLiteral("error: %1: No such settings file").arg(given));
+    return ExitFileError;
+  }
+  try {
+    TIniFile(given).CheckReadable();
+  } catch (const TFileAccessError& e) {
+    return FileError(err, given, e);
+  }
+  settings = given;
+  return ExitOk;
+}
+
+// Writes the diagram to OUT as saving writes it; ExitOk or ExitFileError.
+int WriteDiagramFile(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
+{
+  QByteArray bytes;
+  WriteDiagram(surface, bytes);
+  try {
+    WriteFileSafely(fileName, bytes);
+  } catch (const TFileAccessError& e) {
+    return FileError(err, fileName, e);
+  }
+  return ExitOk;
+}
+
+// ExitOk when `dir` is an existing directory, else ExitFileError (after
+// saying so).
+int CheckDirectory(const QString& dir, std::FILE* err)
+{
+  if (QFileInfo(dir).isDir())
+    return ExitOk;
+  PrintLine(err, QStringLiteral("error: %1: No such directory").arg(dir));
+  return ExitFileError;
+}
+
+// Takes the value of an option that needs one; false (after saying why) when
+// it is missing.
+bool TakeValue(const QStringList& args, int& i, const QString& what, QString& value, std::FILE* err)
+{
+  if (i + 1 >= args.size()) {
+    PrintLine(err, QStringLiteral("veska-cli: %1 needs %2").arg(args[i], what));
+    return false;
+  }
+  value = args[++i];
+  return true;
+}
+
 }  // namespace
 
 QString HelpText()
@@ -147,13 +229,25 @@ QString HelpText()
       "  consistency-report [OPTIONS] IN OUT\n"
       "      Opens the diagram IN and writes its consistency check report to\n"
       "      OUT, as Report, Consistency Check does with the same choices.\n"
+      "  build-database [--server NAME] [--drop] [--no-create]\n"
+      "                 [--entities NAME[,NAME...]] [--settings FILE] IN DIR\n"
+      "      Opens the diagram IN and builds one desktop table per entity into\n"
+      "      the existing directory DIR, as Build, Database does: for the\n"
+      "      server NAME (default: the first of [Servers]), dropping the tables\n"
+      "      first with --drop, without creating them with --no-create, for the\n"
+      "      entities named (default: all, in list order). A table that cannot\n"
+      "      be created is reported and answered Ignore, so every table is\n"
+      "      tried. Only the servers Paradox and Dbase have desktop tables.\n"
+      "  reengineer [--settings FILE] DIR OUT\n"
+      "      Reads the desktop tables of directory DIR into a new diagram, as\n"
+      "      Build, ReEngineer does, and writes it to OUT.\n"
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
       "  --merge FILE  (convert) Merges FILE into the diagram; may be repeated.\n"
       "  --settings FILE\n"
-      "                (reports) Reads the data types from FILE instead of\n"
-      "                VESKA.INI beside veska-cli.\n"
+      "                Reads the settings from FILE instead of VESKA.INI\n"
+      "                beside veska-cli.\n"
       "\n"
       "Without options a report is written with the dialog's initial choices;\n"
       "each option turns one check box or radio button the other way.\n"
@@ -172,8 +266,11 @@ QString HelpText()
       "Exit status:\n"
       "  0  every file was read cleanly\n"
       "  1  IN or a merged file is not a diagram (OUT is not written)\n"
-      "  2  a file was corrupt (OUT holds what was read, or its report)\n"
-      "  3  a file cannot be opened or written\n"
+      "  2  a file was corrupt (OUT holds what was read, or its report);\n"
+      "     reengineer: a table could not be read (OUT holds the tables read\n"
+      "     before it)\n"
+      "  3  a file cannot be opened or written, or DIR is not a directory\n"
+      "  4  build-database: some table could not be created\n"
       "  64 the command line is not understood\n");
 }
 
@@ -212,13 +309,8 @@ int Convert(const QStringList& args, std::FILE* err)
     status = qMax(status, result);
   }
 
-  QByteArray bytes;
-  WriteDiagram(surface, bytes);
-  try {
-    WriteFileSafely(files[1], bytes);
-  } catch (const TFileAccessError& e) {
-    return FileError(err, files[1], e);
-  }
+  if (const int written = WriteDiagramFile(surface, files[1], err))
+    return written;
   return status;
 }
 
@@ -264,24 +356,142 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
   // A settings file named on the command line must exist; without one, the
   // check runs with the file beside the program, or with no data types when
   // there is none, as the desktop program does.
-  if (!parsed.Settings.isEmpty()) {
-    if (!QFileInfo(parsed.Settings).isFile()) {
-      PrintLine(err, QStringLiteral("error: %1: No such settings file").arg(parsed.Settings));
-      return ExitFileError;
-    }
-    // Read as empty, it would give a report that every data type is unknown.
-    try {
-      TIniFile(parsed.Settings).CheckReadable();
-    } catch (const TFileAccessError& e) {
-      return FileError(err, parsed.Settings, e);
-    }
-  }
-  const QString settings =
-      parsed.Settings.isEmpty() ? QDir(programDirectory).filePath(QStringLiteral("VESKA.INI")) : parsed.Settings;
+  QString settings;
+  if (const int status = SettingsFile(parsed.Settings, programDirectory, settings, err))
+    return status;
   const QStringList dataTypes = ReadDataTypes(TIniFile(settings));
   return WriteReport(parsed, err, [&](const TDiagram& model, const QString& out) {
     WriteConsistencyReport(model, dataTypes, options, out);
   });
+}
+
+int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* err)
+{
+  TBuildSettings build;  // creates tables, drops none
+  QString server;
+  QString settingsGiven;
+  QStringList entities;
+  bool entitiesGiven = false;
+  QStringList files;
+  for (int i = 0; i < args.size(); ++i) {
+    const QString& arg = args[i];
+    if (arg == QStringLiteral("--server")) {
+      if (!TakeValue(args, i, QStringLiteral("a server name"), server, err))
+        return ExitUsage;
+    } else if (arg == QStringLiteral("--settings")) {
+      if (!TakeValue(args, i, QStringLiteral("a file name"), settingsGiven, err))
+        return ExitUsage;
+    } else if (arg == QStringLiteral("--entities")) {
+      QString list;
+      if (!TakeValue(args, i, QStringLiteral("entity names"), list, err))
+        return ExitUsage;
+      entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+      entitiesGiven = true;
+    } else if (arg == QStringLiteral("--drop")) {
+      build.DropTables = true;
+    } else if (arg == QStringLiteral("--no-create")) {
+      build.CreateTables = false;
+    } else if (IsOption(arg)) {
+      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(arg));
+      return ExitUsage;
+    } else {
+      files << arg;
+    }
+  }
+  if (files.size() != 2) {
+    PrintLine(err, QStringLiteral("veska-cli: build-database needs IN and DIR (see veska-cli --help)"));
+    return ExitUsage;
+  }
+  QString settings;
+  if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
+    return status;
+  const TIniFile ini(settings);
+  const QStringList servers = ReadServers(ini);
+  if (server.isEmpty()) {
+    if (servers.isEmpty()) {
+      PrintLine(err, QStringLiteral("veska-cli: the settings file lists no servers; name one with --server"));
+      return ExitUsage;
+    }
+    server = servers.first();
+  } else {
+    // The name as the settings file spells it, as the desktop program's list
+    // offers it.
+    const auto it = std::find_if(servers.begin(), servers.end(),
+                                 [&](const QString& s) { return s.compare(server, Qt::CaseInsensitive) == 0; });
+    if (it == servers.end()) {
+      PrintLine(err, QStringLiteral("veska-cli: unknown server %1").arg(server));
+      return ExitUsage;
+    }
+    server = *it;
+  }
+  if (const int status = CheckDirectory(files[1], err))
+    return status;
+
+  TIgnoringMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  const int status = LoadInto(surface, files[0], err);
+  if (status == ExitNotADiagram || status == ExitFileError)
+    return status;
+  if (entitiesGiven) {
+    for (const QString& name : entities) {
+      if (!surface.Entities.Find(name)) {
+        PrintLine(err, QStringLiteral("veska-cli: %1 has no entity named %2").arg(files[0], name));
+        return ExitUsage;
+      }
+    }
+  } else {
+    for (const TEntity* entity : surface.Entities)
+      entities << entity->EntityName();
+  }
+  build.ServerName = server;
+  build.Directory = files[1];
+  build.TableFilter = entities;
+  const TBuildResult result = RunBuild(ini, build, surface, messages, {});
+  return result.ErrorCount > 0 ? ExitBuildErrors : status;
+}
+
+int Reengineer(const QStringList& args, const QString& programDirectory, std::FILE* err)
+{
+  QString settingsGiven;
+  QStringList files;
+  for (int i = 0; i < args.size(); ++i) {
+    if (args[i] == QStringLiteral("--settings")) {
+      if (!TakeValue(args, i, QStringLiteral("a file name"), settingsGiven, err))
+        return ExitUsage;
+    } else if (IsOption(args[i])) {
+      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
+      return ExitUsage;
+    } else {
+      files << args[i];
+    }
+  }
+  if (files.size() != 2) {
+    PrintLine(err, QStringLiteral("veska-cli: reengineer needs DIR and OUT (see veska-cli --help)"));
+    return ExitUsage;
+  }
+  // Reading tables needs nothing from the settings file; a FILE named is
+  // still checked, as for the other commands.
+  QString settings;
+  if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
+    return status;
+  if (const int status = CheckDirectory(files[0], err))
+    return status;
+
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  int status = ExitOk;
+  try {
+    ReEngineer(surface, files[0]);
+  } catch (const TEngineError& e) {
+    // The tables read until then are kept and written.
+    messages.Error(e.Message());
+    status = ExitCorrupted;
+  }
+  if (const int written = WriteDiagramFile(surface, files[1], err))
+    return written;
+  return status;
 }
 
 int Run(const QStringList& args, std::FILE* out, std::FILE* err)
@@ -300,6 +510,10 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     return EntityReport(args.mid(1), err);
   if (args[0] == QStringLiteral("consistency-report"))
     return ConsistencyReport(args.mid(1), QCoreApplication::applicationDirPath(), err);
+  if (args[0] == QStringLiteral("build-database"))
+    return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), err);
+  if (args[0] == QStringLiteral("reengineer"))
+    return Reengineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

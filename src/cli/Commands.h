@@ -13,6 +13,7 @@ enum TExitStatus : int {
   ExitNotADiagram = 1,
   ExitCorrupted = 2,
   ExitFileError = 3,
+  ExitBuildErrors = 4,  // build-database: some table could not be created
   ExitUsage = 64,
 };
 
@@ -21,6 +22,10 @@ int Convert(const QStringList& args, std::FILE* err);
 // `programDirectory` holds the default settings file VESKA.INI.
 int EntityReport(const QStringList& args, std::FILE* err);
 int ConsistencyReport(const QStringList& args, const QString& programDirectory, std::FILE* err);
+// Build the tables of a diagram's entities into a directory, and read a
+// directory of tables into a new diagram.
+int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* err);
+int Reengineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).
