@@ -197,16 +197,45 @@ int CheckDirectory(const QString& dir, std::FILE* err)
   return ExitFileError;
 }
 
-// Takes the value of an option that needs one; false (after saying why) when
-// it is missing.
-bool TakeValue(const QStringList& args, int& i, const QString& what, QString& value, std::FILE* err)
+// Reads a command line of options and the two file names: each option that
+// `options` knows is handed to its handler (which may take its value and
+// returns ExitOk or ExitUsage); any other option, or a count of names other
+// than two, is a usage error (after saying why).
+using TOptionHandler = std::function<int(const QStringList& args, int& i)>;
+
+int ParseCommandLine(const QString& command, const QString& fileNames, const QStringList& args,
+                     const std::map<QString, TOptionHandler>& options, QStringList& files, std::FILE* err)
 {
-  if (i + 1 >= args.size()) {
-    PrintLine(err, QStringLiteral("veska-cli: %1 needs %2").arg(args[i], what));
-    return false;
+  for (int i = 0; i < args.size(); ++i) {
+    const auto it = options.find(args[i]);
+    if (it != options.end()) {
+      if (const int status = it->second(args, i))
+        return status;
+    } else if (IsOption(args[i])) {
+      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
+      return ExitUsage;
+    } else {
+      files << args[i];
+    }
   }
-  value = args[++i];
-  return true;
+  if (files.size() != 2) {
+    PrintLine(err, QStringLiteral("veska-cli: %1 needs %2 (see veska-cli --help)").arg(command, fileNames));
+    return ExitUsage;
+  }
+  return ExitOk;
+}
+
+// The handler of an option that takes one value into `value`.
+TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err)
+{
+  return [&value, what, err](const QStringList& args, int& i) {
+    if (i + 1 >= args.size()) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 needs %2").arg(args[i], what));
+      return int(ExitUsage);
+    }
+    value = args[++i];
+    return int(ExitOk);
+  };
 }
 
 }  // namespace
@@ -277,25 +306,19 @@ QString HelpText()
 int Convert(const QStringList& args, std::FILE* err)
 {
   QStringList merges;
+  QString merge;
+  const TOptionHandler takeMerge = ValueOption(QStringLiteral("a file name"), merge, err);
   QStringList files;
-  for (int i = 0; i < args.size(); ++i) {
-    if (args[i] == QStringLiteral("--merge")) {
-      if (i + 1 >= args.size()) {
-        PrintLine(err, QStringLiteral("veska-cli: --merge needs a file name"));
-        return ExitUsage;
-      }
-      merges << args[++i];
-    } else if (IsOption(args[i])) {
-      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
-      return ExitUsage;
-    } else {
-      files << args[i];
-    }
-  }
-  if (files.size() != 2) {
-    PrintLine(err, QStringLiteral("veska-cli: convert needs IN and OUT (see veska-cli --help)"));
-    return ExitUsage;
-  }
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--merge"),
+     [&](const QStringList& a, int& i) {
+       const int status = takeMerge(a, i);
+       merges << merge;
+       return status;
+     }},
+  };
+  if (const int status = ParseCommandLine(QStringLiteral("convert"), QStringLiteral("IN and OUT"), args, options, files, err))
+    return status;
 
   TStreamMessages messages(err);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
@@ -370,38 +393,35 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   TBuildSettings build;  // creates tables, drops none
   QString server;
   QString settingsGiven;
+  QString list;
+  const TOptionHandler takeList = ValueOption(QStringLiteral("entity names"), list, err);
   QStringList entities;
   bool entitiesGiven = false;
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
+    {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
+    {QStringLiteral("--entities"),
+     [&](const QStringList& a, int& i) {
+       const int status = takeList(a, i);
+       entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+       entitiesGiven = true;
+       return status;
+     }},
+    {QStringLiteral("--drop"),
+     [&](const QStringList&, int&) {
+       build.DropTables = true;
+       return int(ExitOk);
+     }},
+    {QStringLiteral("--no-create"),
+     [&](const QStringList&, int&) {
+       build.CreateTables = false;
+       return int(ExitOk);
+     }},
+  };
   QStringList files;
-  for (int i = 0; i < args.size(); ++i) {
-    const QString& arg = args[i];
-    if (arg == QStringLiteral("--server")) {
-      if (!TakeValue(args, i, QStringLiteral("a server name"), server, err))
-        return ExitUsage;
-    } else if (arg == QStringLiteral("--settings")) {
-      if (!TakeValue(args, i, QStringLiteral("a file name"), settingsGiven, err))
-        return ExitUsage;
-    } else if (arg == QStringLiteral("--entities")) {
-      QString list;
-      if (!TakeValue(args, i, QStringLiteral("entity names"), list, err))
-        return ExitUsage;
-      entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-      entitiesGiven = true;
-    } else if (arg == QStringLiteral("--drop")) {
-      build.DropTables = true;
-    } else if (arg == QStringLiteral("--no-create")) {
-      build.CreateTables = false;
-    } else if (IsOption(arg)) {
-      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(arg));
-      return ExitUsage;
-    } else {
-      files << arg;
-    }
-  }
-  if (files.size() != 2) {
-    PrintLine(err, QStringLiteral("veska-cli: build-database needs IN and DIR (see veska-cli --help)"));
-    return ExitUsage;
-  }
+  if (const int status =
+          ParseCommandLine(QStringLiteral("build-database"), QStringLiteral("IN and DIR"), args, options, files, err))
+    return status;
   QString settings;
   if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
     return status;
@@ -454,22 +474,13 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
 int Reengineer(const QStringList& args, const QString& programDirectory, std::FILE* err)
 {
   QString settingsGiven;
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
+  };
   QStringList files;
-  for (int i = 0; i < args.size(); ++i) {
-    if (args[i] == QStringLiteral("--settings")) {
-      if (!TakeValue(args, i, QStringLiteral("a file name"), settingsGiven, err))
-        return ExitUsage;
-    } else if (IsOption(args[i])) {
-      PrintLine(err, QStringLiteral("veska-cli: unknown option %1").arg(args[i]));
-      return ExitUsage;
-    } else {
-      files << args[i];
-    }
-  }
-  if (files.size() != 2) {
-    PrintLine(err, QStringLiteral("veska-cli: reengineer needs DIR and OUT (see veska-cli --help)"));
-    return ExitUsage;
-  }
+  if (const int status =
+          ParseCommandLine(QStringLiteral("reengineer"), QStringLiteral("DIR and OUT"), args, options, files, err))
+    return status;
   // Reading tables needs nothing from the settings file; a FILE named is
   // still checked, as for the other commands.
   QString settings;
