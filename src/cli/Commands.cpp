@@ -3,10 +3,10 @@
 #include "build/BuildRun.h"
 #include "build/ReEngineer.h"
 #include "build/ServerDefinitions.h"
-#include "engine/TableEngine.h"
-#include "model/Entity.h"
 #include "cli/StreamMessages.h"
 #include "diagramfile/DiagramFile.h"
+#include "engine/TableEngine.h"
+#include "model/Entity.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
@@ -313,11 +313,13 @@ int Convert(const QStringList& args, std::FILE* err)
     {QStringLiteral("--merge"),
      [&](const QStringList& a, int& i) {
        const int status = takeMerge(a, i);
-       merges << merge;
+       if (status == ExitOk)
+         merges << merge;
        return status;
      }},
   };
-  if (const int status = ParseCommandLine(QStringLiteral("convert"), QStringLiteral("IN and OUT"), args, options, files, err))
+  if (const int status =
+          ParseCommandLine(QStringLiteral("convert"), QStringLiteral("IN and OUT"), args, options, files, err))
     return status;
 
   TStreamMessages messages(err);
@@ -403,8 +405,10 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
     {QStringLiteral("--entities"),
      [&](const QStringList& a, int& i) {
        const int status = takeList(a, i);
-       entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-       entitiesGiven = true;
+       if (status == ExitOk) {
+         entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+         entitiesGiven = true;
+       }
        return status;
      }},
     {QStringLiteral("--drop"),
