@@ -6,6 +6,7 @@
 #include "dialogs/FindDlg.h"
 #include "dialogs/ObjectEditor.h"
 #include "dialogs/SetupDlg.h"
+#include "dialogs/BuildTableDlg.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
@@ -183,6 +184,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   ReportDlg = new TReportDlg(this);
   // The data types are read once, when the dialog is made.
   ValidateDlg = new TValidateDlg(ReadDataTypes(FSettings.Ini()), this);
+  BuildTableDlg = new TBuildTableDlg(FSettings.Ini(), FMessages, this);
   ShowReportDlg = new TShowReportDlg(FMessages, this);
   ShowReportDlg->AskPdfFileName = [this](const QString& title, const QString& filter) {
     return FFileDialogs.SaveFileName(title, filter, QString());
@@ -327,11 +329,12 @@ void TSDIAppForm::BuildMenus()
   AddItem(report, "ConsistencyItem", QStringLiteral("&Consistency Check"),
           QStringLiteral("Generate consistency check report"), [this] { ConsistencyItemClick(); });
   QMenu* build = menuBar()->addMenu(QStringLiteral("&Build"));
-  AddItem(build, "DatabaseItem", QStringLiteral("&Database"), QStringLiteral("Create Database from Model"), nullptr);
+  AddItem(build, "DatabaseItem", QStringLiteral("&Database"), QStringLiteral("Create Database from Model"),
+          [this] { DatabaseBuildItemClick(); });
   AddItem(build, "FormsItem", QStringLiteral("&Forms"), QStringLiteral("Create Application Forms from Model"), nullptr);
   build->addSeparator();
   AddItem(build, "ReEngineerItem", QStringLiteral("&ReEngineer"), QStringLiteral("Reverse Engineer an Existing Database"),
-          nullptr);
+          [this] { ReEngineerItemClick(); });
 
   QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
   AddItem(help, "ContentItem", QStringLiteral("&Content"), QStringLiteral("Show Help Content"),
@@ -606,6 +609,30 @@ void TSDIAppForm::OpenDiagram(const QString& fileName)
     FileName = NewFileName;
   }
   SetTitle();
+}
+
+void TSDIAppForm::DatabaseBuildItemClick()
+{
+  BuildTableDlg->BuildModel = false;
+  BuildTableDlg->SetDrawingSurface(FSurface.get());
+  BuildTableDlg->exec();
+}
+
+void TSDIAppForm::ReEngineerItemClick()
+{
+  if (!QueryCloseDiagram())
+    return;
+  // The model read from the tables is a new diagram: a later Save must not
+  // overwrite the file of the diagram just closed.
+  FileName = NewFileName;
+  FSurface->DiagramName = NewDiagramName;
+  BuildTableDlg->BuildModel = true;
+  BuildTableDlg->SetDrawingSurface(FSurface.get());
+  BuildTableDlg->exec();
+  FView->SyncSize();
+  SetTitle();
+  FSurface->Repaint();
+  FView->update();
 }
 
 void TSDIAppForm::OpenItemClick()

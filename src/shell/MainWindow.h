@@ -25,6 +25,7 @@ class QToolButton;
 
 namespace veska {
 
+class TBuildTableDlg;
 class TDiagramView;
 class TFilterDlg;
 class TFindDlg;
@@ -80,6 +81,7 @@ public:
   TReportDlg* ReportDlg = nullptr;
   TValidateDlg* ValidateDlg = nullptr;
   TShowReportDlg* ShowReportDlg = nullptr;
+  TBuildTableDlg* BuildTableDlg = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface
@@ -113,6 +115,9 @@ public:
   // The Report menu: options, file name, the report written and shown.
   void EntityListItemClick();
   void ConsistencyItemClick();
+  // The Build menu: build tables from the model; read tables into a new model.
+  void DatabaseBuildItemClick();
+  void ReEngineerItemClick();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);
   // Open the objects editor on an object (a domain may be none) and a page.

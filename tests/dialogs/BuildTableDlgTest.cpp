@@ -1,0 +1,194 @@
+// The build dialog driven through its widgets: the filter caption and the OK
+// button, the way from Options to Destination to a build, and reading the
+// built tables back in the information model mode.
+#include "dialogs/BuildTableDlg.h"
+#include "dialogs/FilterDlg.h"
+#include "engine/TableEngine.h"
+#include "model/Entity.h"
+#include "platform/IniFile.h"
+#include "surface/SurfaceFixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace veska {
+namespace {
+
+class BuildTableDlgTest : public test::SurfaceTest {
+protected:
+  TIniFile Ini{QStringLiteral(VESKA_SHIPPED_INI)};
+  QTemporaryDir Dir;
+  std::unique_ptr<TBuildTableDlg> Dlg;
+
+  void SetUp() override
+  {
+    SurfaceTest::SetUp();
+    Place(20, 20, {QStringLiteral("A_ID")}, {QStringLiteral("A_NAME")});
+    Place(200, 20, {QStringLiteral("B_ID")});
+    Place(400, 20, {QStringLiteral("C_ID")});
+    Dlg = std::make_unique<TBuildTableDlg>(Ini, Msgs);
+    Dlg->SetDirectory(Dir.path());
+  }
+  void TearDown() override
+  {
+    Dlg.reset();
+    SurfaceTest::TearDown();
+  }
+
+  void Show(bool buildModel)
+  {
+    Dlg->BuildModel = buildModel;
+    Dlg->SetDrawingSurface(&S);
+    Dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dlg.get()));
+  }
+  void ClickOK() { QTest::mouseClick(Dlg->OKBtn, Qt::LeftButton); }
+  // Clicks the filter button; the choose-objects dialog is answered by `answer`.
+  void Filter(const std::function<void(TFilterDlg*)>& answer)
+  {
+    QTimer::singleShot(0, [&] {
+      auto* filter = qobject_cast<TFilterDlg*>(QApplication::activeModalWidget());
+      ASSERT_NE(filter, nullptr);
+      answer(filter);
+    });
+    QTest::mouseClick(Dlg->FilterButton, Qt::LeftButton);
+  }
+  QString Caption() const { return Dlg->FilterButton->text(); }
+};
+
+TEST_F(BuildTableDlgTest, FilterCaptionFollowsTheChosenEntitiesAndNoneDisablesOK)
+{
+  Show(false);
+  EXPECT_EQ(Dlg->windowTitle(), QStringLiteral("Veska - Build Database"));
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgOptions);
+  EXPECT_EQ(Caption(), QStringLiteral("All Tables"));
+  EXPECT_TRUE(Dlg->OKBtn->isEnabled());
+
+  // An entity added after the first showing is not chosen.
+  Dlg->hide();
+  Place(600, 20);
+  Show(false);
+  EXPECT_EQ(Caption(), QStringLiteral("3 of 4"));
+
+  Filter([](TFilterDlg* f) {
+    f->ClearAllButtonClick();
+    f->accept();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("None of 4"));
+  EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+
+  // Cancelling the filter keeps the choice.
+  Filter([](TFilterDlg* f) {
+    f->AddAllButtonClick();
+    f->reject();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("None of 4"));
+  Filter([](TFilterDlg* f) {
+    f->AddAllButtonClick();
+    f->accept();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("All Tables"));
+  EXPECT_TRUE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildTableDlgTest, ChosenNamesThatAreNoLongerEntitiesArePrunedToNoneOf)
+{
+  Show(false);
+  Dlg->hide();
+  while (S.Entities.Count() > 0)
+    S.DeleteEntity(0);
+  Place(20, 20);
+  Place(200, 20);
+  Show(false);
+  EXPECT_TRUE(Dlg->TableFilter.isEmpty());
+  EXPECT_EQ(Caption(), QStringLiteral("None of 2"));
+  EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildTableDlgTest, BuildsTheTablesAndReadsThemBackIntoAnEmptiedSurface)
+{
+  Show(false);
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("Build"));
+  EXPECT_EQ(Dlg->Directory(), Dir.path());
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->result(), QDialog::Accepted);
+  EXPECT_EQ(Msgs.Lines(), QStringList{QStringLiteral("information: Processing completed.")});
+  EXPECT_EQ(ListTables(Dir.path()).size(), 3);
+  // The progress shows only the last step.
+  EXPECT_EQ(Dlg->ProgressText->toPlainText().count(QLatin1Char('\n')), 0);
+  EXPECT_TRUE(Dlg->ProgressText->toPlainText().startsWith(QStringLiteral("Creating Table ")));
+
+  S.Clear();
+  Msgs.Reset();
+  Show(true);
+  EXPECT_EQ(Dlg->windowTitle(), QStringLiteral("Veska - Build Information Model"));
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
+  EXPECT_TRUE(Dlg->ProgressText->toPlainText().isEmpty());
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  EXPECT_EQ(Msgs.Lines(), QStringList());
+  ASSERT_EQ(S.Entities.Count(), 3);
+  EXPECT_EQ(S.Entities.Objects(0)->PrimaryKey.Count(), 1);
+
+  // Back in mode build, every name chosen before has gone with the old model.
+  Show(false);
+  EXPECT_EQ(Caption(), QStringLiteral("None of 3"));
+  EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildTableDlgTest, ACorruptTableIsReportedAsAnErrorAndKeepsTheTablesReadBeforeIt)
+{
+  Show(false);
+  ClickOK();
+  ClickOK();
+  const QStringList files = ListTables(Dir.path());
+  ASSERT_EQ(files.size(), 3);
+  {
+    QFile last(Dir.filePath(files.last()));
+    ASSERT_TRUE(last.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    last.write("not a table");
+  }
+  S.Clear();
+  Msgs.Reset();
+  Show(true);
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  ASSERT_GE(S.Entities.Count(), 2);
+  EXPECT_EQ(S.Entities.Objects(0)->PrimaryKey.Count(), 1);
+  EXPECT_EQ(S.Entities.Objects(1)->PrimaryKey.Count(), 1);
+}
+
+TEST_F(BuildTableDlgTest, SaveToFileOnlySkipsTheDestinationPageWhenTheServerSupportsIt)
+{
+  Show(false);
+  // Neither shipped server writes schema files: the box stays off the way.
+  EXPECT_FALSE(Dlg->SaveToFileCheckBox->isEnabled());
+  Dlg->SaveToFileCheckBox->setChecked(true);
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
+  EXPECT_EQ(ListTables(Dir.path()).size(), 0);
+}
+
+}  // namespace
+}  // namespace veska
