@@ -3,7 +3,9 @@
 // the unsaved-changes question, undo, and what the view paints.
 
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/BuildTableDlg.h"
 #include "dialogs/FindDlg.h"
+#include "engine/TableEngine.h"
 #include "dialogs/EditorWidgets.h"
 #include "dialogs/ObjectEditor.h"
 #include "shell/DiagramView.h"
@@ -339,6 +341,73 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
   Window->PopupMenu1->actions()[5]->trigger();
   EXPECT_EQ(Surface().Entities.Count(), 0);
   Window->PopupMenu1->hide();
+}
+
+// Opens a Build menu item and hands the build dialog, while it shows, to
+// `answer`; gives the caption the dialog showed with (empty: not opened).
+QString OpenBuildDialog(QAction* item, const std::function<void(TBuildTableDlg*)>& answer)
+{
+  QString caption;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TBuildTableDlg*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    caption = dialog->windowTitle();
+    answer(dialog);
+  });
+  EXPECT_TRUE(item->isEnabled());
+  item->trigger();
+  QApplication::processEvents();
+  return caption;
+}
+
+TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
+{
+  DrawEntity(QPoint(100, 100));
+  int page = -1;
+  const QString caption = OpenBuildDialog(Item("DatabaseItem"), [&](TBuildTableDlg* dialog) {
+    page = dialog->PageControl->currentIndex();
+    EXPECT_EQ(dialog->DrawingSurface(), &Surface());
+    EXPECT_EQ(dialog->FilterButton->text(), QStringLiteral("All Tables"));
+    QTest::mouseClick(dialog->CancelBtn, Qt::LeftButton);
+  });
+  EXPECT_EQ(caption, QStringLiteral("Veska - Build Database"));
+  EXPECT_EQ(page, TBuildTableDlg::pgOptions);
+  EXPECT_EQ(Surface().Entities.Count(), 1);
+}
+
+TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAlone)
+{
+  const QString tables = Path(QStringLiteral("tables"));
+  ASSERT_TRUE(QDir().mkpath(tables));
+  CreateTable(tables, QStringLiteral("CUSTOMER"), TTableType::Dbase,
+              {{QStringLiteral("CUST_ID"), eftInteger}, {QStringLiteral("NAME"), eftString, 20}}, {});
+  DrawEntity(QPoint(100, 100));
+
+  // Cancel in the save question ends the command before the dialog.
+  Messages.Answers << mbCancel;
+  EXPECT_EQ(OpenBuildDialog(Item("ReEngineerItem"), [](TBuildTableDlg* dialog) { dialog->reject(); }), QString());
+  EXPECT_EQ(Surface().Entities.Count(), 1);
+
+  Files.Names << Path(QStringLiteral("old.erd"));
+  ASSERT_TRUE(Window->SaveAsItemClick());
+  const QByteArray saved = FileBytes(Path(QStringLiteral("old.erd")));
+  int page = -1;
+  const QString caption = OpenBuildDialog(Item("ReEngineerItem"), [&](TBuildTableDlg* dialog) {
+    page = dialog->PageControl->currentIndex();
+    EXPECT_EQ(Surface().Entities.Count(), 0);
+    dialog->SetDirectory(tables);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+  });
+  EXPECT_EQ(caption, QStringLiteral("Veska - Build Information Model"));
+  EXPECT_EQ(page, TBuildTableDlg::pgDestination);
+  ASSERT_EQ(Surface().Entities.Count(), 1);
+  EXPECT_EQ(Surface().Entities.Strings(0), QStringLiteral("CUSTOMER"));
+  EXPECT_EQ(View().size(), QSize(Surface().Width, Surface().Height));
+  // The model read is a new diagram: Save must not overwrite the closed one.
+  EXPECT_EQ(Window->FileName, TSDIAppForm::NewFileName);
+  EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - new.ERD"));
+  EXPECT_EQ(FileBytes(Path(QStringLiteral("old.erd"))), saved);
 }
 
 TEST_F(MainWindowTest, DeletesAnObjectChosenByName)
