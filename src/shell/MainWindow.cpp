@@ -2,11 +2,11 @@
 
 #include "build/ServerDefinitions.h"
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/BuildTableDlg.h"
 #include "dialogs/FilterDlg.h"
 #include "dialogs/FindDlg.h"
 #include "dialogs/ObjectEditor.h"
 #include "dialogs/SetupDlg.h"
-#include "dialogs/BuildTableDlg.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"

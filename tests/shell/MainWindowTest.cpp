@@ -167,7 +167,9 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   // Commands whose dialogs are not part of the program yet are offered but
   // disabled; the process item is never shown.
   EXPECT_FALSE(Item("PrintItem")->isEnabled());
-  EXPECT_FALSE(Item("DatabaseItem")->isEnabled());
+  EXPECT_FALSE(Item("FormsItem")->isEnabled());
+  EXPECT_TRUE(Item("DatabaseItem")->isEnabled());
+  EXPECT_TRUE(Item("ReEngineerItem")->isEnabled());
   EXPECT_FALSE(Item("AddProcessItem")->isVisible());
   Item("ContentItem")->trigger();
   EXPECT_TRUE(Window->HelpWindow->isVisible());
