@@ -66,19 +66,22 @@ void PrepareNewDiagram(TDrawingSurface& surface)
 }
 
 // Headless, nobody can choose: a question offering Ignore is answered Ignore,
-// so that one failure does not stop the rest of the work; everything is
-// still printed.
+// so that one failure does not stop the rest of the work, or Abort when the
+// caller asked to stop at the first error; everything is still printed.
 class TIgnoringMessages final : public TMessageService {
 public:
-  explicit TIgnoringMessages(std::FILE* stream) : FPrinter(stream) {}
+  TIgnoringMessages(std::FILE* stream, bool abort) : FPrinter(stream), FAbort(abort) {}
   TMsgButton Show(TMsgDlgType type, const QString& text, int buttons) override
   {
     const TMsgButton printed = FPrinter.Show(type, text, buttons);
+    if (FAbort && (buttons & mbAbort))
+      return mbAbort;
     return (buttons & mbIgnore) ? mbIgnore : printed;
   }
 
 private:
   TStreamMessages FPrinter;
+  bool FAbort;
 };
 
 bool IsOption(const QString& arg)
@@ -259,15 +262,18 @@ QString HelpText()
       "      Opens the diagram IN and writes its consistency check report to\n"
       "      OUT, as Report, Consistency Check does with the same choices.\n"
       "  build-database [--server NAME] [--drop] [--no-create]\n"
-      "                 [--entities NAME[,NAME...]] [--settings FILE] IN DIR\n"
+      "                 [--tables NAME[,NAME...]] [--stop-on-error]\n"
+      "                 [--settings FILE] IN DIR\n"
       "      Opens the diagram IN and builds one desktop table per entity into\n"
       "      the existing directory DIR, as Build, Database does: for the\n"
       "      server NAME (default: the first of [Servers]), dropping the tables\n"
       "      first with --drop, without creating them with --no-create, for the\n"
-      "      entities named (default: all, in list order). A table that cannot\n"
-      "      be created is reported and answered Ignore, so every table is\n"
-      "      tried. Only the servers Paradox and Dbase have desktop tables.\n"
-      "  reengineer [--settings FILE] DIR OUT\n"
+      "      entities named (default: all, in list order). Each progress line\n"
+      "      goes to standard output. A table that cannot be created is\n"
+      "      reported and answered Ignore, so every table is tried, or Abort\n"
+      "      with --stop-on-error. Only the servers Paradox and Dbase have\n"
+      "      desktop tables.\n"
+      "  reverse-engineer [--settings FILE] DIR OUT\n"
       "      Reads the desktop tables of directory DIR into a new diagram, as\n"
       "      Build, ReEngineer does, and writes it to OUT.\n"
       "\n"
@@ -296,9 +302,10 @@ QString HelpText()
       "  0  every file was read cleanly\n"
       "  1  IN or a merged file is not a diagram (OUT is not written)\n"
       "  2  a file was corrupt (OUT holds what was read, or its report);\n"
-      "     reengineer: a table could not be read (OUT holds the tables read\n"
+      "     reverse-engineer: a table could not be read (OUT holds the tables read\n"
       "     before it)\n"
-      "  3  a file cannot be opened or written, or DIR is not a directory\n"
+      "  3  a file cannot be opened or written, or DIR is not a (writable)\n"
+      "     directory\n"
       "  4  build-database: some table could not be created\n"
       "  64 the command line is not understood\n");
 }
@@ -390,7 +397,7 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
   });
 }
 
-int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* err)
+int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err)
 {
   TBuildSettings build;  // creates tables, drops none
   QString server;
@@ -399,10 +406,11 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   const TOptionHandler takeList = ValueOption(QStringLiteral("entity names"), list, err);
   QStringList entities;
   bool entitiesGiven = false;
+  bool stopOnError = false;
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--entities"),
+    {QStringLiteral("--tables"),
      [&](const QStringList& a, int& i) {
        const int status = takeList(a, i);
        if (status == ExitOk) {
@@ -419,6 +427,11 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
     {QStringLiteral("--no-create"),
      [&](const QStringList&, int&) {
        build.CreateTables = false;
+       return int(ExitOk);
+     }},
+    {QStringLiteral("--stop-on-error"),
+     [&](const QStringList&, int&) {
+       stopOnError = true;
        return int(ExitOk);
      }},
   };
@@ -450,8 +463,12 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   }
   if (const int status = CheckDirectory(files[1], err))
     return status;
+  if (!QFileInfo(files[1]).isWritable()) {
+    PrintLine(err, QStringLiteral("error: %1: Permission denied").arg(files[1]));
+    return ExitFileError;
+  }
 
-  TIgnoringMessages messages(err);
+  TIgnoringMessages messages(err, stopOnError);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
   PrepareNewDiagram(surface);
   const int status = LoadInto(surface, files[0], err);
@@ -471,11 +488,14 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   build.ServerName = server;
   build.Directory = files[1];
   build.TableFilter = entities;
-  const TBuildResult result = RunBuild(ini, build, surface, messages, {});
+  const TBuildResult result = RunBuild(ini, build, surface, messages, [out](const QString& line) {
+    PrintLine(out, line);
+    std::fflush(out);
+  });
   return result.ErrorCount > 0 ? ExitBuildErrors : status;
 }
 
-int Reengineer(const QStringList& args, const QString& programDirectory, std::FILE* err)
+int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err)
 {
   QString settingsGiven;
   const std::map<QString, TOptionHandler> options = {
@@ -483,7 +503,7 @@ int Reengineer(const QStringList& args, const QString& programDirectory, std::FI
   };
   QStringList files;
   if (const int status =
-          ParseCommandLine(QStringLiteral("reengineer"), QStringLiteral("DIR and OUT"), args, options, files, err))
+          ParseCommandLine(QStringLiteral("reverse-engineer"), QStringLiteral("DIR and OUT"), args, options, files, err))
     return status;
   // Reading tables needs nothing from the settings file; a FILE named is
   // still checked, as for the other commands.
@@ -526,9 +546,9 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
   if (args[0] == QStringLiteral("consistency-report"))
     return ConsistencyReport(args.mid(1), QCoreApplication::applicationDirPath(), err);
   if (args[0] == QStringLiteral("build-database"))
-    return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), err);
-  if (args[0] == QStringLiteral("reengineer"))
-    return Reengineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
+    return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
+  if (args[0] == QStringLiteral("reverse-engineer"))
+    return ReverseEngineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

@@ -24,8 +24,8 @@ int EntityReport(const QStringList& args, std::FILE* err);
 int ConsistencyReport(const QStringList& args, const QString& programDirectory, std::FILE* err);
 // Build the tables of a diagram's entities into a directory, and read a
 // directory of tables into a new diagram.
-int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* err);
-int Reengineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
+int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
+int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).

@@ -1,4 +1,4 @@
-// veska-cli build-database and reengineer: building the sample's tables for
+// veska-cli build-database and reverse-engineer: building the sample's tables for
 // both desktop servers and reading them back, the exit statuses, and the
 // command lines refused.
 #include "build/TableBuilder.h"
@@ -48,7 +48,7 @@ protected:
 
 TEST_F(BuildCliTest, BuildsTheSampleOnBothServersAndReadsTheSameTablesBack)
 {
-  for (const QString server : {QStringLiteral("Paradox"), QStringLiteral("Dbase")}) {
+  for (const QString& server : {QStringLiteral("Paradox"), QStringLiteral("Dbase")}) {
     SCOPED_TRACE(server.toStdString());
     const QString dir = MakeDir(server == QStringLiteral("Paradox") ? "px" : "db");
     TRun run = Cli({"build-database", "--server", server, "--settings", kSettings, kSample, dir});
@@ -56,7 +56,7 @@ TEST_F(BuildCliTest, BuildsTheSampleOnBothServersAndReadsTheSameTablesBack)
     EXPECT_EQ(run.ErrLines, kCompleted);
 
     const QString out = dir + QStringLiteral(".erd");
-    run = Cli({"reengineer", dir, out});
+    run = Cli({"reverse-engineer", dir, out});
     EXPECT_EQ(run.Status, 0);
     EXPECT_TRUE(run.ErrLines.isEmpty()) << run.ErrLines.join('\n').toStdString();
 
@@ -99,9 +99,17 @@ TEST_F(BuildCliTest, TablesThatCannotBeCreatedAreAllTriedAndExitFour)
   const QStringList common{"build-database", "--server", "dbase", "--settings", kSettings};
   ASSERT_EQ(Cli(common + QStringList{kSample, dir}).Status, 0);
 
-  // Every table is there already: each failure is answered Ignore headless.
-  TRun run = Cli(common + QStringList{kSample, dir});
+  // Every table is there already: each failure is answered Ignore headless,
+  // or Abort at the first with --stop-on-error (no completion message).
+  TRun run = Cli(common + QStringList{"--stop-on-error", kSample, dir});
   EXPECT_EQ(run.Status, 4);
+  ASSERT_EQ(run.ErrLines.size(), 1);
+  EXPECT_TRUE(run.ErrLines[0].startsWith("confirmation: "));
+  EXPECT_EQ(run.Out, QStringLiteral("Creating Table %1\n").arg(Sample.Entities[0]->EntityName()));
+
+  run = Cli(common + QStringList{kSample, dir});
+  EXPECT_EQ(run.Status, 4);
+  EXPECT_EQ(run.Out.count(QStringLiteral("Creating Table ")), Sample.Entities.Count());
   ASSERT_EQ(run.ErrLines.size(), Sample.Entities.Count() + 1);
   for (int i = 0; i < Sample.Entities.Count(); ++i)
     EXPECT_TRUE(run.ErrLines[i].startsWith("confirmation: ")) << run.ErrLines[i].toStdString();
@@ -110,12 +118,12 @@ TEST_F(BuildCliTest, TablesThatCannotBeCreatedAreAllTriedAndExitFour)
 
   // Dropping first builds again cleanly; the chosen entities only.
   const QString first = Sample.Entities[0]->EntityName();
-  run = Cli(common + QStringList{"--drop", "--entities", first, kSample, dir});
+  run = Cli(common + QStringList{"--drop", "--tables", first, kSample, dir});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(run.ErrLines, kCompleted);
 
   // Dropping without creating leaves the others.
-  run = Cli(common + QStringList{"--drop", "--no-create", "--entities", first, kSample, dir});
+  run = Cli(common + QStringList{"--drop", "--no-create", "--tables", first, kSample, dir});
   EXPECT_EQ(run.Status, 0);
   EXPECT_EQ(QDir(dir).entryList(QDir::Files).filter(".DBF", Qt::CaseInsensitive).size(),
             Sample.Entities.Count() - 1);
@@ -129,7 +137,7 @@ TEST_F(BuildCliTest, AMissingDirectoryIsAFileErrorAndWritesNothing)
     EXPECT_EQ(run.Status, 3);
     EXPECT_EQ(run.ErrLines, QStringList{"error: " + dir + ": No such directory"});
 
-    run = Cli({"reengineer", dir, Path("out.erd")});
+    run = Cli({"reverse-engineer", dir, Path("out.erd")});
     EXPECT_EQ(run.Status, 3);
     EXPECT_FALSE(QFile::exists(Path("out.erd")));
   }
@@ -143,7 +151,7 @@ TEST_F(BuildCliTest, AnUnreadableTableKeepsTheTablesReadBeforeItAndExitsTwo)
   const QString dir = MakeDir("db");
   ASSERT_EQ(Cli({"build-database", "--server", "Dbase", "--settings", kSettings, kSample, dir}).Status, 0);
   Write(dir + QStringLiteral("/ZZZ.DBF"), QByteArray(40, '\x03'));
-  const TRun run = Cli({"reengineer", dir, Path("out.erd")});
+  const TRun run = Cli({"reverse-engineer", dir, Path("out.erd")});
   EXPECT_EQ(run.Status, 2);
   ASSERT_EQ(run.ErrLines.size(), 1);
   EXPECT_TRUE(run.ErrLines[0].startsWith("error: "));
@@ -167,9 +175,9 @@ TEST_F(BuildCliTest, CommandLinesNotUnderstood)
     {"build-database", "--server"},
     {"build-database", "--frobnicate", kSample, dir},
     {"build-database", "--settings", kSettings, "--server", "NoSuchServer", kSample, dir},
-    {"build-database", "--settings", kSettings, "--entities", "Nobody", kSample, dir},
-    {"reengineer", dir},
-    {"reengineer", "--drop", dir, Path("out.erd")},
+    {"build-database", "--settings", kSettings, "--tables", "Nobody", kSample, dir},
+    {"reverse-engineer", dir},
+    {"reverse-engineer", "--drop", dir, Path("out.erd")},
   };
   for (const QStringList& args : refused) {
     const TRun run = Cli(args);
@@ -178,7 +186,7 @@ TEST_F(BuildCliTest, CommandLinesNotUnderstood)
   }
   EXPECT_TRUE(QDir(dir).entryList(QDir::Files).isEmpty());
   const QString help = Cli({"--help"}).Out;
-  EXPECT_TRUE(help.contains("build-database") && help.contains("reengineer") && help.contains("Ignore"));
+  EXPECT_TRUE(help.contains("build-database") && help.contains("reverse-engineer") && help.contains("Ignore"));
 }
 
 }  // namespace
