@@ -271,12 +271,6 @@ const TIndexDef* CheckIndexes(const QList<TIndexDef>& indexes, const QHash<QStri
   return &index;
 }
 
-void RemoveFiles(const QStringList& paths)
-{
-  for (const QString& p : paths)
-    QFile::remove(p);
-}
-
 TEngineFieldType TypeOf(char letter, int length, int decimals)
 {
   switch (letter) {
@@ -324,15 +318,6 @@ QString ProductionIndexPath(const QString& filePath)
   return {};
 }
 
-QByteArray ReadFile(const QString& path)
-{
-  try {
-    return ReadRegularFile(path);
-  } catch (const TFileAccessError& e) {
-    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(path, QString::fromStdString(e.what())));
-  }
-}
-
 [[noreturn]] void Damaged(const QString& path, const char* kind = "table")
 {
   throw TEngineError(QStringLiteral("%1 is not a dBASE %2 or is damaged.").arg(path, QLatin1String(kind)));
@@ -342,7 +327,7 @@ QByteArray ReadFile(const QString& path)
 // index has no such tag.
 QString PrimaryTagExpression(const QString& mdxPath)
 {
-  const QByteArray b = ReadFile(mdxPath);
+  const QByteArray b = ReadTableFile(mdxPath, mdxPath);
   if (b.size() < kMdxTagEntries || b[0] != 2)
     Damaged(mdxPath, "index");
   const quint32 entryLength = Get16(b, 26);
@@ -408,16 +393,7 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
   // The .DBF goes last, so that a table is never listed before its files are all there.
   files << qMakePair(d.filePath(name + QStringLiteral(".DBF")),
                      DbfBytes(fields, storage, indexedField, index != nullptr, hasMemo, today));
-  QStringList written;
-  for (const auto& [path, bytes] : files) {
-    try {
-      WriteFileSafely(path, bytes);
-    } catch (const TFileAccessError& e) {
-      RemoveFiles(written);
-      throw TEngineError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(e.what())));
-    }
-    written << path;
-  }
+  WriteTableFiles(files);
 }
 
 void DeleteTable(const QString& dir, const QString& name)
@@ -436,7 +412,7 @@ QList<TFieldInfo> ReadTableFields(const QString& filePath)
 {
   if (!QFileInfo(filePath).isFile())
     throw TEngineError(QStringLiteral("There is no table %1.").arg(filePath));
-  const QByteArray b = ReadFile(filePath);
+  const QByteArray b = ReadTableFile(filePath, filePath);
   if (b.size() < 33)
     Damaged(filePath);
   const int level = quint8(b[0]) & 0x07;

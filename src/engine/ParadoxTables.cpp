@@ -330,18 +330,7 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
     files.append({base + QStringLiteral(".PX"), PrimaryIndexHeader(name, stored, keys)});
   if (hasBlobs)
     files.append({base + QStringLiteral(".MB"), EmptyBlobFile()});
-  QStringList written;
-  try {
-    for (const auto& [path, bytes] : files) {
-      WriteFileSafely(path, bytes);
-      written << path;
-    }
-  } catch (const TFileAccessError& e) {
-    // A table is all its files or none of them.
-    for (const QString& path : written)
-      QFile::remove(path);
-    throw TEngineError(QStringLiteral("Cannot write %1: %2").arg(e.FileName(), QString::fromLocal8Bit(e.what())));
-  }
+  WriteTableFiles(files);
 }
 
 void DeleteTable(const QString& dir, const QString& name)
@@ -356,12 +345,7 @@ void DeleteTable(const QString& dir, const QString& name)
 QList<TFieldInfo> ReadTableFields(const QString& filePath)
 {
   const QString fileName = QFileInfo(filePath).fileName();
-  QByteArray b;
-  try {
-    b = ReadRegularFile(filePath);
-  } catch (const TFileAccessError& e) {
-    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(fileName, QString::fromLocal8Bit(e.what())));
-  }
+  const QByteArray b = ReadTableFile(filePath, fileName);
   const TEngineError damaged(QStringLiteral("%1 is not a Paradox table or is damaged.").arg(fileName));
   if (b.size() < 0x58)
     throw damaged;

@@ -1,11 +1,15 @@
 #pragma once
 // Helpers shared by the table formats: little-endian numbers in a byte
-// buffer, the plain names both formats accept, and deleting a table's files.
+// buffer, the plain names both formats accept, and writing, reading and deleting a
+// table's files.
 
 #include "engine/TableEngine.h"
+#include "platform/SafeFile.h"
 
 #include <QByteArray>
 #include <QFile>
+#include <QList>
+#include <QPair>
 #include <QStringList>
 #include <QString>
 
@@ -69,6 +73,34 @@ inline void DeleteFiles(const QStringList& paths)
     QFile f(path);
     if (!f.remove())
       throw TEngineError(QStringLiteral("Cannot delete %1: %2").arg(path, f.errorString()));
+  }
+}
+
+// Writes the files of a new table in the order given, each safely; when one
+// cannot be written the ones already written are removed, so a table is all
+// its files or none of them.
+inline void WriteTableFiles(const QList<QPair<QString, QByteArray>>& files)
+{
+  QStringList written;
+  for (const auto& [path, bytes] : files) {
+    try {
+      WriteFileSafely(path, bytes);
+    } catch (const TFileAccessError& e) {
+      for (const QString& done : written)
+        QFile::remove(done);
+      throw TEngineError(QStringLiteral("Cannot write %1: %2").arg(path, QString::fromStdString(e.what())));
+    }
+    written << path;
+  }
+}
+
+// The whole of a table's file; `shownName` names it in the message.
+inline QByteArray ReadTableFile(const QString& path, const QString& shownName)
+{
+  try {
+    return ReadRegularFile(path);
+  } catch (const TFileAccessError& e) {
+    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(shownName, QString::fromStdString(e.what())));
   }
 }
 
