@@ -1,0 +1,49 @@
+#pragma once
+// The application generator: from a model it writes the source of a
+// data-entry application (project file, main unit and main form, one unit and
+// one form per chosen entity), composed from the templates of the enciphered
+// template library.
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <stdexcept>
+
+namespace veska {
+
+class TDrawingSurface;
+class TIniFile;
+
+// An error that ends a generation run (library missing or damaged, a file
+// that cannot be written, a form that cannot be converted). what() is the
+// complete message for the user.
+class TAppGenError : public std::runtime_error {
+public:
+  explicit TAppGenError(const QString& message);
+};
+
+struct TAppBuildSettings {
+  QString Directory;              // destination directory
+  QString AppName = QStringLiteral("Pilot");
+  bool MDIApplication = true;     // "MDI Frame"; false: "Normal Frame"
+  QStringList FormList;           // entity names of the forms, in order
+  QString LibraryFile;            // path of the enciphered template library
+};
+
+// The progress page: Clear empties it, Add appends one line.
+struct TAppProgress {
+  std::function<void()> Clear;
+  std::function<void(const QString&)> Add;
+};
+
+// The library file named by the settings ("Library"/"FileName"), relative to
+// the program's directory.
+QString LibraryFilePath(const TIniFile& ini, const QString& programDirectory);
+
+// One generation run. Changes the model only where the generator must (an
+// empty edit form caption becomes "Maintain " + the entity's name). Throws
+// TAppGenError; files written before the error stay.
+void RunAppGeneration(TDrawingSurface& surface, const TAppBuildSettings& settings, const TAppProgress& progress);
+
+}  // namespace veska
