@@ -3,6 +3,7 @@
 // and whole form and unit texts composed from the templates and the
 // generator's own fixed lines.
 #include "appgen/LibraryCipher.h"
+#include "platform/FormResource.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -461,6 +462,17 @@ protected:
   QList<QByteArray> FTemplates;
 };
 
+// Whether the form converter takes the text; the error names the line.
+std::string ConversionError(const QString& text)
+{
+  try {
+    veska::FormTextToResource(text);
+  } catch (const veska::TFormTextError& e) {
+    return "line " + std::to_string(e.Line()) + ": " + e.what();
+  }
+  return {};
+}
+
 // Walks the form text's object/end nesting; an error names the first fault.
 QString FormNestingError(const QString& text)
 {
@@ -592,23 +604,25 @@ std::string Describe(bool mdi, std::size_t sample)
   return std::string(mdi ? "MDI" : "normal frame") + ", sample " + std::to_string(sample);
 }
 
-TEST_F(TemplateComposition, MainFormNestsObjectsInBothStylesAndEveryMenuShape)
+TEST_F(TemplateComposition, MainFormNestsAndConvertsInBothStylesAndEveryMenuShape)
 {
   for (bool mdi : {true, false}) {
     for (std::size_t s = 0; s < MenuSamples().size(); ++s) {
       const QString text = MainForm(mdi, MenuSamples()[s]);
       EXPECT_EQ(FormNestingError(text).toStdString(), "") << Describe(mdi, s) << "\n" << text.toStdString();
+      EXPECT_EQ(ConversionError(text), "") << Describe(mdi, s) << "\n" << text.toStdString();
       EXPECT_EQ(text.contains(QLatin1String("WindowMenuItem")), mdi) << Describe(mdi, s);
     }
   }
 }
 
-TEST_F(TemplateComposition, EntityFormNestsObjectsInEveryStyleAndControlKind)
+TEST_F(TemplateComposition, EntityFormNestsAndConvertsInEveryStyleAndControlKind)
 {
   for (bool mdi : {true, false}) {
     for (std::size_t s = 0; s < EntitySamples().size(); ++s) {
       const QString text = EntityForm(mdi, EntitySamples()[s]);
       EXPECT_EQ(FormNestingError(text).toStdString(), "") << Describe(mdi, s) << "\n" << text.toStdString();
+      EXPECT_EQ(ConversionError(text), "") << Describe(mdi, s) << "\n" << text.toStdString();
     }
   }
 }
