@@ -22,6 +22,16 @@ namespace veska {
 
 TAppGenError::TAppGenError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
+QString AppNameRefusal(const QString& name)
+{
+  // The name becomes file names in the destination directory and nowhere
+  // else: a plain name, short as the generated project expects.
+  if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".") ||
+      name == QLatin1String("..") || CharacterCount(name) > 8)
+    return QStringLiteral("The application name \"%1\" is not a file name of 1 to 8 characters.").arg(name);
+  return {};
+}
+
 QString LibraryFilePath(const TIniFile& ini, const QString& programDirectory)
 {
   const QString name = ReadLibraryFileName(ini);
@@ -213,12 +223,8 @@ TAppExpert::TAppExpert(TDrawingSurface& surface, const TAppBuildSettings& settin
     FormList(settings.FormList),
     FTemplates(std::move(templates))
 {
-  // The name becomes file names in the destination directory and nowhere
-  // else: a plain name, short as the generated project expects.
-  if (AppName.isEmpty() || AppName.contains(QLatin1Char('/')) || AppName.contains(QChar(0)) ||
-      AppName == QLatin1String(".") || AppName == QLatin1String("..") || CharacterCount(AppName) > 8)
-    throw TAppGenError(
-        QStringLiteral("The application name \"%1\" is not a file name of 1 to 8 characters.").arg(AppName));
+  if (const QString refusal = AppNameRefusal(AppName); !refusal.isEmpty())
+    throw TAppGenError(refusal);
   FFormEntities.reserve(size_t(FormList.size()));
   for (const QString& name : FormList) {
     TEntity* entity = surface.Entities.Find(name);

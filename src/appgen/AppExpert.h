@@ -37,6 +37,11 @@ struct TAppProgress {
   std::function<void(const QString&)> Add;
 };
 
+// Why `name` cannot be the application name, or an empty text when it can:
+// it becomes the name of files in the destination directory, so it must be
+// a plain file name of 1 to 8 characters.
+QString AppNameRefusal(const QString& name);
+
 // The library file named by the settings ("Library"/"FileName"), relative to
 // the program's directory.
 QString LibraryFilePath(const TIniFile& ini, const QString& programDirectory);

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include "appgen/AppExpert.h"
 #include "build/BuildRun.h"
 #include "build/ReEngineer.h"
 #include "build/ServerDefinitions.h"
@@ -7,6 +8,7 @@
 #include "diagramfile/DiagramFile.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
+#include "platform/FormResource.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
@@ -276,6 +278,17 @@ QString HelpText()
       "  reverse-engineer [--settings FILE] DIR OUT\n"
       "      Reads the desktop tables of directory DIR into a new diagram, as\n"
       "      Build, ReEngineer does, and writes it to OUT.\n"
+      "  build-application [--normal-frame] [--name NAME] [--forms NAME[,NAME...]]\n"
+      "                    [--settings FILE] IN DIR\n"
+      "      Opens the diagram IN and generates the source of its data-entry\n"
+      "      application into the existing directory DIR, as Build, Forms\n"
+      "      does: an MDI frame (a normal frame with --normal-frame), the\n"
+      "      application NAME (default Pilot, at most 8 characters), one form\n"
+      "      per entity named (default: all, in list order). The template\n"
+      "      library is the one the settings file names, beside veska-cli.\n"
+      "      Each progress line goes to standard output. IN is not changed.\n"
+      "  form-to-text FILE\n"
+      "      Prints the generated form file FILE (.DFM) as form text.\n"
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
@@ -302,10 +315,12 @@ QString HelpText()
       "  0  every file was read cleanly\n"
       "  1  IN or a merged file is not a diagram (OUT is not written)\n"
       "  2  a file was corrupt (OUT holds what was read, or its report);\n"
+      "     form-to-text: FILE is not a form file;\n"
       "     reverse-engineer: a table could not be read (OUT holds the tables read\n"
       "     before it)\n"
       "  3  a file cannot be opened or written, or DIR is not a (writable)\n"
-      "     directory\n"
+      "     directory; build-application: the template library cannot be\n"
+      "     read or a file cannot be generated (the files written before stay)\n"
       "  4  build-database: some table could not be created\n"
       "  64 the command line is not understood\n");
 }
@@ -529,6 +544,99 @@ int ReverseEngineer(const QStringList& args, const QString& programDirectory, st
   return status;
 }
 
+int BuildApplication(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err)
+{
+  TAppBuildSettings app;
+  QString settingsGiven;
+  QString list;
+  const TOptionHandler takeList = ValueOption(QStringLiteral("entity names"), list, err);
+  bool formsGiven = false;
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--name"), ValueOption(QStringLiteral("an application name"), app.AppName, err)},
+    {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
+    {QStringLiteral("--forms"),
+     [&](const QStringList& a, int& i) {
+       const int status = takeList(a, i);
+       if (status == ExitOk) {
+         app.FormList << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+         formsGiven = true;
+       }
+       return status;
+     }},
+    {QStringLiteral("--normal-frame"),
+     [&](const QStringList&, int&) {
+       app.MDIApplication = false;
+       return int(ExitOk);
+     }},
+  };
+  QStringList files;
+  if (const int status = ParseCommandLine(QStringLiteral("build-application"), QStringLiteral("IN and DIR"), args,
+                                          options, files, err))
+    return status;
+  if (const QString refusal = AppNameRefusal(app.AppName); !refusal.isEmpty()) {
+    PrintLine(err, QStringLiteral("veska-cli: %1").arg(refusal));
+    return ExitUsage;
+  }
+  QString settings;
+  if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
+    return status;
+  if (const int status = CheckDirectory(files[1], err))
+    return status;
+
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  const int status = LoadInto(surface, files[0], err);
+  if (status == ExitNotADiagram || status == ExitFileError)
+    return status;
+  if (formsGiven) {
+    for (const QString& name : app.FormList) {
+      if (!surface.Entities.Find(name)) {
+        PrintLine(err, QStringLiteral("veska-cli: %1 has no entity named %2").arg(files[0], name));
+        return ExitUsage;
+      }
+    }
+  } else {
+    for (const TEntity* entity : surface.Entities)
+      app.FormList << entity->EntityName();
+  }
+  app.Directory = files[1];
+  app.LibraryFile = LibraryFilePath(TIniFile(settings), programDirectory);
+  // The captions the run gives to forms without one stay in this copy of the
+  // model; IN is never written.
+  try {
+    RunAppGeneration(surface, app, TAppProgress{{}, [out](const QString& line) {
+                                                  PrintLine(out, line);
+                                                  std::fflush(out);
+                                                }});
+  } catch (const TAppGenError& e) {
+    PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
+    return ExitFileError;
+  }
+  return status;
+}
+
+int FormToText(const QStringList& args, std::FILE* out, std::FILE* err)
+{
+  if (args.size() != 1 || IsOption(args[0])) {
+    PrintLine(err, QStringLiteral("veska-cli: form-to-text needs FILE (see veska-cli --help)"));
+    return ExitUsage;
+  }
+  QByteArray bytes;
+  try {
+    bytes = ReadRegularFile(args[0]);
+  } catch (const TFileAccessError& e) {
+    return FileError(err, args[0], e);
+  }
+  try {
+    std::fputs(FormResourceToText(bytes).toUtf8().constData(), out);
+  } catch (const TFormTextError& e) {
+    PrintLine(err, QStringLiteral("error: %1: %2").arg(args[0], QString::fromStdString(e.what())));
+    return ExitCorrupted;
+  }
+  return ExitOk;
+}
+
 int Run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
   if (args.isEmpty()) {
@@ -549,6 +657,10 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
   if (args[0] == QStringLiteral("reverse-engineer"))
     return ReverseEngineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
+  if (args[0] == QStringLiteral("build-application"))
+    return BuildApplication(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
+  if (args[0] == QStringLiteral("form-to-text"))
+    return FormToText(args.mid(1), out, err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

@@ -26,6 +26,10 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
 // directory of tables into a new diagram.
 int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
 int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
+// Generate the application of a diagram's entities into a directory, and
+// print a generated form file as form text.
+int BuildApplication(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
+int FormToText(const QStringList& args, std::FILE* out, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).
