@@ -8,6 +8,8 @@
 
 #include <QDir>
 
+#include <limits>
+
 namespace veska::test {
 namespace {
 
@@ -333,6 +335,26 @@ TEST_F(AppGenLookups, VerticalFormPlacesLabelsLeftOfPlainEditBoxes)
   const TFormElement& e = x.Elements[size_t(code)];
   EXPECT_TRUE(form.contains(T(52, {N(code), N(e.Left + e.FieldWidth + 2), N(e.Top - 1), "Code", N(code)})));
   EXPECT_FALSE(form.join("").contains("<T53") || form.join("").contains("<T55"));
+}
+
+TEST_F(AppGenLookups, PlacementValuesAtTheIntLimitDoNotOverflow)
+{
+  TAttribute* code = Child->Attributes.Find(QStringLiteral("Code"));
+  code->ControlLeft = code->ControlTop = code->ControlWidth = std::numeric_limits<int>::max();
+  const QString max = N(std::numeric_limits<int>::max());
+  for (const TFormStyleType style : {fsHorizontal, fsVertical}) {
+    Child->FormStyle = style;
+    TAppExpert x = Expert({Child->EntityName()});
+    x.LayoutForm(0);
+    const int k = K(x, "Code");
+    EXPECT_EQ(x.Elements[size_t(k)].Left, std::numeric_limits<int>::max());
+    EXPECT_EQ(x.FormClientWidth, std::numeric_limits<int>::max());
+    const QStringList form = Lines(x.FormText(0));
+    const QString top = style == fsHorizontal ? "2147483662" : max;
+    EXPECT_TRUE(form.contains(T(48, {"Code", max, top, max, "Code", N(k)}))) << qPrintable(form.join("\n"));
+    EXPECT_TRUE(form.contains(T(52, {N(k), "4294967296", style == fsHorizontal ? "2147483660" : "2147483646", "Code",
+                                     N(k)})));
+  }
 }
 
 TEST_F(AppGenLookups, GridFormHasNoElementsAndNoLookupButtons)
