@@ -2,7 +2,6 @@
 
 #include <QStringList>
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -186,6 +185,20 @@ bool IsWordChar(QChar c)
   return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
+// The value of an ASCII digit in base 10 or 16, or -1.
+int DigitValue(QChar c, int base)
+{
+  const char16_t u = c.unicode();
+  int value = -1;
+  if (u >= '0' && u <= '9')
+    value = u - '0';
+  else if (u >= 'a' && u <= 'f')
+    value = u - 'a' + 10;
+  else if (u >= 'A' && u <= 'F')
+    value = u - 'A' + 10;
+  return value < base ? value : -1;
+}
+
 bool IsObjectKeyword(const QString& word)
 {
   return word.compare(QLatin1String("object"), Qt::CaseInsensitive) == 0 ||
@@ -284,6 +297,11 @@ private:
     FailAt(FLine > 1 && FText.endsWith(QLatin1Char('\n')) ? FLine - 1 : FLine, message);
   }
   [[noreturn]] void FailUnexpectedEnd() const { FailAtEnd(QStringLiteral("Unexpected end of the form text")); }
+
+  [[noreturn]] void FailNumber(const QString& text) const
+  {
+    Fail(QStringLiteral("Invalid number \"%1\"").arg(text));
+  }
 
   [[noreturn]] void FailUnexpectedCharacter() const
   {
@@ -400,7 +418,7 @@ private:
       FailUnexpectedEnd();
     const TNumber number = ParseNumberText();
     if (number.IsFloat)
-      Fail(QStringLiteral("Invalid number \"%1\"").arg(number.Text));
+      FailNumber(number.Text);
     Expect(QLatin1Char(']'), "]");
     return number.Integer;
   }
@@ -492,11 +510,7 @@ private:
     const int base = hex ? 16 : 10;
     const qsizetype start = FPos;
     quint32 code = 0;
-    bool ok = false;
-    while (!AtEnd()) {
-      const int digit = QString(Peek()).toInt(&ok, base);
-      if (!ok || !Peek().isLetterOrNumber())
-        break;
+    for (int digit; !AtEnd() && (digit = DigitValue(Peek(), base)) >= 0;) {
       code = code * base + quint32(digit);
       if (code > 0x10FFFF)
         Fail(QStringLiteral("Invalid character code"));
@@ -530,7 +544,7 @@ private:
     auto failNumber = [&]() {
       while (!AtEnd() && (IsWordChar(Peek()) || Peek() == QLatin1Char('.')))
         ++FPos;
-      Fail(QStringLiteral("Invalid number \"%1\"").arg(FText.mid(start, FPos - start)));
+      FailNumber(FText.mid(start, FPos - start));
     };
     auto digitsFrom = [&](qsizetype at) {
       qsizetype p = at;
@@ -542,10 +556,10 @@ private:
       ++FPos;
       const qsizetype digitsStart = FPos;
       quint64 value = 0;
-      while (!AtEnd() && Peek().unicode() < 0x80 && std::isxdigit(Peek().unicode())) {
+      for (int digit; !AtEnd() && (digit = DigitValue(Peek(), 16)) >= 0;) {
         if (FPos - digitsStart >= 16)
           failNumber();
-        value = value * 16 + quint64(QString(Peek()).toUInt(nullptr, 16));
+        value = value * 16 + quint64(digit);
         ++FPos;
       }
       if (FPos == digitsStart || (!AtEnd() && IsWordChar(Peek())))
@@ -604,6 +618,11 @@ private:
       PutInteger(FOut, number.Integer);
       return;
     }
+    // A value the suffix's type cannot hold would silently become infinite.
+    const bool fitsSingle = std::fabs(number.Float) <= std::numeric_limits<float>::max();
+    const bool fitsDouble = std::fabs(number.Float) <= std::numeric_limits<double>::max();
+    if ((number.Suffix == 's' && !fitsSingle) || (number.Suffix == 'd' && !fitsDouble))
+      FailNumber(number.Text + QLatin1Char(number.Suffix));
     switch (number.Suffix) {
     case 's':
       FOut.append(char(vaSingle));
@@ -612,7 +631,7 @@ private:
     case 'c': {
       const long double scaled = std::round(number.Float * 10000);
       if (!(std::fabs(scaled) < 9.2e18L))
-        Fail(QStringLiteral("Invalid number \"%1\"").arg(number.Text));
+        FailNumber(number.Text + QLatin1Char(number.Suffix));
       FOut.append(char(vaCurrency));
       PutLittleEndian(FOut, quint64(qint64(scaled)), 8);
       break;
@@ -722,7 +741,7 @@ private:
         ++FPos;
         break;
       }
-      if (c.unicode() >= 0x80 || !std::isxdigit(c.unicode()))
+      if (DigitValue(c, 16) < 0)
         Fail(QStringLiteral("Invalid binary data"));
       hex.append(char(c.unicode()));
       ++FPos;
