@@ -376,15 +376,7 @@ private:
 
     // Properties, 00, child objects, 00: a property cannot follow a child.
     bool inChildren = false;
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailAtEnd(QStringLiteral("\"end\" expected"));
-      const QString word = ReadWord();
-      if (word.isEmpty())
-        FailUnexpectedCharacter();
-      if (IsWord(word, "end"))
-        break;
+    for (QString word = NextBodyWord(); !word.isEmpty(); word = NextBodyWord()) {
       SkipBlanks();
       if (IsObjectKeyword(word) && Peek() != QLatin1Char('=')) {
         if (!inChildren)
@@ -400,6 +392,31 @@ private:
     if (!inChildren)
       FOut.append(char(vaNull));
     FOut.append(char(vaNull));
+  }
+
+  // Takes the closing bracket when it comes next.
+  bool Closes(QChar close)
+  {
+    SkipBlanks();
+    if (AtEnd())
+      FailUnexpectedEnd();
+    if (Peek() != close)
+      return false;
+    ++FPos;
+    return true;
+  }
+
+  // The next name in the body of an object or collection item; empty at
+  // the body's "end".
+  QString NextBodyWord()
+  {
+    SkipBlanks();
+    if (AtEnd())
+      FailAtEnd(QStringLiteral("\"end\" expected"));
+    const QString word = ReadWord();
+    if (word.isEmpty())
+      FailUnexpectedCharacter();
+    return IsWord(word, "end") ? QString() : word;
   }
 
   // "Name = value", the name already read.
@@ -650,21 +667,11 @@ private:
   {
     ++FPos;  // [
     FOut.append(char(vaSet));
-    SkipBlanks();
-    if (Peek() == QLatin1Char(']')) {
-      ++FPos;
-    } else {
-      for (;;) {
-        PutShortString(RequireWord("A name"));
-        SkipBlanks();
-        if (AtEnd())
-          FailUnexpectedEnd();
-        if (Peek() == QLatin1Char(']')) {
-          ++FPos;
-          break;
-        }
+    for (bool closed = Closes(QLatin1Char(']')); !closed;) {
+      PutShortString(RequireWord("A name"));
+      closed = Closes(QLatin1Char(']'));
+      if (!closed)
         Expect(QLatin1Char(','), ",");
-      }
     }
     FOut.append(char(0));
   }
@@ -674,14 +681,7 @@ private:
     TDepthGuard depth(FDepth, FLine);
     ++FPos;  // (
     FOut.append(char(vaList));
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailUnexpectedEnd();
-      if (Peek() == QLatin1Char(')')) {
-        ++FPos;
-        break;
-      }
+    while (!Closes(QLatin1Char(')'))) {
       ParseValue();
     }
     FOut.append(char(vaNull));
@@ -694,14 +694,7 @@ private:
     TDepthGuard depth(FDepth, FLine);
     ++FPos;  // <
     FOut.append(char(vaCollection));
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailUnexpectedEnd();
-      if (Peek() == QLatin1Char('>')) {
-        ++FPos;
-        break;
-      }
+    while (!Closes(QLatin1Char('>'))) {
       if (!IsWord(ReadWord(), "item"))
         Fail(QStringLiteral("\"item\" expected"));
       SkipBlanks();
@@ -710,17 +703,8 @@ private:
         PutInteger(FOut, ParseOrder());
       }
       FOut.append(char(vaList));
-      for (;;) {
-        SkipBlanks();
-        if (AtEnd())
-          FailAtEnd(QStringLiteral("\"end\" expected"));
-        const QString word = ReadWord();
-        if (word.isEmpty())
-          FailUnexpectedCharacter();
-        if (IsWord(word, "end"))
-          break;
+      for (QString word = NextBodyWord(); !word.isEmpty(); word = NextBodyWord())
         ParseProperty(word);
-      }
       FOut.append(char(vaNull));
     }
     FOut.append(char(vaNull));
@@ -803,6 +787,15 @@ public:
   {
     const uchar* p = Take(count);
     return QByteArray(reinterpret_cast<const char*>(p), qsizetype(count));
+  }
+
+  // A float as the stream stores it, in the host's (little-endian) layout.
+  template <typename T>
+  T Raw()
+  {
+    T value;
+    std::memcpy(&value, Take(sizeof(T)), sizeof(T));
+    return value;
   }
 
   QString ShortString()
@@ -972,21 +965,15 @@ private:
     case vaExtended:
       FOut += FloatText(ExtendedFromBytes(FReader.Take(10)));
       break;
-    case vaSingle: {
-      float value;
-      std::memcpy(&value, FReader.Take(4), 4);
-      FOut += FloatText(value) + QLatin1Char('s');
+    case vaSingle:
+      FOut += FloatText(FReader.Raw<float>()) + QLatin1Char('s');
       break;
-    }
     case vaCurrency:
       FOut += CurrencyText(qint64(FReader.LittleEndian(8))) + QLatin1Char('c');
       break;
-    case vaDate: {
-      double value;
-      std::memcpy(&value, FReader.Take(8), 8);
-      FOut += FloatText(value) + QLatin1Char('d');
+    case vaDate:
+      FOut += FloatText(FReader.Raw<double>()) + QLatin1Char('d');
       break;
-    }
     case vaString:
       WriteString(QString::fromLatin1(FReader.Bytes(FReader.Byte())), level, afterEquals);
       break;
