@@ -150,8 +150,10 @@ bool IsAscii(const QString& text)
 }
 
 // Plain ASCII text as a short string (up to 255 bytes) or a long string;
-// anything else as a wide (UTF-16) string, the form every reader of the
-// stream understands for text outside ASCII.
+// anything else as a wide (UTF-16) string. A plain string holds bytes that
+// its reader takes as characters of a Windows code page, so text outside
+// ASCII written as its UTF-8 bytes would come back garbled; UTF-16 reads
+// back as it was typed, whether typed as such or as #n codes.
 void PutString(QByteArray& out, const QString& text)
 {
   if (IsAscii(text)) {
@@ -242,6 +244,8 @@ public:
     if (!IsObjectKeyword(keyword))
       Fail(AtEnd() ? QStringLiteral("The form text is empty") : QStringLiteral("\"object\" expected"));
     ParseObject(keyword);
+    // Text after the root's "end" is refused rather than ignored: it is a
+    // second form or a damaged edit, and would otherwise vanish silently.
     SkipBlanks();
     if (!AtEnd())
       Fail(QStringLiteral("Text after the last \"end\""));
@@ -628,7 +632,9 @@ private:
   }
 
   // Floats keep the type their suffix names: single, currency (scaled by
-  // 10,000) or date; a plain float is extended.
+  // 10,000) or date; a plain float is extended. Writing every float as
+  // extended would lose the suffix: the text read back would no longer say
+  // which type the property has, and a currency would no longer be exact.
   void PutNumber(const TNumber& number)
   {
     if (!number.IsFloat) {
