@@ -8,9 +8,9 @@ set(CPACK_PACKAGE_DESCRIPTION
   "Veska draws an information model as an entity-relationship diagram:\n"
   "entities with keys, attributes and indexes, relations that carry keys\n"
   "into their children, domains and text labels. It checks and lists the\n"
-  "model in reports, builds desktop database tables from it, reads such\n"
-  "tables back into a model, and prints the diagram. The package holds the\n"
-  "desktop program veska and the command-line companion veska-cli.")
+  "model in reports, builds desktop database tables from it and reads such\n"
+  "tables back into a model. The package holds the desktop program veska\n"
+  "and the command-line companion veska-cli.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
