@@ -10,6 +10,7 @@
 #include "model/Entity.h"
 #include "platform/FormResource.h"
 #include "platform/IniFile.h"
+#include "platform/Installation.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "reports/ConsistencyReport.h"
@@ -283,6 +284,7 @@ QString HelpText()
 {
   return QStringLiteral(
       "Usage: veska-cli COMMAND [OPTIONS] ARGUMENTS\n"
+      "       veska-cli --help | --version\n"
       "\n"
       "Works on Veska diagram files without a display.\n"
       "\n"
@@ -326,10 +328,11 @@ QString HelpText()
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
+      "  --version     Shows the version and the license.\n"
       "  --merge FILE  (convert) Merges FILE into the diagram; may be repeated.\n"
       "  --settings FILE\n"
       "                Reads the settings from FILE instead of VESKA.INI\n"
-      "                beside veska-cli.\n"
+      "                beside veska-cli (or, installed, in share/veska).\n"
       "\n"
       "Without options a report is written with the dialog's initial choices;\n"
       "each option turns one check box or radio button the other way.\n"
@@ -643,18 +646,24 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     std::fputs(HelpText().toUtf8().constData(), out);
     return ExitOk;
   }
+  if (args[0] == QStringLiteral("--version")) {
+    std::fputs(VersionText(QStringLiteral("veska-cli")).toUtf8().constData(), out);
+    return ExitOk;
+  }
+  // VESKA.INI beside the program, or in the data folder of its installation.
+  const QString dataDirectory = DataDirectory(QCoreApplication::applicationDirPath());
   if (args[0] == QStringLiteral("convert"))
     return Convert(args.mid(1), err);
   if (args[0] == QStringLiteral("entity-report"))
     return EntityReport(args.mid(1), err);
   if (args[0] == QStringLiteral("consistency-report"))
-    return ConsistencyReport(args.mid(1), QCoreApplication::applicationDirPath(), err);
+    return ConsistencyReport(args.mid(1), dataDirectory, err);
   if (args[0] == QStringLiteral("build-database"))
-    return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
+    return BuildDatabase(args.mid(1), dataDirectory, out, err);
   if (args[0] == QStringLiteral("reverse-engineer"))
-    return ReverseEngineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
+    return ReverseEngineer(args.mid(1), dataDirectory, err);
   if (args[0] == QStringLiteral("build-application"))
-    return BuildApplication(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
+    return BuildApplication(args.mid(1), dataDirectory, out, err);
   if (args[0] == QStringLiteral("form-to-text"))
     return FormToText(args.mid(1), out, err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));

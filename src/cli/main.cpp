@@ -20,6 +20,13 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& t
 int main(int argc, char** argv)
 {
   qInstallMessageHandler(QuietQtMessages);
+  // Help and version are answered before Qt starts, so that they work
+  // whatever platform the environment names.
+  if (argc == 2) {
+    const QString arg = QString::fromLocal8Bit(argv[1]);
+    if (arg == QStringLiteral("--help") || arg == QStringLiteral("-h") || arg == QStringLiteral("--version"))
+      return veska::cli::Run({arg}, stdout, stderr);
+  }
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);

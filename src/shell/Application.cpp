@@ -13,6 +13,9 @@ void TApplication::SetNames()
   // No display name: the platform would append it to every window title,
   // and each window's title already says what it is.
   QApplication::setApplicationName(QStringLiteral("Veska"));
+  // The desktop entry an installation puts in share/applications: desktops
+  // take the windows' icon and name from it.
+  QGuiApplication::setDesktopFileName(QStringLiteral("veska"));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)

@@ -647,13 +647,20 @@ void TSDIAppForm::ReopenItemClick()
   if (ReOpenDlg->exec() != QDialog::Accepted)
     return;
   const QString name = ReOpenDlg->GetSelected();
-  if (name.isEmpty())
-    return;
-  if (!QFileInfo(name).isFile()) {
-    FMessages.Error(QStringLiteral("\"%1\" File not found.").arg(name));
+  if (!name.isEmpty())
+    OpenNamedFile(name);
+}
+
+void TSDIAppForm::OpenNamedFile(const QString& fileName)
+{
+  const QFileInfo file(fileName);
+  if (!file.isFile()) {
+    FMessages.Error(QStringLiteral("\"%1\" File not found.").arg(fileName));
     return;
   }
-  OpenDiagram(name);
+  // A relative name is made absolute once: Save must reach the same file
+  // after the current directory changed.
+  OpenDiagram(file.isAbsolute() ? fileName : file.absoluteFilePath());
 }
 
 void TSDIAppForm::MergeItemClick()

@@ -128,6 +128,10 @@ public:
   void EditDomain(TDomain* domain);
   // Opens a chosen diagram in place of the current one (Open, Reopen).
   void OpenDiagram(const QString& fileName);
+  // Opens a diagram named by a path, relative to the current directory or
+  // absolute (the command line): a name that is no file is reported as
+  // Reopen reports it, anything else is opened as Open does.
+  void OpenNamedFile(const QString& fileName);
 
 protected:
   void closeEvent(QCloseEvent* event) override;

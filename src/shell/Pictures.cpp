@@ -133,20 +133,16 @@ QIcon ToolIcon(TToolIcon kind)
   return icon;
 }
 
-QPixmap ProgramPicture(QSize size, qreal devicePixelRatio)
-{
-  QPixmap pixmap(size * devicePixelRatio);
-  pixmap.setDevicePixelRatio(devicePixelRatio);
-  pixmap.fill(Qt::white);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setRenderHint(QPainter::TextAntialiasing);
+namespace {
 
-  const qreal w = size.width();
-  const qreal h = size.height();
-  // A small diagram: a parent box joined to two children.
-  const QColor ink(0x22, 0x33, 0x66);
-  p.setPen(QPen(ink, 2));
+const QColor kPictureInk(0x22, 0x33, 0x66);
+
+// The small diagram of the program picture, a parent box joined to two
+// children, laid out in the area (0, 0, w, h); the boxes fill the band from
+// 8% to 62% of its height.
+void DrawPictureDiagram(QPainter& p, qreal w, qreal h, qreal penWidth)
+{
+  p.setPen(QPen(kPictureInk, penWidth));
   p.setBrush(QColor(0xF2, 0xF6, 0xFF));
   const QRectF parent(w * 0.38, h * 0.08, w * 0.24, h * 0.2);
   const QRectF left(w * 0.08, h * 0.42, w * 0.24, h * 0.2);
@@ -165,6 +161,58 @@ QPixmap ProgramPicture(QSize size, qreal devicePixelRatio)
     p.drawLine(QPointF(x, child.top() - h * 0.05), QPointF(x - w * 0.03, child.top()));
     p.drawLine(QPointF(x, child.top() - h * 0.05), QPointF(x + w * 0.03, child.top()));
   }
+}
+
+}  // namespace
+
+void PaintProgramIcon(QPainter& p, qreal side)
+{
+  p.save();
+  p.setRenderHint(QPainter::Antialiasing);
+  // A white tile with a thin rounded border, so that the icon reads on dark
+  // and light backgrounds alike.
+  const qreal margin = side / 32;
+  const qreal border = qMax(1.0, side / 48);
+  p.setPen(QPen(kPictureInk, border));
+  p.setBrush(Qt::white);
+  const QRectF tile(margin, margin, side - 2 * margin, side - 2 * margin);
+  p.drawRoundedRect(tile.adjusted(border / 2, border / 2, -border / 2, -border / 2), side / 8, side / 8);
+  // The diagram's boxes take the band from 8% to 62% of the height they are
+  // drawn in, and 84% of the width; the height is chosen so that the band is
+  // 70% of the tile, centred.
+  const qreal h = side * 0.7 / 0.54;
+  p.translate(0, side * 0.15 - h * 0.08);
+  DrawPictureDiagram(p, side, h, qMax(1.0, side / 40));
+  p.restore();
+}
+
+QIcon ProgramIcon()
+{
+  QIcon icon;
+  for (const int side : {16, 24, 32, 48, 64, 128, 256}) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    PaintProgramIcon(p, side);
+    p.end();
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
+QPixmap ProgramPicture(QSize size, qreal devicePixelRatio)
+{
+  QPixmap pixmap(size * devicePixelRatio);
+  pixmap.setDevicePixelRatio(devicePixelRatio);
+  pixmap.fill(Qt::white);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+
+  const qreal w = size.width();
+  const qreal h = size.height();
+  DrawPictureDiagram(p, w, h, 2);
+  const QColor ink = kPictureInk;
 
   QFont font(QStringLiteral("Arial"));
   font.setPixelSize(qMax(10, int(h * 0.16)));

@@ -1,5 +1,6 @@
 #include "shell/Settings.h"
 
+#include "platform/Installation.h"
 #include "platform/SafeFile.h"
 
 #include <QDir>
@@ -35,10 +36,17 @@ bool CanRead(const TIniFile& ini)
 
 }  // namespace
 
-TSettings::TSettings(QString programDirectory)
+TSettings::TSettings(QString programDirectory, TSettingsPlace place)
   : FProgramDirectory(std::move(programDirectory)),
+    FPlace(place),
     FIni(QDir(FProgramDirectory).filePath(QStringLiteral("VESKA.INI")))
 {
+}
+
+TSettings TSettings::ForProgram(const QString& programDirectory)
+{
+  const QString data = DataDirectory(programDirectory);
+  return TSettings(data, data == programDirectory ? TSettingsPlace::BesideProgram : TSettingsPlace::Installed);
 }
 
 QString TSettings::SettingsFile() const
@@ -62,6 +70,8 @@ QString TSettings::UserSettingsFile()
 
 QString TSettings::RecentFilesFile() const
 {
+  if (FPlace == TSettingsPlace::Installed)
+    return UserSettingsFile();
   return CanWrite(SettingsFile()) && CanRead(FIni) ? SettingsFile() : UserSettingsFile();
 }
 

@@ -1,7 +1,10 @@
-// The desktop program: a splash window while the main window is built, then
-// the main window, maximised, until it is closed.
+// The desktop program: the command line is read first (help, version and
+// usage errors need no display); then a splash window while the main window
+// is built, then the main window, maximised, until it is closed. A diagram
+// named on the command line is opened once the window shows.
 
 #include "shell/Application.h"
+#include "shell/CommandLine.h"
 #include "shell/FileDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
@@ -11,8 +14,17 @@
 #include <QScreen>
 #include <QSplashScreen>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+  QStringList args;
+  for (int i = 1; i < argc; ++i)
+    args << QString::fromLocal8Bit(argv[i]);
+  const veska::TCommandLine commandLine = veska::ParseCommandLine(args);
+  if (const int status = veska::AnswerCommandLine(commandLine, stdout, stderr); status >= 0)
+    return status;
+
   veska::TApplication app(argc, argv);
 
   // Borderless, on top of every window and centred on the screen.
@@ -23,8 +35,9 @@ int main(int argc, char** argv)
   app.processEvents();
 
   veska::TApplication::SetNames();
+  app.setWindowIcon(veska::ProgramIcon());
 
-  veska::TSettings settings(QCoreApplication::applicationDirPath());
+  veska::TSettings settings = veska::TSettings::ForProgram(QCoreApplication::applicationDirPath());
   veska::TMessageBoxes messages;
   veska::TQtFileDialogs fileDialogs;
   veska::TSDIAppForm window(settings, messages, fileDialogs);
@@ -33,5 +46,6 @@ int main(int argc, char** argv)
   window.showMaximized();
 
   splash.finish(&window);
+  veska::OpenOnStart(window, commandLine);
   return app.exec();
 }

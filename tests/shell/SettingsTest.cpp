@@ -102,5 +102,69 @@ TEST(Settings, RecentFilesOfASettingsFileThatCannotBeReadAreNotWrittenBackIntoIt
   EXPECT_EQ(TSettings(program.path()).ReadRecentFiles(), QStringList{QStringLiteral("/new.erd")});
 }
 
+// An installation: the programs in PREFIX/bin, their data in
+// PREFIX/share/veska.
+class InstalledSettings : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(Prefix.isValid() && Config.isValid());
+    ASSERT_TRUE(QDir().mkpath(Bin) && QDir().mkpath(Data));
+    WriteIni(Data, "[Servers]\r\nParadox=\r\n[MRUFiles]\r\n/shipped.erd=\r\n");
+  }
+  static void WriteIni(const QString& dir, const QByteArray& text)
+  {
+    QFile ini(QDir(dir).filePath(QStringLiteral("VESKA.INI")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ASSERT_EQ(ini.write(text), text.size());
+  }
+
+  QTemporaryDir Prefix, Config;
+  ScopedConfigHome Home{Config.path()};
+  QString Bin = Prefix.filePath(QStringLiteral("bin"));
+  QString Data = Prefix.filePath(QStringLiteral("share/veska"));
+};
+
+TEST_F(InstalledSettings, AnInstalledProgramReadsTheDataFolderAndKeepsItsRecentFilesInTheUsersFolder)
+{
+  TSettings s = TSettings::ForProgram(Bin);
+  EXPECT_EQ(s.Place(), TSettingsPlace::Installed);
+  EXPECT_EQ(s.SettingsFile(), QDir(Data).filePath(QStringLiteral("VESKA.INI")));
+  EXPECT_EQ(s.HelpDirectory(), QDir(Data).filePath(QStringLiteral("help")));
+  EXPECT_EQ(s.Ini().ReadSectionKeys(QStringLiteral("Servers")), QStringList{QStringLiteral("Paradox")});
+
+  // The data folder can be written here (by root it always can), yet the
+  // shared settings file is never the one a user's list goes to.
+  EXPECT_EQ(s.RecentFilesFile(), TSettings::UserSettingsFile());
+  EXPECT_EQ(s.ReadRecentFiles(), QStringList{QStringLiteral("/shipped.erd")});
+  const QByteArray shared = [&] {
+    QFile f(s.SettingsFile());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }();
+  s.WriteRecentFiles({QStringLiteral("/mine.erd")});
+  EXPECT_EQ(TSettings::ForProgram(Bin).ReadRecentFiles(), QStringList{QStringLiteral("/mine.erd")});
+  QFile f(s.SettingsFile());
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), shared);
+}
+
+TEST_F(InstalledSettings, ASettingsFileBesideTheProgramComesFirst)
+{
+  WriteIni(Bin, "[Servers]\r\nDbase=\r\n");
+  const TSettings s = TSettings::ForProgram(Bin);
+  EXPECT_EQ(s.Place(), TSettingsPlace::BesideProgram);
+  EXPECT_EQ(s.SettingsFile(), QDir(Bin).filePath(QStringLiteral("VESKA.INI")));
+  EXPECT_EQ(s.RecentFilesFile(), s.SettingsFile());
+}
+
+TEST_F(InstalledSettings, WithoutAnySettingsFileTheProgramsDirectoryIsUsed)
+{
+  QFile::remove(QDir(Data).filePath(QStringLiteral("VESKA.INI")));
+  const TSettings s = TSettings::ForProgram(Bin);
+  EXPECT_EQ(s.Place(), TSettingsPlace::BesideProgram);
+  EXPECT_EQ(s.ProgramDirectory(), Bin);
+  EXPECT_TRUE(s.Ini().ReadSectionKeys(QStringLiteral("Servers")).isEmpty());
+}
+
 }  // namespace
 }  // namespace veska
