@@ -30,5 +30,5 @@ VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plug
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run.
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev)
+# tests run; poppler-utils reads back the PDF files that printing writes.
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev poppler-utils)
