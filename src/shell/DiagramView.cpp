@@ -82,7 +82,21 @@ TDiagramView::~TDiagramView()
 void TDiagramView::SetPageDevice(const TPageDevice& device)
 {
   FPageDevice = device;
+  FPagesValid = false;
   update();
+}
+
+const TPageGrid& TDiagramView::Pages()
+{
+  const QFont font = FSurface.ZoomedFont();
+  const QSize surface(FSurface.Width, FSurface.Height);
+  if (!FPagesValid || font != FPagesFont || surface != FPagesSurface) {
+    FPages = PageGrid(FSurface, FPageDevice);
+    FPagesFont = font;
+    FPagesSurface = surface;
+    FPagesValid = true;
+  }
+  return FPages;
 }
 
 void TDiagramView::SyncSize()
@@ -109,7 +123,7 @@ void TDiagramView::paintEvent(QPaintEvent* event)
 {
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::white);
-  PaintDiagram(FSurface, painter, event->rect(), PageGrid(FSurface, FPageDevice));
+  PaintDiagram(FSurface, painter, event->rect(), Pages());
 }
 
 void TDiagramView::Press(const THit& hit, TButton button, bool shift, QPoint pos, QPoint screen)

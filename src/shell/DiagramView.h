@@ -77,6 +77,14 @@ private:
 
   TDrawingSurface& FSurface;
   TPageDevice FPageDevice;
+  // The page grid of the last paint and what it was computed for: measuring
+  // it on every paint would crowd the text measurer's few remembered fonts
+  // with the printer's.
+  const TPageGrid& Pages();
+  TPageGrid FPages;
+  bool FPagesValid = false;
+  QFont FPagesFont;
+  QSize FPagesSurface;
   // The control that was pressed, while a button is held.
   THit FCapture{};
   bool FCaptured = false;

@@ -64,7 +64,7 @@ void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& a
   // page up to the last one. The first candidate is estimated from the
   // ratio and corrected by a step either way.
   const auto lines = [](auto start, double perPage, qint64 count, qint64 lower, qint64 upper, auto draw) {
-    qint64 i = qMax<qint64>(1, qint64(std::floor(double(lower) / perPage)) - 1);
+    qint64 i = qint64(std::clamp(std::floor(double(lower) / perPage) - 1, 1.0, 4.0e18));
     while (i < count && start(i) < lower)
       ++i;
     for (; i < count && start(i) <= upper; ++i)

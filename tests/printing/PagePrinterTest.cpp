@@ -1,10 +1,9 @@
 #include "printing/PagePrinter.h"
 
-#include "model/Integrity.h"
 #include "platform/SafeFile.h"
-#include "platform/TextMeasurer.h"
+#include "surface/SurfaceFixture.h"
+#include "support/ImageProbe.h"
 #include "support/Poppler.h"
-#include "support/RecordingMessages.h"
 #include "support/RecordingPrinter.h"
 
 #include <QDir>
@@ -17,37 +16,16 @@
 namespace veska::test {
 namespace {
 
-class PagePrinterTest : public ::testing::Test {
+class PagePrinterTest : public SurfaceTest {
 protected:
-  TRecordingMessages Msgs;
-  TFixedTextMeasurer Measurer;
-  TDrawingSurface S{Msgs, Measurer};
   const TPageDevice Screen{QSize(700, 1000), 96};
 
   void SetUp() override
   {
-    S.Clear();
+    SurfaceTest::SetUp();
     S.Width = 1500;
     S.Height = 2500;
     S.DiagramName = QStringLiteral("Sales Model");
-  }
-  void TearDown() override { EXPECT_EQ(CheckIntegrity(S), QStringList()); }
-
-  TEntity* Place(int left, int top)
-  {
-    TEntity* e = S.AddEntity(std::make_unique<TEntity>());
-    e->SetPosition(left, top);
-    e->Repaint();
-    return e;
-  }
-
-  static int DarkIn(const QImage& image, QRect r)
-  {
-    int n = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x)
-        n += qGray(image.pixel(x, y)) < 160 ? 1 : 0;
-    return n;
   }
 };
 
@@ -63,11 +41,11 @@ TEST_F(PagePrinterTest, EachPageIsATitledJobOfItsOwnInColumnOrder)
   for (const auto& job : printer.Jobs)
     EXPECT_EQ(job.Title, QStringLiteral("VESKA - Sales Model"));
   // The entity is printed 1400 pixels to the left, on the third job only.
-  EXPECT_GT(DarkIn(printer.Jobs[2].Page, QRect(50, 100, 64, 18)), 20);
-  EXPECT_EQ(DarkIn(printer.Jobs[0].Page, QRect(0, 50, 700, 200)), 0);
+  EXPECT_GT(DarkPixels(printer.Jobs[2].Page, QRect(50, 100, 64, 18)), 20);
+  EXPECT_EQ(DarkPixels(printer.Jobs[0].Page, QRect(0, 50, 700, 200)), 0);
   // Every job carries its page mark.
   for (const auto& job : printer.Jobs)
-    EXPECT_GT(DarkIn(job.Page, QRect(0, 0, 60, 14)), 0);
+    EXPECT_GT(DarkPixels(job.Page, QRect(0, 0, 60, 14)), 0);
 }
 
 TEST_F(PagePrinterTest, AJobThatCannotStartStopsPrintingWithAnErrorAfterTheJobsBefore)

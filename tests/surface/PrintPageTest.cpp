@@ -3,6 +3,7 @@
 // 8-point "A" is 12 x 26 against 6 x 14, so rx = 2 and ry = 26 / 14.
 #include "SurfaceFixture.h"
 
+#include "support/ImageProbe.h"
 #include "surface/Painting.h"
 #include "surface/Printing.h"
 
@@ -26,15 +27,6 @@ protected:
     return image;
   }
 
-  static int DarkIn(const QImage& image, QRect r)
-  {
-    int n = 0;
-    r &= image.rect();
-    for (int y = r.top(); y <= r.bottom(); ++y)
-      for (int x = r.left(); x <= r.right(); ++x)
-        n += qGray(image.pixel(x, y)) < 160 ? 1 : 0;
-    return n;
-  }
   static bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x, y)) < 128; }
 };
 
@@ -76,9 +68,9 @@ TEST_F(PrintPageTest, ZoomingInShrinksThePagesAndTheScreenLinesFollow)
   QPainter painter(&image);
   PaintDiagram(S, painter, image.rect(), grid);
   painter.end();
-  EXPECT_GT(DarkIn(image, QRect(853, 0, 1, S.Height)), 100);
-  EXPECT_EQ(DarkIn(image, QRect(852, 0, 1, S.Height)), 0);
-  EXPECT_EQ(DarkIn(image, QRect(854, 0, 1, S.Height)), 0);
+  EXPECT_GT(DarkPixels(image, QRect(853, 0, 1, S.Height)), 100);
+  EXPECT_EQ(DarkPixels(image, QRect(852, 0, 1, S.Height)), 0);
+  EXPECT_EQ(DarkPixels(image, QRect(854, 0, 1, S.Height)), 0);
 }
 
 TEST_F(PrintPageTest, CurrentPageIsThePageUnderTheCentreAndStaysInsideTheGrid)
@@ -103,9 +95,9 @@ TEST_F(PrintPageTest, PageMarksNameRowThenColumnAndSpareTheNameBoxCorner)
     EXPECT_EQ(PageMark(S, 0, 0), QStringLiteral("Page(1,1)"));
   }
   // The mark is written at the page's top left corner.
-  EXPECT_GT(DarkIn(Print(Screen, 0, 0), QRect(0, 0, 50, 14)), 0);
+  EXPECT_GT(DarkPixels(Print(Screen, 0, 0), QRect(0, 0, 50, 14)), 0);
   S.DisplayLocation = TDisplayLocation::TopLeft;
-  EXPECT_EQ(DarkIn(Print(Screen, 0, 0), QRect(0, 0, 8, 8)), 0);
+  EXPECT_EQ(DarkPixels(Print(Screen, 0, 0), QRect(0, 0, 8, 8)), 0);
 }
 
 TEST_F(PrintPageTest, ObjectsArePlacedByThePageOffsetAndTheRatios)
@@ -120,7 +112,7 @@ TEST_F(PrintPageTest, ObjectsArePlacedByThePageOffsetAndTheRatios)
   EXPECT_TRUE(Dark(page, 200, top + height / 2));
   EXPECT_FALSE(Dark(page, 199, top + height / 2));
   EXPECT_TRUE(Dark(page, 200 + 64, top + height - 1));
-  EXPECT_EQ(DarkIn(Print(Double, 0, 0), QRect(0, 150, 1400, 100)), 0);
+  EXPECT_EQ(DarkPixels(Print(Double, 0, 0), QRect(0, 150, 1400, 100)), 0);
 }
 
 TEST_F(PrintPageTest, LabelsGoUnderEntitiesAndTheNameBoxOverThem)
@@ -145,7 +137,7 @@ TEST_F(PrintPageTest, LabelsGoUnderEntitiesAndTheNameBoxOverThem)
 
   // The label is printed, but the entity's white box covers it.
   const QRect box = e->BoundsRect().adjusted(1, 1, -1, -1);
-  EXPECT_GT(DarkIn(withoutEntities, box), 0);
+  EXPECT_GT(DarkPixels(withoutEntities, box), 0);
   for (int y = box.top(); y <= box.bottom(); ++y)
     for (int x = box.left(); x <= box.right(); ++x)
       ASSERT_EQ(all.pixel(x, y), entitiesOnly.pixel(x, y)) << x << "," << y;
@@ -165,22 +157,22 @@ TEST_F(PrintPageTest, HiddenRelationsAndHiddenRelationNamesAreNotPrinted)
   const QRect line(132, 140, 1, 140);  // the segment's line between the boxes
   // The ink of the name, without the line and symbols that it may cross.
   const auto nameInk = [&](const QImage& image) {
-    return DarkIn(image, name) - DarkIn(image, name & QRect(127, 0, 11, 1000));
+    return DarkPixels(image, name) - DarkPixels(image, name & QRect(127, 0, 11, 1000));
   };
 
   QImage page = Print(Screen, 0, 0);
-  EXPECT_GT(DarkIn(page, line), 100);
+  EXPECT_GT(DarkPixels(page, line), 100);
   EXPECT_GT(nameInk(page), 0);
 
   S.SetRelationLabelVisible(false);
   page = Print(Screen, 0, 0);
-  EXPECT_GT(DarkIn(page, line), 100);
+  EXPECT_GT(DarkPixels(page, line), 100);
   EXPECT_EQ(nameInk(page), 0);
 
   S.SetEntityView({a->EntityName()});
   ASSERT_FALSE(r->Visible());
   page = Print(Screen, 0, 0);
-  EXPECT_EQ(DarkIn(page, line), 0);
+  EXPECT_EQ(DarkPixels(page, line), 0);
 }
 
 }  // namespace
