@@ -825,9 +825,14 @@ QPrinter& TSDIAppForm::Printer()
   return *FPrinter;
 }
 
+bool TSDIAppForm::HasPrinter() const
+{
+  return PrinterInstalled && PrinterInstalled();
+}
+
 TPageDevice TSDIAppForm::PageDevice()
 {
-  if (PrinterInstalled && PrinterInstalled()) {
+  if (HasPrinter()) {
     const TPageDevice device = TQtPagePrinter::DeviceOf(Printer());
     if (!device.PageSize.isEmpty() && device.Resolution > 0)
       return device;
@@ -853,7 +858,7 @@ QPoint TSDIAppForm::VisibleCentre() const
 
 void TSDIAppForm::PrintSetupItemClick()
 {
-  if (PrinterInstalled()) {
+  if (HasPrinter()) {
     QPageSetupDialog dialog(&Printer(), this);
     if (dialog.exec() == QDialog::Accepted)
       ShowPageGrid();
@@ -870,7 +875,7 @@ void TSDIAppForm::PrintSetupItemClick()
 
 void TSDIAppForm::PrintItemClick()
 {
-  const bool printer = PrinterInstalled();
+  const bool printer = HasPrinter();
   const TPageDevice device = PageDevice();
   FView->SetPageDevice(device);
   const TPageGrid grid = PageGrid(*FSurface, device);

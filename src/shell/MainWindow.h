@@ -177,6 +177,7 @@ private:
   // one is given; a failure is reported and gives FALSE.
   bool WriteFile(const QString& fileName, const QString& backupName = {});
   void AddRecentFile(const QString& fileName);
+  bool HasPrinter() const;
   // The printer chosen in Print Setup, first the default one.
   QPrinter& Printer();
   // Shows the page lines of the page that printing uses now.
