@@ -31,8 +31,8 @@ VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev 
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run. desktop-file-utils, libxml2-utils and shared-mime-info check the
+# tests run; poppler-utils reads back the PDF files that printing writes. desktop-file-utils, libxml2-utils and shared-mime-info check the
 # installed desktop entry, MIME entry and icon; dpkg-dev computes the Debian
 # package's dependencies (dpkg-shlibdeps).
 VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev
-  desktop-file-utils libxml2-utils shared-mime-info dpkg-dev)
+  desktop-file-utils libxml2-utils shared-mime-info dpkg-dev poppler-utils)

@@ -5,10 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPageLayout>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QWheelEvent>
 
 namespace veska {
@@ -60,7 +57,7 @@ private:
 }  // namespace
 
 TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
-    : QWidget(parent), FSurface(surface), FPageSize(DefaultPageSize())
+    : QWidget(parent), FSurface(surface)
 {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
@@ -82,23 +79,24 @@ TDiagramView::~TDiagramView()
   FSurface.OnInvalidate = nullptr;
 }
 
-QSize TDiagramView::DefaultPageSize()
+void TDiagramView::SetPageDevice(const TPageDevice& device)
 {
-  QPageLayout layout(QPageSize(QPageSize::Letter), QPageLayout::Portrait, QMarginsF(18, 18, 18, 18),
-                     QPageLayout::Point);
-  const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-  if (!info.isNull()) {
-    QPrinter printer(info, QPrinter::HighResolution);
-    if (printer.isValid() && !printer.pageLayout().paintRectPixels(96).isEmpty())
-      layout = printer.pageLayout();
-  }
-  return layout.paintRectPixels(96).size();
+  FPageDevice = device;
+  FPagesValid = false;
+  update();
 }
 
-void TDiagramView::SetPageSize(QSize size)
+const TPageGrid& TDiagramView::Pages()
 {
-  FPageSize = size;
-  update();
+  const QFont font = FSurface.ZoomedFont();
+  const QSize surface(FSurface.Width, FSurface.Height);
+  if (!FPagesValid || font != FPagesFont || surface != FPagesSurface) {
+    FPages = PageGrid(FSurface, FPageDevice);
+    FPagesFont = font;
+    FPagesSurface = surface;
+    FPagesValid = true;
+  }
+  return FPages;
 }
 
 void TDiagramView::SyncSize()
@@ -125,7 +123,7 @@ void TDiagramView::paintEvent(QPaintEvent* event)
 {
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::white);
-  PaintDiagram(FSurface, painter, event->rect(), FPageSize);
+  PaintDiagram(FSurface, painter, event->rect(), Pages());
 }
 
 void TDiagramView::Press(const THit& hit, TButton button, bool shift, QPoint pos, QPoint screen)

@@ -9,6 +9,7 @@
 // it, or a move without it), so that the next press always counts.
 
 #include "surface/DrawingSurface.h"
+#include "surface/Printing.h"
 
 #include <QSize>
 #include <QWidget>
@@ -24,12 +25,10 @@ public:
 
   TDrawingSurface& Surface() const { return FSurface; }
 
-  // A printed page in surface pixels: the default printer's printable area at
-  // 96 pixels per inch, or a Letter page with quarter-inch margins when no
-  // printer is installed.
-  QSize PageSize() const { return FPageSize; }
-  void SetPageSize(QSize size);
-  static QSize DefaultPageSize();
+  // The printer's page, whose grid the dotted page lines show (none while
+  // the page is empty).
+  const TPageDevice& PageDevice() const { return FPageDevice; }
+  void SetPageDevice(const TPageDevice& device);
 
   // Follows the surface's width and height (after zoom, load, set-up).
   void SyncSize();
@@ -77,7 +76,15 @@ private:
   void Release(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
 
   TDrawingSurface& FSurface;
-  QSize FPageSize;
+  TPageDevice FPageDevice;
+  // The page grid of the last paint and what it was computed for: measuring
+  // it on every paint would crowd the text measurer's few remembered fonts
+  // with the printer's.
+  const TPageGrid& Pages();
+  TPageGrid FPages;
+  bool FPagesValid = false;
+  QFont FPagesFont;
+  QSize FPagesSurface;
   // The control that was pressed, while a button is held.
   THit FCapture{};
   bool FCaptured = false;

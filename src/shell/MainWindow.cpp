@@ -6,11 +6,14 @@
 #include "dialogs/FilterDlg.h"
 #include "dialogs/FindDlg.h"
 #include "dialogs/ObjectEditor.h"
+#include "dialogs/PrintDlg.h"
 #include "dialogs/SetupDlg.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
+#include "printing/PagePrinter.h"
 #include "shell/DiagramView.h"
 #include "shell/HelpWindow.h"
+#include "shell/QtPagePrinter.h"
 #include "shell/ReOpenDlg.h"
 #include "shell/ReportCommands.h"
 #include "shell/Settings.h"
@@ -25,6 +28,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -93,8 +99,10 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
       FSettings(settings),
       FMessages(messages),
       FFileDialogs(fileDialogs),
-      FSurface(std::make_unique<TDrawingSurface>(messages, TQtTextMeasurer::Instance()))
+      FSurface(std::make_unique<TDrawingSurface>(messages, TQtTextMeasurer::Instance())),
+      FPdfLayout(DefaultPdfLayout())
 {
+  PrinterInstalled = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
   setObjectName(QStringLiteral("SDIAppForm"));
   FSurface->Width = 8 * kPixelsPerInch;
   FSurface->Height = 10 * kPixelsPerInch;
@@ -136,6 +144,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
     }
   };
   ScrollBox1->setWidget(FView);
+  ShowPageGrid();
   layout->addWidget(ScrollBox1, 1);
   setCentralWidget(central);
 
@@ -177,6 +186,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   ObjectEditor->DrawingSurface = FSurface.get();
   AboutBox = new TAboutBox(this);
   SetupDlg = new TSetupDlg(kPixelsPerInch, this);
+  PrintDlg = new TPrintDlg(this);
   ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
   FilterDlg = new TFilterDlg(this);
   FindDlg = new TFindDlg(this);
@@ -239,10 +249,10 @@ void TSDIAppForm::BuildMenus()
   AddItem(file, "SaveAsItem", QStringLiteral("Save &As..."), QStringLiteral("Save to a new file"),
           [this] { SaveAsItemClick(); });
   file->addSeparator();
-  // Printing comes with the print dialog.
-  AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"), nullptr,
+  AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"), [this] { PrintItemClick(); },
           QKeySequence(Qt::CTRL | Qt::Key_P));
-  AddItem(file, "PrintSetupItem", QStringLiteral("Pr&int Setup"), QStringLiteral("Setup Printer Options"), nullptr);
+  AddItem(file, "PrintSetupItem", QStringLiteral("Pr&int Setup"), QStringLiteral("Setup Printer Options"),
+          [this] { PrintSetupItemClick(); });
   file->addSeparator();
   AddItem(file, "ExitItem", QStringLiteral("E&xit"), QStringLiteral("Exit application"), [this] { close(); },
           QKeySequence(Qt::ALT | Qt::Key_X));
@@ -367,7 +377,7 @@ void TSDIAppForm::BuildSpeedPanel()
 {
   AddButton("OpenBtn", 8, QStringLiteral("Open|Open a file"), TToolIcon::Open, [this] { OpenItemClick(); });
   AddButton("SaveBtn", 32, QStringLiteral("Save|Save current file"), TToolIcon::Save, [this] { SaveItemClick(); });
-  AddButton("PrintBtn", 56, QStringLiteral("Print|Print diagram"), TToolIcon::Print, nullptr);
+  AddButton("PrintBtn", 56, QStringLiteral("Print|Print diagram"), TToolIcon::Print, [this] { PrintItemClick(); });
   AddButton("ExitBtn", 91, QStringLiteral("Exit|Exit application"), TToolIcon::Exit, [this] { close(); });
 
   // The drawing tools: exactly one is down.
@@ -809,6 +819,111 @@ void TSDIAppForm::SetupItemClick()
   FSurface->DiagramName = SetupDlg->DiagramName->text();
   FSurface->Repaint();
   FView->SyncSize();
+}
+
+QPrinter& TSDIAppForm::Printer()
+{
+  if (!FPrinter) {
+    QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
+      info = QPrinterInfo::availablePrinters().constFirst();
+    FPrinter = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+  }
+  return *FPrinter;
+}
+
+bool TSDIAppForm::HasPrinter() const
+{
+  return PrinterInstalled && PrinterInstalled();
+}
+
+TPageDevice TSDIAppForm::PageDevice()
+{
+  if (HasPrinter()) {
+    const TPageDevice device = TQtPagePrinter::DeviceOf(Printer());
+    if (!device.PageSize.isEmpty() && device.Resolution > 0)
+      return device;
+  }
+  return PdfPageDevice(FPdfLayout);
+}
+
+void TSDIAppForm::ShowPageGrid()
+{
+  FView->SetPageDevice(PageDevice());
+}
+
+void TSDIAppForm::SetPdfPageLayout(const QPageLayout& layout)
+{
+  FPdfLayout = layout;
+  ShowPageGrid();
+}
+
+QPoint TSDIAppForm::VisibleCentre() const
+{
+  return FView->mapFrom(ScrollBox1->viewport(), ScrollBox1->viewport()->rect().center());
+}
+
+void TSDIAppForm::PrintSetupItemClick()
+{
+  if (HasPrinter()) {
+    QPageSetupDialog dialog(&Printer(), this);
+    if (dialog.exec() == QDialog::Accepted)
+      ShowPageGrid();
+    return;
+  }
+  // Without a printer the page is the one of the PDF output.
+  QPrinter pdf(QPrinter::HighResolution);
+  pdf.setOutputFormat(QPrinter::PdfFormat);
+  pdf.setPageLayout(FPdfLayout);
+  QPageSetupDialog dialog(&pdf, this);
+  if (dialog.exec() == QDialog::Accepted)
+    SetPdfPageLayout(pdf.pageLayout());
+}
+
+void TSDIAppForm::PrintItemClick()
+{
+  const bool printer = HasPrinter();
+  const TPageDevice device = PageDevice();
+  FView->SetPageDevice(device);
+  const TPageGrid grid = PageGrid(*FSurface, device);
+  const QPoint current = grid.PageAt(VisibleCentre());
+  PrintDlg->PagesAcross = grid.Across;
+  PrintDlg->PagesDown = grid.Down;
+  PrintDlg->CurrentPageColumn = current.x();
+  PrintDlg->CurrentPageRow = current.y();
+  if (PrintDlg->exec() != QDialog::Accepted)
+    return;
+  const QList<QPoint> pages = PrintDlg->ChosenPages();
+  if (pages.isEmpty())
+    return;
+  if (!printer) {
+    PrintToPdf(pages);
+    return;
+  }
+  TQtPagePrinter jobs(Printer());
+  try {
+    PrintPages(*FSurface, jobs, pages);
+  } catch (const TPrintError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+  }
+}
+
+void TSDIAppForm::PrintToPdf(const QList<QPoint>& pages)
+{
+  if (FMessages.Show(TMsgDlgType::mtConfirmation,
+                     QStringLiteral("No printer is installed. Write the chosen pages to a PDF file instead?"),
+                     mbYes | mbNo) != mbYes)
+    return;
+  const QString fileName = FFileDialogs.SaveFileName(PdfTitle, PdfFilter, QString());
+  if (fileName.isEmpty())
+    return;
+  try {
+    WritePagesPdf(*FSurface, pages, fileName, FPdfLayout);
+  } catch (const TFileAccessError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+  } catch (const TPrintError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+  }
 }
 
 void TSDIAppForm::FontItemClick()

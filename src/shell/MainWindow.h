@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QDialog>
 #include <QMainWindow>
+#include <QPageLayout>
 
 #include <array>
 #include <functional>
@@ -20,6 +21,7 @@ class QAbstractButton;
 class QButtonGroup;
 class QLabel;
 class QMenu;
+class QPrinter;
 class QScrollArea;
 class QToolButton;
 
@@ -30,6 +32,7 @@ class TDiagramView;
 class TFilterDlg;
 class TFindDlg;
 class TObjectEditor;
+class TPrintDlg;
 class THelpWindow;
 class TReOpenDlg;
 class TReportDlg;
@@ -37,6 +40,7 @@ class TShowReportDlg;
 class TValidateDlg;
 class TSetupDlg;
 class TSettings;
+struct TPageDevice;
 enum class TLoadResult;
 
 // The About box: the program picture and an OK button.
@@ -56,6 +60,12 @@ public:
   static inline const QString FileFilter =
       QStringLiteral("ERD Files (*.ERD)|*.ERD|Text Files (*.TXT)|*.TXT|All Files (*.*)|*.*");
   static inline const QString UndoFileName = QStringLiteral("undo.bak");
+  static inline const QString PdfTitle = QStringLiteral("Veska - Print to PDF File");
+  static inline const QString PdfFilter = QStringLiteral("PDF Files (*.PDF)|*.PDF|All Files (*.*)|*.*");
+
+  // Whether a printer is installed; without one, Print writes the chosen
+  // pages into a PDF file. Tests replace it.
+  std::function<bool()> PrinterInstalled;
 
   // The diagram file; NewFileName while the diagram has never been saved.
   QString FileName = NewFileName;
@@ -74,6 +84,7 @@ public:
   TObjectEditor* ObjectEditor = nullptr;
   TAboutBox* AboutBox = nullptr;
   TSetupDlg* SetupDlg = nullptr;
+  TPrintDlg* PrintDlg = nullptr;
   TReOpenDlg* ReOpenDlg = nullptr;
   TFilterDlg* FilterDlg = nullptr;
   TFindDlg* FindDlg = nullptr;
@@ -104,6 +115,19 @@ public:
   void DeleteItemClick();
   void DisplayViewItemClick();
   void SetupItemClick();
+  // Print: the print dialog on the page grid, then each chosen page as a
+  // print job of its own, or all of them into one PDF file when no printer
+  // is installed.
+  void PrintItemClick();
+  // Print Setup: the printer's page size and orientation, or those of the
+  // PDF output when no printer is installed.
+  void PrintSetupItemClick();
+  // The page of PDF output; the page lines follow it while no printer is
+  // installed.
+  const QPageLayout& PdfPageLayout() const { return FPdfLayout; }
+  void SetPdfPageLayout(const QPageLayout& layout);
+  // The page that printing uses now: the printer's, or the PDF output's.
+  TPageDevice PageDevice();
   void FontItemClick();
   void ShowLabelsClick();
   // Zoom by numerator / denominator, keeping the diagram point under a point
@@ -157,6 +181,14 @@ private:
   // one is given; a failure is reported and gives FALSE.
   bool WriteFile(const QString& fileName, const QString& backupName = {});
   void AddRecentFile(const QString& fileName);
+  bool HasPrinter() const;
+  // The printer chosen in Print Setup, first the default one.
+  QPrinter& Printer();
+  // Shows the page lines of the page that printing uses now.
+  void ShowPageGrid();
+  // The centre of the visible part of the diagram, in diagram coordinates.
+  QPoint VisibleCentre() const;
+  void PrintToPdf(const QList<QPoint>& pages);
   // Forgets everything that points into the model before it is emptied or
   // an object is deleted.
   void BeforeClear();
@@ -183,6 +215,8 @@ private:
   TFileDialogs& FFileDialogs;
   std::unique_ptr<TDrawingSurface> FSurface;
   TDiagramView* FView = nullptr;
+  std::unique_ptr<QPrinter> FPrinter;
+  QPageLayout FPdfLayout;
   QButtonGroup* FToolGroup = nullptr;
   QLabel* FZoomLabel = nullptr;
   bool FObjectEditorPlaced = false;

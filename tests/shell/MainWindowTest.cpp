@@ -8,6 +8,7 @@
 #include "engine/TableEngine.h"
 #include "dialogs/EditorWidgets.h"
 #include "dialogs/ObjectEditor.h"
+#include "dialogs/PrintDlg.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
 #include "shell/Application.h"
@@ -15,7 +16,9 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Settings.h"
+#include "support/Poppler.h"
 #include "support/RecordingMessages.h"
+#include "surface/Printing.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -24,6 +27,8 @@
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrinter>
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +40,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -166,7 +172,9 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
 
   // Commands whose dialogs are not part of the program yet are offered but
   // disabled; the process item is never shown.
-  EXPECT_FALSE(Item("PrintItem")->isEnabled());
+  EXPECT_TRUE(Item("PrintItem")->isEnabled());
+  EXPECT_TRUE(Item("PrintSetupItem")->isEnabled());
+  EXPECT_TRUE(Button("PrintBtn")->isEnabled());
   EXPECT_FALSE(Item("FormsItem")->isEnabled());
   EXPECT_TRUE(Item("DatabaseItem")->isEnabled());
   EXPECT_TRUE(Item("ReEngineerItem")->isEnabled());
@@ -361,6 +369,87 @@ QString OpenBuildDialog(QAction* item, const std::function<void(TBuildTableDlg*)
   item->trigger();
   QApplication::processEvents();
   return caption;
+}
+
+// Runs `command` and hands the modal dialog of type T that it opens to
+// `answer`; FALSE when no such dialog opened.
+template <typename T>
+bool AnswerModal(const std::function<void()>& command, const std::function<void(T*)>& answer)
+{
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    shown = true;
+    answer(dialog);
+  });
+  command();
+  QApplication::processEvents();
+  return shown;
+}
+
+TEST_F(MainWindowTest, PrintWithoutAPrinterWritesTheChosenPagesIntoOnePdfFile)
+{
+  Window->PrinterInstalled = [] { return false; };
+  TEntity* entity = DrawEntity(QPoint(100, 100));
+  ASSERT_NE(entity, nullptr);
+  const TPageGrid grid = PageGrid(Surface(), Window->PageDevice());
+  const QString file = Path(QStringLiteral("pages.pdf"));
+  Messages.Answers = {mbYes};
+  Files.Names = {file};
+
+  // The dialog is given the page grid; "All Pages" prints every page.
+  EXPECT_TRUE(AnswerModal<TPrintDlg>([&] { Button("PrintBtn")->click(); }, [&](TPrintDlg* dialog) {
+    EXPECT_EQ(dialog->PagesAcross, grid.Across);
+    EXPECT_EQ(dialog->PagesDown, grid.Down);
+    EXPECT_EQ(QPoint(dialog->CurrentPageColumn, dialog->CurrentPageRow), grid.PageAt(Window->View().mapFrom(
+                                                                             Window->ScrollBox1->viewport(),
+                                                                             Window->ScrollBox1->viewport()->rect().center())));
+    EXPECT_TRUE(dialog->RadioButtonAll->isChecked());
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+  }));
+  ASSERT_EQ(Messages.Messages.size(), 1);
+  EXPECT_EQ(Messages.Messages[0].Type, TMsgDlgType::mtConfirmation);
+  EXPECT_EQ(Files.Asked, 1);
+  EXPECT_EQ(test::PdfPageCount(file), grid.Across * grid.Down);
+  EXPECT_TRUE(test::PdfPageText(file, 1).contains(entity->EntityName()));
+  EXPECT_TRUE(test::RunPoppler(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("VESKA - Information Model V1.0")));
+
+  // Only the current page, and the question declined: no file is asked for.
+  QFile::remove(file);
+  Messages.Answers = {mbNo};
+  EXPECT_TRUE(AnswerModal<TPrintDlg>([&] { Item("PrintItem")->trigger(); }, [&](TPrintDlg* dialog) {
+    dialog->RadioButtonCurrent->setChecked(true);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+  }));
+  EXPECT_EQ(Files.Asked, 1);
+  EXPECT_FALSE(QFile::exists(file));
+
+  // A cancelled print dialog asks nothing further.
+  EXPECT_TRUE(AnswerModal<TPrintDlg>([&] { Item("PrintItem")->trigger(); },
+                                     [&](TPrintDlg* dialog) { QTest::mouseClick(dialog->CancelBtn, Qt::LeftButton); }));
+  EXPECT_EQ(Messages.Messages.size(), 2);
+}
+
+TEST_F(MainWindowTest, PrintSetupWithoutAPrinterSetsThePdfPageAndThePageLinesFollowIt)
+{
+  Window->PrinterInstalled = [] { return false; };
+  const TPageDevice portrait = View().PageDevice();
+  EXPECT_LT(portrait.PageSize.width(), portrait.PageSize.height());
+
+  // Print Setup opens on the PDF output's page.
+  EXPECT_TRUE(AnswerModal<QPageSetupDialog>([&] { Item("PrintSetupItem")->trigger(); }, [&](QPageSetupDialog* dialog) {
+    EXPECT_EQ(dialog->printer()->outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(dialog->printer()->pageLayout().pageSize().id(), QPageSize::A4);
+    dialog->reject();
+  }));
+  EXPECT_EQ(View().PageDevice().PageSize, portrait.PageSize);
+
+  Window->SetPdfPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(18, 18, 18, 18)));
+  const TPageDevice landscape = View().PageDevice();
+  EXPECT_EQ(landscape.PageSize, portrait.PageSize.transposed());
+  EXPECT_EQ(Window->PageDevice().PageSize, landscape.PageSize);
 }
 
 TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
