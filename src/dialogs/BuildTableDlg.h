@@ -10,9 +10,10 @@
 #include <QDialog>
 #include <QStringList>
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
-class QFileSystemModel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -21,6 +22,7 @@ class QTreeView;
 
 namespace veska {
 
+class TDirectoryChooser;
 class TDrawingSurface;
 class TIniFile;
 class TMessageService;
@@ -30,6 +32,7 @@ class TBuildTableDlg : public QDialog {
 public:
   // The settings file and the message service outlive the dialog.
   TBuildTableDlg(const TIniFile& ini, TMessageService& messages, QWidget* parent = nullptr);
+  ~TBuildTableDlg() override;
 
   enum TPage { pgOptions, pgDestination, pgProgress };
 
@@ -81,7 +84,7 @@ private:
   const TIniFile& FIni;
   TMessageService& FMessages;
   TDrawingSurface* FSurface = nullptr;
-  QFileSystemModel* FDirectories = nullptr;
+  std::unique_ptr<TDirectoryChooser> FDestination;
 };
 
 }  // namespace veska

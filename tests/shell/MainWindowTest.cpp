@@ -3,6 +3,7 @@
 // the unsaved-changes question, undo, and what the view paints.
 
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/BuildFormDlg.h"
 #include "dialogs/BuildTableDlg.h"
 #include "dialogs/FindDlg.h"
 #include "engine/TableEngine.h"
@@ -20,6 +21,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -35,6 +37,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -43,6 +46,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace veska {
 namespace {
@@ -167,7 +171,7 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   // Commands whose dialogs are not part of the program yet are offered but
   // disabled; the process item is never shown.
   EXPECT_FALSE(Item("PrintItem")->isEnabled());
-  EXPECT_FALSE(Item("FormsItem")->isEnabled());
+  EXPECT_TRUE(Item("FormsBuildItem")->isEnabled());
   EXPECT_TRUE(Item("DatabaseItem")->isEnabled());
   EXPECT_TRUE(Item("ReEngineerItem")->isEnabled());
   EXPECT_FALSE(Item("AddProcessItem")->isVisible());
@@ -347,11 +351,12 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
 
 // Opens a Build menu item and hands the build dialog, while it shows, to
 // `answer`; gives the caption the dialog showed with (empty: not opened).
-QString OpenBuildDialog(QAction* item, const std::function<void(TBuildTableDlg*)>& answer)
+template <class TDialog = TBuildTableDlg>
+QString OpenBuildDialog(QAction* item, const std::function<void(std::type_identity_t<TDialog>*)>& answer)
 {
   QString caption;
   QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<TBuildTableDlg*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
     if (!dialog)
       return;
     caption = dialog->windowTitle();
@@ -376,6 +381,44 @@ TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
   EXPECT_EQ(caption, QStringLiteral("Veska - Build Database"));
   EXPECT_EQ(page, TBuildTableDlg::pgOptions);
   EXPECT_EQ(Surface().Entities.Count(), 1);
+}
+
+TEST_F(MainWindowTest, FormsItemBuildsTheApplicationOfTheDiagramWithTheLibraryBesideTheProgram)
+{
+  DrawEntity(QPoint(100, 100));
+  DrawEntity(QPoint(400, 100));
+  // The program's directory holds the shipped settings and library.
+  const QDir shipped(QCoreApplication::applicationDirPath());
+  for (const QString name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
+    ASSERT_TRUE(QFile::copy(shipped.filePath(name), Path(name))) << name.toStdString();
+  const QString out = Path(QStringLiteral("app"));
+  ASSERT_TRUE(QDir().mkpath(out));
+
+  int page = -1;
+  const QString caption = OpenBuildDialog<TBuildFormDlg>(Item("FormsBuildItem"), [&](TBuildFormDlg* dialog) {
+    page = dialog->PageControl->currentIndex();
+    EXPECT_EQ(dialog->DrawingSurface(), &Surface());
+    EXPECT_EQ(dialog->FilterButton->text(), QStringLiteral("All Forms"));
+    EXPECT_EQ(dialog->LibraryFile, Path(QStringLiteral("VESKA.LIB")));
+    dialog->SetDirectory(out);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+  });
+  EXPECT_EQ(caption, QStringLiteral("Veska - Build Application"));
+  EXPECT_EQ(page, TBuildFormDlg::pgOptions);
+  EXPECT_EQ(Messages.Lines(), QStringList());
+  EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7) << "project, main unit and form, two units and forms";
+
+  // Opened again without a library: the run's error comes as a message.
+  ASSERT_TRUE(QFile::remove(Path(QStringLiteral("VESKA.LIB"))));
+  OpenBuildDialog<TBuildFormDlg>(Item("FormsBuildItem"), [&](TBuildFormDlg* dialog) {
+    EXPECT_EQ(dialog->FilterButton->text(), QStringLiteral("All Forms"));
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+  });
+  ASSERT_EQ(Messages.Messages.size(), 1);
+  EXPECT_EQ(Messages.Messages[0].Type, TMsgDlgType::mtError);
 }
 
 TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAlone)

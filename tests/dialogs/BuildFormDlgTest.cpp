@@ -1,0 +1,302 @@
+// The application build dialog driven through its widgets: defaults, the
+// filter caption and OK, the chosen entities kept between showings, the way
+// from Options to Destination to a run, names refused before a run, and runs
+// that end with the generator's error.
+#include "dialogs/BuildFormDlg.h"
+
+#include "appgen/LibraryCipher.h"
+#include "dialogs/FilterDlg.h"
+#include "model/Entity.h"
+#include "surface/SurfaceFixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace veska {
+namespace {
+
+class BuildFormDlgTest : public test::SurfaceTest {
+protected:
+  QTemporaryDir Dir;
+  std::unique_ptr<TBuildFormDlg> Dlg;
+
+  void SetUp() override
+  {
+    SurfaceTest::SetUp();
+    // List order differs from alphabetical order.
+    Named(QStringLiteral("Customer"), 20);
+    Named(QStringLiteral("Article"), 200);
+    Named(QStringLiteral("Bill"), 400);
+    Dlg = std::make_unique<TBuildFormDlg>(Msgs);
+    Dlg->SetDirectory(Dir.path());
+    Dlg->LibraryFile = Dir.filePath(QStringLiteral("lib/VESKA.LIB"));
+  }
+  void TearDown() override
+  {
+    Dlg.reset();
+    SurfaceTest::TearDown();
+  }
+
+  TEntity* Named(const QString& name, int left)
+  {
+    TEntity* e = Place(left, 20, {name.left(1) + QStringLiteral("_ID")});
+    S.RenameEntity(S.Entities.IndexOfObject(e), name);
+    return e;
+  }
+  void Show()
+  {
+    Dlg->SetDrawingSurface(&S);
+    Dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dlg.get()));
+  }
+  void ClickOK() { QTest::mouseClick(Dlg->OKBtn, Qt::LeftButton); }
+  // Clicks the filter button; the choose-objects dialog is answered by `answer`.
+  void Filter(const std::function<void(TFilterDlg*)>& answer)
+  {
+    QTimer::singleShot(0, [&] {
+      auto* filter = qobject_cast<TFilterDlg*>(QApplication::activeModalWidget());
+      ASSERT_NE(filter, nullptr);
+      answer(filter);
+    });
+    QTest::mouseClick(Dlg->FilterButton, Qt::LeftButton);
+  }
+  QString Caption() const { return Dlg->FilterButton->text(); }
+  void TypeName(const QString& name)
+  {
+    Dlg->AppNameEdit->setFocus();
+    Dlg->AppNameEdit->selectAll();
+    QTest::keyClick(Dlg->AppNameEdit, Qt::Key_Delete);
+    QTest::keyClicks(Dlg->AppNameEdit, name);
+  }
+  // A library of 56 templates that the generator can read: one ignored byte,
+  // then each template ended by "|". The texts are not valid form text.
+  void WriteLibrary()
+  {
+    QByteArray plain("#");
+    for (int n = 0; n < 56; ++n)
+      plain += "{template " + QByteArray::number(n) + "}\r\n|";
+    ASSERT_TRUE(QDir().mkpath(Dir.filePath(QStringLiteral("lib"))));
+    QFile file(Dlg->LibraryFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(CipherLibrary(plain)), plain.size());
+  }
+  QStringList Files() const { return QDir(Dir.path()).entryList(QDir::Files, QDir::Name); }
+};
+
+TEST_F(BuildFormDlgTest, ShowsItsDefaultsAndGoesFromOptionsToDestinationWithBuild)
+{
+  Show();
+  EXPECT_EQ(Dlg->windowTitle(), QStringLiteral("Veska - Build Application"));
+  ASSERT_EQ(Dlg->PageControl->count(), 3);
+  EXPECT_EQ(Dlg->PageControl->tabText(0), QStringLiteral("Options"));
+  EXPECT_EQ(Dlg->PageControl->tabText(1), QStringLiteral("Destination"));
+  EXPECT_EQ(Dlg->PageControl->tabText(2), QStringLiteral("Progress"));
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions);
+  EXPECT_TRUE(Dlg->MDIFrameRadioButton->isChecked());
+  EXPECT_FALSE(Dlg->NormalFrameRadioButton->isChecked());
+  EXPECT_EQ(Dlg->AppNameEdit->text(), QStringLiteral("Pilot"));
+  ASSERT_EQ(Dlg->TargetComboBox->count(), 1);
+  EXPECT_EQ(Dlg->TargetComboBox->currentText(), QStringLiteral("delphi"));
+  EXPECT_EQ(Caption(), QStringLiteral("All Forms"));
+  EXPECT_EQ(Dlg->FormFilter, S.Entities.Texts()) << "the first showing chooses every entity in list order";
+  EXPECT_TRUE(Dlg->ProgressText->isReadOnly());
+
+  // The name takes at most eight characters as they are typed.
+  TypeName(QStringLiteral("Inventory"));
+  EXPECT_EQ(Dlg->AppNameEdit->text(), QStringLiteral("Inventor"));
+
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgDestination);
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("Build"));
+  EXPECT_EQ(Dlg->Directory(), Dir.path());
+  EXPECT_TRUE(Files().isEmpty());
+
+  // Each showing starts on Options with OK again.
+  Dlg->hide();
+  Show();
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions);
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
+  EXPECT_EQ(Msgs.Lines(), QStringList());
+}
+
+TEST_F(BuildFormDlgTest, FilterCaptionFollowsTheChosenEntitiesAndNoneDisablesOK)
+{
+  Show();
+  Filter([](TFilterDlg* f) {
+    f->SelectedListBox->item(0)->setSelected(true);
+    f->ClearSelectedButtonClick();
+    f->accept();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("2 of 3"));
+  EXPECT_EQ(Dlg->FormFilter, (QStringList{QStringLiteral("Bill"), QStringLiteral("Customer")}));
+  EXPECT_TRUE(Dlg->OKBtn->isEnabled());
+
+  Filter([](TFilterDlg* f) {
+    f->ClearAllButtonClick();
+    f->accept();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("None of 3"));
+  EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions);
+
+  // Cancel keeps the choice.
+  Filter([](TFilterDlg* f) {
+    f->AddAllButtonClick();
+    f->reject();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("None of 3"));
+  Filter([](TFilterDlg* f) {
+    f->AddAllButtonClick();
+    f->accept();
+  });
+  EXPECT_EQ(Caption(), QStringLiteral("All Forms"));
+  EXPECT_TRUE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildFormDlgTest, ChosenEntitiesAreKeptBetweenShowingsWithoutNewOnesAndPrunedOfDeletedOnes)
+{
+  Show();
+  Dlg->hide();
+  S.DeleteEntity(S.Entities.IndexOf(QStringLiteral("Article")));
+  Named(QStringLiteral("Delivery"), 600);
+  Named(QStringLiteral("Employee"), 800);
+  Show();
+  EXPECT_EQ(Dlg->FormFilter, (QStringList{QStringLiteral("Customer"), QStringLiteral("Bill")}));
+  EXPECT_EQ(Caption(), QStringLiteral("2 of 4"));
+
+  // A chosen name that is an entity again (of a new model) stays chosen.
+  Dlg->hide();
+  S.Clear();
+  Named(QStringLiteral("Bill"), 20);
+  Named(QStringLiteral("Article"), 200);
+  Show();
+  EXPECT_EQ(Dlg->FormFilter, QStringList{QStringLiteral("Bill")});
+  EXPECT_EQ(Caption(), QStringLiteral("1 of 2"));
+  Dlg->hide();
+  S.Clear();
+  Show();
+  EXPECT_TRUE(Dlg->FormFilter.isEmpty());
+  EXPECT_EQ(Caption(), QStringLiteral("None of 0"));
+  EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildFormDlgTest, NameThatIsNoPlainFileNameIsRefusedBeforeTheRunAndCanBeCorrected)
+{
+  WriteLibrary();
+  Show();
+  TypeName(QString());
+  ClickOK();
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions);
+
+  // A name changed on its page after OK became Build is checked again.
+  TypeName(QStringLiteral("ok"));
+  ClickOK();
+  ASSERT_EQ(Dlg->OKBtn->text(), QStringLiteral("Build"));
+  Dlg->PageControl->setCurrentIndex(TBuildFormDlg::pgOptions);
+  TypeName(QStringLiteral("../up"));
+  Dlg->PageControl->setCurrentIndex(TBuildFormDlg::pgDestination);
+  Msgs.Reset();
+  ClickOK();
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_TRUE(Msgs.Messages[0].Text.contains(QStringLiteral("../up")));
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions);
+  EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
+  EXPECT_TRUE(Files().isEmpty());
+  EXPECT_FALSE(QFileInfo::exists(Dir.filePath(QStringLiteral("../up.DPR"))));
+}
+
+TEST_F(BuildFormDlgTest, MissingLibraryIsReportedAsAnErrorAndClosesTheDialog)
+{
+  Show();
+  ClickOK();
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->result(), QDialog::Rejected);
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_FALSE(Msgs.Messages[0].Text.isEmpty());
+  EXPECT_TRUE(Files().isEmpty());
+}
+
+TEST_F(BuildFormDlgTest, BuildWritesTheApplicationOfTheChosenEntitiesAndCloses)
+{
+  Dlg->LibraryFile = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VESKA.LIB"));
+  ASSERT_TRUE(QFileInfo::exists(Dlg->LibraryFile)) << "the build copies the shipped library beside the test";
+  Show();
+  Filter([](TFilterDlg* f) {
+    f->SelectedListBox->item(0)->setSelected(true);  // Article
+    f->ClearSelectedButtonClick();
+    f->accept();
+  });
+  ClickOK();
+  ClickOK();
+  EXPECT_EQ(Msgs.Lines(), QStringList());
+  EXPECT_FALSE(Dlg->isVisible());
+  EXPECT_EQ(Dlg->result(), QDialog::Accepted);
+  // Forms are numbered in the order of the choice: Bill, then Customer.
+  EXPECT_EQ(Files(), (QStringList{QStringLiteral("CMain.DFM"), QStringLiteral("CMain.PAS"), QStringLiteral("CUnit0.DFM"),
+                                  QStringLiteral("CUnit0.PAS"), QStringLiteral("CUnit1.DFM"),
+                                  QStringLiteral("CUnit1.PAS"), QStringLiteral("Pilot.DPR")}));
+  const auto bytes = [this](const char* name) {
+    QFile file(Dir.filePath(QString::fromLatin1(name)));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  EXPECT_TRUE(bytes("CUnit0.DFM").contains("Maintain Bill"));
+  EXPECT_TRUE(bytes("CUnit1.DFM").contains("Maintain Customer"));
+  EXPECT_TRUE(bytes("Pilot.DPR").contains("CUnit1"));
+  EXPECT_FALSE(bytes("Pilot.DPR").contains("CUnit2"));
+  // Each form's lines replace those of the one before.
+  EXPECT_EQ(Dlg->ProgressText->toPlainText(),
+            QStringLiteral("Generating Source for Customer\nGenerating Form for Customer"));
+}
+
+// The synthetic library's form templates are no form text, so the run writes
+// the project file and the main unit and ends at the main form.
+TEST_F(BuildFormDlgTest, RunShowsItsProgressAndKeepsTheFilesWrittenBeforeAnError)
+{
+  WriteLibrary();
+  Show();
+  TypeName(QStringLiteral("Shop"));
+  QTest::mouseClick(Dlg->NormalFrameRadioButton, Qt::LeftButton);
+  ClickOK();
+  int pageWhileShowing = -1;
+  QString progressWhileShowing;
+  Msgs.WhileShowing = [&] {
+    pageWhileShowing = Dlg->PageControl->currentIndex();
+    progressWhileShowing = Dlg->ProgressText->toPlainText();
+  };
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_EQ(pageWhileShowing, TBuildFormDlg::pgProgress);
+  EXPECT_EQ(progressWhileShowing, QStringLiteral("Generating Project File\nGenerating Main Source File\n"
+                                                 "Generating Main Form File"));
+  EXPECT_EQ(Files(), (QStringList{QStringLiteral("CMain.PAS"), QStringLiteral("Shop.DPR")}));
+  EXPECT_GT(QFileInfo(Dir.filePath(QStringLiteral("Shop.DPR"))).size(), 0);
+}
+
+}  // namespace
+}  // namespace veska
