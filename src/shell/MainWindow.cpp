@@ -627,6 +627,9 @@ void TSDIAppForm::FormsBuildItemClick()
   BuildFormDlg->LibraryFile = LibraryFilePath(FSettings.Ini(), FSettings.ProgramDirectory());
   BuildFormDlg->SetDrawingSurface(FSurface.get());
   BuildFormDlg->exec();
+  // The run gives a form without a caption one; an open editor shows it.
+  if (ObjectEditor->isVisible())
+    ObjectEditor->LoadPage();
 }
 
 void TSDIAppForm::ReEngineerItemClick()

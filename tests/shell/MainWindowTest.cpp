@@ -386,7 +386,12 @@ TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
 TEST_F(MainWindowTest, FormsItemBuildsTheApplicationOfTheDiagramWithTheLibraryBesideTheProgram)
 {
   DrawEntity(QPoint(100, 100));
-  DrawEntity(QPoint(400, 100));
+  TEntity* second = DrawEntity(QPoint(400, 100));
+  // A form without a caption gets one from the run; the open editor shows it.
+  second->EditFormCaption.clear();
+  Window->EditEntity(second, TObjectEditor::pgForms);
+  ASSERT_TRUE(Window->ObjectEditor->isVisible());
+  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(), QString());
   // The program's directory holds the shipped settings and library.
   const QDir shipped(QCoreApplication::applicationDirPath());
   for (const QString name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
@@ -408,6 +413,8 @@ TEST_F(MainWindowTest, FormsItemBuildsTheApplicationOfTheDiagramWithTheLibraryBe
   EXPECT_EQ(page, TBuildFormDlg::pgOptions);
   EXPECT_EQ(Messages.Lines(), QStringList());
   EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7) << "project, main unit and form, two units and forms";
+  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(),
+            QStringLiteral("Maintain ") + second->EntityName());
 
   // Opened again without a library: the run's error comes as a message.
   ASSERT_TRUE(QFile::remove(Path(QStringLiteral("VESKA.LIB"))));
