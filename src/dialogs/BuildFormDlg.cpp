@@ -1,13 +1,11 @@
 #include "dialogs/BuildFormDlg.h"
 
 #include "appgen/AppExpert.h"
-#include "dialogs/BuildPages.h"
 #include "dialogs/EditorWidgets.h"
 #include "platform/MessageService.h"
 #include "surface/DrawingSurface.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -21,17 +19,15 @@
 
 namespace veska {
 
-TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent) : QDialog(parent), FMessages(messages)
+TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent)
+  : TBuildDialog(QStringLiteral("All Forms"), QStringLiteral("Application D&rive"),
+                 QStringLiteral("Application &Directory"), "DirectoryEdit", parent),
+    FMessages(messages)
 {
   setWindowTitle(QStringLiteral("Veska - Build Application"));
-  const TBuildPages pages = MakeBuildPages(this);
-  PageControl = pages.PageControl;
-  ProgressText = pages.ProgressText;
-  OKBtn = pages.Buttons.OK;
-  CancelBtn = pages.Buttons.Cancel;
-  HelpBtn = pages.Buttons.Help;
+  DirectoryEdit = DirectoryText();
 
-  QWidget* options = pages.Options;
+  QWidget* options = OptionsPage();
   auto* style = new QGroupBox(QStringLiteral("Application Style"), options);
   style->setObjectName(QStringLiteral("AppStyleRadioGroup"));
   MDIFrameRadioButton = new QRadioButton(QStringLiteral("MDI Frame"), style);
@@ -51,9 +47,6 @@ TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent) : QDial
   TargetComboBox->setEditable(false);
   TargetComboBox->addItem(QStringLiteral("delphi"));
   TargetComboBox->setCurrentIndex(0);
-  FilterButton = new QPushButton(QStringLiteral("All Forms"), options);
-  FilterButton->setObjectName(QStringLiteral("FilterButton"));
-  FilterButton->setAutoDefault(false);
 
   auto* choices = new QFormLayout;
   choices->addRow(QStringLiteral("Application Name"), AppNameEdit);
@@ -63,54 +56,6 @@ TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent) : QDial
   optionsLayout->addWidget(style);
   optionsLayout->addLayout(choices);
   optionsLayout->addStretch();
-
-  FDestination = std::make_unique<TDirectoryChooser>(pages.Destination, QStringLiteral("Application D&rive"),
-                                                     "DirectoryListBox1", QStringLiteral("Application &Directory"),
-                                                     "DirectoryEdit");
-  DirectoryListBox1 = FDestination->Tree;
-  DirectoryEdit = FDestination->Edit;
-  SetDirectory(QDir::currentPath());
-
-  connect(FilterButton, &QPushButton::clicked, this, [this] { FilterButtonClick(); });
-  connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-}
-
-TBuildFormDlg::~TBuildFormDlg() = default;
-
-QString TBuildFormDlg::Directory() const
-{
-  return FDestination->Directory();
-}
-
-void TBuildFormDlg::SetDirectory(const QString& directory)
-{
-  FDestination->SetDirectory(directory);
-}
-
-void TBuildFormDlg::SetDrawingSurface(TDrawingSurface* surface)
-{
-  FollowSurface(FormFilter, FSurface, surface);
-  FSurface = surface;
-  UpdateFilterCaption();
-}
-
-void TBuildFormDlg::UpdateFilterCaption()
-{
-  ShowFilterCaption(FormFilter, FSurface, FilterButton, OKBtn, QStringLiteral("All Forms"));
-}
-
-void TBuildFormDlg::FilterButtonClick()
-{
-  if (!FSurface)
-    return;
-  ChooseEntities(this, *FSurface, FormFilter);
-  UpdateFilterCaption();
-}
-
-void TBuildFormDlg::showEvent(QShowEvent* event)
-{
-  QDialog::showEvent(event);
-  FormActivate();
 }
 
 void TBuildFormDlg::FormActivate()

@@ -3,18 +3,16 @@
 #include "build/BuildRun.h"
 #include "build/ReEngineer.h"
 #include "build/ServerDefinitions.h"
-#include "dialogs/BuildPages.h"
+#include "dialogs/DialogButtons.h"
 #include "engine/TableEngine.h"
 #include "platform/MessageService.h"
 #include "surface/DrawingSurface.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -38,16 +36,12 @@ QGroupBox* Group(QWidget* parent, const QString& caption, const QList<QCheckBox*
 }  // namespace
 
 TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, QWidget* parent)
-  : QDialog(parent), FIni(ini), FMessages(messages)
+  : TBuildDialog(QStringLiteral("All Tables"), QStringLiteral("Database &Directory"), QStringLiteral("Database"),
+                 "DatabaseEdit", parent),
+    FIni(ini),
+    FMessages(messages)
 {
-  const TBuildPages pages = MakeBuildPages(this);
-  PageControl = pages.PageControl;
-  ProgressText = pages.ProgressText;
-  OKBtn = pages.Buttons.OK;
-  CancelBtn = pages.Buttons.Cancel;
-  HelpBtn = pages.Buttons.Help;
-
-  QWidget* options = pages.Options;
+  QWidget* options = OptionsPage();
   CreateTableCheckBox = MakeCheckBox(options, "CreateTableCheckBox", QStringLiteral("Create Table"), true);
   DropTableCheckBox = MakeCheckBox(options, "DropTableCheckBox", QStringLiteral("Drop Table"), false);
   PrimaryKeyCheckBox = MakeCheckBox(options, "PrimaryKeyCheckBox", QStringLiteral("On Primary Key"), true);
@@ -58,9 +52,7 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   TargetServerComboBox = new QComboBox(options);
   TargetServerComboBox->setObjectName(QStringLiteral("TargetServerComboBox"));
   TargetServerComboBox->setEditable(false);
-  FilterButton = new QPushButton(QStringLiteral("All Tables"), options);
-  FilterButton->setObjectName(QStringLiteral("FilterButton"));
-  FilterButton->setAutoDefault(false);
+  DatabaseEdit = DirectoryText();
 
   auto* groups = new QHBoxLayout;
   groups->addWidget(Group(options, QStringLiteral("Table"), {CreateTableCheckBox, DropTableCheckBox}));
@@ -74,55 +66,19 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   optionsLayout->addLayout(groups);
   optionsLayout->addLayout(choices);
 
-  FDestination = std::make_unique<TDirectoryChooser>(pages.Destination, QStringLiteral("Database &Directory"),
-                                                     "DirectoryListBox1", QStringLiteral("Database"), "DatabaseEdit");
-  DirectoryListBox1 = FDestination->Tree;
-  DatabaseEdit = FDestination->Edit;
-
   TargetServerComboBox->addItems(ReadServers(FIni));
   if (TargetServerComboBox->count() > 0)
     TargetServerComboBox->setCurrentIndex(0);
   TargetServerComboBoxChange();
-  SetDirectory(QDir::currentPath());
 
   connect(TargetServerComboBox, &QComboBox::currentIndexChanged, this, [this] { TargetServerComboBoxChange(); });
-  connect(FilterButton, &QPushButton::clicked, this, [this] { FilterButtonClick(); });
-  connect(OKBtn, &QPushButton::clicked, this, [this] { OKBtnClick(); });
-}
-
-TBuildTableDlg::~TBuildTableDlg() = default;
-
-QString TBuildTableDlg::Directory() const
-{
-  return FDestination->Directory();
-}
-
-void TBuildTableDlg::SetDirectory(const QString& directory)
-{
-  FDestination->SetDirectory(directory);
 }
 
 void TBuildTableDlg::SetDrawingSurface(TDrawingSurface* surface)
 {
-  FollowSurface(TableFilter, FSurface, surface);
-  FSurface = surface;
+  TBuildDialog::SetDrawingSurface(surface);
   if (BuildModel)
     OKBtn->setEnabled(true);
-  else
-    UpdateFilterCaption();
-}
-
-void TBuildTableDlg::UpdateFilterCaption()
-{
-  ShowFilterCaption(TableFilter, FSurface, FilterButton, OKBtn, QStringLiteral("All Tables"));
-}
-
-void TBuildTableDlg::FilterButtonClick()
-{
-  if (!FSurface)
-    return;
-  ChooseEntities(this, *FSurface, TableFilter);
-  UpdateFilterCaption();
 }
 
 void TBuildTableDlg::TargetServerComboBoxChange()
@@ -131,12 +87,6 @@ void TBuildTableDlg::TargetServerComboBoxChange()
   CreateDomainCheckBox->setEnabled(server.DomainSupport);
   CreateProcessCheckBox->setEnabled(server.ProcedureSupport);
   SaveToFileCheckBox->setEnabled(server.SchemaFileSupport);
-}
-
-void TBuildTableDlg::showEvent(QShowEvent* event)
-{
-  QDialog::showEvent(event);
-  FormActivate();
 }
 
 void TBuildTableDlg::FormActivate()
