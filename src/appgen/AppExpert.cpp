@@ -52,9 +52,7 @@ QStringList ParseTemplateLibrary(const QByteArray& enciphered, const QString& fi
     const qsizetype bar = text.indexOf(QLatin1Char('|'), start);
     if (bar < 0)
       throw TAppGenError(QStringLiteral("The template library %1 is damaged: it holds %2 of the %3 templates.")
-                             .arg(fileName)
-                             .arg(templates.size())
-                             .arg(kTemplateCount));
+                             .arg(fileName, QString::number(templates.size()), QString::number(kTemplateCount)));
     templates << text.mid(start, bar - start);
     start = bar + 1;
   }
@@ -530,19 +528,58 @@ QString TAppExpert::UnitText(int i) const
   return out;
 }
 
-void TAppExpert::PutLabel(QString& out, int k, int x, int y, const TFormElement& e) const
+void TAppExpert::PutLabel(QString& out, int k, qint64 x, qint64 y, const TFormElement& e) const
 {
   Put(out, 47, {k, x, y, e.LabelWidth, e.Attribute->Name, e.Attribute->ColumnName()});
   Line(out, QStringLiteral("end"));
 }
 
-void TAppExpert::PutLookupCombo(QString& out, int k, int x, int y, int w, const TFormElement& e) const
+void TAppExpert::PutLookupCombo(QString& out, int k, qint64 x, qint64 y, qint64 w, const TFormElement& e) const
 {
   const QString& spec = LookupList[size_t(LookupOf(e))].Specification;
   const QString keyColumn = SpecPart(spec, 1);
-  const int d = int(std::min<qint64>(SpecPart(spec, 2).toLongLong(), qint64(x) + w - 6));
+  const qint64 d = std::min(SpecPart(spec, 2).toLongLong(), x + w - 6);
   Put(out, 51, {k, x, y, w, e.Attribute->ColumnName(), k, SpecPart(spec, 3), keyColumn, d, k, k, k, k,
                 SpecPart(spec, 0)});
+}
+
+void TAppExpert::PutElement(QString& out, int k, bool horizontal) const
+{
+  // Positions are numbers of 64 bits here, so that a control placed near the
+  // end of the int range cannot overflow on its offsets.
+  const TFormElement& e = Elements[size_t(k)];
+  const TAttribute& a = *e.Attribute;
+  const qint64 x = e.Left;
+  const qint64 y = e.Top;
+  const qint64 w = e.FieldWidth;
+  const bool lookup = LookupOf(e) >= 0;
+  // In a row the label stands above its control, in a column left of it.
+  const qint64 top = horizontal ? y + 15 : y;
+  const auto edit = [&] { Put(out, 48, {a.ColumnName(), x, top, w, a.ColumnName(), k}); };
+  if (!horizontal || a.DisplayType != TDisplayType::CheckBox)
+    PutLabel(out, k, horizontal ? x : x - 4 - e.LabelWidth, horizontal ? y : y + 8, e);
+
+  if (lookup && a.DisplayType == TDisplayType::Lookup) {
+    PutLookupCombo(out, k, x, top, w + 16, e);
+  } else if (lookup) {
+    edit();
+    Line(out, QStringLiteral("  onDblClick = LUButton%dClick"), {k});
+    Line(out, QStringLiteral("end"));
+    Put(out, 52, {k, x + w + 2, horizontal ? y + 13 : y - 1, a.Name, k});
+  } else if (horizontal && a.DisplayType == TDisplayType::ListBox) {
+    Put(out, 53, {k, x, top, w + 24, a.ColumnName(), k});
+    for (const QString& value : DataLines(a.Description))
+      Line(out, QStringLiteral("'%s'"), {value});
+    Line(out, QStringLiteral(")"));
+  } else if (horizontal && a.DisplayType == TDisplayType::CheckBox) {
+    const QStringList values = DataLines(a.Description);
+    const bool two = values.size() >= 2;
+    Put(out, 55, {k, x, y + 21, qint64(e.LabelWidth) + 24, a.Name, a.ColumnName(), k, two ? values[0] : QString(),
+                  two ? values[1] : QString()});
+  } else {
+    edit();
+  }
+  Line(out, QStringLiteral("end"));
 }
 
 QString TAppExpert::FormText(int i) const
@@ -560,74 +597,14 @@ QString TAppExpert::FormText(int i) const
   Put(out, 44);
   Line(out, QStringLiteral("  end"));
   Put(out, 45);
-
-  const auto lookupButton = [&](int k, int x, int y, int w, const TFormElement& e) {
-    const TAttribute& a = *e.Attribute;
-    Put(out, 48, {a.ColumnName(), x, y, w, a.ColumnName(), k});
-    Line(out, QStringLiteral("  onDblClick = LUButton%dClick"), {k});
-    Line(out, QStringLiteral("end"));
-  };
-  switch (entity.FormStyle) {
-  case fsGrid:
+  if (entity.FormStyle == fsGrid) {
     Put(out, 49);
     Line(out, QStringLiteral("  end"));
-    break;
-  case fsHorizontal:
+  } else {
     Put(out, 46, {FormClientWidth, FormClientHeight});
-    for (int k = 0; k < int(Elements.size()); ++k) {
-      const TFormElement& e = Elements[size_t(k)];
-      const TAttribute& a = *e.Attribute;
-      const int x = e.Left;
-      const int y = e.Top;
-      const int w = e.FieldWidth;
-      if (LookupOf(e) >= 0) {
-        PutLabel(out, k, x, y, e);
-        if (a.DisplayType == TDisplayType::Lookup) {
-          PutLookupCombo(out, k, x, y + 15, ClampInt(qint64(w) + 16), e);
-        } else {
-          lookupButton(k, x, y + 15, w, e);
-          Put(out, 52, {k, ClampInt(qint64(x) + w + 2), y + 13, a.Name, k});
-        }
-      } else if (a.DisplayType == TDisplayType::ListBox) {
-        PutLabel(out, k, x, y, e);
-        Put(out, 53, {k, x, y + 15, ClampInt(qint64(w) + 24), a.ColumnName(), k});
-        for (const QString& value : DataLines(a.Description))
-          Line(out, QStringLiteral("'%s'"), {value});
-        Line(out, QStringLiteral(")"));
-      } else if (a.DisplayType == TDisplayType::CheckBox) {
-        const QStringList values = DataLines(a.Description);
-        const bool two = values.size() >= 2;
-        Put(out, 55, {k, x, y + 21, e.LabelWidth + 24, a.Name, a.ColumnName(), k, two ? values[0] : QString(),
-                      two ? values[1] : QString()});
-      } else {
-        PutLabel(out, k, x, y, e);
-        Put(out, 48, {a.ColumnName(), x, y + 15, w, a.ColumnName(), k});
-      }
-      Line(out, QStringLiteral("end"));
-    }
+    for (int k = 0; k < int(Elements.size()); ++k)
+      PutElement(out, k, entity.FormStyle == fsHorizontal);
     Line(out, QStringLiteral("end"));
-    break;
-  case fsVertical:
-    Put(out, 46, {FormClientWidth, FormClientHeight});
-    for (int k = 0; k < int(Elements.size()); ++k) {
-      const TFormElement& e = Elements[size_t(k)];
-      const TAttribute& a = *e.Attribute;
-      const int x = e.Left;
-      const int y = e.Top;
-      const int w = e.FieldWidth;
-      PutLabel(out, k, ClampInt(qint64(x) - 4 - e.LabelWidth), ClampInt(qint64(y) + 8), e);
-      if (LookupOf(e) >= 0 && a.DisplayType == TDisplayType::Lookup) {
-        PutLookupCombo(out, k, x, y, ClampInt(qint64(w) + 16), e);
-      } else if (LookupOf(e) >= 0) {
-        lookupButton(k, x, y, w, e);
-        Put(out, 52, {k, ClampInt(qint64(x) + w + 2), ClampInt(qint64(y) - 1), a.Name, k});
-      } else {
-        Put(out, 48, {a.ColumnName(), x, y, w, a.ColumnName(), k});
-      }
-      Line(out, QStringLiteral("end"));
-    }
-    Line(out, QStringLiteral("end"));
-    break;
   }
   Line(out, QStringLiteral("end"));
   Line(out, QStringLiteral("end"));
@@ -669,9 +646,7 @@ void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArra
       resource = toResource(text);
     } catch (const TFormTextError& e) {
       throw TAppGenError(QStringLiteral("Cannot convert the form %1 (line %2 of its form text): %3")
-                             .arg(FilePath(name))
-                             .arg(e.Line())
-                             .arg(QString::fromStdString(e.what())));
+                             .arg(FilePath(name), QString::number(e.Line()), QString::fromStdString(e.what())));
     }
     WriteFile(name, resource);
   };

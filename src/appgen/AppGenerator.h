@@ -40,9 +40,10 @@ struct TFormatArg {
   TFormatArg(const QString& text) : IsText(true), Text(text) {}
   TFormatArg(const char* text) : IsText(true), Text(QString::fromUtf8(text)) {}
   TFormatArg(int number) : IsText(false), Number(number) {}
+  TFormatArg(qint64 number) : IsText(false), Number(number) {}
   bool IsText;
   QString Text;
-  int Number = 0;
+  qint64 Number = 0;
 };
 
 // Formats `format` with the arguments in order: "%s" takes a text, "%d" an
@@ -125,8 +126,10 @@ private:
   // The index in LookupList of the lookup that fills the element's attribute,
   // or -1 when it is no lookup attribute.
   int LookupOf(const TFormElement& element) const;
-  void PutLabel(QString& out, int k, int x, int y, const TFormElement& element) const;
-  void PutLookupCombo(QString& out, int k, int x, int y, int w, const TFormElement& element) const;
+  void PutLabel(QString& out, int k, qint64 x, qint64 y, const TFormElement& element) const;
+  void PutLookupCombo(QString& out, int k, qint64 x, qint64 y, qint64 w, const TFormElement& element) const;
+  // Element k of a form laid out in a row (horizontal) or in a column.
+  void PutElement(QString& out, int k, bool horizontal) const;
   void WriteFile(const QString& name, const QByteArray& bytes) const;
 
   QStringList FTemplates;

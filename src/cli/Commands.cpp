@@ -243,6 +243,40 @@ TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err)
   };
 }
 
+// The handler of an option that takes a list of names separated by commas,
+// added to `names`; `given` records that the option was used.
+TOptionHandler ListOption(const QString& what, QStringList& names, bool& given, std::FILE* err)
+{
+  return [&names, &given, what, err](const QStringList& args, int& i) {
+    QString list;
+    const int status = ValueOption(what, list, err)(args, i);
+    if (status == ExitOk) {
+      names << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
+      given = true;
+    }
+    return status;
+  };
+}
+
+// The entities a command works on: the names given, each of which must be an
+// entity of the diagram `in` (else ExitUsage after saying so), or every
+// entity in list order.
+int ChooseEntities(const TDrawingSurface& surface, const QString& in, bool given, QStringList& names, std::FILE* err)
+{
+  if (!given) {
+    for (const TEntity* entity : surface.Entities)
+      names << entity->EntityName();
+    return ExitOk;
+  }
+  for (const QString& name : names) {
+    if (!surface.Entities.Find(name)) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 has no entity named %2").arg(in, name));
+      return ExitUsage;
+    }
+  }
+  return ExitOk;
+}
+
 }  // namespace
 
 QString HelpText()
@@ -417,23 +451,13 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   TBuildSettings build;  // creates tables, drops none
   QString server;
   QString settingsGiven;
-  QString list;
-  const TOptionHandler takeList = ValueOption(QStringLiteral("entity names"), list, err);
   QStringList entities;
   bool entitiesGiven = false;
   bool stopOnError = false;
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--tables"),
-     [&](const QStringList& a, int& i) {
-       const int status = takeList(a, i);
-       if (status == ExitOk) {
-         entities << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-         entitiesGiven = true;
-       }
-       return status;
-     }},
+    {QStringLiteral("--tables"), ListOption(QStringLiteral("entity names"), entities, entitiesGiven, err)},
     {QStringLiteral("--drop"),
      [&](const QStringList&, int&) {
        build.DropTables = true;
@@ -489,17 +513,8 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   const int status = LoadInto(surface, files[0], err);
   if (status == ExitNotADiagram || status == ExitFileError)
     return status;
-  if (entitiesGiven) {
-    for (const QString& name : entities) {
-      if (!surface.Entities.Find(name)) {
-        PrintLine(err, QStringLiteral("veska-cli: %1 has no entity named %2").arg(files[0], name));
-        return ExitUsage;
-      }
-    }
-  } else {
-    for (const TEntity* entity : surface.Entities)
-      entities << entity->EntityName();
-  }
+  if (const int chosen = ChooseEntities(surface, files[0], entitiesGiven, entities, err))
+    return chosen;
   build.ServerName = server;
   build.Directory = files[1];
   build.TableFilter = entities;
@@ -548,21 +563,11 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
 {
   TAppBuildSettings app;
   QString settingsGiven;
-  QString list;
-  const TOptionHandler takeList = ValueOption(QStringLiteral("entity names"), list, err);
   bool formsGiven = false;
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--name"), ValueOption(QStringLiteral("an application name"), app.AppName, err)},
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--forms"),
-     [&](const QStringList& a, int& i) {
-       const int status = takeList(a, i);
-       if (status == ExitOk) {
-         app.FormList << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-         formsGiven = true;
-       }
-       return status;
-     }},
+    {QStringLiteral("--forms"), ListOption(QStringLiteral("entity names"), app.FormList, formsGiven, err)},
     {QStringLiteral("--normal-frame"),
      [&](const QStringList&, int&) {
        app.MDIApplication = false;
@@ -589,17 +594,8 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
   const int status = LoadInto(surface, files[0], err);
   if (status == ExitNotADiagram || status == ExitFileError)
     return status;
-  if (formsGiven) {
-    for (const QString& name : app.FormList) {
-      if (!surface.Entities.Find(name)) {
-        PrintLine(err, QStringLiteral("veska-cli: %1 has no entity named %2").arg(files[0], name));
-        return ExitUsage;
-      }
-    }
-  } else {
-    for (const TEntity* entity : surface.Entities)
-      app.FormList << entity->EntityName();
-  }
+  if (const int chosen = ChooseEntities(surface, files[0], formsGiven, app.FormList, err))
+    return chosen;
   app.Directory = files[1];
   app.LibraryFile = LibraryFilePath(TIniFile(settings), programDirectory);
   // The captions the run gives to forms without one stay in this copy of the

@@ -2,7 +2,6 @@
 
 #include <QStringList>
 
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -151,8 +150,10 @@ bool IsAscii(const QString& text)
 }
 
 // Plain ASCII text as a short string (up to 255 bytes) or a long string;
-// anything else as a wide (UTF-16) string, the form every reader of the
-// stream understands for text outside ASCII.
+// anything else as a wide (UTF-16) string. A plain string holds bytes that
+// its reader takes as characters of a Windows code page, so text outside
+// ASCII written as its UTF-8 bytes would come back garbled; UTF-16 reads
+// back as it was typed, whether typed as such or as #n codes.
 void PutString(QByteArray& out, const QString& text)
 {
   if (IsAscii(text)) {
@@ -184,6 +185,20 @@ bool IsWordStart(QChar c)
 bool IsWordChar(QChar c)
 {
   return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+// The value of an ASCII digit in base 10 or 16, or -1.
+int DigitValue(QChar c, int base)
+{
+  const char16_t u = c.unicode();
+  int value = -1;
+  if (u >= '0' && u <= '9')
+    value = u - '0';
+  else if (u >= 'a' && u <= 'f')
+    value = u - 'a' + 10;
+  else if (u >= 'A' && u <= 'F')
+    value = u - 'A' + 10;
+  return value < base ? value : -1;
 }
 
 bool IsObjectKeyword(const QString& word)
@@ -229,6 +244,8 @@ public:
     if (!IsObjectKeyword(keyword))
       Fail(AtEnd() ? QStringLiteral("The form text is empty") : QStringLiteral("\"object\" expected"));
     ParseObject(keyword);
+    // Text after the root's "end" is refused rather than ignored: it is a
+    // second form or a damaged edit, and would otherwise vanish silently.
     SkipBlanks();
     if (!AtEnd())
       Fail(QStringLiteral("Text after the last \"end\""));
@@ -284,6 +301,11 @@ private:
     FailAt(FLine > 1 && FText.endsWith(QLatin1Char('\n')) ? FLine - 1 : FLine, message);
   }
   [[noreturn]] void FailUnexpectedEnd() const { FailAtEnd(QStringLiteral("Unexpected end of the form text")); }
+
+  [[noreturn]] void FailNumber(const QString& text) const
+  {
+    Fail(QStringLiteral("Invalid number \"%1\"").arg(text));
+  }
 
   [[noreturn]] void FailUnexpectedCharacter() const
   {
@@ -358,15 +380,7 @@ private:
 
     // Properties, 00, child objects, 00: a property cannot follow a child.
     bool inChildren = false;
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailAtEnd(QStringLiteral("\"end\" expected"));
-      const QString word = ReadWord();
-      if (word.isEmpty())
-        FailUnexpectedCharacter();
-      if (IsWord(word, "end"))
-        break;
+    for (QString word = NextBodyWord(); !word.isEmpty(); word = NextBodyWord()) {
       SkipBlanks();
       if (IsObjectKeyword(word) && Peek() != QLatin1Char('=')) {
         if (!inChildren)
@@ -382,6 +396,31 @@ private:
     if (!inChildren)
       FOut.append(char(vaNull));
     FOut.append(char(vaNull));
+  }
+
+  // Takes the closing bracket when it comes next.
+  bool Closes(QChar close)
+  {
+    SkipBlanks();
+    if (AtEnd())
+      FailUnexpectedEnd();
+    if (Peek() != close)
+      return false;
+    ++FPos;
+    return true;
+  }
+
+  // The next name in the body of an object or collection item; empty at
+  // the body's "end".
+  QString NextBodyWord()
+  {
+    SkipBlanks();
+    if (AtEnd())
+      FailAtEnd(QStringLiteral("\"end\" expected"));
+    const QString word = ReadWord();
+    if (word.isEmpty())
+      FailUnexpectedCharacter();
+    return IsWord(word, "end") ? QString() : word;
   }
 
   // "Name = value", the name already read.
@@ -400,7 +439,7 @@ private:
       FailUnexpectedEnd();
     const TNumber number = ParseNumberText();
     if (number.IsFloat)
-      Fail(QStringLiteral("Invalid number \"%1\"").arg(number.Text));
+      FailNumber(number.Text);
     Expect(QLatin1Char(']'), "]");
     return number.Integer;
   }
@@ -492,11 +531,7 @@ private:
     const int base = hex ? 16 : 10;
     const qsizetype start = FPos;
     quint32 code = 0;
-    bool ok = false;
-    while (!AtEnd()) {
-      const int digit = QString(Peek()).toInt(&ok, base);
-      if (!ok || !Peek().isLetterOrNumber())
-        break;
+    for (int digit; !AtEnd() && (digit = DigitValue(Peek(), base)) >= 0;) {
       code = code * base + quint32(digit);
       if (code > 0x10FFFF)
         Fail(QStringLiteral("Invalid character code"));
@@ -530,7 +565,7 @@ private:
     auto failNumber = [&]() {
       while (!AtEnd() && (IsWordChar(Peek()) || Peek() == QLatin1Char('.')))
         ++FPos;
-      Fail(QStringLiteral("Invalid number \"%1\"").arg(FText.mid(start, FPos - start)));
+      FailNumber(FText.mid(start, FPos - start));
     };
     auto digitsFrom = [&](qsizetype at) {
       qsizetype p = at;
@@ -542,10 +577,10 @@ private:
       ++FPos;
       const qsizetype digitsStart = FPos;
       quint64 value = 0;
-      while (!AtEnd() && Peek().unicode() < 0x80 && std::isxdigit(Peek().unicode())) {
+      for (int digit; !AtEnd() && (digit = DigitValue(Peek(), 16)) >= 0;) {
         if (FPos - digitsStart >= 16)
           failNumber();
-        value = value * 16 + quint64(QString(Peek()).toUInt(nullptr, 16));
+        value = value * 16 + quint64(digit);
         ++FPos;
       }
       if (FPos == digitsStart || (!AtEnd() && IsWordChar(Peek())))
@@ -597,13 +632,20 @@ private:
   }
 
   // Floats keep the type their suffix names: single, currency (scaled by
-  // 10,000) or date; a plain float is extended.
+  // 10,000) or date; a plain float is extended. Writing every float as
+  // extended would lose the suffix: the text read back would no longer say
+  // which type the property has, and a currency would no longer be exact.
   void PutNumber(const TNumber& number)
   {
     if (!number.IsFloat) {
       PutInteger(FOut, number.Integer);
       return;
     }
+    // A value the suffix's type cannot hold would silently become infinite.
+    const bool fitsSingle = std::fabs(number.Float) <= std::numeric_limits<float>::max();
+    const bool fitsDouble = std::fabs(number.Float) <= std::numeric_limits<double>::max();
+    if ((number.Suffix == 's' && !fitsSingle) || (number.Suffix == 'd' && !fitsDouble))
+      FailNumber(number.Text + QLatin1Char(number.Suffix));
     switch (number.Suffix) {
     case 's':
       FOut.append(char(vaSingle));
@@ -612,7 +654,7 @@ private:
     case 'c': {
       const long double scaled = std::round(number.Float * 10000);
       if (!(std::fabs(scaled) < 9.2e18L))
-        Fail(QStringLiteral("Invalid number \"%1\"").arg(number.Text));
+        FailNumber(number.Text + QLatin1Char(number.Suffix));
       FOut.append(char(vaCurrency));
       PutLittleEndian(FOut, quint64(qint64(scaled)), 8);
       break;
@@ -631,21 +673,11 @@ private:
   {
     ++FPos;  // [
     FOut.append(char(vaSet));
-    SkipBlanks();
-    if (Peek() == QLatin1Char(']')) {
-      ++FPos;
-    } else {
-      for (;;) {
-        PutShortString(RequireWord("A name"));
-        SkipBlanks();
-        if (AtEnd())
-          FailUnexpectedEnd();
-        if (Peek() == QLatin1Char(']')) {
-          ++FPos;
-          break;
-        }
+    for (bool closed = Closes(QLatin1Char(']')); !closed;) {
+      PutShortString(RequireWord("A name"));
+      closed = Closes(QLatin1Char(']'));
+      if (!closed)
         Expect(QLatin1Char(','), ",");
-      }
     }
     FOut.append(char(0));
   }
@@ -655,14 +687,7 @@ private:
     TDepthGuard depth(FDepth, FLine);
     ++FPos;  // (
     FOut.append(char(vaList));
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailUnexpectedEnd();
-      if (Peek() == QLatin1Char(')')) {
-        ++FPos;
-        break;
-      }
+    while (!Closes(QLatin1Char(')'))) {
       ParseValue();
     }
     FOut.append(char(vaNull));
@@ -675,14 +700,7 @@ private:
     TDepthGuard depth(FDepth, FLine);
     ++FPos;  // <
     FOut.append(char(vaCollection));
-    for (;;) {
-      SkipBlanks();
-      if (AtEnd())
-        FailUnexpectedEnd();
-      if (Peek() == QLatin1Char('>')) {
-        ++FPos;
-        break;
-      }
+    while (!Closes(QLatin1Char('>'))) {
       if (!IsWord(ReadWord(), "item"))
         Fail(QStringLiteral("\"item\" expected"));
       SkipBlanks();
@@ -691,17 +709,8 @@ private:
         PutInteger(FOut, ParseOrder());
       }
       FOut.append(char(vaList));
-      for (;;) {
-        SkipBlanks();
-        if (AtEnd())
-          FailAtEnd(QStringLiteral("\"end\" expected"));
-        const QString word = ReadWord();
-        if (word.isEmpty())
-          FailUnexpectedCharacter();
-        if (IsWord(word, "end"))
-          break;
+      for (QString word = NextBodyWord(); !word.isEmpty(); word = NextBodyWord())
         ParseProperty(word);
-      }
       FOut.append(char(vaNull));
     }
     FOut.append(char(vaNull));
@@ -722,7 +731,7 @@ private:
         ++FPos;
         break;
       }
-      if (c.unicode() >= 0x80 || !std::isxdigit(c.unicode()))
+      if (DigitValue(c, 16) < 0)
         Fail(QStringLiteral("Invalid binary data"));
       hex.append(char(c.unicode()));
       ++FPos;
@@ -784,6 +793,15 @@ public:
   {
     const uchar* p = Take(count);
     return QByteArray(reinterpret_cast<const char*>(p), qsizetype(count));
+  }
+
+  // A float as the stream stores it, in the host's (little-endian) layout.
+  template <typename T>
+  T Raw()
+  {
+    T value;
+    std::memcpy(&value, Take(sizeof(T)), sizeof(T));
+    return value;
   }
 
   QString ShortString()
@@ -953,21 +971,15 @@ private:
     case vaExtended:
       FOut += FloatText(ExtendedFromBytes(FReader.Take(10)));
       break;
-    case vaSingle: {
-      float value;
-      std::memcpy(&value, FReader.Take(4), 4);
-      FOut += FloatText(value) + QLatin1Char('s');
+    case vaSingle:
+      FOut += FloatText(FReader.Raw<float>()) + QLatin1Char('s');
       break;
-    }
     case vaCurrency:
       FOut += CurrencyText(qint64(FReader.LittleEndian(8))) + QLatin1Char('c');
       break;
-    case vaDate: {
-      double value;
-      std::memcpy(&value, FReader.Take(8), 8);
-      FOut += FloatText(value) + QLatin1Char('d');
+    case vaDate:
+      FOut += FloatText(FReader.Raw<double>()) + QLatin1Char('d');
       break;
-    }
     case vaString:
       WriteString(QString::fromLatin1(FReader.Bytes(FReader.Byte())), level, afterEquals);
       break;
