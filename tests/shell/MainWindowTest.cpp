@@ -383,7 +383,7 @@ TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
   EXPECT_EQ(Surface().Entities.Count(), 1);
 }
 
-TEST_F(MainWindowTest, FormsItemBuildsTheApplicationOfTheDiagramWithTheLibraryBesideTheProgram)
+TEST_F(MainWindowTest, FormsItemBuildsTheApplicationAndTheOpenEditorShowsTheCaptionsItGave)
 {
   DrawEntity(QPoint(100, 100));
   TEntity* second = DrawEntity(QPoint(400, 100));
@@ -415,17 +415,6 @@ TEST_F(MainWindowTest, FormsItemBuildsTheApplicationOfTheDiagramWithTheLibraryBe
   EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7) << "project, main unit and form, two units and forms";
   EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(),
             QStringLiteral("Maintain ") + second->EntityName());
-
-  // Opened again without a library: the run's error comes as a message.
-  ASSERT_TRUE(QFile::remove(Path(QStringLiteral("VESKA.LIB"))));
-  OpenBuildDialog<TBuildFormDlg>(Item("FormsBuildItem"), [&](TBuildFormDlg* dialog) {
-    EXPECT_EQ(dialog->FilterButton->text(), QStringLiteral("All Forms"));
-    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
-    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-  });
-  ASSERT_EQ(Messages.Messages.size(), 1);
-  EXPECT_EQ(Messages.Messages[0].Type, TMsgDlgType::mtError);
 }
 
 TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAlone)
