@@ -7,33 +7,23 @@
 // The main window makes it once; TableFilter keeps the chosen entities
 // between showings, pruned of entities that no longer exist.
 
-#include <QDialog>
-#include <QStringList>
+#include "dialogs/BuildDialog.h"
 
 class QCheckBox;
 class QComboBox;
-class QFileSystemModel;
 class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QTreeView;
 
 namespace veska {
 
-class TDrawingSurface;
 class TIniFile;
 class TMessageService;
 
-class TBuildTableDlg : public QDialog {
+class TBuildTableDlg : public TBuildDialog {
   Q_OBJECT
 public:
   // The settings file and the message service outlive the dialog.
   TBuildTableDlg(const TIniFile& ini, TMessageService& messages, QWidget* parent = nullptr);
 
-  enum TPage { pgOptions, pgDestination, pgProgress };
-
-  QTabWidget* PageControl = nullptr;
   QCheckBox* CreateTableCheckBox = nullptr;
   QCheckBox* DropTableCheckBox = nullptr;
   QCheckBox* PrimaryKeyCheckBox = nullptr;
@@ -42,46 +32,27 @@ public:
   QCheckBox* CreateProcessCheckBox = nullptr;
   QCheckBox* SaveToFileCheckBox = nullptr;
   QComboBox* TargetServerComboBox = nullptr;
-  QPushButton* FilterButton = nullptr;
-  QTreeView* DirectoryListBox1 = nullptr;
   QLineEdit* DatabaseEdit = nullptr;
-  QPlainTextEdit* ProgressText = nullptr;
-  QPushButton* OKBtn = nullptr;
-  QPushButton* CancelBtn = nullptr;
-  QPushButton* HelpBtn = nullptr;
 
   // The entities chosen for the build, in the order chosen.
-  QStringList TableFilter;
+  QStringList& TableFilter = FChosen;
   // False: build the database; true: read a database into the model.
   bool BuildModel = false;
 
-  // Called before each showing, after BuildModel is set. The first surface
-  // chooses all its entities; later ones keep only the chosen names that are
-  // still entities.
+  // Called before each showing, after BuildModel is set (see TBuildDialog).
+  // In mode information model OK is always enabled.
   void SetDrawingSurface(TDrawingSurface* surface);
-  TDrawingSurface* DrawingSurface() const { return FSurface; }
 
-  // The destination directory.
-  QString Directory() const;
-  void SetDirectory(const QString& directory);
-
-  void FilterButtonClick();
   void TargetServerComboBoxChange();
-  void FormActivate();
-  void OKBtnClick();
-
-protected:
-  void showEvent(QShowEvent* event) override;
+  void FormActivate() override;
+  void OKBtnClick() override;
 
 private:
-  void UpdateFilterCaption();
   void RunBuildPage();
   void ReadDatabase();
 
   const TIniFile& FIni;
   TMessageService& FMessages;
-  TDrawingSurface* FSurface = nullptr;
-  QFileSystemModel* FDirectories = nullptr;
 };
 
 }  // namespace veska

@@ -1,7 +1,9 @@
 #include "shell/MainWindow.h"
 
+#include "appgen/AppExpert.h"
 #include "build/ServerDefinitions.h"
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/BuildFormDlg.h"
 #include "dialogs/BuildTableDlg.h"
 #include "dialogs/FilterDlg.h"
 #include "dialogs/FindDlg.h"
@@ -195,6 +197,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   // The data types are read once, when the dialog is made.
   ValidateDlg = new TValidateDlg(ReadDataTypes(FSettings.Ini()), this);
   BuildTableDlg = new TBuildTableDlg(FSettings.Ini(), FMessages, this);
+  BuildFormDlg = new TBuildFormDlg(FMessages, this);
   ShowReportDlg = new TShowReportDlg(FMessages, this);
   ShowReportDlg->AskPdfFileName = [this](const QString& title, const QString& filter) {
     return FFileDialogs.SaveFileName(title, filter, QString());
@@ -332,7 +335,6 @@ void TSDIAppForm::BuildMenus()
   AddItem(options, "ShowLabels1", QStringLiteral("Hide &Labels"), QStringLiteral("Show/Hide relationship labels"),
           [this] { ShowLabelsClick(); });
 
-  // Database building and the application generator come later.
   QMenu* report = menuBar()->addMenu(QStringLiteral("&Report"));
   AddItem(report, "EntityListItem", QStringLiteral("&Entity List"), QStringLiteral("Generate entity report"),
           [this] { EntityListItemClick(); });
@@ -341,7 +343,8 @@ void TSDIAppForm::BuildMenus()
   QMenu* build = menuBar()->addMenu(QStringLiteral("&Build"));
   AddItem(build, "DatabaseItem", QStringLiteral("&Database"), QStringLiteral("Create Database from Model"),
           [this] { DatabaseBuildItemClick(); });
-  AddItem(build, "FormsItem", QStringLiteral("&Forms"), QStringLiteral("Create Application Forms from Model"), nullptr);
+  AddItem(build, "FormsBuildItem", QStringLiteral("&Forms"), QStringLiteral("Create Application Forms from Model"),
+          [this] { FormsBuildItemClick(); });
   build->addSeparator();
   AddItem(build, "ReEngineerItem", QStringLiteral("&ReEngineer"), QStringLiteral("Reverse Engineer an Existing Database"),
           [this] { ReEngineerItemClick(); });
@@ -626,6 +629,17 @@ void TSDIAppForm::DatabaseBuildItemClick()
   BuildTableDlg->BuildModel = false;
   BuildTableDlg->SetDrawingSurface(FSurface.get());
   BuildTableDlg->exec();
+}
+
+void TSDIAppForm::FormsBuildItemClick()
+{
+  // The settings file is read anew, as every setting is.
+  BuildFormDlg->LibraryFile = LibraryFilePath(FSettings.Ini(), FSettings.ProgramDirectory());
+  BuildFormDlg->SetDrawingSurface(FSurface.get());
+  BuildFormDlg->exec();
+  // The run gives a form without a caption one; an open editor shows it.
+  if (ObjectEditor->isVisible())
+    ObjectEditor->LoadPage();
 }
 
 void TSDIAppForm::ReEngineerItemClick()

@@ -27,6 +27,7 @@ class QToolButton;
 
 namespace veska {
 
+class TBuildFormDlg;
 class TBuildTableDlg;
 class TDiagramView;
 class TFilterDlg;
@@ -93,6 +94,7 @@ public:
   TValidateDlg* ValidateDlg = nullptr;
   TShowReportDlg* ShowReportDlg = nullptr;
   TBuildTableDlg* BuildTableDlg = nullptr;
+  TBuildFormDlg* BuildFormDlg = nullptr;
 
   // Whether the current diagram may be given up: asks to save it when the
   // text that saving would write differs from its file; clears the surface
@@ -139,8 +141,10 @@ public:
   // The Report menu: options, file name, the report written and shown.
   void EntityListItemClick();
   void ConsistencyItemClick();
-  // The Build menu: build tables from the model; read tables into a new model.
+  // The Build menu: build tables from the model; generate an application
+  // from it; read tables into a new model.
   void DatabaseBuildItemClick();
+  void FormsBuildItemClick();
   void ReEngineerItemClick();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);

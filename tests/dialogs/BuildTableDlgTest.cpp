@@ -2,11 +2,10 @@
 // button, the way from Options to Destination to a build, and reading the
 // built tables back in the information model mode.
 #include "dialogs/BuildTableDlg.h"
-#include "dialogs/FilterDlg.h"
+#include "dialogs/BuildDialogFixture.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
 #include "platform/IniFile.h"
-#include "surface/SurfaceFixture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,11 +23,9 @@
 namespace veska {
 namespace {
 
-class BuildTableDlgTest : public test::SurfaceTest {
+class BuildTableDlgTest : public test::BuildDialogTest<TBuildTableDlg> {
 protected:
   TIniFile Ini{QStringLiteral(VESKA_SHIPPED_INI)};
-  QTemporaryDir Dir;
-  std::unique_ptr<TBuildTableDlg> Dlg;
 
   void SetUp() override
   {
@@ -39,31 +36,12 @@ protected:
     Dlg = std::make_unique<TBuildTableDlg>(Ini, Msgs);
     Dlg->SetDirectory(Dir.path());
   }
-  void TearDown() override
-  {
-    Dlg.reset();
-    SurfaceTest::TearDown();
-  }
 
   void Show(bool buildModel)
   {
     Dlg->BuildModel = buildModel;
-    Dlg->SetDrawingSurface(&S);
-    Dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Dlg.get()));
+    ShowOnSurface();
   }
-  void ClickOK() { QTest::mouseClick(Dlg->OKBtn, Qt::LeftButton); }
-  // Clicks the filter button; the choose-objects dialog is answered by `answer`.
-  void Filter(const std::function<void(TFilterDlg*)>& answer)
-  {
-    QTimer::singleShot(0, [&] {
-      auto* filter = qobject_cast<TFilterDlg*>(QApplication::activeModalWidget());
-      ASSERT_NE(filter, nullptr);
-      answer(filter);
-    });
-    QTest::mouseClick(Dlg->FilterButton, Qt::LeftButton);
-  }
-  QString Caption() const { return Dlg->FilterButton->text(); }
 };
 
 TEST_F(BuildTableDlgTest, FilterCaptionFollowsTheChosenEntitiesAndNoneDisablesOK)

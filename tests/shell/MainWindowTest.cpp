@@ -3,6 +3,7 @@
 // the unsaved-changes question, undo, and what the view paints.
 
 #include "diagramfile/DiagramFile.h"
+#include "dialogs/BuildFormDlg.h"
 #include "dialogs/BuildTableDlg.h"
 #include "dialogs/FindDlg.h"
 #include "engine/TableEngine.h"
@@ -23,6 +24,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -41,6 +43,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -49,6 +52,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace veska {
 namespace {
@@ -175,7 +179,7 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   EXPECT_TRUE(Item("PrintItem")->isEnabled());
   EXPECT_TRUE(Item("PrintSetupItem")->isEnabled());
   EXPECT_TRUE(Button("PrintBtn")->isEnabled());
-  EXPECT_FALSE(Item("FormsItem")->isEnabled());
+  EXPECT_TRUE(Item("FormsBuildItem")->isEnabled());
   EXPECT_TRUE(Item("DatabaseItem")->isEnabled());
   EXPECT_TRUE(Item("ReEngineerItem")->isEnabled());
   EXPECT_FALSE(Item("AddProcessItem")->isVisible());
@@ -355,11 +359,12 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
 
 // Opens a Build menu item and hands the build dialog, while it shows, to
 // `answer`; gives the caption the dialog showed with (empty: not opened).
-QString OpenBuildDialog(QAction* item, const std::function<void(TBuildTableDlg*)>& answer)
+template <class TDialog = TBuildTableDlg>
+QString OpenBuildDialog(QAction* item, const std::function<void(std::type_identity_t<TDialog>*)>& answer)
 {
   QString caption;
   QTimer::singleShot(0, [&] {
-    auto* dialog = qobject_cast<TBuildTableDlg*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<TDialog*>(QApplication::activeModalWidget());
     if (!dialog)
       return;
     caption = dialog->windowTitle();
@@ -465,6 +470,40 @@ TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
   EXPECT_EQ(caption, QStringLiteral("Veska - Build Database"));
   EXPECT_EQ(page, TBuildTableDlg::pgOptions);
   EXPECT_EQ(Surface().Entities.Count(), 1);
+}
+
+TEST_F(MainWindowTest, FormsItemBuildsTheApplicationAndTheOpenEditorShowsTheCaptionsItGave)
+{
+  DrawEntity(QPoint(100, 100));
+  TEntity* second = DrawEntity(QPoint(400, 100));
+  // A form without a caption gets one from the run; the open editor shows it.
+  second->EditFormCaption.clear();
+  Window->EditEntity(second, TObjectEditor::pgForms);
+  ASSERT_TRUE(Window->ObjectEditor->isVisible());
+  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(), QString());
+  // The program's directory holds the shipped settings and library.
+  const QDir shipped(QCoreApplication::applicationDirPath());
+  for (const QString name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
+    ASSERT_TRUE(QFile::copy(shipped.filePath(name), Path(name))) << name.toStdString();
+  const QString out = Path(QStringLiteral("app"));
+  ASSERT_TRUE(QDir().mkpath(out));
+
+  int page = -1;
+  const QString caption = OpenBuildDialog<TBuildFormDlg>(Item("FormsBuildItem"), [&](TBuildFormDlg* dialog) {
+    page = dialog->PageControl->currentIndex();
+    EXPECT_EQ(dialog->DrawingSurface(), &Surface());
+    EXPECT_EQ(dialog->FilterButton->text(), QStringLiteral("All Forms"));
+    EXPECT_EQ(dialog->LibraryFile, Path(QStringLiteral("VESKA.LIB")));
+    dialog->SetDirectory(out);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+    QTest::mouseClick(dialog->OKBtn, Qt::LeftButton);
+  });
+  EXPECT_EQ(caption, QStringLiteral("Veska - Build Application"));
+  EXPECT_EQ(page, TBuildFormDlg::pgOptions);
+  EXPECT_EQ(Messages.Lines(), QStringList());
+  EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7) << "project, main unit and form, two units and forms";
+  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(),
+            QStringLiteral("Maintain ") + second->EntityName());
 }
 
 TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAlone)
