@@ -24,11 +24,12 @@ veska_ensure_packages() {
 }
 
 # What every build needs: compiler and build tools, Qt 6 (Core, Gui, Widgets,
-# PrintSupport and the offscreen platform plugin), and Liberation Sans, which
-# has Arial's metrics so entity boxes measure as designed.
-VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
+# PrintSupport and the offscreen platform plugin), Qt SVG (exporting the
+# diagram as SVG), and Liberation Sans, which has Arial's metrics so entity
+# boxes measure as designed.
+VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run.
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev)
+# tests run. poppler-utils (pdfinfo, pdftotext) reads exported PDF files back.
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev poppler-utils)

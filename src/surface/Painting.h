@@ -29,6 +29,11 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int x, int 
 // area cost no more than a rectangle test.
 void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect& area, QSize pageSize);
 
+// The name box's rectangle at the current zoom: the text's size plus 20 by
+// 10, 10 pixels inside the corner of DisplayLocation. Its outline is drawn
+// with a pen 4 pixels wide centred on this rectangle.
+QRect NameBoxRect(const TDrawingSurface& surface);
+
 // The pages across and down that the surface covers for a page size in
 // surface pixels; at least 1 each.
 QSize PageCount(const TDrawingSurface& surface, QSize pageSize);
