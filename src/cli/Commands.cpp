@@ -10,6 +10,7 @@
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
+#include "printing/Export.h"
 #include "reports/ConsistencyReport.h"
 #include "reports/EntityReport.h"
 #include "reports/ReportText.h"
@@ -276,10 +277,17 @@ QString HelpText()
       "  reverse-engineer [--settings FILE] DIR OUT\n"
       "      Reads the desktop tables of directory DIR into a new diagram, as\n"
       "      Build, ReEngineer does, and writes it to OUT.\n"
+      "  export [--dpi N] IN OUT\n"
+      "      Opens the diagram IN and writes the whole diagram to OUT as the\n"
+      "      screen shows it at 100% zoom, cut to the drawn objects plus a margin,\n"
+      "      as File, Export does: OUT ending in .pdf gives one vector page\n"
+      "      with its text as text, .svg an SVG drawing, .png an image of N\n"
+      "      dots per inch (--dpi, 24 to 1200, default 192: twice the screen's).\n"
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
       "  --merge FILE  (convert) Merges FILE into the diagram; may be repeated.\n"
+      "  --dpi N       (export) The resolution of a PNG image.\n"
       "  --settings FILE\n"
       "                Reads the settings from FILE instead of VESKA.INI\n"
       "                beside veska-cli.\n"
@@ -305,7 +313,8 @@ QString HelpText()
       "     reverse-engineer: a table could not be read (OUT holds the tables read\n"
       "     before it)\n"
       "  3  a file cannot be opened or written, or DIR is not a (writable)\n"
-      "     directory\n"
+      "     directory; export: the diagram has nothing drawn or the image\n"
+      "     would be too large\n"
       "  4  build-database: some table could not be created\n"
       "  64 the command line is not understood\n");
 }
@@ -529,6 +538,50 @@ int ReverseEngineer(const QStringList& args, const QString& programDirectory, st
   return status;
 }
 
+int Export(const QStringList& args, std::FILE* err)
+{
+  QString dpiText;
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--dpi"), ValueOption(QStringLiteral("a resolution"), dpiText, err)},
+  };
+  QStringList files;
+  if (const int status = ParseCommandLine(QStringLiteral("export"), QStringLiteral("IN and OUT"), args, options, files, err))
+    return status;
+  const std::optional<TExportFormat> format = ExportFormatOf(files[1]);
+  if (!format) {
+    PrintLine(err, QStringLiteral("veska-cli: export: OUT must end in .pdf, .svg or .png"));
+    return ExitUsage;
+  }
+  int dpi = kDefaultExportDpi;
+  if (!dpiText.isNull()) {
+    if (*format != TExportFormat::Png) {
+      PrintLine(err, QStringLiteral("veska-cli: --dpi applies only to a .png OUT"));
+      return ExitUsage;
+    }
+    bool ok = false;
+    dpi = dpiText.toInt(&ok);
+    if (!ok || dpi < kMinExportDpi || dpi > kMaxExportDpi) {
+      PrintLine(err, QStringLiteral("veska-cli: --dpi needs a number from %1 to %2").arg(kMinExportDpi).arg(kMaxExportDpi));
+      return ExitUsage;
+    }
+  }
+
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  // A corrupt IN is exported as far as it was read.
+  const int status = LoadInto(surface, files[0], err);
+  if (status == ExitNotADiagram || status == ExitFileError)
+    return status;
+  try {
+    ExportDiagram(surface, files[1], *format, dpi);
+  } catch (const TExportError& e) {
+    PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
+    return ExitFileError;
+  }
+  return status;
+}
+
 int Run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
   if (args.isEmpty()) {
@@ -549,6 +602,8 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     return BuildDatabase(args.mid(1), QCoreApplication::applicationDirPath(), out, err);
   if (args[0] == QStringLiteral("reverse-engineer"))
     return ReverseEngineer(args.mid(1), QCoreApplication::applicationDirPath(), err);
+  if (args[0] == QStringLiteral("export"))
+    return Export(args.mid(1), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

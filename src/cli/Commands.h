@@ -26,6 +26,8 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
 // directory of tables into a new diagram.
 int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
 int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
+// Write the whole diagram as a PDF, SVG or PNG picture.
+int Export(const QStringList& args, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).

@@ -10,6 +10,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 
 #include <array>
@@ -196,8 +197,17 @@ QByteArray SvgBytes(const TDrawingSurface& s, const QRect& area, QSize size, dou
     PaintArea(s, painter, area, scale);
     painter.end();
   }
-  // A text file of ours: CR LF line ends.
+  // The generator states the size in millimetres, which readers turn back
+  // into pixels at resolutions of their own; pixels are what the screen shows.
   QByteArray bytes = buffer.data();
+  static const QRegularExpression mm(QStringLiteral("width=\"[0-9.]+mm\" height=\"[0-9.]+mm\""));
+  const QString text = QString::fromUtf8(bytes);
+  const QRegularExpressionMatch m = mm.match(text);
+  if (m.hasMatch())
+    bytes = (text.left(m.capturedStart()) + QStringLiteral("width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height()) +
+             text.mid(m.capturedEnd()))
+                .toUtf8();
+  // A text file of ours: CR LF line ends.
   bytes.replace("\r\n", "\n");
   bytes.replace("\n", "\r\n");
   return bytes;
