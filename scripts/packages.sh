@@ -31,5 +31,6 @@ VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev 
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run. poppler-utils (pdfinfo, pdftotext) reads exported PDF files back.
+# tests run; poppler-utils (pdfinfo, pdftotext) reads back the PDF files that
+# printing and export write.
 VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev poppler-utils)

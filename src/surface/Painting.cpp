@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace veska {
@@ -14,22 +15,6 @@ namespace veska {
 namespace {
 
 const QString kMeasureText = QStringLiteral("A");
-
-// The font that draws text of a point size exactly as large as the measurer
-// measures it: the pixel size of that point size at 96 dpi, scaled.
-QFont PixelFont(const QFont& font, double scale)
-{
-  QFont f(font);
-  const int pt = font.pointSize() > 0 ? font.pointSize() : 8;
-  f.setPixelSize(qMax(1, RoundHalfEven(PointsToPixels(pt) * scale)));
-  return f;
-}
-
-// Writes a text whose top is at y.
-void WriteText(QPainter& painter, int x, int y, const QString& text)
-{
-  painter.drawText(x, y + painter.fontMetrics().ascent(), text);
-}
 
 // GDI-style ellipse in the box from (x1, y1) to (x2, y2), the right and bottom
 // edges excluded.
@@ -57,16 +42,17 @@ void DrawTextLabel(const TTextLabel& label, const TTextMeasurer& measurer, QPain
   }
 }
 
-void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& area, QSize page)
+void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& area, const TPageGrid& grid)
 {
-  if (page.isEmpty())
+  if (grid.Page.isEmpty())
     return;
   painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
-  // Only the lines that cross the area are visited, so that the cost
-  // follows the area and not the surface, which may be as large as an int
-  // allows. The arithmetic is in 64 bits, where such sizes cannot overflow.
-  // Lines are cut to the area; their starts stay on the dot pattern's
-  // period so that dots line up between repaints of different areas.
+  // A line is drawn where each page but the first begins. Only the lines
+  // that cross the area are visited, so that the cost follows the area and
+  // not the surface, which may be as large as an int allows. The arithmetic
+  // is in 64 bits, where such sizes cannot overflow. Lines are cut to the
+  // area; their starts stay on the dot pattern's period so that dots line up
+  // between repaints of different areas.
   const qint64 period = 3;
   const qint64 width = s.Width;
   const qint64 height = s.Height;
@@ -74,20 +60,26 @@ void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& a
   const qint64 x1 = qMin<qint64>(width, area.right() + qint64(1));
   const qint64 y0 = qMax<qint64>(0, area.top() - qint64(1));
   const qint64 y1 = qMin<qint64>(height, area.bottom() + qint64(1));
-  // The multiples of `step` from the first inside [lower, upper], at least
-  // one step from the origin.
-  const auto lines = [](qint64 step, qint64 lower, qint64 upper, auto draw) {
-    for (qint64 v = qMax<qint64>(1, (qMax<qint64>(lower, 1) + step - 1) / step) * step; v <= upper; v += step)
-      draw(static_cast<int>(v));
+  // The page starts from the first inside [lower, upper], from the second
+  // page up to the last one. The first candidate is estimated from the
+  // ratio and corrected by a step either way.
+  const auto lines = [](auto start, double perPage, qint64 count, qint64 lower, qint64 upper, auto draw) {
+    qint64 i = qMax<qint64>(1, qint64(std::floor(double(lower) / perPage)) - 1);
+    while (i < count && start(i) < lower)
+      ++i;
+    for (; i < count && start(i) <= upper; ++i)
+      draw(static_cast<int>(start(i)));
   };
   if (x0 < x1)
-    lines(page.height(), area.top(), qMin<qint64>(height - 1, area.bottom()), [&](int y) {
-      painter.drawLine(static_cast<int>(x0 - x0 % period), y, static_cast<int>(x1), y);
-    });
+    lines([&](qint64 row) { return grid.PageTop(row); }, grid.Page.height() / grid.Ry, grid.Down, area.top(),
+          qMin<qint64>(height - 1, area.bottom()), [&](int y) {
+            painter.drawLine(static_cast<int>(x0 - x0 % period), y, static_cast<int>(x1), y);
+          });
   if (y0 < y1)
-    lines(page.width(), area.left(), qMin<qint64>(width - 1, area.right()), [&](int x) {
-      painter.drawLine(x, static_cast<int>(y0 - y0 % period), x, static_cast<int>(y1));
-    });
+    lines([&](qint64 column) { return grid.PageLeft(column); }, grid.Page.width() / grid.Rx, grid.Across, area.left(),
+          qMin<qint64>(width - 1, area.right()), [&](int x) {
+            painter.drawLine(x, static_cast<int>(y0 - y0 % period), x, static_cast<int>(y1));
+          });
 }
 
 void DrawNameBox(const TDrawingSurface& s, QPainter& painter, const QRect& area)
@@ -146,6 +138,19 @@ void DrawDragOutlines(const TDrawingSurface& s, QPainter& painter, const QRect& 
 }
 
 }  // namespace
+
+QFont PixelFont(const QFont& font, double scale)
+{
+  QFont f(font);
+  const int pt = font.pointSize() > 0 ? font.pointSize() : 8;
+  f.setPixelSize(qMax(1, RoundHalfEven(PointsToPixels(pt) * scale)));
+  return f;
+}
+
+void WriteText(QPainter& painter, int x, int y, const QString& text)
+{
+  painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+}
 
 QRect NameBoxRect(const TDrawingSurface& s)
 {
@@ -273,9 +278,14 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int 
 
 void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area, QSize pageSize)
 {
+  PaintDiagram(s, painter, area, PageGrid(s, pageSize));
+}
+
+void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area, const TPageGrid& pages)
+{
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  DrawPageBorders(s, painter, area, pageSize);
+  DrawPageBorders(s, painter, area, pages);
   DrawNameBox(s, painter, area);
 
   // What intersects the area, drawn back to front.
@@ -328,11 +338,8 @@ void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area
 
 QSize PageCount(const TDrawingSurface& s, QSize pageSize)
 {
-  if (pageSize.isEmpty())
-    return QSize(1, 1);
-  const int across = s.Width > 0 ? (s.Width - 1) / pageSize.width() + 1 : 1;
-  const int down = s.Height > 0 ? (s.Height - 1) / pageSize.height() + 1 : 1;
-  return QSize(across, down);
+  const TPageGrid grid = PageGrid(s, pageSize);
+  return QSize(grid.Across, grid.Down);
 }
 
 }  // namespace veska

@@ -5,13 +5,22 @@
 // printing draws entities and segments at a position and scale.
 
 #include "surface/DrawingSurface.h"
+#include "surface/Printing.h"
 
+#include <QFont>
 #include <QRect>
 #include <QSize>
 
 class QPainter;
 
 namespace veska {
+
+// The font that draws text of a point size exactly as large as the measurer
+// measures it: the pixel size of that point size at 96 dpi, scaled.
+QFont PixelFont(const QFont& font, double scale);
+
+// Writes a text whose top is at y.
+void WriteText(QPainter& painter, int x, int y, const QString& text);
 
 // The entity's box with its title and attribute lines at (x, y) in painter
 // coordinates, every length scaled by sx and sy, in the entity's pen colour.
@@ -28,6 +37,9 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int x, int 
 // and the outlines of a drag or rubber band in progress. Objects outside the
 // area cost no more than a rectangle test.
 void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect& area, QSize pageSize);
+// The same with the page borders of a printer's page grid: a dotted line
+// where each page but the first begins.
+void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect& area, const TPageGrid& pages);
 
 // The name box's rectangle at the current zoom: the text's size plus 20 by
 // 10, 10 pixels inside the corner of DisplayLocation. Its outline is drawn
