@@ -2,6 +2,7 @@
 // and the exit statuses of the other commands.
 #include "cli/CliRun.h"
 #include "diagramfile/DiagramFile.h"
+#include "printing/PagePrinter.h"
 #include "platform/TextMeasurer.h"
 #include "support/PdfTools.h"
 #include "support/RecordingMessages.h"
@@ -77,10 +78,66 @@ TEST_F(CliTest, ExportFileErrorsFollowTheOtherCommands)
   EXPECT_FALSE(QFile::exists(Path("empty.png")));
 }
 
+// The page grid of the sample on A4 portrait, as Print would lay it out.
+QSize SamplePages()
+{
+  TRecordingMessages messages;
+  TDrawingSurface surface(messages, veska::TQtTextMeasurer::Instance());
+  EXPECT_EQ(veska::LoadDiagram(surface, kSample), veska::TLoadResult::Loaded);
+  const veska::TPageDevice device = veska::PdfPageDevice(veska::DefaultPdfLayout());
+  return QSize(veska::PagesAcross(surface, device), veska::PagesDown(surface, device));
+}
+
+QString PageText(const QString& file, int page)
+{
+  const QString number = QString::number(page);
+  return RunPdfTool(QStringLiteral("pdftotext"),
+                    {QStringLiteral("-f"), number, QStringLiteral("-l"), number, file, QStringLiteral("-")});
+}
+
+TEST_F(CliTest, ExportPagesWritesThePrintedPagesInPrintOrder)
+{
+  const QSize grid = SamplePages();
+  ASSERT_GE(grid.width(), 2) << "the sample should be wider than a page";
+  EXPECT_EQ(Cli({"export", "--pages", "all", kSample, Path("all.pdf")}).Status, 0);
+  EXPECT_EQ(PdfPageCount(Path("all.pdf")), grid.width() * grid.height());
+
+  // Column 2 is printed after column 1 whatever the order given; a page
+  // given twice prints once. The second column's first page is marked
+  // Page(1,2).
+  const TRun run = Cli({"export", "--pages", "2,1;1,1;2,1", kSample, Path("two.pdf")});
+  EXPECT_EQ(run.Status, 0) << run.ErrLines.join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(PdfPageCount(Path("two.pdf")), 2);
+  EXPECT_FALSE(PageText(Path("two.pdf"), 1).contains(QStringLiteral("Page(1,2)")));
+  EXPECT_TRUE(PageText(Path("two.pdf"), 2).contains(QStringLiteral("Page(1,2)")));
+}
+
+TEST_F(CliTest, ExportPagesOutsideTheGridOrWithoutPdfAreStatus64AndWriteNothing)
+{
+  const QSize grid = SamplePages();
+  const QString outside = QStringLiteral("%1,1").arg(grid.width() + 1);
+  const QList<QStringList> wrong = {
+    {"export", "--pages", outside, kSample, Path("out.pdf")},
+    {"export", "--pages", QStringLiteral("1,%1").arg(grid.height() + 1), kSample, Path("out.pdf")},
+    {"export", "--pages", "1,1;" + outside, kSample, Path("out.pdf")},
+    {"export", "--pages", "0,1", kSample, Path("out.pdf")},
+    {"export", "--pages", "1", kSample, Path("out.pdf")},
+    {"export", "--pages", "1,1;", kSample, Path("out.pdf")},
+    {"export", "--pages", "all", kSample, Path("out.png")},
+    {"export", "--pages", "all", kSample, Path("out.svg")},
+  };
+  for (const QStringList& args : wrong) {
+    const TRun run = Cli(args);
+    EXPECT_EQ(run.Status, 64) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(run.ErrLines.size(), 1) << args.join(QLatin1Char(' ')).toStdString();
+  }
+  EXPECT_TRUE(QDir(Dir.path()).entryList(QDir::Files).isEmpty());
+}
+
 TEST_F(CliTest, HelpNamesTheExportCommand)
 {
   const TRun run = Cli({"--help"});
-  EXPECT_TRUE(run.Out.contains(QStringLiteral("export [--dpi N] IN OUT")));
+  EXPECT_TRUE(run.Out.contains(QStringLiteral("export [--dpi N] [--pages all|C,R[;C,R]...] IN OUT")));
 }
 
 }  // namespace
