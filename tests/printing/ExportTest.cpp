@@ -148,7 +148,15 @@ TEST_F(ExportTest, ZoomedDiagramExportsAtFullSizeAndIsLeftExactlyAsItWas)
 
   S.Rescale(5, 4);
   S.Rescale(5, 4);  // 150%
-  // Writing rescales to 100% and back; the surface is steady under it.
+  // At 150% a position of 151 is 100 at 100%, which is 150 at 150% again:
+  // a zoom out and in would move this entity.
+  TEntity* loose = Place(151, 151);
+  const QRect looseBounds = loose->BoundsRect();
+  ExportPng(96);
+  EXPECT_EQ(loose->BoundsRect(), looseBounds);
+
+  // Writing rescales to 100% and back; the surface is steady under it
+  // after its first write.
   QByteArray before;
   WriteDiagram(S, before);
   WriteDiagram(S, before);
