@@ -15,6 +15,8 @@
 
 #include <array>
 #include <cmath>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace veska {
@@ -38,13 +40,18 @@ public:
     if (base <= 0 || zoomed == base)
       return;
     Save();
+    // The view hears nothing of the passing 100%: it would follow the
+    // surface's size there and back and lose its scroll position.
+    FOnInvalidate = std::exchange(S.OnInvalidate, nullptr);
     S.Rescale(base, zoomed);
     FRescaled = true;
   }
   ~TFullSizeGuard()
   {
-    if (FRescaled)
-      Restore();
+    if (!FRescaled)
+      return;
+    Restore();
+    S.OnInvalidate = std::move(FOnInvalidate);
   }
   TFullSizeGuard(const TFullSizeGuard&) = delete;
   TFullSizeGuard& operator=(const TFullSizeGuard&) = delete;
@@ -117,10 +124,10 @@ private:
     i = 0;
     for (TTextLabel* l : S.Labels)
       Put(*l, FLabels[i++]);
-    S.Invalidate(QRect());
   }
 
   TDrawingSurface& S;
+  std::function<void(const QRect&)> FOnInvalidate;
   bool FRescaled = false;
   int FWidth = 0;
   int FHeight = 0;

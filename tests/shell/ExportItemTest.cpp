@@ -18,6 +18,8 @@
 #include <QInputDialog>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -125,13 +127,18 @@ TEST_F(ExportItemTest, SitsAfterSaveAsAndIsEnabledOnlyWhileSomethingIsDrawn)
   EXPECT_FALSE(Item("ExportItem")->isEnabled());
 }
 
-TEST_F(ExportItemTest, ImageAsksItsResolutionRemembersItAndLeavesTheZoom)
+TEST_F(ExportItemTest, ImageAsksItsResolutionRemembersItAndLeavesTheZoomAndTheScrollPosition)
 {
   DrawEntity(QPoint(200, 160));
   const QRect area = DrawnArea(Surface()).adjusted(-kExportMargin, -kExportMargin, kExportMargin, kExportMargin);
   Window->ZoomIn();
   const double zoom = Surface().ZoomFactor;
   ASSERT_NE(zoom, 1.0);
+  // Scrolled to the bottom of the zoomed diagram.
+  QScrollBar* scroll = Window->ScrollBox1->verticalScrollBar();
+  scroll->setValue(scroll->maximum());
+  const int scrolled = scroll->value();
+  ASSERT_GT(scrolled, 0);
 
   Files.Names = {Path("small.png")};
   AnswerResolution(96);
@@ -144,6 +151,7 @@ TEST_F(ExportItemTest, ImageAsksItsResolutionRemembersItAndLeavesTheZoom)
   EXPECT_NEAR(image.width(), area.width(), 2);
   EXPECT_NEAR(image.height(), area.height(), 2);
   EXPECT_EQ(Surface().ZoomFactor, zoom);
+  EXPECT_EQ(scroll->value(), scrolled);
   EXPECT_TRUE(Messages.Messages.isEmpty()) << Messages.Lines().join(QLatin1Char('\n')).toStdString();
 
   // The next image proposes the resolution chosen last; Escape writes nothing.
