@@ -24,14 +24,15 @@ veska_ensure_packages() {
 }
 
 # What every build needs: compiler and build tools, Qt 6 (Core, Gui, Widgets,
-# PrintSupport, Svg for the scalable icon, and the offscreen platform plugin),
-# and Liberation Sans, which has Arial's metrics so entity boxes measure as
-# designed.
+# PrintSupport and the offscreen platform plugin), Qt SVG (exporting the
+# diagram as SVG, and the scalable icon), and Liberation Sans, which has Arial's metrics so entity
+# boxes measure as designed.
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run; poppler-utils reads back the PDF files that printing writes. desktop-file-utils, libxml2-utils and shared-mime-info check the
+# tests run; poppler-utils (pdfinfo, pdftotext) reads back the PDF
+# files that printing and export write; desktop-file-utils, libxml2-utils and shared-mime-info check the
 # installed desktop entry, MIME entry and icon; dpkg-dev computes the Debian
 # package's dependencies (dpkg-shlibdeps).
 VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev

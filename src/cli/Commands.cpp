@@ -13,6 +13,8 @@
 #include "platform/Installation.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
+#include "printing/Export.h"
+#include "printing/PagePrinter.h"
 #include "reports/ConsistencyReport.h"
 #include "reports/EntityReport.h"
 #include "reports/ReportText.h"
@@ -20,6 +22,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QPoint>
 #include <QSet>
 
 #include <algorithm>
@@ -325,11 +328,25 @@ QString HelpText()
       "      Each progress line goes to standard output. IN is not changed.\n"
       "  form-to-text FILE\n"
       "      Prints the generated form file FILE (.DFM) as form text.\n"
+      "  export [--dpi N] [--pages all|C,R[;C,R]...] IN OUT\n"
+      "      Opens the diagram IN and writes the whole diagram to OUT as the\n"
+      "      screen shows it at 100% zoom, cut to the drawn objects plus a margin,\n"
+      "      as File, Export does: OUT ending in .pdf gives one vector page\n"
+      "      with its text as text, .svg an SVG drawing, .png an image of N\n"
+      "      dots per inch (--dpi, 24 to 1200, default 192: twice the screen's).\n"
+      "      With --pages (only for .pdf) OUT holds printed pages instead, A4\n"
+      "      portrait, one PDF page each in the order Print prints them (column\n"
+      "      by column, each from top to bottom): all of them, or the pages in\n"
+      "      column C and row R, both counted from 1 as on the page grid (the\n"
+      "      page marked Page(R,C) when printed is C,R).\n"
       "\n"
       "Options:\n"
       "  --help        Shows this text.\n"
       "  --version     Shows the version and the license.\n"
       "  --merge FILE  (convert) Merges FILE into the diagram; may be repeated.\n"
+      "  --dpi N       (export) The resolution of a PNG image.\n"
+      "  --pages all|C,R[;C,R]...\n"
+      "                (export) Printed pages into a PDF file.\n"
       "  --settings FILE\n"
       "                Reads the settings from FILE instead of VESKA.INI\n"
       "                beside veska-cli (or, installed, in share/veska).\n"
@@ -357,7 +374,9 @@ QString HelpText()
       "     before it)\n"
       "  3  a file cannot be opened or written, or DIR is not a (writable)\n"
       "     directory; build-application: the template library cannot be\n"
-      "     read or a file cannot be generated (the files written before stay)\n"
+      "     read or a file cannot be generated (the files written before stay);\n"
+      "     export: the diagram has nothing drawn or the image\n"
+      "     would be too large\n"
       "  4  build-database: some table could not be created\n"
       "  64 the command line is not understood\n");
 }
@@ -636,6 +655,125 @@ int FormToText(const QStringList& args, std::FILE* out, std::FILE* err)
   return ExitOk;
 }
 
+namespace {
+
+// The pages of "--pages": "all" (an empty list) or "C,R;C,R..." counted from
+// 1, as (column, row) counted from 0. False for another text.
+bool ParsePages(const QString& text, bool& all, QList<QPoint>& pages)
+{
+  all = text.trimmed().compare(QStringLiteral("all"), Qt::CaseInsensitive) == 0;
+  if (all)
+    return true;
+  for (const QString& item : text.split(QLatin1Char(';'))) {
+    const QStringList parts = item.split(QLatin1Char(','));
+    bool okColumn = false;
+    bool okRow = false;
+    const int column = parts.value(0).trimmed().toInt(&okColumn);
+    const int row = parts.value(1).trimmed().toInt(&okRow);
+    if (parts.size() != 2 || !okColumn || !okRow || column < 1 || row < 1)
+      return false;
+    pages << QPoint(column - 1, row - 1);
+  }
+  return !pages.isEmpty();
+}
+
+// Writes the printed pages of the diagram into a PDF file; all pages when
+// `all`, else the ones given, which must lie in the page grid.
+int ExportPages(TDrawingSurface& surface, bool all, QList<QPoint> pages, const QString& fileName, int status,
+                std::FILE* err)
+{
+  const QPageLayout layout = DefaultPdfLayout();
+  const TPageDevice device = PdfPageDevice(layout);
+  const int across = PagesAcross(surface, device);
+  const int down = PagesDown(surface, device);
+  if (all) {
+    for (int column = 0; column < across; ++column)
+      for (int row = 0; row < down; ++row)
+        pages << QPoint(column, row);
+  }
+  for (const QPoint page : pages) {
+    if (page.x() >= across || page.y() >= down) {
+      PrintLine(err, QStringLiteral("veska-cli: page %1,%2 is outside the diagram's %3 x %4 pages")
+                         .arg(page.x() + 1)
+                         .arg(page.y() + 1)
+                         .arg(across)
+                         .arg(down));
+      return ExitUsage;
+    }
+  }
+  try {
+    WritePagesPdf(surface, pages, fileName, layout);
+  } catch (const TFileAccessError& e) {
+    return FileError(err, fileName, e);
+  } catch (const TPrintError& e) {
+    PrintLine(err, QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
+    return ExitFileError;
+  }
+  return status;
+}
+
+}  // namespace
+
+int Export(const QStringList& args, std::FILE* err)
+{
+  QString dpiText;
+  QString pagesText;
+  const std::map<QString, TOptionHandler> options = {
+    {QStringLiteral("--dpi"), ValueOption(QStringLiteral("a resolution"), dpiText, err)},
+    {QStringLiteral("--pages"), ValueOption(QStringLiteral("all or a list of pages"), pagesText, err)},
+  };
+  QStringList files;
+  if (const int status = ParseCommandLine(QStringLiteral("export"), QStringLiteral("IN and OUT"), args, options, files, err))
+    return status;
+  const std::optional<TExportFormat> format = ExportFormatOf(files[1]);
+  if (!format) {
+    PrintLine(err, QStringLiteral("veska-cli: export: OUT must end in .pdf, .svg or .png"));
+    return ExitUsage;
+  }
+  bool allPages = false;
+  QList<QPoint> pages;
+  if (!pagesText.isNull()) {
+    if (*format != TExportFormat::Pdf) {
+      PrintLine(err, QStringLiteral("veska-cli: --pages applies only to a .pdf OUT"));
+      return ExitUsage;
+    }
+    if (!ParsePages(pagesText, allPages, pages)) {
+      PrintLine(err, QStringLiteral("veska-cli: --pages needs all or COLUMN,ROW[;COLUMN,ROW]... counted from 1"));
+      return ExitUsage;
+    }
+  }
+  int dpi = kDefaultExportDpi;
+  if (!dpiText.isNull()) {
+    if (*format != TExportFormat::Png) {
+      PrintLine(err, QStringLiteral("veska-cli: --dpi applies only to a .png OUT"));
+      return ExitUsage;
+    }
+    bool ok = false;
+    dpi = dpiText.toInt(&ok);
+    if (!ok || dpi < kMinExportDpi || dpi > kMaxExportDpi) {
+      PrintLine(err, QStringLiteral("veska-cli: --dpi needs a number from %1 to %2").arg(kMinExportDpi).arg(kMaxExportDpi));
+      return ExitUsage;
+    }
+  }
+
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  // A corrupt IN is exported as far as it was read.
+  const int status = LoadInto(surface, files[0], err);
+  if (status == ExitNotADiagram || status == ExitFileError)
+    return status;
+  if (!pagesText.isNull())
+    return ExportPages(surface, allPages, pages, files[1], status, err);
+  try {
+    ExportDiagram(surface, files[1], *format, dpi);
+  } catch (const TExportError& e) {
+    PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
+    return ExitFileError;
+  }
+  return status;
+}
+
 int Run(const QStringList& args, std::FILE* out, std::FILE* err)
 {
   if (args.isEmpty()) {
@@ -666,6 +804,8 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     return BuildApplication(args.mid(1), dataDirectory, out, err);
   if (args[0] == QStringLiteral("form-to-text"))
     return FormToText(args.mid(1), out, err);
+  if (args[0] == QStringLiteral("export"))
+    return Export(args.mid(1), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
 }

@@ -30,6 +30,8 @@ int ReverseEngineer(const QStringList& args, const QString& programDirectory, st
 // print a generated form file as form text.
 int BuildApplication(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
 int FormToText(const QStringList& args, std::FILE* out, std::FILE* err);
+// Write the whole diagram as a PDF, SVG or PNG picture.
+int Export(const QStringList& args, std::FILE* err);
 // Text of `veska-cli --help`.
 QString HelpText();
 // Runs the command line (without the program name).

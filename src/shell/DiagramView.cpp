@@ -70,6 +70,8 @@ TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
       // Thick pens (a selected relation, the name box) reach past a control's
       // bounds by a few pixels.
       update(rect.adjusted(-3, -3, 3, 3));
+    if (OnInvalidated)
+      OnInvalidated();
   };
   SyncSize();
 }

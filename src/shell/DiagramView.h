@@ -54,6 +54,9 @@ public:
   std::function<void(int notches, QPoint at)> OnZoomWheel;
   // After the view has followed the surface's size.
   std::function<void()> OnSizeSynced;
+  // After the surface asked for an area to be drawn again (something was
+  // added, moved, changed or removed).
+  std::function<void()> OnInvalidated;
 
 protected:
   void paintEvent(QPaintEvent* event) override;

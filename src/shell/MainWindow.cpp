@@ -24,9 +24,11 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -37,6 +39,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -158,6 +161,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   FZoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
   status->addPermanentWidget(FZoomLabel);
   FView->OnSizeSynced = [this] { ShowZoom(); };
+  FView->OnInvalidated = [this] { ScheduleExportItemUpdate(); };
   ShowZoom();
 
   PopupMenu1 = new QMenu(this);
@@ -175,6 +179,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   BuildMenus();
   BuildSpeedPanel();
   ConnectSurface();
+  UpdateExportItem();
 
   FSurface->DiagramName = NewDiagramName;
   SetTitle();
@@ -251,6 +256,9 @@ void TSDIAppForm::BuildMenus()
           QKeySequence(Qt::CTRL | Qt::Key_S));
   AddItem(file, "SaveAsItem", QStringLiteral("Save &As..."), QStringLiteral("Save to a new file"),
           [this] { SaveAsItemClick(); });
+  FExportItem = AddItem(file, "ExportItem", QStringLiteral("Export..."),
+                        QStringLiteral("Export the whole diagram as PDF, SVG or PNG"), [this] { ExportItemClick(); });
+  connect(file, &QMenu::aboutToShow, this, [this] { UpdateExportItem(); });
   file->addSeparator();
   AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"), [this] { PrintItemClick(); },
           QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -723,6 +731,55 @@ bool TSDIAppForm::SaveAsItemClick()
   AddRecentFile(FileName);
   SetTitle();
   return true;
+}
+
+void TSDIAppForm::ExportItemClick()
+{
+  const QFileInfo current(FileName);
+  const QString proposed = current.dir().filePath(current.completeBaseName() + QStringLiteral(".pdf"));
+  const QString name = FFileDialogs.SaveFileName(QStringLiteral("Veska - Export Diagram"), ExportFilter, proposed);
+  if (name.isEmpty())
+    return;
+  const std::optional<TExportFormat> format = ExportFormatOf(name);
+  if (format == TExportFormat::Png) {
+    QInputDialog dialog(this);
+    dialog.setObjectName(ExportResolutionDlgName);
+    dialog.setWindowTitle(QStringLiteral("Veska - Export Image"));
+    dialog.setLabelText(QStringLiteral("Resolution (dots per inch; the screen shows %1):").arg(kScreenDpi));
+    dialog.setInputMode(QInputDialog::IntInput);
+    dialog.setIntRange(kMinExportDpi, kMaxExportDpi);
+    dialog.setIntStep(kScreenDpi / 2);
+    dialog.setIntValue(FExportDpi);
+    if (dialog.exec() != QDialog::Accepted)
+      return;
+    FExportDpi = dialog.intValue();
+  }
+  if (format && QFileInfo::exists(name) &&
+      FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Replace existing file \"%1\"?").arg(name),
+                     mbYes | mbNo) != mbYes)
+    return;
+  try {
+    // An unknown extension is refused here with the message that says why.
+    ExportDiagram(*FSurface, name, TExportFormat::ByExtension, FExportDpi);
+  } catch (const TExportError& e) {
+    FMessages.Error(QString::fromStdString(e.what()));
+  }
+}
+
+void TSDIAppForm::ScheduleExportItemUpdate()
+{
+  if (FExportItemUpdatePending)
+    return;
+  FExportItemUpdatePending = true;
+  QTimer::singleShot(0, this, [this] {
+    FExportItemUpdatePending = false;
+    UpdateExportItem();
+  });
+}
+
+void TSDIAppForm::UpdateExportItem()
+{
+  FExportItem->setEnabled(HasDrawnObjects(*FSurface));
 }
 
 void TSDIAppForm::UndoItemClick()

@@ -3,6 +3,7 @@
 // commands with the question that protects unsaved work; the one-level undo;
 // and the hand-over of every command to the drawing surface or a dialog.
 
+#include "printing/Export.h"
 #include "shell/FileDialogs.h"
 #include "shell/Pictures.h"
 #include "surface/DrawingSurface.h"
@@ -68,6 +69,10 @@ public:
   // pages into a PDF file. Tests replace it.
   std::function<bool()> PrinterInstalled;
 
+  static inline const QString ExportFilter =
+      QStringLiteral("PDF Files (*.PDF)|*.PDF|SVG Files (*.SVG)|*.SVG|PNG Images (*.PNG)|*.PNG");
+  static inline const QString ExportResolutionDlgName = QStringLiteral("ExportResolutionDlg");
+
   // The diagram file; NewFileName while the diagram has never been saved.
   QString FileName = NewFileName;
   // The whole diagram as written at the last snapshot.
@@ -111,6 +116,9 @@ public:
   // Save and Save As return false only when the file could not be written.
   bool SaveItemClick();
   bool SaveAsItemClick();
+  // Writes the whole diagram as a picture (PDF, SVG or PNG by the chosen
+  // name's extension); a PNG's resolution is asked first.
+  void ExportItemClick();
   void UndoItemClick();
   void AddDomainItemClick();
   void DeleteCurrentItemClick();
@@ -213,6 +221,10 @@ private:
   void RelationPopup();
   void LabelPopup();
   QPoint PopupPoint() const;
+  // Export is enabled while something is drawn; checked once per turn of the
+  // event loop after changes, and when the File menu opens.
+  void ScheduleExportItemUpdate();
+  void UpdateExportItem();
 
   TSettings& FSettings;
   TMessageService& FMessages;
@@ -224,6 +236,10 @@ private:
   QButtonGroup* FToolGroup = nullptr;
   QLabel* FZoomLabel = nullptr;
   bool FObjectEditorPlaced = false;
+  QAction* FExportItem = nullptr;
+  bool FExportItemUpdatePending = false;
+  // The PNG resolution chosen last; twice the screen's to begin with.
+  int FExportDpi = kDefaultExportDpi;
   std::array<std::function<void()>, 7> FPopupActions;
   QList<QAction*> FPopupItems;
 };

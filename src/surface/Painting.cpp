@@ -84,21 +84,15 @@ void DrawPageBorders(const TDrawingSurface& s, QPainter& painter, const QRect& a
 
 void DrawNameBox(const TDrawingSurface& s, QPainter& painter, const QRect& area)
 {
-  const QFont font = s.ZoomedFont();
-  const int w = s.Measurer().TextWidth(font, s.DiagramName) + 20;
-  const int h = s.Measurer().TextHeight(font, s.DiagramName) + 10;
-  const bool left = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::BottomLeft;
-  const bool top = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::TopRight;
-  const int x = left ? 10 : ClampCoordinate(qint64(s.Width) - 10 - w);
-  const int y = top ? 10 : ClampCoordinate(qint64(s.Height) - 10 - h);
-  if (!QRect(x, y, w, h).adjusted(-3, -3, 3, 3).intersects(area))
+  const QRect box = NameBoxRect(s);
+  if (!box.adjusted(-3, -3, 3, 3).intersects(area))
     return;
-  painter.setFont(PixelFont(font, 1.0));
+  painter.setFont(PixelFont(s.ZoomedFont(), 1.0));
   painter.setPen(Qt::black);
-  WriteText(painter, x + 10, y + 5, s.DiagramName);
+  WriteText(painter, box.x() + 10, box.y() + 5, s.DiagramName);
   painter.setPen(QPen(Qt::black, 4));
   painter.setBrush(Qt::NoBrush);
-  painter.drawRect(QRectF(x, y, w, h));
+  painter.drawRect(QRectF(box.x(), box.y(), box.width(), box.height()));
 }
 
 void DrawRouteOutline(const TRoute& route, QPainter& painter)
@@ -156,6 +150,18 @@ QFont PixelFont(const QFont& font, double scale)
 void WriteText(QPainter& painter, int x, int y, const QString& text)
 {
   painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+}
+
+QRect NameBoxRect(const TDrawingSurface& s)
+{
+  const QFont font = s.ZoomedFont();
+  const int w = s.Measurer().TextWidth(font, s.DiagramName) + 20;
+  const int h = s.Measurer().TextHeight(font, s.DiagramName) + 10;
+  const bool left = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::BottomLeft;
+  const bool top = s.DisplayLocation == TDisplayLocation::TopLeft || s.DisplayLocation == TDisplayLocation::TopRight;
+  const int x = left ? 10 : ClampCoordinate(qint64(s.Width) - 10 - w);
+  const int y = top ? 10 : ClampCoordinate(qint64(s.Height) - 10 - h);
+  return QRect(x, y, w, h);
 }
 
 void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double sx, double sy)

@@ -41,6 +41,11 @@ void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect
 // where each page but the first begins.
 void PaintDiagram(const TDrawingSurface& surface, QPainter& painter, const QRect& area, const TPageGrid& pages);
 
+// The name box's rectangle at the current zoom: the text's size plus 20 by
+// 10, 10 pixels inside the corner of DisplayLocation. Its outline is drawn
+// with a pen 4 pixels wide centred on this rectangle.
+QRect NameBoxRect(const TDrawingSurface& surface);
+
 // The pages across and down that the surface covers for a page size in
 // surface pixels; at least 1 each.
 QSize PageCount(const TDrawingSurface& surface, QSize pageSize);
