@@ -33,6 +33,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
@@ -937,7 +938,11 @@ QPoint TSDIAppForm::VisibleCentre() const
 void TSDIAppForm::PrintSetupItemClick()
 {
   if (HasPrinter()) {
-    QPageSetupDialog dialog(&Printer(), this);
+    // Qt's print dialog chooses the printer, and through its properties the
+    // page size and orientation; nothing is printed from here.
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
     if (dialog.exec() == QDialog::Accepted)
       ShowPageGrid();
     return;
