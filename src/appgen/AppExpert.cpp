@@ -6,6 +6,7 @@
 #include "model/Relation.h"
 #include "platform/FormResource.h"
 #include "platform/IniFile.h"
+#include "platform/Progress.h"
 #include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextMeasurer.h"
@@ -640,6 +641,15 @@ void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArra
     if (progress.Add)
       progress.Add(line);
   };
+  // The project, the main unit and the main form, then a unit and a form per
+  // entity.
+  TProgressRun run(progress.Bar, QStringLiteral("Generating ") + AppName,
+                   3 + 2 * qint64(FormList.size()));
+  qint64 written = 0;
+  const auto writeFile = [&](const QString& name, const QByteArray& bytes) {
+    WriteFile(name, bytes);
+    run.Step(++written);
+  };
   const auto writeForm = [&](const QString& name, const QString& text) {
     QByteArray resource;
     try {
@@ -648,15 +658,15 @@ void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArra
       throw TAppGenError(QStringLiteral("Cannot convert the form %1 (line %2 of its form text): %3")
                              .arg(FilePath(name), QString::number(e.Line()), QString::fromStdString(e.what())));
     }
-    WriteFile(name, resource);
+    writeFile(name, resource);
   };
 
   RebuildMenuGroups();
   clear();
   add(QStringLiteral("Generating Project File"));
-  WriteFile(AppName + QStringLiteral(".DPR"), ProjectText().toUtf8());
+  writeFile(AppName + QStringLiteral(".DPR"), ProjectText().toUtf8());
   add(QStringLiteral("Generating Main Source File"));
-  WriteFile(QStringLiteral("CMain.PAS"), MainUnitText().toUtf8());
+  writeFile(QStringLiteral("CMain.PAS"), MainUnitText().toUtf8());
   add(QStringLiteral("Generating Main Form File"));
   writeForm(QStringLiteral("CMain.DFM"), MainFormText());
   for (int i = 0; i < int(FormList.size()); ++i) {
@@ -664,7 +674,7 @@ void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArra
     clear();
     const QString& name = CurrentEntity->EntityName();
     add(QStringLiteral("Generating Source for ") + name);
-    WriteFile(QStringLiteral("CUnit%1.PAS").arg(i), UnitText(i).toUtf8());
+    writeFile(QStringLiteral("CUnit%1.PAS").arg(i), UnitText(i).toUtf8());
     add(QStringLiteral("Generating Form for ") + name);
     writeForm(QStringLiteral("CUnit%1.DFM").arg(i), FormText(i));
   }

@@ -14,6 +14,7 @@ namespace veska {
 
 class TDrawingSurface;
 class TIniFile;
+class TProgress;
 
 // An error that ends a generation run (library missing or damaged, a file
 // that cannot be written, a form that cannot be converted). what() is the
@@ -31,10 +32,12 @@ struct TAppBuildSettings {
   QString LibraryFile;            // path of the enciphered template library
 };
 
-// The progress page: Clear empties it, Add appends one line.
+// The progress page: Clear empties it, Add appends one line. An optional
+// Bar counts the files written.
 struct TAppProgress {
   std::function<void()> Clear;
   std::function<void(const QString&)> Add;
+  TProgress* Bar = nullptr;
 };
 
 // Why `name` cannot be the application name, or an empty text when it can:

@@ -4,9 +4,11 @@
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/MessageService.h"
+#include "platform/Progress.h"
 #include "model/Identifiers.h"
 #include "surface/DrawingSurface.h"
 
+#include <QDir>
 #include <QSet>
 
 namespace veska {
@@ -27,7 +29,7 @@ QString NameKey(const QString& name)
 }  // namespace
 
 TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const TDrawingSurface& surface,
-                      TMessageService& messages, const TBuildProgress& progress)
+                      TMessageService& messages, const TBuildProgress& progress, TProgress* bar)
 {
   TBuildResult result;
   if (!HasDesktopTables(settings.ServerName))
@@ -44,17 +46,27 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
     if (progress)
       progress(line);
   };
+  // Each table is a step of each pass over the chosen tables.
+  const qint64 tables = settings.TableFilter.size();
+  const qint64 passes = (builder.DropTables ? (paradox ? 2 : 1) : 0) + (builder.CreateTables ? 1 : 0);
+  TProgressRun run(bar, QStringLiteral("Building tables in ") + QDir::toNativeSeparators(settings.Directory),
+                   tables * passes);
+  qint64 done = 0;
+  auto showTable = [&](const QString& line) {
+    show(line);
+    run.Step(++done);
+  };
 
   if (builder.DropTables) {
     if (paradox) {
       for (const QString& name : settings.TableFilter) {
-        show(QStringLiteral("Dropping References of ") + name);
+        showTable(QStringLiteral("Dropping References of ") + name);
         if (const TEntity* entity = surface.Entities.Find(name))
           builder.DropReferences(*entity);
       }
     }
     for (const QString& name : settings.TableFilter) {
-      show(QStringLiteral("Dropping Table ") + name);
+      showTable(QStringLiteral("Dropping Table ") + name);
       const TEntity* entity = surface.Entities.Find(name);
       if (!entity)
         continue;
@@ -69,7 +81,7 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
 
   if (builder.CreateTables) {
     for (const QString& name : settings.TableFilter) {
-      show(QStringLiteral("Creating Table ") + name);
+      showTable(QStringLiteral("Creating Table ") + name);
       QString error;
       if (const TEntity* entity = surface.Entities.Find(name)) {
         try {
@@ -104,10 +116,11 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
     }
   }
 
-  QString done = QStringLiteral("Processing completed.");
+  run.Finish();
+  QString completed = QStringLiteral("Processing completed.");
   if (result.ErrorCount > 0)
-    done += QStringLiteral(" Error Count = ") + QString::number(result.ErrorCount);
-  messages.Information(done);
+    completed += QStringLiteral(" Error Count = ") + QString::number(result.ErrorCount);
+  messages.Information(completed);
   return result;
 }
 

@@ -13,6 +13,7 @@ namespace veska {
 class TDrawingSurface;
 class TIniFile;
 class TMessageService;
+class TProgress;
 
 struct TBuildSettings {
   QString ServerName;
@@ -36,7 +37,9 @@ using TBuildProgress = std::function<void(const QString&)>;
 // are ignored; a table that cannot be created counts as an error and asks
 // Abort (ends the run at once) or Ignore (goes on). A completed run ends with
 // the information "Processing completed." and the error count, if any.
+// A `bar` counts the tables dropped and created; it ends before the final
+// information.
 TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const TDrawingSurface& surface,
-                      TMessageService& messages, const TBuildProgress& progress);
+                      TMessageService& messages, const TBuildProgress& progress, TProgress* bar = nullptr);
 
 }  // namespace veska

@@ -2,7 +2,10 @@
 
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
+#include "platform/Progress.h"
 #include "surface/DrawingSurface.h"
+
+#include <QDir>
 
 #include <array>
 #include <memory>
@@ -40,9 +43,12 @@ QString WidthOfField(int fieldType, int size)
   }
 }
 
-void ReEngineer(TDrawingSurface& surface, const QString& directory)
+void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress)
 {
   const QStringList tables = ListTables(directory);
+  TProgressRun run(progress, QStringLiteral("Reading tables of ") + QDir::toNativeSeparators(directory),
+                   tables.size());
+  qint64 done = 0;
   int top = kMargin;
   int left = kMargin;
   for (const QString& file : tables) {
@@ -67,6 +73,7 @@ void ReEngineer(TDrawingSurface& surface, const QString& directory)
       a->AllowNulls = false;
     }
     entity->Repaint();  // its size follows the attributes read
+    run.Step(++done);
 
     left += kColumnStep;
     if (surface.Width - 80 <= left) {

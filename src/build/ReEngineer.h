@@ -8,6 +8,7 @@
 namespace veska {
 
 class TDrawingSurface;
+class TProgress;
 
 // The model data type and width text that a field of the engine becomes.
 QString DataTypeOfField(int fieldType);
@@ -16,7 +17,7 @@ QString WidthOfField(int fieldType, int size);
 // Adds the tables of `directory`, in the order the engine lists them, laid
 // out in rows from (20, 20); the surface grows downwards to hold the last row.
 // An engine error ends the reading and propagates (TEngineError); the
-// entities read until then stay.
-void ReEngineer(TDrawingSurface& surface, const QString& directory);
+// entities read until then stay. A `progress` counts the tables read.
+void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress = nullptr);
 
 }  // namespace veska

@@ -2,9 +2,11 @@
 
 #include "diagramfile/TextReader.h"
 #include "model/Identifiers.h"
+#include "platform/Progress.h"
 #include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
@@ -37,6 +39,12 @@ constexpr int kDefaultFontSize = 8;
 // file; one per attribute already there leaves room for them. The fixed
 // allowance is for small files written by hand or cut off early.
 constexpr qint64 kCopyAllowance = 10000;
+// A load's progress in steps: reading the entities takes it to the first
+// mark, the relations to the second; laying out and routing at the end
+// complete it.
+constexpr qint64 kLoadSteps = 100;
+constexpr qint64 kLoadEntitiesDone = 50;
+constexpr qint64 kLoadRelationsDone = 75;
 
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
@@ -251,8 +259,9 @@ qint64 AttributeCount(const TDiagram& diagram)
 class TDiagramReader {
 public:
   // `fileSize` (in bytes) bounds the carried copies the file may make.
-  TDiagramReader(TDrawingSurface& surface, TTextReader& in, int version, qint64 fileSize)
-      : S(surface), In(in), Version(version), FCopyLimit(kCopyAllowance + fileSize + AttributeCount(surface))
+  TDiagramReader(TDrawingSurface& surface, TTextReader& in, int version, qint64 fileSize, TProgressRun& progress)
+      : S(surface), In(in), Version(version), FCopyLimit(kCopyAllowance + fileSize + AttributeCount(surface)),
+        FProgress(progress)
   {
   }
 
@@ -296,6 +305,7 @@ private:
   // it may make.
   qint64 FCopies = 0;
   const qint64 FCopyLimit;
+  TProgressRun& FProgress;
 };
 
 void TDiagramReader::Read()
@@ -321,6 +331,7 @@ void TDiagramReader::Read()
     QString fileName;
     auto e = ReadEntity(fileName);
     FEntities.Add(fileName, S.AddEntity(std::move(e)));
+    FProgress.StepWithin(0, kLoadEntitiesDone, i + 1, n);
   }
 
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
@@ -328,6 +339,7 @@ void TDiagramReader::Read()
     auto r = ReadRelation(fileName);
     CountCopies(*r);
     FRelations.Add(fileName, S.AddRelation(std::move(r), false));
+    FProgress.StepWithin(kLoadEntitiesDone, kLoadRelationsDone, i + 1, n);
   }
 
   ReadCarried();
@@ -846,9 +858,10 @@ std::optional<QDateTime> ParseDateText(const QString& text, const QDateTime& now
   return QDateTime(date, time);
 }
 
-TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
+namespace {
+
+TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgressRun& progress)
 {
-  UnZoom(surface);
   const qsizetype eof = bytes.indexOf('\x1A');
   TTextReader in(DecodeText(eof >= 0 ? bytes.left(eof) : bytes));
 
@@ -858,6 +871,7 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
     if (tag == kTags[v])
       version = v;
   if (version < 0) {
+    progress.Finish();
     surface.Messages().Error(kNotADiagram);
     return TLoadResult::NotADiagram;
   }
@@ -865,26 +879,38 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
   TLoadResult result = TLoadResult::Loaded;
   surface.BeginUpdate();
   try {
-    TDiagramReader(surface, in, version, eof >= 0 ? eof : bytes.size()).Read();
+    TDiagramReader(surface, in, version, eof >= 0 ? eof : bytes.size(), progress).Read();
   } catch (const std::exception&) {
     result = TLoadResult::Corrupted;
   }
+  progress.Step(kLoadRelationsDone);
   surface.EndUpdate();
+  progress.Finish();
   if (result == TLoadResult::Corrupted)
     surface.Messages().Error(kCorrupted);
   return result;
 }
 
-TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName)
+}  // namespace
+
+TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
 {
   UnZoom(surface);
+  TProgressRun none(nullptr, {}, 0);
+  return LoadBytes(surface, bytes, none);
+}
+
+TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProgress* progress)
+{
+  UnZoom(surface);
+  TProgressRun run(progress, QFileInfo(fileName).fileName(), kLoadSteps);
   QByteArray bytes;
   try {
     bytes = ReadRegularFile(fileName);
   } catch (const TFileAccessError& e) {
     throw TFileError(e.what());
   }
-  return LoadDiagramBytes(surface, bytes);
+  return LoadBytes(surface, bytes, run);
 }
 
 void WriteDiagram(TDrawingSurface& s, QByteArray& stream)

@@ -13,6 +13,8 @@
 
 namespace veska {
 
+class TProgress;
+
 enum class TLoadResult {
   Loaded,       // read completely
   NotADiagram,  // the first line is no version tag; nothing was read
@@ -29,8 +31,10 @@ public:
 // Reads a diagram file onto the surface (which is not cleared: loading onto a
 // diagram merges). Reports "not a diagram" and "corrupted" through the
 // surface's message service; throws TFileError when the file cannot be read,
-// is no regular file or is larger than any diagram (1 GiB).
-TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName);
+// is no regular file or is larger than any diagram (1 GiB). A `progress`
+// is told how far the reading has come, captioned with the file's name; it
+// ends also when the load fails.
+TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProgress* progress = nullptr);
 // The same, from the file's bytes.
 TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
 

@@ -4,6 +4,8 @@
 // the destination chosen in a tree of directories, and the chosen entities,
 // kept between showings and shown as the caption of the filter button.
 
+#include "dialogs/ProgressWindow.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -30,6 +32,9 @@ public:
   QPushButton* OKBtn = nullptr;
   QPushButton* CancelBtn = nullptr;
   QPushButton* HelpBtn = nullptr;
+
+  // The progress of a run over this dialog.
+  TWindowProgress WorkProgress{this};
 
   // Called before each showing. The first surface chooses all its entities
   // in list order; later ones keep only the chosen names that are still

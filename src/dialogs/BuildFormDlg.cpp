@@ -114,6 +114,7 @@ bool TBuildFormDlg::Generate()
     ProgressText->appendPlainText(line);
     ProgressText->repaint();
   };
+  progress.Bar = &WorkProgress;
   try {
     RunAppGeneration(*FSurface, settings, progress);
     return true;

@@ -118,7 +118,7 @@ void TBuildTableDlg::OKBtnClick()
 void TBuildTableDlg::ReadDatabase()
 {
   try {
-    ReEngineer(*FSurface, Directory());
+    ReEngineer(*FSurface, Directory(), &WorkProgress);
   } catch (const TEngineError& e) {
     // The entities read before the error stay in the model.
     FMessages.Error(QString::fromStdString(e.what()));
@@ -134,10 +134,13 @@ void TBuildTableDlg::RunBuildPage()
   settings.Directory = Directory();
   settings.TableFilter = TableFilter;
   PageControl->setCurrentIndex(pgProgress);
-  RunBuild(FIni, settings, *FSurface, FMessages, [this](const QString& line) {
-    ProgressText->setPlainText(line);
-    ProgressText->repaint();
-  });
+  RunBuild(
+      FIni, settings, *FSurface, FMessages,
+      [this](const QString& line) {
+        ProgressText->setPlainText(line);
+        ProgressText->repaint();
+      },
+      &WorkProgress);
 }
 
 }  // namespace veska

@@ -9,6 +9,7 @@
 #include "dialogs/FindDlg.h"
 #include "dialogs/ObjectEditor.h"
 #include "dialogs/PrintDlg.h"
+#include "dialogs/ProgressWindow.h"
 #include "dialogs/SetupDlg.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
@@ -158,12 +159,22 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   status->setObjectName(QStringLiteral("StatusBar"));
   status->setFixedHeight(22);
   setStatusBar(status);
+  FCountsLabel = new QLabel(status);
+  FCountsLabel->setObjectName(QStringLiteral("CountsLabel"));
+  status->addPermanentWidget(FCountsLabel);
   FZoomLabel = new QLabel(status);
   FZoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
   status->addPermanentWidget(FZoomLabel);
   FView->OnSizeSynced = [this] { ShowZoom(); };
-  FView->OnInvalidated = [this] { ScheduleExportItemUpdate(); };
+  // Objects come and go with a drawing change.
+  FView->OnInvalidated = [this] { ScheduleObjectsUpdate(); };
   ShowZoom();
+  ShowCounts();
+
+  FLoadProgress = std::make_unique<TWindowProgress>(this);
+  // A diagram half read is not painted: its entities are laid out and its
+  // relations routed only when the reading ends.
+  FLoadProgress->OnBusy = [this](bool busy) { FView->setUpdatesEnabled(!busy); };
 
   PopupMenu1 = new QMenu(this);
   PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -530,6 +541,17 @@ void TSDIAppForm::ShowZoom()
   FZoomLabel->setText(QStringLiteral("%1%").arg(qRound(FSurface->ZoomFactor * 100)));
 }
 
+void TSDIAppForm::ShowCounts()
+{
+  const int entities = FSurface->Entities.Count();
+  const int relations = FSurface->Relations.Count();
+  FCountsLabel->setText(QStringLiteral("%1 %2, %3 %4")
+                            .arg(entities)
+                            .arg(entities == 1 ? QStringLiteral("entity") : QStringLiteral("entities"))
+                            .arg(relations)
+                            .arg(relations == 1 ? QStringLiteral("relation") : QStringLiteral("relations")));
+}
+
 void TSDIAppForm::SetTitle()
 {
   setWindowTitle(QStringLiteral("Veska - ") + QFileInfo(FileName).fileName());
@@ -580,7 +602,7 @@ std::optional<TLoadResult> TSDIAppForm::Load(const QString& fileName)
 {
   std::optional<TLoadResult> result;
   try {
-    result = LoadDiagram(*FSurface, fileName);
+    result = LoadDiagram(*FSurface, fileName, FLoadProgress.get());
   } catch (const TFileError& e) {
     FMessages.Error(QString::fromStdString(e.what()));
   }
@@ -767,14 +789,15 @@ void TSDIAppForm::ExportItemClick()
   }
 }
 
-void TSDIAppForm::ScheduleExportItemUpdate()
+void TSDIAppForm::ScheduleObjectsUpdate()
 {
-  if (FExportItemUpdatePending)
+  if (FObjectsUpdatePending)
     return;
-  FExportItemUpdatePending = true;
+  FObjectsUpdatePending = true;
   QTimer::singleShot(0, this, [this] {
-    FExportItemUpdatePending = false;
+    FObjectsUpdatePending = false;
     UpdateExportItem();
+    ShowCounts();
   });
 }
 

@@ -40,6 +40,7 @@ class TReOpenDlg;
 class TReportDlg;
 class TShowReportDlg;
 class TValidateDlg;
+class TWindowProgress;
 class TSetupDlg;
 class TSettings;
 struct TPageDevice;
@@ -83,6 +84,9 @@ public:
   TTextLabel* PopupLabel = nullptr;
 
   TDrawingSurface& DrawingSurface() const { return *FSurface; }
+  // The progress of opening and merging files; the diagram is not painted
+  // while it runs.
+  TWindowProgress& LoadProgress() const { return *FLoadProgress; }
   TDiagramView& View() const { return *FView; }
   QScrollArea* ScrollBox1 = nullptr;
   QWidget* SpeedPanel = nullptr;
@@ -182,6 +186,8 @@ private:
   void SetTitle();
   // The zoom in the status line.
   void ShowZoom();
+  // The numbers of entities and relations in the status line.
+  void ShowCounts();
   // The objects editor's first place: beside the diagram, against the right
   // edge of the visible diagram area, inside the screen.
   void PlaceObjectEditor();
@@ -221,9 +227,10 @@ private:
   void RelationPopup();
   void LabelPopup();
   QPoint PopupPoint() const;
-  // Export is enabled while something is drawn; checked once per turn of the
-  // event loop after changes, and when the File menu opens.
-  void ScheduleExportItemUpdate();
+  // Export is enabled while something is drawn, and the status line counts
+  // the objects; both are brought up to date once per turn of the event loop
+  // after changes (Export also when the File menu opens).
+  void ScheduleObjectsUpdate();
   void UpdateExportItem();
 
   TSettings& FSettings;
@@ -235,9 +242,11 @@ private:
   QPageLayout FPdfLayout;
   QButtonGroup* FToolGroup = nullptr;
   QLabel* FZoomLabel = nullptr;
+  QLabel* FCountsLabel = nullptr;
+  std::unique_ptr<TWindowProgress> FLoadProgress;
   bool FObjectEditorPlaced = false;
   QAction* FExportItem = nullptr;
-  bool FExportItemUpdatePending = false;
+  bool FObjectsUpdatePending = false;
   // The PNG resolution chosen last; twice the screen's to begin with.
   int FExportDpi = kDefaultExportDpi;
   std::array<std::function<void()>, 7> FPopupActions;

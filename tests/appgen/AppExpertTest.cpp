@@ -5,6 +5,7 @@
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/FormResource.h"
+#include "support/RecordingProgress.h"
 
 #include <QDir>
 
@@ -365,7 +366,15 @@ TEST_F(AppGenFiles, RunWritesEveryFileAndReportsProgress)
   const QStringList names = FourForms();
   S.Entities.Find(names[1])->EditFormCaption.clear();
   TAppExpert x = Expert(names);
-  x.Run(Recorder(), AsText);
+  TAppProgress progress = Recorder();
+  test::TRecordingProgress bar;
+  progress.Bar = &bar;
+  x.Run(progress, AsText);
+  // one step per file written
+  EXPECT_EQ(bar.Total, 11);
+  EXPECT_EQ(bar.Steps.size(), 11);
+  EXPECT_TRUE(bar.StepsAdvanceWithinTotal());
+  EXPECT_EQ(bar.Ends, 1);
 
   // the model keeps the caption given for the form
   EXPECT_EQ(S.Entities.Find(names[1])->EditFormCaption, "Maintain " + names[1]);
@@ -388,8 +397,11 @@ TEST_F(AppGenFiles, DestinationThatCannotBeWrittenEndsTheRunAndEarlierFilesStay)
   const QStringList names = FourForms();
   ASSERT_TRUE(QDir(Dir.path()).mkdir("CUnit0.PAS"));  // not a file: cannot be replaced
   TAppExpert x = Expert(names);
+  TAppProgress progress = Recorder();
+  test::TRecordingProgress bar;
+  progress.Bar = &bar;
   try {
-    x.Run(Recorder(), AsText);
+    x.Run(progress, AsText);
     FAIL() << "no error";
   } catch (const TAppGenError& e) {
     EXPECT_TRUE(QString::fromStdString(e.what()).startsWith("Cannot write " + Path("CUnit0.PAS") + ": "))
@@ -399,6 +411,8 @@ TEST_F(AppGenFiles, DestinationThatCannotBeWrittenEndsTheRunAndEarlierFilesStay)
   EXPECT_EQ(ReadBytes(Path("CMain.DFM")), x.MainFormText().toUtf8());
   EXPECT_FALSE(QFile::exists(Path("CUnit0.DFM")));
   EXPECT_EQ(Progress.last(), "Generating Source for " + names[0]);
+  EXPECT_EQ(bar.Steps.size(), 3);
+  EXPECT_EQ(bar.Ends, 1);
 }
 
 TEST_F(AppGenFiles, FormThatCannotBeConvertedNamesTheFileAndLine)

@@ -5,6 +5,7 @@
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/IniFile.h"
+#include "support/RecordingProgress.h"
 #include "surface/SurfaceFixture.h"
 
 #include <QTemporaryDir>
@@ -110,6 +111,33 @@ TEST_F(BuildRunTest, AbortEndsTheRunAtOnceWithoutTheCompletionMessage)
   EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtConfirmation);
   EXPECT_EQ(result.ErrorCount, 1);
   EXPECT_TRUE(result.Aborted);
+}
+
+TEST_F(BuildRunTest, CountsTheTablesOfEveryPassAndEndsItsProgressBeforeAnyOutcome)
+{
+  test::TRecordingProgress progress;
+  int endsWhenShown = -1;
+  Msgs.WhileShowing = [&] { endsWhenShown = progress.Ends; };
+  // Paradox drops references and tables, then creates: three passes.
+  RunBuild(Ini, Settings(QStringLiteral("Paradox"), true, true, All()), S, Msgs, {}, &progress);
+  EXPECT_EQ(progress.Total, 9);
+  EXPECT_EQ(progress.Steps.size(), 9);
+  EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
+  EXPECT_EQ(progress.Ends, 1);
+  EXPECT_EQ(Msgs.Lines(), QStringList{"information: Processing completed."});
+  EXPECT_EQ(endsWhenShown, 1);
+
+  // An aborted run ends its progress too; the question comes while it runs.
+  Msgs.Reset();
+  Msgs.Answers = {mbAbort};
+  test::TRecordingProgress aborted;
+  endsWhenShown = -1;
+  Msgs.WhileShowing = [&] { endsWhenShown = aborted.Ends; };
+  EXPECT_TRUE(RunBuild(Ini, Settings(QStringLiteral("Paradox"), false, true, All()), S, Msgs, {}, &aborted).Aborted);
+  EXPECT_EQ(endsWhenShown, 0);
+  EXPECT_EQ(aborted.Steps, QList<qint64>{1});
+  EXPECT_EQ(aborted.Ends, 1);
+  Msgs.WhileShowing = nullptr;
 }
 
 TEST_F(BuildRunTest, WithDropAndCreateOffOnlyTheCompletionShows)

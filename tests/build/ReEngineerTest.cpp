@@ -6,6 +6,7 @@
 #include "model/Entity.h"
 #include "model/ModelFixture.h"
 #include "platform/IniFile.h"
+#include "support/RecordingProgress.h"
 #include "surface/SurfaceFixture.h"
 
 #include <QDir>
@@ -115,6 +116,29 @@ TEST_F(ReEngineerTest, FieldsBecomeAttributesWithTypeWidthKeyAndNoNulls)
   expect(e->Attributes.Objects(2), "VarChar", "12");
   EXPECT_EQ(e->Attributes.Objects(2)->ColumnName(), QString());  // not an identifier
   EXPECT_GT(e->Height, 18);  // laid out with its attributes
+}
+
+TEST_F(ReEngineerTest, CountsEveryTableReadAndEndsItsProgressAlsoOnAnEngineError)
+{
+  Make(QStringLiteral("A"), TTableType::Dbase);
+  Make(QStringLiteral("B"), TTableType::Paradox);
+  Make(QStringLiteral("C"), TTableType::Dbase);
+  test::TRecordingProgress progress;
+  ReEngineer(S, Dir.path(), &progress);
+  EXPECT_EQ(progress.Total, 3);
+  EXPECT_EQ(progress.Steps, (QList<qint64>{1, 2, 3}));
+  EXPECT_EQ(progress.Begins, 1);
+  EXPECT_EQ(progress.Ends, 1);
+
+  S.Clear();
+  QFile bad(Dir.filePath(QStringLiteral("D.DBF")));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("not a table");
+  bad.close();
+  test::TRecordingProgress failing;
+  EXPECT_THROW(ReEngineer(S, Dir.path(), &failing), TEngineError);
+  EXPECT_EQ(failing.Steps.size(), 3);
+  EXPECT_EQ(failing.Ends, 1);
 }
 
 TEST_F(ReEngineerTest, AnEngineErrorEndsTheReadingAndKeepsWhatWasRead)

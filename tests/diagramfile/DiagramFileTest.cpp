@@ -2,6 +2,7 @@
 #include "model/Integrity.h"
 
 #include "support/RecordingMessages.h"
+#include "support/RecordingProgress.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -702,3 +703,65 @@ TEST_F(DiagramFileTest, RoleNamesAndOrderSurviveAReload)
 }
 
 }  // namespace
+
+namespace {
+
+// Writes `lines` as a diagram file in `dir` and gives its path.
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QStringList& lines)
+{
+  const QString path = dir.filePath(name);
+  QFile f(path);
+  EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(Lines(lines));
+  return path;
+}
+
+}  // namespace
+
+TEST_F(DiagramFileTest, LoadReportsAdvancingProgressCaptionedWithTheFileName)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  veska::test::TRecordingProgress progress;
+  ASSERT_EQ(LoadDiagram(Surface, WriteFile(dir, QStringLiteral("places.erd"), PlacesExample()), &progress),
+            TLoadResult::Loaded);
+  EXPECT_EQ(progress.Begins, 1);
+  EXPECT_EQ(progress.Ends, 1);
+  EXPECT_EQ(progress.Caption, "places.erd");
+  EXPECT_GT(progress.Total, 0);
+  // A step for each entity and relation read.
+  EXPECT_EQ(progress.Steps.size(), 3);
+  EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
+  EXPECT_EQ(Surface.Entities.Count(), 2);
+}
+
+TEST_F(DiagramFileTest, LoadEndsItsProgressOnceAndBeforeReportingAFailure)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QStringList places = PlacesExample();
+  struct TCase {
+    QStringList Lines;
+    TLoadResult Result;
+  };
+  // Cut off inside the entities, and no diagram at all.
+  for (const TCase& c : {TCase{places.mid(0, 15), TLoadResult::Corrupted},
+                         TCase{{QStringLiteral("hello")}, TLoadResult::NotADiagram}}) {
+    Surface.Clear();
+    Messages.Reset();
+    veska::test::TRecordingProgress progress;
+    int endsWhenShown = -1;
+    Messages.WhileShowing = [&] { endsWhenShown = progress.Ends; };
+    EXPECT_EQ(LoadDiagram(Surface, WriteFile(dir, QStringLiteral("bad.erd"), c.Lines), &progress), c.Result);
+    EXPECT_EQ(progress.Begins, 1);
+    EXPECT_EQ(progress.Ends, 1);
+    EXPECT_EQ(endsWhenShown, 1);
+    EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
+  }
+  Messages.WhileShowing = nullptr;
+
+  veska::test::TRecordingProgress progress;
+  EXPECT_THROW(LoadDiagram(Surface, dir.filePath(QStringLiteral("none.erd")), &progress), TFileError);
+  EXPECT_EQ(progress.Begins, 1);
+  EXPECT_EQ(progress.Ends, 1);
+}
