@@ -7,6 +7,7 @@
 #include "shell/FileDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
+#include "ShownWindow.h"
 #include "support/PdfTools.h"
 #include "support/RecordingMessages.h"
 
@@ -47,21 +48,9 @@ public:
   QString Filter;
 };
 
-class ExportItemTest : public ::testing::Test {
+class ExportItemTest : public test::ShownWindowTest<TExportFileDialogs> {
 protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(Dir.isValid());
-    Settings = std::make_unique<TSettings>(Dir.path());
-    Window = std::make_unique<TSDIAppForm>(*Settings, Messages, Files);
-    Window->resize(1000, 800);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-  }
-  void TearDown() override { Window.reset(); }
-
   QAction* Item(const char* name) const { return Window->findChild<QAction*>(QString::fromLatin1(name)); }
-  TDrawingSurface& Surface() const { return Window->DrawingSurface(); }
   QString Path(const char* name) const { return Dir.filePath(QString::fromLatin1(name)); }
 
   // An entity drawn with the entity tool, clicked onto the view.
@@ -97,11 +86,6 @@ protected:
     });
   }
 
-  QTemporaryDir Dir;
-  TRecordingMessages Messages;
-  TExportFileDialogs Files;
-  std::unique_ptr<TSettings> Settings;
-  std::unique_ptr<TSDIAppForm> Window;
   int ShownDpi = 0;
 };
 

@@ -8,6 +8,7 @@
 #include "shell/FileDialogs.h"
 #include "shell/MainWindow.h"
 #include "shell/Settings.h"
+#include "ShownWindow.h"
 #include "support/RecordingMessages.h"
 
 #include <QAbstractButton>
@@ -42,20 +43,8 @@ public:
   QStringList Names;
 };
 
-class StatusAndProgressTest : public ::testing::Test {
+class StatusAndProgressTest : public test::ShownWindowTest<TOpenFileDialogs> {
 protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(Dir.isValid());
-    Settings = std::make_unique<TSettings>(Dir.path());
-    Window = std::make_unique<TSDIAppForm>(*Settings, Messages, Files);
-    Window->resize(1000, 800);
-    Window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
-  }
-  void TearDown() override { Window.reset(); }
-
-  TDrawingSurface& Surface() const { return Window->DrawingSurface(); }
   QAbstractButton* Button(const char* name) const
   {
     return Window->findChild<QAbstractButton*>(QString::fromLatin1(name));
@@ -85,12 +74,6 @@ protected:
     Files.Names = {name};
     Window->findChild<QAction*>(QStringLiteral("OpenItem"))->trigger();
   }
-
-  QTemporaryDir Dir;
-  TRecordingMessages Messages;
-  TOpenFileDialogs Files;
-  std::unique_ptr<TSettings> Settings;
-  std::unique_ptr<TSDIAppForm> Window;
 };
 
 TEST_F(StatusAndProgressTest, StatusLineCountsEntitiesAndRelationsAsTheyComeAndGo)
