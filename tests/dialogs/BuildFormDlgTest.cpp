@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
@@ -192,8 +193,18 @@ TEST_F(BuildFormDlgTest, BuildWritesTheApplicationOfTheChosenEntitiesAndCloses)
     f->ClearSelectedButtonClick();
     f->accept();
   });
+  // Every file takes a second: the run shows its progress over the dialog.
+  qint64 now = 0;
+  QString label;
+  Dlg->WorkProgress.Clock = [&] {
+    if (QProgressDialog* dialog = Dlg->WorkProgress.Dialog(); dialog && dialog->isVisible())
+      label = dialog->labelText();
+    return now += 1000;
+  };
   ClickOK();
   ClickOK();
+  EXPECT_EQ(label, QStringLiteral("Generating Pilot"));
+  EXPECT_FALSE(Dlg->WorkProgress.Dialog());
   EXPECT_EQ(Msgs.Lines(), QStringList());
   EXPECT_FALSE(Dlg->isVisible());
   EXPECT_EQ(Dlg->result(), QDialog::Accepted);

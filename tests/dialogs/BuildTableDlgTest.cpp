@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -130,6 +131,48 @@ TEST_F(BuildTableDlgTest, BuildsTheTablesAndReadsThemBackIntoAnEmptiedSurface)
   Show(false);
   EXPECT_EQ(Caption(), QStringLiteral("None of 3"));
   EXPECT_FALSE(Dlg->OKBtn->isEnabled());
+}
+
+TEST_F(BuildTableDlgTest, LongRunsShowTheirProgressOverTheDialogAndEndItBeforeAnError)
+{
+  TWindowProgress& progress = Dlg->WorkProgress;
+  qint64 now = 0;
+  QStringList labels;
+  progress.Clock = [&] {
+    now += 400;  // each table takes this long
+    if (QProgressDialog* dialog = progress.Dialog(); dialog && dialog->isVisible()) {
+      EXPECT_EQ(dialog->parentWidget(), Dlg.get());
+      if (labels.isEmpty() || labels.last() != dialog->labelText())
+        labels << dialog->labelText();
+    }
+    return now;
+  };
+  Show(false);
+  ClickOK();
+  ClickOK();
+  ASSERT_EQ(ListTables(Dir.path()).size(), 3);
+  EXPECT_EQ(labels, QStringList{"Building tables in " + QDir::toNativeSeparators(Dir.path())});
+  EXPECT_FALSE(progress.Dialog());
+
+  // Reading the tables back, the last of them damaged.
+  const QStringList files = ListTables(Dir.path());
+  {
+    QFile last(Dir.filePath(files.last()));
+    ASSERT_TRUE(last.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    last.write("not a table");
+  }
+  S.Clear();
+  Msgs.Reset();
+  labels.clear();
+  bool busyWhenShown = true;
+  Msgs.WhileShowing = [&] { busyWhenShown = progress.Busy(); };
+  Show(true);
+  ClickOK();
+  Msgs.WhileShowing = nullptr;
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_FALSE(busyWhenShown);
+  EXPECT_EQ(labels, QStringList{"Reading tables of " + QDir::toNativeSeparators(Dir.path())});
+  EXPECT_FALSE(progress.Dialog());
 }
 
 TEST_F(BuildTableDlgTest, ACorruptTableIsReportedAsAnErrorAndKeepsTheTablesReadBeforeIt)
