@@ -48,7 +48,7 @@ public:
   // `done` of `count` items of a stage that covers steps [from, to).
   void StepWithin(qint64 from, qint64 to, qint64 done, qint64 count)
   {
-    if (count > 0)
+    if (FProgress && count > 0)
       Step(from + (to - from) * done / count);
   }
 
