@@ -57,6 +57,7 @@ TDomain* TDiagram::AddDomain(std::unique_ptr<TDomain> domain)
 TEntity* TDiagram::AddEntity(std::unique_ptr<TEntity> entity)
 {
   TEntity* e = entity.get();
+  ControlsChanged();
   e->SetDiagram(this);
   e->Font = Font;
   if (e->EntityName().isEmpty()) {
@@ -83,6 +84,7 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
   if (r->PrimaryRelation() && !CanBePrimary(r->Parent, r->Child))
     throw TModelError("This cannot be a Primary Relation.");
 
+  ControlsChanged();
   r->FDiagram = this;
   const QFont labelFont = ZoomedFont();
   for (TTextLabel* label : {&r->NameLabel, &r->InverseNameLabel}) {
@@ -141,6 +143,7 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
 TTextLabel* TDiagram::AddLabel(std::unique_ptr<TTextLabel> label)
 {
   TTextLabel* l = label.get();
+  ControlsChanged();
   l->SetDiagram(this);
   l->Name = DefaultName(QStringLiteral("Label"), LabelCounter);
   l->ZOrder = NextZOrder();
