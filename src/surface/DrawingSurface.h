@@ -85,6 +85,10 @@ public:
 
   void RouteRelation(TRelation& relation) override;
 
+  // Whether entities or relations may be flagged for a drag the surface
+  // runs; painting looks for drag outlines only then.
+  bool DragInProgress() const { return FEntityDragStarted || FSegmentDragStarted; }
+
   // Where the entities, segments, name labels and text labels lie, brought
   // up to date first: kept in step with every move, rebuilt once after
   // objects came or went and after bulk work (loading, zoom).
@@ -160,6 +164,7 @@ private:
 
   TDrawingTool FActiveDrawingTool = dtPointer;
   bool FEntityDragStarted = false;
+  bool FSegmentDragStarted = false;
   mutable TSpatialIndex FIndex;
   mutable bool FIndexValid = false;
 };

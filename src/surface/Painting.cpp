@@ -116,19 +116,23 @@ void DrawDragOutlines(const TDrawingSurface& s, QPainter& painter, const QRect& 
   painter.setPen(QPen(Qt::black, 1));
   painter.setBrush(Qt::NoBrush);
   const QPoint offset = s.TrackPoint - s.AnchorPoint;
-  for (const TEntity* e : s.Entities) {
-    if (!e->Dragging)
-      continue;
-    const QRect box = e->BoundsRect().translated(offset);
-    if (box.intersects(area))
-      painter.drawRect(box.adjusted(0, 0, -1, -1));
-  }
-  for (const TRelation* r : s.Relations) {
-    if (!r->Visible() || !r->Suspended())
-      continue;
-    const TRoute route = ComputeRoute(*r, offset);
-    if (RouteBounds(route).intersects(area))
-      DrawRouteOutline(route, painter);
+  // Only a drag flags entities and suspends relations: without one, the
+  // lists are not walked, so that painting does not grow with the model.
+  if (s.DragInProgress()) {
+    for (const TEntity* e : s.Entities) {
+      if (!e->Dragging)
+        continue;
+      const QRect box = e->BoundsRect().translated(offset);
+      if (box.intersects(area))
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+    }
+    for (const TRelation* r : s.Relations) {
+      if (!r->Visible() || !r->Suspended())
+        continue;
+      const TRoute route = ComputeRoute(*r, offset);
+      if (RouteBounds(route).intersects(area))
+        DrawRouteOutline(route, painter);
+    }
   }
   if (s.MouseState == TMouseState::RubberBand) {
     const QRect band = s.RubberBand();

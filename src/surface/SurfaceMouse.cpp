@@ -393,6 +393,7 @@ void TDrawingSurface::SegmentMouseMove(TRelationSegment& segment, bool shift, QP
   if (!segment.Dragging)
     return;
   TRelation& relation = *segment.Relation();
+  FSegmentDragStarted = true;
   if (!relation.Suspended())
     relation.SetSuspended(true);
   const QRect before = DragOutlineArea(TrackPoint - AnchorPoint, &relation);
@@ -415,6 +416,7 @@ void TDrawingSurface::SegmentMouseUp(TRelationSegment& segment, TMouseButton but
   Route(relation, TrackPoint - AnchorPoint);
   relation.SetSuspended(false);
   segment.Dragging = false;
+  FSegmentDragStarted = false;
 }
 
 void TDrawingSurface::SegmentDblClick(TRelationSegment& segment)
