@@ -216,6 +216,7 @@ void TDiagram::DeleteLabel(int pos)
   const QRect area = Labels.Objects(pos)->BoundsRect();
   Removing(Labels.Objects(pos));
   Labels.Delete(pos);
+  ControlsChanged();
   Invalidate(area);
 }
 
@@ -246,6 +247,7 @@ void TDiagram::DeleteEntity(int pos)
   const QRect area = e->BoundsRect();
   Removing(e);
   Entities.Delete(Entities.IndexOfObject(e));
+  ControlsChanged();
   Invalidate(area);
 }
 
@@ -269,6 +271,7 @@ void TDiagram::DeleteRelation(int pos)
   Invalidate(r->NameLabel.BoundsRect());
   Invalidate(r->InverseNameLabel.BoundsRect());
   Relations.Delete(Relations.IndexOfObject(r));
+  ControlsChanged();
   child->Repaint();
 }
 
@@ -292,6 +295,7 @@ void TDiagram::Clear()
   Domains.Clear();
   Labels.Clear();
   ServerProcs.Clear();
+  ControlsChanged();
   DomainCounter = EntityCounter = RelationCounter = LabelCounter = ServerProcCounter = 1;
   Revision = QStringLiteral("0");
   Invalidate(QRect());

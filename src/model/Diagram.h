@@ -136,8 +136,8 @@ public:
   virtual void ControlMoved(const TControl& control) {}
 
 protected:
-  // Called when objects are about to be taken in or let go of, before the
-  // lists change.
+  // Called before objects are taken in, and before and after they are let
+  // go of (what looks at the lists meanwhile must not keep what goes).
   virtual void ControlsChanged() {}
   void Removing(const void* object)
   {

@@ -136,6 +136,22 @@ TEST_F(SpatialIndexTest, HitTestAndRubberBandSeeAnEntityWhereItWasMoved)
   EXPECT_TRUE(a->Selected());
 }
 
+// A window told that objects are going may look at the surface; the index
+// it has built then must not keep what went.
+TEST_F(SpatialIndexTest, HitTestWhileObjectsAreDeletedLeavesNoStaleEntry)
+{
+  TEntity* a = Place(100, 100);
+  TRelation* r = Draw(dtRelationOneToManyForeign, a, Place(100, 300));
+  const QPoint onLine = r->Segments[0].BoundsRect().center();
+  ASSERT_EQ(S.HitTest(onLine).Relation, r);
+  S.OnObjectRemoving = [&](const void*) { S.HitTest(QPoint(101, 101)); };
+  S.DeleteEntity(S.Entities.IndexOfObject(a));
+  S.OnObjectRemoving = nullptr;
+  EXPECT_EQ(S.HitTest(QPoint(101, 101)).Kind, THit::TKind::None);
+  EXPECT_EQ(S.HitTest(onLine).Kind, THit::TKind::None);
+  EXPECT_EQ(S.Index().Count(), 1u);
+}
+
 TEST_F(SpatialIndexTest, OfEqualStackingTheFirstInTheListsIsHitAndDrawnBelow)
 {
   TEntity* a = Place(100, 100);
