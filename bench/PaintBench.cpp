@@ -1,8 +1,8 @@
-// Timing of a repaint of one screenful of the large diagram: what the view
-// does when the window is shown or scrolled. The area is 1280 x 1024 pixels
-// at 100% zoom, painted into an image as the view paints into its backing
-// store: white background, then the diagram. The target is one frame at
-// 60 Hz (16 ms).
+// Timing of a repaint of one screenful of a large diagram, what the view does
+// when the window is shown or scrolled, and of hit testing, what the view
+// does on every mouse press and move. The area is 1280 x 1024 pixels at 100%
+// zoom, painted into an image as the view paints into its backing store:
+// white background, then the diagram.
 
 #include "LargeModel.h"
 #include "platform/TextMeasurer.h"
@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <map>
 #include <memory>
 
 namespace veska::bench {
@@ -24,29 +25,32 @@ struct TPaintFixture {
   TDrawingSurface Surface{Messages, TQtTextMeasurer::Instance()};
 };
 
-TPaintFixture& PaintFixture()
+// One laid-out model per size, built on first use and kept for the run.
+TPaintFixture& PaintFixture(int entities)
 {
-  static std::unique_ptr<TPaintFixture> fixture;
-  if (!fixture) {
-    fixture = std::make_unique<TPaintFixture>();
-    fixture->Surface.Clear();
-    BuildLargeModel(fixture->Surface, TModelSize{});
-    fixture->Surface.LayoutAll();
+  static std::map<int, std::unique_ptr<TPaintFixture>> fixtures;
+  auto& slot = fixtures[entities];
+  if (!slot) {
+    auto f = std::make_unique<TPaintFixture>();
+    f->Surface.Clear();
+    BuildLargeModel(f->Surface, TModelSize::ForEntities(entities));
+    f->Surface.LayoutAll();
+    slot = std::move(f);
   }
-  return *fixture;
+  return *slot;
 }
 
 // A Letter page with quarter-inch margins at 96 pixels per inch.
 const QSize kPage(768, 1008);
+const QSize kScreen(1280, 1024);
 
-// state.range(0): the area's left and top as a percentage of the diagram's
-// size (0 is the top left corner, 50 the middle).
-void BM_PaintVisibleArea(benchmark::State& state)
+// Paints the screenful whose top left lies at `percent` of the diagram's
+// width and height (0 the top left corner, 50 the middle).
+void PaintScreen(benchmark::State& state, int percent)
 {
-  TPaintFixture& f = PaintFixture();
+  TPaintFixture& f = PaintFixture(static_cast<int>(state.range(0)));
   const TDrawingSurface& s = f.Surface;
-  const int percent = static_cast<int>(state.range(0));
-  const QRect area(s.Width * percent / 100, s.Height * percent / 100, 1280, 1024);
+  const QRect area(QPoint(s.Width * percent / 100, s.Height * percent / 100), kScreen);
   QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     QPainter painter(&image);
@@ -57,14 +61,51 @@ void BM_PaintVisibleArea(benchmark::State& state)
     benchmark::DoNotOptimize(image.constBits());
   }
   int shown = 0;
-  for (int i = 0; i < s.Entities.Count(); ++i)
-    shown += area.intersects(s.Entities[i]->BoundsRect()) ? 1 : 0;
+  for (const TEntity* e : s.Entities)
+    shown += area.intersects(e->BoundsRect()) ? 1 : 0;
   state.counters["entities_in_area"] = shown;
-  state.counters["entities"] = s.Entities.Count();
+}
+
+void BM_RepaintTopLeft(benchmark::State& state)
+{
+  PaintScreen(state, 0);
+}
+
+void BM_RepaintMiddle(benchmark::State& state)
+{
+  PaintScreen(state, 50);
+}
+
+// One hit test per iteration at points spread over the middle screenful,
+// on entities, relation lines and empty surface alike.
+void BM_HitTest(benchmark::State& state)
+{
+  TPaintFixture& f = PaintFixture(static_cast<int>(state.range(0)));
+  const TDrawingSurface& s = f.Surface;
+  const QPoint origin(s.Width / 2, s.Height / 2);
+  std::vector<QPoint> points;
+  for (int y = 0; y < kScreen.height(); y += 37)
+    for (int x = 0; x < kScreen.width(); x += 41)
+      points.push_back(origin + QPoint(x, y));
+  size_t i = 0;
+  int hits = 0;
+  for (auto _ : state) {
+    const THit hit = s.HitTest(points[i]);
+    hits += hit.Kind != THit::TKind::None ? 1 : 0;
+    i = (i + 1) % points.size();
+  }
+  benchmark::DoNotOptimize(hits);
+}
+
+void Sizes(benchmark::internal::Benchmark* b)
+{
+  b->ArgName("entities")->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000);
 }
 
 }  // namespace
 
-BENCHMARK(BM_PaintVisibleArea)->Arg(0)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintTopLeft)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintMiddle)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HitTest)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace veska::bench

@@ -16,6 +16,7 @@ void TControl::SetBounds(int left, int top, int width, int height)
   Width = width;
   Height = height;
   if (FDiagram) {
+    FDiagram->ControlMoved(*this);
     FDiagram->Invalidate(old);
     FDiagram->Invalidate(BoundsRect());
   }

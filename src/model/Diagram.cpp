@@ -57,6 +57,7 @@ TDomain* TDiagram::AddDomain(std::unique_ptr<TDomain> domain)
 TEntity* TDiagram::AddEntity(std::unique_ptr<TEntity> entity)
 {
   TEntity* e = entity.get();
+  ControlsChanged();
   e->SetDiagram(this);
   e->Font = Font;
   if (e->EntityName().isEmpty()) {
@@ -83,6 +84,7 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
   if (r->PrimaryRelation() && !CanBePrimary(r->Parent, r->Child))
     throw TModelError("This cannot be a Primary Relation.");
 
+  ControlsChanged();
   r->FDiagram = this;
   const QFont labelFont = ZoomedFont();
   for (TTextLabel* label : {&r->NameLabel, &r->InverseNameLabel}) {
@@ -141,6 +143,7 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
 TTextLabel* TDiagram::AddLabel(std::unique_ptr<TTextLabel> label)
 {
   TTextLabel* l = label.get();
+  ControlsChanged();
   l->SetDiagram(this);
   l->Name = DefaultName(QStringLiteral("Label"), LabelCounter);
   l->ZOrder = NextZOrder();
@@ -213,6 +216,7 @@ void TDiagram::DeleteLabel(int pos)
   const QRect area = Labels.Objects(pos)->BoundsRect();
   Removing(Labels.Objects(pos));
   Labels.Delete(pos);
+  ControlsChanged();
   Invalidate(area);
 }
 
@@ -243,6 +247,7 @@ void TDiagram::DeleteEntity(int pos)
   const QRect area = e->BoundsRect();
   Removing(e);
   Entities.Delete(Entities.IndexOfObject(e));
+  ControlsChanged();
   Invalidate(area);
 }
 
@@ -266,6 +271,7 @@ void TDiagram::DeleteRelation(int pos)
   Invalidate(r->NameLabel.BoundsRect());
   Invalidate(r->InverseNameLabel.BoundsRect());
   Relations.Delete(Relations.IndexOfObject(r));
+  ControlsChanged();
   child->Repaint();
 }
 
@@ -289,6 +295,7 @@ void TDiagram::Clear()
   Domains.Clear();
   Labels.Clear();
   ServerProcs.Clear();
+  ControlsChanged();
   DomainCounter = EntityCounter = RelationCounter = LabelCounter = ServerProcCounter = 1;
   Revision = QStringLiteral("0");
   Invalidate(QRect());

@@ -132,9 +132,16 @@ public:
   // The next stacking number for a control brought to the front.
   quint64 NextZOrder() { return ++FZCounter; }
 
+  // Called by a control of this diagram after its bounds changed.
+  virtual void ControlMoved(const TControl& control) {}
+
 protected:
-  void Removing(const void* object) const
+  // Called before objects are taken in, and before and after they are let
+  // go of (what looks at the lists meanwhile must not keep what goes).
+  virtual void ControlsChanged() {}
+  void Removing(const void* object)
   {
+    ControlsChanged();
     if (OnObjectRemoving)
       OnObjectRemoving(object);
   }

@@ -41,6 +41,39 @@ void TDrawingSurface::RouteRelation(TRelation& relation)
   Route(relation, QPoint(0, 0));
 }
 
+// ---- Spatial index -------------------------------------------------------------
+
+const TSpatialIndex& TDrawingSurface::Index() const
+{
+  if (FIndexValid)
+    return FIndex;
+  using TKind = TSpatialIndex::TKind;
+  FIndex.Clear();
+  std::uint64_t order = 0;
+  for (TEntity* e : Entities)
+    FIndex.Add(*e, TKind::Entity, nullptr, order++);
+  for (TRelation* r : Relations) {
+    for (TRelationSegment& s : r->Segments)
+      FIndex.Add(s, TKind::Segment, r, order++);
+    FIndex.Add(r->NameLabel, TKind::NameLabel, r, order++);
+    FIndex.Add(r->InverseNameLabel, TKind::NameLabel, r, order++);
+  }
+  for (TTextLabel* l : Labels)
+    FIndex.Add(*l, TKind::TextLabel, nullptr, order++);
+  FIndexValid = true;
+  return FIndex;
+}
+
+void TDrawingSurface::ControlMoved(const TControl& control)
+{
+  if (!FIndexValid)
+    return;
+  // Bulk work moves everything: one rebuild afterwards costs less than
+  // moving each object between cells.
+  if (Updating() || !FIndex.Update(control))
+    FIndexValid = false;
+}
+
 // ---- Setters -------------------------------------------------------------------
 
 void TDrawingSurface::SetActiveDrawingTool(TDrawingTool tool)

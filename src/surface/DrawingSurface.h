@@ -5,6 +5,7 @@
 
 #include "model/Diagram.h"
 #include "surface/Routing.h"
+#include "surface/SpatialIndex.h"
 
 #include <QDateTime>
 #include <QPoint>
@@ -84,6 +85,16 @@ public:
 
   void RouteRelation(TRelation& relation) override;
 
+  // Whether entities or relations may be flagged for a drag the surface
+  // runs; painting looks for drag outlines only then.
+  bool DragInProgress() const { return FEntityDragStarted || FSegmentDragStarted; }
+
+  // Where the entities, segments, name labels and text labels lie, brought
+  // up to date first: kept in step with every move, rebuilt once after
+  // objects came or went and after bulk work (loading, zoom).
+  const TSpatialIndex& Index() const;
+  void ControlMoved(const TControl& control) override;
+
   // ---- Mouse -------------------------------------------------------------------
   // The view hit-tests, keeps the pressed control as the receiver of moves and
   // the release until the button goes up, and repaints when OnInvalidate
@@ -131,6 +142,9 @@ public:
   // Time zero of the stored dates: midnight, 30 December 1899.
   static QDateTime DateTimeZero();
 
+protected:
+  void ControlsChanged() override { FIndexValid = false; }
+
 private:
   void DeselectAll(bool clearLabels);
   void ClearTextLabels();
@@ -150,6 +164,9 @@ private:
 
   TDrawingTool FActiveDrawingTool = dtPointer;
   bool FEntityDragStarted = false;
+  bool FSegmentDragStarted = false;
+  mutable TSpatialIndex FIndex;
+  mutable bool FIndexValid = false;
 };
 
 using THit = TDrawingSurface::THit;

@@ -116,19 +116,23 @@ void DrawDragOutlines(const TDrawingSurface& s, QPainter& painter, const QRect& 
   painter.setPen(QPen(Qt::black, 1));
   painter.setBrush(Qt::NoBrush);
   const QPoint offset = s.TrackPoint - s.AnchorPoint;
-  for (const TEntity* e : s.Entities) {
-    if (!e->Dragging)
-      continue;
-    const QRect box = e->BoundsRect().translated(offset);
-    if (box.intersects(area))
-      painter.drawRect(box.adjusted(0, 0, -1, -1));
-  }
-  for (const TRelation* r : s.Relations) {
-    if (!r->Visible() || !r->Suspended())
-      continue;
-    const TRoute route = ComputeRoute(*r, offset);
-    if (RouteBounds(route).intersects(area))
-      DrawRouteOutline(route, painter);
+  // Only a drag flags entities and suspends relations: without one, the
+  // lists are not walked, so that painting does not grow with the model.
+  if (s.DragInProgress()) {
+    for (const TEntity* e : s.Entities) {
+      if (!e->Dragging)
+        continue;
+      const QRect box = e->BoundsRect().translated(offset);
+      if (box.intersects(area))
+        painter.drawRect(box.adjusted(0, 0, -1, -1));
+    }
+    for (const TRelation* r : s.Relations) {
+      if (!r->Visible() || !r->Suspended())
+        continue;
+      const TRoute route = ComputeRoute(*r, offset);
+      if (RouteBounds(route).intersects(area))
+        DrawRouteOutline(route, painter);
+    }
   }
   if (s.MouseState == TMouseState::RubberBand) {
     const QRect band = s.RubberBand();
@@ -288,31 +292,45 @@ void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area
   DrawPageBorders(s, painter, area, pages);
   DrawNameBox(s, painter, area);
 
-  // What intersects the area, drawn back to front.
+  // What intersects the area, drawn back to front; objects of equal
+  // stacking order in the order of the lists.
   struct TItem {
     quint64 ZOrder;
+    std::uint64_t ListOrder;
     const TControl* Control;
     enum { Entity, Segment, Label } Kind;
   };
+  using TKind = TSpatialIndex::TKind;
+  std::vector<const TSpatialIndex::TItem*> candidates;
+  // One pixel around: the crow's foot at a segment's start reaches one
+  // pixel outside it.
+  s.Index().Query(area.adjusted(-1, -1, 1, 1), candidates);
   std::vector<TItem> items;
-  for (const TEntity* e : s.Entities)
-    if (e->Visible && !e->Dragging && e->BoundsRect().intersects(area))
-      items.push_back({e->ZOrder, e, TItem::Entity});
-  for (const TRelation* r : s.Relations) {
-    if (r->Visible() && !r->Suspended()) {
-      for (const TRelationSegment& seg : r->Segments)
-        // The crow's foot at a segment's start reaches one pixel outside it.
-        if (seg.Visible && seg.BoundsRect().adjusted(-1, -1, 1, 1).intersects(area))
-          items.push_back({seg.ZOrder, &seg, TItem::Segment});
+  items.reserve(candidates.size());
+  for (const TSpatialIndex::TItem* c : candidates) {
+    const TControl& control = *c->Control;
+    switch (c->Kind) {
+    case TKind::Entity: {
+      const auto& e = static_cast<const TEntity&>(control);
+      if (e.Visible && !e.Dragging && e.BoundsRect().intersects(area))
+        items.push_back({e.ZOrder, c->ListOrder, &e, TItem::Entity});
+      break;
     }
-    for (const TTextLabel* l : {&r->NameLabel, &r->InverseNameLabel})
-      if (l->Visible && l->BoundsRect().intersects(area))
-        items.push_back({l->ZOrder, l, TItem::Label});
+    case TKind::Segment:
+      if (c->Relation->Visible() && !c->Relation->Suspended() && control.Visible &&
+          control.BoundsRect().adjusted(-1, -1, 1, 1).intersects(area))
+        items.push_back({control.ZOrder, c->ListOrder, &control, TItem::Segment});
+      break;
+    case TKind::NameLabel:
+    case TKind::TextLabel:
+      if (control.Visible && control.BoundsRect().intersects(area))
+        items.push_back({control.ZOrder, c->ListOrder, &control, TItem::Label});
+      break;
+    }
   }
-  for (const TTextLabel* l : s.Labels)
-    if (l->Visible && l->BoundsRect().intersects(area))
-      items.push_back({l->ZOrder, l, TItem::Label});
-  std::stable_sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) { return a.ZOrder < b.ZOrder; });
+  std::sort(items.begin(), items.end(), [](const TItem& a, const TItem& b) {
+    return a.ZOrder != b.ZOrder ? a.ZOrder < b.ZOrder : a.ListOrder < b.ListOrder;
+  });
 
   for (const TItem& item : items) {
     switch (item.Kind) {

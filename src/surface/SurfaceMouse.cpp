@@ -75,6 +75,12 @@ QPoint SegmentPoint(const TDrawingSurface& surface, const TRelationSegment& segm
   return QPoint(axis(segment.Left, local.x(), surface.Width), axis(segment.Top, local.y(), surface.Height));
 }
 
+void SortByListOrder(std::vector<const TSpatialIndex::TItem*>& items)
+{
+  std::sort(items.begin(), items.end(),
+            [](const TSpatialIndex::TItem* a, const TSpatialIndex::TItem* b) { return a->ListOrder < b->ListOrder; });
+}
+
 }  // namespace
 
 // ---- Common steps -------------------------------------------------------------------
@@ -186,9 +192,20 @@ void TDrawingSurface::SurfaceMouseUp(TMouseButton button, bool shift, QPoint pos
   Invalidate(before.united(band).adjusted(-1, -1, 1, 1));
   // Only entities the user can see are taken: a hidden entity selected here
   // would be deleted by the next DeleteSelected without ever being shown.
-  for (TEntity* e : Entities)
+  // The index keeps each entity under a rectangle that holds its clamped
+  // top left corner; the band is clamped alike so that no entity is missed.
+  const QRect clampedBand(QPoint(ClampCoordinate(band.left()), ClampCoordinate(band.top())),
+                          QPoint(ClampCoordinate(band.right()), ClampCoordinate(band.bottom())));
+  std::vector<const TSpatialIndex::TItem*> candidates;
+  Index().Query(clampedBand, candidates);
+  SortByListOrder(candidates);
+  for (const TSpatialIndex::TItem* c : candidates) {
+    if (c->Kind != TSpatialIndex::TKind::Entity)
+      continue;
+    auto* e = static_cast<TEntity*>(c->Control);
     if (e->Visible && band.contains(QPoint(e->Left, e->Top)))
       e->SetSelected(true);
+  }
 }
 
 // ---- Entities -------------------------------------------------------------------------
@@ -376,6 +393,7 @@ void TDrawingSurface::SegmentMouseMove(TRelationSegment& segment, bool shift, QP
   if (!segment.Dragging)
     return;
   TRelation& relation = *segment.Relation();
+  FSegmentDragStarted = true;
   if (!relation.Suspended())
     relation.SetSuspended(true);
   const QRect before = DragOutlineArea(TrackPoint - AnchorPoint, &relation);
@@ -398,6 +416,7 @@ void TDrawingSurface::SegmentMouseUp(TRelationSegment& segment, TMouseButton but
   Route(relation, TrackPoint - AnchorPoint);
   relation.SetSuspended(false);
   segment.Dragging = false;
+  FSegmentDragStarted = false;
 }
 
 void TDrawingSurface::SegmentDblClick(TRelationSegment& segment)
@@ -507,23 +526,34 @@ THit TDrawingSurface::HitTest(QPoint pos) const
     best = c.ZOrder;
     return true;
   };
-  for (TEntity* e : Entities) {
-    if (!e->Dragging && take(*e))
-      hit = THit{THit::TKind::Entity, e, nullptr, nullptr, nullptr};
-  }
-  for (TRelation* r : Relations) {
-    if (r->Visible() && !r->Suspended()) {
-      for (TRelationSegment& s : r->Segments)
-        if (take(s))
-          hit = THit{THit::TKind::Segment, nullptr, &s, r, nullptr};
+  // The candidates under the point in list order: of two controls in the
+  // same stacking order, the first in the lists is hit.
+  std::vector<const TSpatialIndex::TItem*> candidates;
+  Index().Query(QRect(pos, pos), candidates);
+  SortByListOrder(candidates);
+  using TKind = TSpatialIndex::TKind;
+  for (const TSpatialIndex::TItem* c : candidates) {
+    switch (c->Kind) {
+    case TKind::Entity: {
+      auto* e = static_cast<TEntity*>(c->Control);
+      if (!e->Dragging && take(*e))
+        hit = THit{THit::TKind::Entity, e, nullptr, nullptr, nullptr};
+      break;
     }
-    for (TTextLabel* l : {&r->NameLabel, &r->InverseNameLabel})
-      if (take(*l))
-        hit = THit{THit::TKind::NameLabel, nullptr, nullptr, r, l};
+    case TKind::Segment:
+      if (c->Relation->Visible() && !c->Relation->Suspended() && take(*c->Control))
+        hit = THit{THit::TKind::Segment, nullptr, static_cast<TRelationSegment*>(c->Control), c->Relation, nullptr};
+      break;
+    case TKind::NameLabel:
+      if (take(*c->Control))
+        hit = THit{THit::TKind::NameLabel, nullptr, nullptr, c->Relation, static_cast<TTextLabel*>(c->Control)};
+      break;
+    case TKind::TextLabel:
+      if (take(*c->Control))
+        hit = THit{THit::TKind::TextLabel, nullptr, nullptr, nullptr, static_cast<TTextLabel*>(c->Control)};
+      break;
+    }
   }
-  for (TTextLabel* l : Labels)
-    if (take(*l))
-      hit = THit{THit::TKind::TextLabel, nullptr, nullptr, nullptr, l};
   return hit;
 }
 

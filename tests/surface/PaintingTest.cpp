@@ -145,6 +145,28 @@ TEST_F(PaintingTest, DragOutlinesAndRubberBand)
   EXPECT_FALSE(Dark(450, 425));
 }
 
+TEST_F(PaintingTest, SegmentDragShowsTheRouteOutlineUntilRelease)
+{
+  TEntity* a = Place(100, 100);
+  TRelation* r = Draw(dtRelationOneToManyForeign, a, Place(100, 300));
+  S.SetRelationLabelVisible(false);
+  TRelationSegment& line = r->Segments[0];
+  const QRect between(90, 130, 200, 150);
+  S.SegmentMouseDown(line, TMouseButton::Left, false, QPoint(4, 10), QPoint());
+  S.SegmentMouseMove(line, false, QPoint(4, 60));
+  ASSERT_TRUE(r->Suspended());
+  Paint();
+  // The relation itself is hidden while it is dragged; what is drawn
+  // between the boxes is its outline.
+  EXPECT_GT(DarkIn(between), 0);
+  S.SegmentMouseUp(line, TMouseButton::Left, false, QPoint(4, 60));
+  ASSERT_FALSE(r->Suspended());
+  S.SetRelationLabelVisible(false);
+  r->SetVisible(false);
+  Paint();
+  EXPECT_EQ(DarkIn(between), 0);
+}
+
 TEST_F(PaintingTest, TextLabelsDrawEachLineInTheirColour)
 {
   TTextLabel* l = S.AddLabel(std::make_unique<TTextLabel>());

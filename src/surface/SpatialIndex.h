@@ -1,0 +1,93 @@
+#pragma once
+// Where the drawn objects of a diagram lie: entities, relation segments,
+// relation name labels and text labels in a grid of buckets, so that painting
+// an area, hit testing a point and the rubber band visit only what lies near
+// them instead of the whole model.
+//
+// The grid has levels of growing cell size (256 pixels, then eight times as
+// large each level up); an object goes into the finest level where its
+// rectangle covers at most 16 cells (a long thin relation line stays in a
+// fine level), so each object has a bounded number
+// of entries and the memory stays linear in the number of objects, however
+// long a relation's line or however far apart the objects lie.
+
+#include "model/Controls.h"
+
+#include <QRect>
+
+#include <array>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace veska {
+
+class TEntity;
+
+class TSpatialIndex {
+public:
+  enum class TKind : std::uint8_t { Entity, Segment, NameLabel, TextLabel };
+
+  struct TItem {
+    TControl* Control = nullptr;
+    // The relation of a segment or name label.
+    TRelation* Relation = nullptr;
+    TKind Kind = TKind::Entity;
+    std::uint8_t Level = 0;
+    // Position in the order in which the surface's lists are walked:
+    // entities, then each relation's segments and name labels, then text
+    // labels. Objects of equal stacking order are drawn and hit in it.
+    std::uint64_t ListOrder = 0;
+    // The rectangle the entries stand for (see Area).
+    QRect Rect;
+  };
+
+  // The rectangle under which a control is kept: its bounds, extended to
+  // hold its top left corner when it has no width or height.
+  static QRect Area(const TControl& control);
+
+  void Clear();
+  // Takes a control in; `listOrder` as in TItem.
+  void Add(TControl& control, TKind kind, TRelation* relation, std::uint64_t listOrder);
+  // Moves a control that is in the index to the cells of its present bounds.
+  // Returns false when the control is not in the index.
+  bool Update(const TControl& control);
+
+  // Every item whose rectangle intersects `rect`, each once, in no
+  // particular order.
+  void Query(const QRect& rect, std::vector<const TItem*>& out) const;
+
+  std::size_t Count() const { return FItems.size(); }
+  // Number of bucket entries, for tests of the memory bound.
+  std::size_t EntryCount() const;
+
+private:
+  static constexpr int kLevels = 8;
+  static constexpr int kFinestShift = 8;
+  static constexpr int kLevelStep = 3;
+  // An object goes to the finest level where it covers at most this many
+  // cells; the coarsest level holds any rectangle in 9.
+  static constexpr qint64 kMaxCells = 16;
+
+  struct TEntry {
+    QRect Rect;
+    std::uint32_t Item;
+  };
+  using TBuckets = std::unordered_map<std::uint64_t, std::vector<TEntry>>;
+
+  struct TCells {
+    qint64 X0, Y0, X1, Y1;
+  };
+  static TCells CellsOf(const QRect& rect, int level);
+  static std::uint64_t Key(qint64 x, qint64 y);
+  static int LevelFor(const QRect& rect);
+  void Insert(std::uint32_t item);
+  void Remove(std::uint32_t item);
+
+  std::vector<TItem> FItems;
+  std::unordered_map<const TControl*, std::uint32_t> FSlots;
+  std::array<TBuckets, kLevels> FLevels;
+  std::array<std::size_t, kLevels> FLevelEntries{};
+};
+
+}  // namespace veska
