@@ -1,8 +1,8 @@
-// Timings of writing, loading and clearing a large diagram and of key edits
-// that travel down a deep chain of primary relations; of loading a single
-// chain of 100,000 primary relations and renaming its head's key. Every
-// benchmark runs at the reference size and at twice (half) that size, so the
-// growth can be read from the pair.
+// Timings of writing, loading, clearing and zooming a large diagram and of
+// key edits that travel down a deep chain of primary relations; of loading a
+// single chain of 100,000 primary relations and renaming its head's key.
+// Every benchmark of the large diagram runs at 5,000, 10,000, 20,000 and
+// 40,000 entities, so the growth per doubling can be read from the rows.
 
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
@@ -11,6 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+
+#include <malloc.h>
 
 #include <map>
 #include <memory>
@@ -42,6 +44,13 @@ TFixture& Fixture(int entities)
     slot = std::move(f);
   }
   return *slot;
+}
+
+// Bytes the process holds on its heap now (small blocks and mapped ones).
+double HeapBytes()
+{
+  const struct mallinfo2 info = mallinfo2();
+  return static_cast<double>(info.uordblks + info.hblkhd);
 }
 
 bool Ready(benchmark::State& state, TFixture*& fixture)
@@ -84,7 +93,7 @@ void LoadRepeatedly(benchmark::State& state, TDrawingSurface& surface, const QBy
   }
 }
 
-void BM_WriteDiagram(benchmark::State& state)
+void BM_Write(benchmark::State& state)
 {
   TFixture* f = nullptr;
   if (!Ready(state, f))
@@ -99,14 +108,19 @@ void BM_WriteDiagram(benchmark::State& state)
   SetCounters(state, *f);
 }
 
-void BM_LoadDiagram(benchmark::State& state)
+// Reports as model_MB the heap memory the loaded diagram holds: measured
+// from the cleared surface to the end of the last load.
+void BM_Load(benchmark::State& state)
 {
   TFixture* f = nullptr;
   if (!Ready(state, f))
     return;
   TCollectingMessages messages;
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  surface.Clear();
+  const double before = HeapBytes();
   LoadRepeatedly(state, surface, f->Text);
+  state.counters["model_MB"] = (HeapBytes() - before) / 1e6;
   if (!messages.Texts.isEmpty())
     state.SkipWithError(messages.Texts.first().toStdString().c_str());
   else if (surface.Entities.Count() != f->Surface.Entities.Count() ||
@@ -128,6 +142,38 @@ void BM_Clear(benchmark::State& state)
       break;
     state.ResumeTiming();
     surface.Clear();
+  }
+  SetCounters(state, *f);
+}
+
+// One step of zooming in or out (5:4 and 4:5 in turns, as the menu and the
+// wheel do) on a loaded diagram. The larger diagrams exceed the largest
+// surface at 125%, so they are first zoomed out (untimed) until a step in
+// fits; the counter zoom_percent tells where the steps start.
+void BM_ZoomStep(benchmark::State& state)
+{
+  TFixture* f = nullptr;
+  if (!Ready(state, f))
+    return;
+  TCollectingMessages messages;
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  if (!LoadFresh(state, surface, f->Text))
+    return;
+  const auto roomToZoomIn = [&] { return qMax(surface.Width, surface.Height) * qint64(5) / 4 < 32767; };
+  for (int i = 0; i < 8 && !roomToZoomIn(); ++i)
+    surface.Rescale(4, 5);
+  if (!roomToZoomIn()) {
+    state.SkipWithError("the diagram cannot be zoomed");
+    return;
+  }
+  state.counters["zoom_percent"] = qRound(surface.ZoomFactor * 100);
+  bool out = false;
+  for (auto _ : state) {
+    if (out)
+      surface.Rescale(4, 5);
+    else
+      surface.Rescale(5, 4);
+    out = !out;
   }
   SetCounters(state, *f);
 }
@@ -258,14 +304,15 @@ void BM_RenameDeepChainKey(benchmark::State& state)
 
 void Sizes(benchmark::internal::Benchmark* b)
 {
-  b->ArgName("entities")->Arg(5000)->Arg(10000)->Unit(benchmark::kMillisecond);
+  b->ArgName("entities")->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace
 
-BENCHMARK(BM_WriteDiagram)->Apply(Sizes);
-BENCHMARK(BM_LoadDiagram)->Apply(Sizes);
+BENCHMARK(BM_Load)->Apply(Sizes);
+BENCHMARK(BM_Write)->Apply(Sizes);
 BENCHMARK(BM_Clear)->Apply(Sizes);
+BENCHMARK(BM_ZoomStep)->Apply(Sizes);
 BENCHMARK(BM_InsertKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_AddKeyAttribute)->Apply(Sizes);
 BENCHMARK(BM_RenameKeyAttribute)->Apply(Sizes);

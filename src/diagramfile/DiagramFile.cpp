@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -56,39 +58,44 @@ QStringView Bool(bool value)
 
 // ---- Writing -------------------------------------------------------------------------
 
-// Collects the file text as UTF-8, one line at a time. Encoding line by line
-// keeps a single buffer of the final size (rather than the whole text in
-// UTF-16 and then a second copy in UTF-8), and the buffer handed in is
-// reused, so that writing a large diagram again and again (snapshots) does
-// not allocate and touch fresh memory each time.
 // Builds the file's bytes line by line: each line is encoded as UTF-8 straight
-// into the buffer, cut at 253 characters (never inside one), and ended with
-// CR LF.
+// into one buffer, cut at 253 characters (never inside one), and ended with
+// CR LF. The buffer handed in is reused, so that writing a large diagram again
+// and again (snapshots) does not allocate and touch fresh memory each time;
+// it is written through a plain pointer, with room made once per line, and
+// cut to the text's length at the end.
 class TTextWriter {
 public:
-  explicit TTextWriter(QByteArray buffer) : FBytes(std::move(buffer)) { FBytes.resize(0); }
+  explicit TTextWriter(QByteArray buffer) : FBytes(std::move(buffer))
+  {
+    FBytes.resize(std::max<qsizetype>(FBytes.capacity(), kInitialSize));
+    FOut = FBytes.data();
+    FEnd = FOut + FBytes.size();
+  }
 
   // One line made of the parts, in order.
   void Line(std::initializer_list<QStringView> parts)
   {
+    Room(kMaxLine * 4 + 2);  // 4 bytes at most for one character
     int room = kMaxLine;
     for (QStringView part : parts)
       Put(part, room);
-    FBytes.append("\r\n", 2);
+    *FOut++ = '\r';
+    *FOut++ = '\n';
   }
   void Line(QStringView text) { Line({text}); }
   void Numbers(std::initializer_list<int> values)
   {
-    char buffer[16];
+    Room(static_cast<qsizetype>(values.size()) * 12 + 2);
     bool first = true;
     for (int v : values) {
       if (!first)
-        FBytes.append(' ');
+        *FOut++ = ' ';
       first = false;
-      const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
-      FBytes.append(buffer, end - buffer);
+      FOut = std::to_chars(FOut, FEnd, v).ptr;
     }
-    FBytes.append("\r\n", 2);
+    *FOut++ = '\r';
+    *FOut++ = '\n';
   }
   void Counted(const QStringList& lines)
   {
@@ -96,47 +103,63 @@ public:
     for (const QString& l : lines)
       Line(l);
   }
-  QByteArray Take() { return std::move(FBytes); }
+  QByteArray Take()
+  {
+    FBytes.resize(FOut - FBytes.constData());
+    FOut = FEnd = nullptr;
+    return std::move(FBytes);
+  }
 
 private:
+  static constexpr qsizetype kInitialSize = 1 << 16;
+
+  // Makes room for `n` more bytes.
+  void Room(qsizetype n)
+  {
+    if (FEnd - FOut >= n)
+      return;
+    const qsizetype used = FOut - FBytes.constData();
+    FBytes.resize(std::max(FBytes.size() * 2, used + n));
+    FOut = FBytes.data() + used;
+    FEnd = FBytes.data() + FBytes.size();
+  }
+
   // Appends characters of `text` while `room` (characters left on the line)
   // lasts.
   void Put(QStringView text, int& room)
   {
     const qsizetype n = text.size();
+    char* out = FOut;
     for (qsizetype i = 0; i < n && room > 0; ++i, --room) {
       char32_t c = text[i].unicode();
       if (c < 0x80) {
-        FBytes.append(static_cast<char>(c));
+        *out++ = static_cast<char>(c);
         continue;
       }
       if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate())
         c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
       else if (QChar::isSurrogate(c))
         c = 0xFFFD;  // a lone surrogate has no UTF-8 form
-      char out[4];
-      int len;
       if (c < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (c >> 6));
-        out[1] = static_cast<char>(0x80 | (c & 0x3F));
-        len = 2;
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
       } else if (c < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (c >> 12));
-        out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (c & 0x3F));
-        len = 3;
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
       } else {
-        out[0] = static_cast<char>(0xF0 | (c >> 18));
-        out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out[3] = static_cast<char>(0x80 | (c & 0x3F));
-        len = 4;
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
       }
-      FBytes.append(out, len);
     }
+    FOut = out;
   }
 
   QByteArray FBytes;
+  char* FOut = nullptr;  // the next byte to write
+  char* FEnd = nullptr;  // the end of the room
 };
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
@@ -223,21 +246,24 @@ void WriteLabel(TTextWriter& w, const TTextLabel& label)
 
 // The first `count` comma-separated fields of a line; the last takes the rest
 // of the line, commas included. Missing fields are empty.
-QStringList SplitComma(const QString& line, int count)
+// The first `count` comma-separated fields of `line` (the last takes the rest
+// of the line, commas and all); missing fields are empty. The fields are
+// views into `line`.
+std::array<QStringView, 4> SplitComma(QStringView line, int count)
 {
-  QStringList fields;
+  std::array<QStringView, 4> fields;
   qsizetype start = 0;
   for (int i = 0; i < count - 1; ++i) {
-    const qsizetype comma = line.indexOf(QLatin1Char(','), start);
+    const qsizetype comma = start <= line.size() ? line.indexOf(QLatin1Char(','), start) : -1;
     if (comma < 0) {
-      fields << line.mid(start);
+      fields[i] = start <= line.size() ? line.mid(start) : QStringView();
       start = line.size() + 1;
       continue;
     }
-    fields << line.mid(start, comma - start);
+    fields[i] = line.mid(start, comma - start);
     start = comma + 1;
   }
-  fields << (start <= line.size() ? line.mid(start) : QString());
+  fields[count - 1] = start <= line.size() ? line.mid(start) : QStringView();
   return fields;
 }
 
@@ -255,6 +281,34 @@ qint64 AttributeCount(const TDiagram& diagram)
     n += e->PrimaryKey.Count() + e->Attributes.Count();
   return n;
 }
+
+// Hands out one shared copy of the short texts that recur through a file
+// (attribute names, data types, widths), so that thousands of attributes do
+// not each hold their own: the most frequent of the texts seen are
+// remembered.
+class TRecurringTexts {
+public:
+  QString Get(QStringView text)
+  {
+    for (size_t i = 0; i < FTexts.size(); ++i) {
+      if (FTexts[i] == text) {
+        if (i > 0)
+          std::swap(FTexts[i], FTexts[i - 1]);  // the frequent ones move up
+        return FTexts[i > 0 ? i - 1 : 0];
+      }
+    }
+    QString copy = text.toString();
+    if (FTexts.size() < kSize)
+      FTexts.push_back(copy);
+    else
+      FTexts.back() = copy;
+    return copy;
+  }
+
+private:
+  static constexpr size_t kSize = 16;
+  std::vector<QString> FTexts;
+};
 
 class TDiagramReader {
 public:
@@ -306,6 +360,9 @@ private:
   qint64 FCopies = 0;
   const qint64 FCopyLimit;
   TProgressRun& FProgress;
+  TRecurringTexts FTypes;
+  TRecurringTexts FNames;
+  TRecurringTexts FColumns;
 };
 
 void TDiagramReader::Read()
@@ -351,9 +408,10 @@ void TDiagramReader::Read()
   if (Version >= 2) {
     for (int i = 0, n = ReadCount(); More(i, n); ++i) {
       auto p = std::make_unique<TServerProc>();
-      const QStringList f = SplitComma(In.ReadLine(), 2);
-      p->Name = f[0];
-      p->Server = f[1];
+      const QString line = In.ReadLine();
+      const auto f = SplitComma(line, 2);
+      p->Name = f[0].toString();
+      p->Server = f[1].toString();
       p->Text = In.ReadCountedLines();
       S.AddServerProc(std::move(p));
     }
@@ -415,21 +473,22 @@ void TDiagramReader::ReadHeader()
 
 void TDiagramReader::ReadAttribute(TAttribute& a)
 {
-  const QStringList f = SplitComma(In.ReadLine(), 4);
-  a.Name = f[0];
-  a.SetColumnName(f[1]);
+  const QString line = In.ReadLine();
+  const auto f = SplitComma(line, 4);
+  a.Name = FNames.Get(f[0]);
+  a.SetColumnName(FColumns.Get(f[1]));
   a.AllowNulls = TTextReader::IsTrue(f[2]);
-  const QString& type = f[3];
+  const QStringView type = f[3];
   const qsizetype open = type.indexOf(QLatin1Char('('));
   if (open >= 0) {
-    a.DataType = type.left(open);
+    a.DataType = FTypes.Get(type.left(open));
     qsizetype close = type.indexOf(QLatin1Char(')'), open + 1);
     if (close < 0)
       close = type.size();
-    const QString width = type.mid(open + 1, close - open - 1);
-    a.Width = width.isEmpty() ? QStringLiteral("0") : width;
+    const QStringView width = type.mid(open + 1, close - open - 1);
+    a.Width = width.isEmpty() ? QStringLiteral("0") : FTypes.Get(width);
   } else {
-    a.DataType = type;
+    a.DataType = FTypes.Get(type);
     a.Width = QStringLiteral("0");
   }
   if (Version >= 3) {
@@ -488,11 +547,12 @@ std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)
 std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
 {
   auto r = std::make_unique<TRelation>(&S);
-  const QStringList f = SplitComma(In.ReadLine(), 4);
-  fileName = f[0];
+  const QString line = In.ReadLine();
+  const auto f = SplitComma(line, 4);
+  fileName = f[0].toString();
   r->SetRelationName(fileName);
-  r->Parent = S.Entities.Find(f[1]);
-  r->Child = S.Entities.Find(f[2]);
+  r->Parent = S.Entities.Find(f[1].toString());
+  r->Child = S.Entities.Find(f[2].toString());
   if (!r->Parent || !r->Child)
     throw TCorruptFile("relation entity not found");
   r->InitPrimaryRelation(TTextReader::IsTrue(f[3]));
@@ -621,7 +681,16 @@ void ApplyCarried(const TCarriedItem& item)
     TAttribute* copy = r->MigratedAttributes.Objects(entry);
     stored.push_back(copy);
     const QString carriedColumn = copy->ColumnName();
-    copy->AssignFields(record);
+    // Texts the record repeats keep the copy's, which it shares with the
+    // attribute it was carried from, rather than holding a second one.
+    TAttribute fields = record;
+    for (auto [from, held] : {std::pair{&fields.Name, &copy->Name}, std::pair{&fields.DataType, &copy->DataType},
+                              std::pair{&fields.Width, &copy->Width}})
+      if (*from == *held)
+        *from = *held;
+    if (fields.ColumnName() == carriedColumn)
+      fields.SetColumnName(carriedColumn);
+    copy->AssignFields(fields);
     if (copy->ColumnName().isEmpty())
       copy->SetColumnName(carriedColumn);
     copy->ForeignKey = true;
@@ -767,8 +836,9 @@ void TDiagramReader::ReadIndexes()
     TEntity* e = FileEntity(In.ReadLine());
     for (int k = 0, count = ReadCount(); More(k, count); ++k) {
       auto index = std::make_unique<TIndex>();
-      const QStringList f = SplitComma(In.ReadLine(), 3);
-      index->AssignName(f[0]);
+      const QString line = In.ReadLine();
+      const auto f = SplitComma(line, 3);
+      index->AssignName(f[0].toString());
       index->Unique = TTextReader::IsTrue(f[1]);
       index->Reserved = TTextReader::IsTrue(f[2]);
       for (int c = 0, columns = ReadCount(); More(c, columns); ++c) {

@@ -2,7 +2,37 @@
 
 #include <QStringList>
 
+#include <climits>
+
 namespace veska {
+
+namespace {
+// The common form of a number, parsed without Qt's locale machinery: an
+// optional sign and up to ten ASCII digits within the range of int. False
+// for anything else, which the caller hands to QString's parser.
+bool ParsePlainInt(QStringView token, int& value)
+{
+  qsizetype i = 0;
+  const bool negative = !token.isEmpty() && token[0] == QLatin1Char('-');
+  if (negative || (!token.isEmpty() && token[0] == QLatin1Char('+')))
+    ++i;
+  if (i == token.size() || token.size() - i > 10)
+    return false;
+  qint64 v = 0;
+  for (; i < token.size(); ++i) {
+    const char16_t c = token[i].unicode();
+    if (c < u'0' || c > u'9')
+      return false;
+    v = v * 10 + (c - u'0');
+  }
+  if (negative)
+    v = -v;
+  if (v < INT_MIN || v > INT_MAX)
+    return false;
+  value = static_cast<int>(v);
+  return true;
+}
+}  // namespace
 
 QString TTextReader::ReadLine()
 {
@@ -27,7 +57,7 @@ void TTextReader::SkipLine()
     ++FPos;
 }
 
-QString TTextReader::ReadToken()
+QStringView TTextReader::ReadToken()
 {
   while (FPos < FText.size()) {
     const char16_t c = FText[FPos].unicode();
@@ -38,21 +68,23 @@ QString TTextReader::ReadToken()
   const qsizetype start = FPos;
   while (FPos < FText.size() && FText[FPos].unicode() > 32)
     ++FPos;
-  return FText.mid(start, FPos - start);
+  return QStringView(FText).mid(start, FPos - start);
 }
 
 void TTextReader::ReadNumbers(int* values, int count)
 {
   for (int i = 0; i < count; ++i) {
-    const QString token = ReadToken();
+    const QStringView token = ReadToken();
     if (token.isEmpty()) {
       values[i] = 0;  // past the end of the file
       continue;
     }
-    bool ok = false;
-    const int value = token.toInt(&ok, 10);
+    int value = 0;
+    bool ok = ParsePlainInt(token, value);
     if (!ok)
-      throw TCorruptFile("not a number: " + token.toStdString());
+      value = token.toInt(&ok, 10);
+    if (!ok)
+      throw TCorruptFile("not a number: " + token.toString().toStdString());
     values[i] = value;
   }
   SkipLine();
@@ -67,13 +99,13 @@ int TTextReader::ReadNumber()
 
 double TTextReader::ReadReal()
 {
-  const QString token = ReadToken();
+  const QStringView token = ReadToken();
   double value = 0;
   if (!token.isEmpty()) {
     bool ok = false;
     value = token.toDouble(&ok);
     if (!ok || !qIsFinite(value))
-      throw TCorruptFile("not a number: " + token.toStdString());
+      throw TCorruptFile("not a number: " + token.toString().toStdString());
   }
   SkipLine();
   return value;
@@ -91,7 +123,7 @@ QStringList TTextReader::ReadCountedLines()
   return lines;
 }
 
-bool TTextReader::IsTrue(const QString& text)
+bool TTextReader::IsTrue(QStringView text)
 {
   return text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
 }

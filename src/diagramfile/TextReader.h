@@ -34,10 +34,12 @@ public:
   // n-th line is corrupt.
   QStringList ReadCountedLines();
 
-  static bool IsTrue(const QString& text);
+  static bool IsTrue(QStringView text);
 
 private:
-  QString ReadToken();
+  // The next blank-separated token, as a view into the text (numbers are
+  // parsed straight from it, without a copy).
+  QStringView ReadToken();
   void SkipLine();
 
   QString FText;

@@ -38,6 +38,9 @@ void TControl::BringToFront()
 
 QStringList TTextLabel::CaptionLines(const QString& caption)
 {
+  // Most captions (relation names) are one line: no need to split.
+  if (!caption.contains(QLatin1Char('\n')) && !caption.contains(QLatin1Char('\r')))
+    return {caption};
   static const QRegularExpression breaks(QStringLiteral("\r\n|\n|\r"));
   QStringList lines = caption.split(breaks);
   if (lines.size() > 1 && lines.back().isEmpty())

@@ -24,11 +24,17 @@ int TDiagram::ZoomedFontSize() const
   return RoundHalfEven(Font.pointSize() * ZoomFactor);
 }
 
-QFont TDiagram::ZoomedFont() const
+QFont TDiagram::ZoomedFontOf(const QFont& base) const
 {
-  QFont f(Font);
-  f.setPointSize(qMax(1, ZoomedFontSize()));
-  return f;
+  const int size = qMax(1, RoundHalfEven(base.pointSize() * ZoomFactor));
+  TZoomedFont& c = FZoomedFont;
+  if (c.Size != size || !(c.Base == base) || c.Base.resolveMask() != base.resolveMask()) {
+    c.Base = base;
+    c.Size = size;
+    c.Zoomed = base;
+    c.Zoomed.setPointSize(size);
+  }
+  return c.Zoomed;
 }
 
 QString TDiagram::DefaultName(const QString& prefix, int counter) const

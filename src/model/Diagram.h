@@ -62,7 +62,13 @@ public:
 
   // The base font size times the zoom, rounded half to even.
   int ZoomedFontSize() const;
-  QFont ZoomedFont() const;
+  QFont ZoomedFont() const { return ZoomedFontOf(Font); }
+  // `base` at the zoomed size (its point size times the zoom, at least 1).
+  // The last answer is remembered and handed out again while base and zoom
+  // stay: the boxes and labels laid out one after another then share one
+  // font object, which the text measurer recognises without comparing
+  // fonts field by field.
+  QFont ZoomedFontOf(const QFont& base) const;
 
   // Taking objects in. Each appends under the object's name (a default name
   // when it has none) and raises the kind's counter.
@@ -151,6 +157,12 @@ private:
   TMessageService& FMessages;
   const TTextMeasurer& FMeasurer;
   int FUpdateCount = 0;
+  struct TZoomedFont {
+    QFont Base;
+    int Size = 0;
+    QFont Zoomed;
+  };
+  mutable TZoomedFont FZoomedFont;
   quint64 FZCounter = 0;
   quint64 FRelationSequence = 0;
 };

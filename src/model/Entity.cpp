@@ -429,8 +429,7 @@ void TEntity::ComputeLayout()
   if (!FDiagram)
     return;
   const TTextMeasurer& m = FDiagram->Measurer();
-  QFont font(Font);
-  font.setPointSize(qMax(1, RoundHalfEven(Font.pointSize() * FDiagram->ZoomFactor)));
+  const QFont font = FDiagram->ZoomedFontOf(Font);
   const int h = m.TextHeight(font, QStringLiteral("A"));
   const TEntityDisplayMode mode = FDiagram->EntityDisplayMode;
 

@@ -47,7 +47,11 @@ TQtTextMeasurer::TFontEntry& TQtTextMeasurer::Entry(const QFont& font) const
 
 int TQtTextMeasurer::TextWidth(const QFont& font, const QString& text) const
 {
-  constexpr qsizetype kMaxRemembered = 1 << 16;
+  // Enough for every distinct text of a diagram of 40,000 entities (names,
+  // attribute lines, relation names), so that a zoom step back to a size
+  // seen before measures nothing again; the texts themselves are shared with
+  // the model, an entry costs a hash node.
+  constexpr qsizetype kMaxRemembered = 1 << 19;
   TFontEntry& entry = Entry(font);
   if (const auto known = entry.Widths.constFind(text); known != entry.Widths.constEnd())
     return *known;

@@ -214,7 +214,11 @@ void TDrawingSurface::Rescale(int numerator, int denominator)
   };
   const int newWidth = scale(Width);
   const int newHeight = scale(Height);
-  if (newWidth >= 32767 || newHeight >= 32767)
+  // A step that would take the surface to the largest size or beyond is
+  // refused; zooming out of a diagram stored larger than that shrinks it and
+  // is allowed.
+  const bool grows = newSize > oldSize;
+  if (grows && (newWidth >= 32767 || newHeight >= 32767))
     return;
   ZoomFactor = static_cast<double>(newSize) / base;
   Width = newWidth;

@@ -94,6 +94,36 @@ TEST_F(DiagramFileTest, NewDiagramWritesHeaderAndNineEmptySections)
   EXPECT_EQ(lines.mid(9), QStringList(9, QStringLiteral("0")));
 }
 
+TEST_F(DiagramFileTest, NumbersTakeSignsAndLeadingZerosAndOverflowIsCorrupt)
+{
+  QStringList lines = SalesExample();
+  ASSERT_EQ(lines[19], "40 30 0 1 0");
+  lines[19] = "+40 -0030 0 1 0";
+  lines[20] = "Number,CUST_NO,FALSE,NUMERIC(12,2)";
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  const TEntity* customer = Surface.Entities[0];
+  EXPECT_EQ(QPoint(customer->Left, customer->Top), QPoint(40, -30));
+  EXPECT_EQ(customer->PrimaryKey[0]->DataType, "NUMERIC");
+  EXPECT_EQ(customer->PrimaryKey[0]->Width, "12,2");
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+
+  for (const char* position : {"2147483648 30 0 1 0", "40 -2147483649 0 1 0", "4O 30 0 1 0", "40 30 0 + 0",
+                               "40 30 0 1 -"}) {
+    Surface.Clear();
+    Messages.Messages.clear();
+    lines[19] = QString::fromLatin1(position);
+    EXPECT_EQ(Load(lines), TLoadResult::Corrupted) << position;
+    EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt}) << position;
+  }
+  Surface.Clear();
+  Messages.Messages.clear();
+  lines[19] = "40 30 0 1 0";
+  lines[18] = "1 2147483647 -2147483648 0 0";
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_EQ(Surface.Entities[0]->FormHeight, 2147483647);
+  EXPECT_EQ(Surface.Entities[0]->FormWidth, -2147483647 - 1);
+}
+
 TEST_F(DiagramFileTest, ExampleLoadsAndWritesBackUnchanged)
 {
   ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);

@@ -81,6 +81,43 @@ TEST_F(ZoomTest, ZoomThatWouldReach32767PixelsIsRefused)
   EXPECT_EQ(S.Width, 32766);
 }
 
+TEST_F(ZoomTest, ZoomOutOfADiagramStoredBeyondTheLargestSizeIsNotRefused)
+{
+  // A file may hold a surface larger than the setup allows; zooming out is
+  // the way to see all of it, so only steps that grow are refused.
+  S.Width = 40000;
+  S.Height = 52000;
+  TEntity* e = Place(8000, 40000);
+  S.Rescale(4, 5);
+  EXPECT_DOUBLE_EQ(S.ZoomFactor, 0.75);
+  EXPECT_EQ(QSize(S.Width, S.Height), QSize(30000, 39000));
+  EXPECT_EQ(QPoint(e->Left, e->Top), QPoint(6000, 30000));
+  S.Rescale(5, 4);  // back up to 52000 high: refused
+  EXPECT_DOUBLE_EQ(S.ZoomFactor, 0.75);
+  EXPECT_EQ(S.Height, 39000);
+}
+
+TEST_F(ZoomTest, ZoomedFontFollowsEveryChangeOfItsBaseFont)
+{
+  // The zoomed font is remembered between calls; a stale one would lay out
+  // boxes in the old font.
+  S.Rescale(5, 4);
+  EXPECT_EQ(S.ZoomedFont().pointSize(), 10);
+  S.Font.setPointSize(12);
+  EXPECT_EQ(S.ZoomedFont().pointSize(), 15);
+  S.Font.setFamily(QStringLiteral("Courier"));
+  EXPECT_EQ(S.ZoomedFont().family(), QStringLiteral("Courier"));
+  S.Font.setBold(true);
+  EXPECT_TRUE(S.ZoomedFont().bold());
+  QFont other(S.Font);
+  other.setItalic(true);
+  EXPECT_TRUE(S.ZoomedFontOf(other).italic());
+  EXPECT_FALSE(S.ZoomedFont().italic());
+  S.Rescale(4, 5);
+  EXPECT_EQ(S.ZoomedFont().pointSize(), 12);
+  EXPECT_EQ(S.ZoomedFontOf(other).pointSize(), 12);
+}
+
 TEST_F(ZoomTest, RelationsAndLabelsFollowTheZoom)
 {
   TEntity* a = Place(100, 100);
