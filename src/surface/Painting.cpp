@@ -303,8 +303,11 @@ void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area
   using TKind = TSpatialIndex::TKind;
   std::vector<const TSpatialIndex::TItem*> candidates;
   // One pixel around: the crow's foot at a segment's start reaches one
-  // pixel outside it.
-  s.Index().Query(area.adjusted(-1, -1, 1, 1), candidates);
+  // pixel outside it. Objects lie within the coordinate limits, so the
+  // area is clamped to them first and widening it cannot overflow.
+  s.Index().Query(ClampedRect(qint64(area.left()) - 1, qint64(area.top()) - 1, qint64(area.width()) + 2,
+                              qint64(area.height()) + 2),
+                  candidates);
   std::vector<TItem> items;
   items.reserve(candidates.size());
   for (const TSpatialIndex::TItem* c : candidates) {
