@@ -149,10 +149,10 @@ int ClampInt(qint64 v)
   return int(std::clamp<qint64>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-// The text of a form's specification part n (from 0).
-QString SpecPart(const QString& spec, int n)
+// Field n (from 0) of a lookup's comma-separated text.
+QString LookupField(const QString& lookup, int n)
 {
-  return spec.section(QLatin1Char(','), n, n);
+  return lookup.section(QLatin1Char(','), n, n);
 }
 
 // The lines of a description strictly between its first "begin data" and
@@ -517,12 +517,12 @@ QString TAppExpert::UnitText(int i) const
   Put(out, 32, {form});
   for (const int k : buttons) {
     const TFormElement& e = Elements[size_t(k)];
-    const QString& spec = LookupList[size_t(LookupOf(e))].Specification;
-    const QString table = SpecPart(spec, 0);
-    const QString keyColumn = SpecPart(spec, 1);
+    const QString& lookup = LookupList[size_t(LookupOf(e))].Text;
+    const QString table = LookupField(lookup, 0);
+    const QString keyColumn = LookupField(lookup, 1);
     const QString edit = QStringLiteral("Edit") + e.Attribute->ColumnName();
     Put(out, 36,
-        {form, k, table, QStringLiteral("Lookup ") + table, keyColumn, SpecPart(spec, 3), edit, keyColumn, edit, edit,
+        {form, k, table, QStringLiteral("Lookup ") + table, keyColumn, LookupField(lookup, 3), edit, keyColumn, edit, edit,
          keyColumn});
   }
   Line(out, QStringLiteral("end."));
@@ -537,11 +537,11 @@ void TAppExpert::PutLabel(QString& out, int k, qint64 x, qint64 y, const TFormEl
 
 void TAppExpert::PutLookupCombo(QString& out, int k, qint64 x, qint64 y, qint64 w, const TFormElement& e) const
 {
-  const QString& spec = LookupList[size_t(LookupOf(e))].Specification;
-  const QString keyColumn = SpecPart(spec, 1);
-  const qint64 d = std::min(SpecPart(spec, 2).toLongLong(), x + w - 6);
-  Put(out, 51, {k, x, y, w, e.Attribute->ColumnName(), k, SpecPart(spec, 3), keyColumn, d, k, k, k, k,
-                SpecPart(spec, 0)});
+  const QString& lookup = LookupList[size_t(LookupOf(e))].Text;
+  const QString keyColumn = LookupField(lookup, 1);
+  const qint64 d = std::min(LookupField(lookup, 2).toLongLong(), x + w - 6);
+  Put(out, 51, {k, x, y, w, e.Attribute->ColumnName(), k, LookupField(lookup, 3), keyColumn, d, k, k, k, k,
+                LookupField(lookup, 0)});
 }
 
 void TAppExpert::PutElement(QString& out, int k, bool horizontal) const

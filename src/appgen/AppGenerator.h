@@ -68,10 +68,10 @@ struct TFormElement {
   int LabelWidth = 0;
 };
 
-// A lookup of the current form: the specification "table,key column,width,
-// display columns" and the child's attribute it fills.
+// A lookup of the current form: its text "table,key column,width,display
+// columns" and the child's attribute it fills.
 struct TLookup {
-  QString Specification;
+  QString Text;
   const TAttribute* Attribute = nullptr;
 };
 

@@ -233,7 +233,7 @@ TEST_F(AppGenLookups, LookupOfATwoKeyParentListsThreeColumns)
   x.LayoutForm(0);
   ASSERT_EQ(x.LookupList.size(), 1u);
   // 10 + 6 + 20 characters, 5 pixels each
-  EXPECT_EQ(x.LookupList[0].Specification, Parent->TableName() + ",Code,180,Code;Year;Title");
+  EXPECT_EQ(x.LookupList[0].Text, Parent->TableName() + ",Code,180,Code;Year;Title");
   EXPECT_EQ(x.LookupList[0].Attribute, Child->Attributes.Find(QStringLiteral("Code")));
 }
 
