@@ -3,7 +3,7 @@
 #include "platform/SafeFile.h"
 #include "surface/SurfaceFixture.h"
 #include "support/ImageProbe.h"
-#include "support/Poppler.h"
+#include "support/PdfTools.h"
 #include "support/RecordingPrinter.h"
 
 #include <QDir>
@@ -70,7 +70,7 @@ TEST_F(PagePrinterTest, PdfFileHoldsOneA4PagePerPrintedPageInPrintOrder)
   EXPECT_EQ(WritePagesPdf(S, {QPoint(1, 1), QPoint(1, 0), QPoint(0, 0)}, file), 3);
 
   EXPECT_EQ(PdfPageCount(file), 3);
-  const QString info = RunPoppler(QStringLiteral("pdfinfo"), {file});
+  const QString info = RunPdfTool(QStringLiteral("pdfinfo"), {file});
   EXPECT_TRUE(info.contains(QStringLiteral("(A4)"))) << info.toStdString();
   EXPECT_TRUE(info.contains(QStringLiteral("VESKA - Sales Model"))) << info.toStdString();
   const auto pageText = [&](int n) { return PdfPageText(file, n); };

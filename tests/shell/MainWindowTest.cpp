@@ -17,7 +17,7 @@
 #include "shell/MainWindow.h"
 #include "shell/MessageBoxes.h"
 #include "shell/Settings.h"
-#include "support/Poppler.h"
+#include "support/PdfTools.h"
 #include "support/RecordingMessages.h"
 #include "surface/Printing.h"
 
@@ -419,7 +419,7 @@ TEST_F(MainWindowTest, PrintWithoutAPrinterWritesTheChosenPagesIntoOnePdfFile)
   EXPECT_EQ(Files.Asked, 1);
   EXPECT_EQ(test::PdfPageCount(file), grid.Across * grid.Down);
   EXPECT_TRUE(test::PdfPageText(file, 1).contains(entity->EntityName()));
-  EXPECT_TRUE(test::RunPoppler(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("VESKA - Information Model V1.0")));
+  EXPECT_TRUE(test::RunPdfTool(QStringLiteral("pdfinfo"), {file}).contains(QStringLiteral("VESKA - Information Model V1.0")));
 
   // Only the current page, and the question declined: no file is asked for.
   QFile::remove(file);

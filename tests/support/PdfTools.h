@@ -1,9 +1,10 @@
 #pragma once
-// Reading exported PDF files back with poppler's pdfinfo and pdftotext. A
+// Reading PDF files back with poppler's pdfinfo and pdftotext. A
 // missing tool fails the test (it is a test dependency), never skips it.
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +46,13 @@ inline QSizeF PdfPageSize(const QString& file)
       QRegularExpression(QStringLiteral("^Page size:\\s+([\\d.]+) x ([\\d.]+) pts"), QRegularExpression::MultilineOption)
           .match(RunPdfTool(QStringLiteral("pdfinfo"), {file}));
   return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+// The text of one page (counted from 1).
+inline QString PdfPageText(const QString& file, int page)
+{
+  return RunPdfTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                                  QString::number(page), file, QStringLiteral("-")});
 }
 
 // The text of every page.
