@@ -1,6 +1,7 @@
 #include "diagramfile/DiagramFile.h"
 
 #include "diagramfile/TextReader.h"
+#include "model/CaseFold.h"
 #include "model/Identifiers.h"
 #include "platform/Progress.h"
 #include "platform/SafeFile.h"
@@ -252,18 +253,20 @@ void WriteLabel(TTextWriter& w, const TTextLabel& label)
 std::array<QStringView, 4> SplitComma(QStringView line, int count)
 {
   std::array<QStringView, 4> fields;
+  const QChar* text = line.data();
+  const qsizetype size = line.size();
   qsizetype start = 0;
   for (int i = 0; i < count - 1; ++i) {
-    const qsizetype comma = start <= line.size() ? line.indexOf(QLatin1Char(','), start) : -1;
-    if (comma < 0) {
-      fields[i] = start <= line.size() ? line.mid(start) : QStringView();
-      start = line.size() + 1;
-      continue;
-    }
+    if (start > size)
+      break;  // the line has no more fields: the rest stay empty
+    qsizetype comma = start;
+    while (comma < size && text[comma] != QLatin1Char(','))
+      ++comma;
     fields[i] = line.mid(start, comma - start);
     start = comma + 1;
   }
-  fields[count - 1] = start <= line.size() ? line.mid(start) : QStringView();
+  if (start <= size)
+    fields[count - 1] = line.mid(start);
   return fields;
 }
 
@@ -284,30 +287,25 @@ qint64 AttributeCount(const TDiagram& diagram)
 
 // Hands out one shared copy of the short texts that recur through a file
 // (attribute names, data types, widths), so that thousands of attributes do
-// not each hold their own: the most frequent of the texts seen are
-// remembered.
+// not each hold their own. The texts seen last are remembered in a small
+// table by a hash of their characters; a text meeting another in its slot
+// takes the slot over.
 class TRecurringTexts {
 public:
   QString Get(QStringView text)
   {
-    for (size_t i = 0; i < FTexts.size(); ++i) {
-      if (FTexts[i] == text) {
-        if (i > 0)
-          std::swap(FTexts[i], FTexts[i - 1]);  // the frequent ones move up
-        return FTexts[i > 0 ? i - 1 : 0];
-      }
-    }
-    QString copy = text.toString();
-    if (FTexts.size() < kSize)
-      FTexts.push_back(copy);
-    else
-      FTexts.back() = copy;
-    return copy;
+    quint32 hash = 2166136261u;
+    for (const QChar c : text)
+      hash = (hash ^ c.unicode()) * 16777619u;
+    QString& slot = FTexts[(hash ^ (hash >> 16)) % kSize];
+    if (slot.size() != text.size() || QStringView(slot) != text)
+      slot = text.toString();
+    return slot;
   }
 
 private:
-  static constexpr size_t kSize = 16;
-  std::vector<QString> FTexts;
+  static constexpr size_t kSize = 256;
+  std::array<QString, kSize> FTexts;
 };
 
 class TDiagramReader {
@@ -408,7 +406,7 @@ void TDiagramReader::Read()
   if (Version >= 2) {
     for (int i = 0, n = ReadCount(); More(i, n); ++i) {
       auto p = std::make_unique<TServerProc>();
-      const QString line = In.ReadLine();
+      const QStringView line = In.ReadLineView();
       const auto f = SplitComma(line, 2);
       p->Name = f[0].toString();
       p->Server = f[1].toString();
@@ -473,7 +471,7 @@ void TDiagramReader::ReadHeader()
 
 void TDiagramReader::ReadAttribute(TAttribute& a)
 {
-  const QString line = In.ReadLine();
+  const QStringView line = In.ReadLineView();
   const auto f = SplitComma(line, 4);
   a.Name = FNames.Get(f[0]);
   a.SetColumnName(FColumns.Get(f[1]));
@@ -547,7 +545,7 @@ std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)
 std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
 {
   auto r = std::make_unique<TRelation>(&S);
-  const QString line = In.ReadLine();
+  const QStringView line = In.ReadLineView();
   const auto f = SplitComma(line, 4);
   fileName = f[0].toString();
   r->SetRelationName(fileName);
@@ -815,12 +813,12 @@ void TDiagramReader::ReadOrder()
     TEntity* e = FileEntity(In.ReadLine());
     for (TAttributeList* list : {&e->PrimaryKey, &e->Attributes}) {
       for (int pos = 0; More(pos, list->Count()); ++pos) {
-        const QString name = In.ReadLine();
+        const QStringView name = In.ReadLineView();
         // Entries before `pos` are in place already; looking only at the rest
         // keeps attributes of the same name in their stored order.
         int found = -1;
         for (int j = pos; j < list->Count() && found < 0; ++j)
-          if (SameText(list->Strings(j), name))
+          if (EqualIgnoringCase(list->Strings(j), name))
             found = j;
         if (found < 0)
           throw TCorruptFile("attribute not found");
@@ -836,7 +834,7 @@ void TDiagramReader::ReadIndexes()
     TEntity* e = FileEntity(In.ReadLine());
     for (int k = 0, count = ReadCount(); More(k, count); ++k) {
       auto index = std::make_unique<TIndex>();
-      const QString line = In.ReadLine();
+      const QStringView line = In.ReadLineView();
       const auto f = SplitComma(line, 3);
       index->AssignName(f[0].toString());
       index->Unique = TTextReader::IsTrue(f[1]);

@@ -1,5 +1,7 @@
 #include "diagramfile/TextReader.h"
 
+#include "model/CaseFold.h"
+
 #include <QStringList>
 
 #include <climits>
@@ -36,39 +38,53 @@ bool ParsePlainInt(QStringView token, int& value)
 
 QString TTextReader::ReadLine()
 {
+  return ReadLineView().toString();
+}
+
+QStringView TTextReader::ReadLineView()
+{
   const qsizetype start = FPos;
   qsizetype end = FText.indexOf(QLatin1Char('\r'), FPos);
   if (end < 0)
     end = FText.size();
   FPos = end;
-  SkipLine();
-  return FText.mid(start, end - start);
+  StepOverLineEnd();
+  return QStringView(FText).mid(start, end - start);
 }
 
 void TTextReader::SkipLine()
 {
   const qsizetype cr = FText.indexOf(QLatin1Char('\r'), FPos);
-  if (cr < 0) {
-    FPos = FText.size();
+  FPos = cr < 0 ? FText.size() : cr;
+  StepOverLineEnd();
+}
+
+// At a carriage return (or the end): steps over it and a line feed behind it.
+void TTextReader::StepOverLineEnd()
+{
+  if (FPos >= FText.size())
     return;
-  }
-  FPos = cr + 1;
+  ++FPos;
   if (FPos < FText.size() && FText[FPos] == QLatin1Char('\n'))
     ++FPos;
 }
 
 QStringView TTextReader::ReadToken()
 {
-  while (FPos < FText.size()) {
-    const char16_t c = FText[FPos].unicode();
+  const QChar* text = FText.constData();
+  const qsizetype size = FText.size();
+  qsizetype pos = FPos;
+  while (pos < size) {
+    const char16_t c = text[pos].unicode();
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
       break;
-    ++FPos;
+    ++pos;
   }
-  const qsizetype start = FPos;
-  while (FPos < FText.size() && FText[FPos].unicode() > 32)
-    ++FPos;
-  return QStringView(FText).mid(start, FPos - start);
+  const qsizetype start = pos;
+  while (pos < size && text[pos].unicode() > 32)
+    ++pos;
+  FPos = pos;
+  return QStringView(text + start, pos - start);
 }
 
 void TTextReader::ReadNumbers(int* values, int count)
@@ -125,7 +141,7 @@ QStringList TTextReader::ReadCountedLines()
 
 bool TTextReader::IsTrue(QStringView text)
 {
-  return text.compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
+  return EqualIgnoringCase(text, u"TRUE");
 }
 
 }  // namespace veska

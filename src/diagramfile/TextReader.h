@@ -24,12 +24,14 @@ public:
   bool AtEnd() const { return FPos >= FText.size(); }
 
   QString ReadLine();
+  // The next line as a view into the text, valid while the reader lives.
+  QStringView ReadLineView();
   // Reads `count` numbers (across line ends if need be), then skips the rest
   // of the line of the last one.
   void ReadNumbers(int* values, int count);
   int ReadNumber();
   double ReadReal();
-  bool ReadBoolean() { return IsTrue(ReadLine()); }
+  bool ReadBoolean() { return IsTrue(ReadLineView()); }
   // A counted list: a number n, then n lines. A file that ends before the
   // n-th line is corrupt.
   QStringList ReadCountedLines();
@@ -41,6 +43,7 @@ private:
   // parsed straight from it, without a copy).
   QStringView ReadToken();
   void SkipLine();
+  void StepOverLineEnd();
 
   QString FText;
   qsizetype FPos = 0;

@@ -1,22 +1,25 @@
 #include "model/Identifiers.h"
 
+#include "model/CaseFold.h"
+
 namespace veska {
 
 namespace {
-bool IsAsciiLetter(QChar c)
+bool IsAsciiLetter(char16_t u)
 {
-  const char16_t u = c.unicode();
   return (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || u == '_';
 }
 }  // namespace
 
 bool IsValidIdentifier(const QString& text)
 {
-  if (text.isEmpty() || !IsAsciiLetter(text[0]))
+  const QChar* p = text.constData();
+  const qsizetype n = text.size();
+  if (n == 0 || !IsAsciiLetter(p[0].unicode()))
     return false;
-  for (QChar c : text) {
-    const char16_t u = c.unicode();
-    if (!IsAsciiLetter(c) && !(u >= '0' && u <= '9'))
+  for (qsizetype i = 1; i < n; ++i) {
+    const char16_t u = p[i].unicode();
+    if (!IsAsciiLetter(u) && !(u >= '0' && u <= '9'))
       return false;
   }
   return true;
@@ -31,7 +34,7 @@ QString Underscored(const QString& text)
 
 bool SameText(const QString& a, const QString& b)
 {
-  return a.compare(b, Qt::CaseInsensitive) == 0;
+  return EqualIgnoringCase(a, b);
 }
 
 QString BaseType(const QString& typeText)

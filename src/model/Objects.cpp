@@ -14,7 +14,7 @@ std::unique_ptr<TAttribute> TAttribute::CarriedCopy() const
 {
   auto copy = std::make_unique<TAttribute>();
   copy->Name = Name;
-  copy->SetColumnName(FColumnName);
+  copy->FColumnName = FColumnName;  // valid already, or empty as a new one's
   copy->DataType = DataType;
   copy->Width = Width;
   return copy;

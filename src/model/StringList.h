@@ -10,6 +10,8 @@
 // that shift positions drop it and the next lookup builds it again, so loops
 // of lookups stay linear.
 
+#include "model/CaseFold.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -59,7 +61,7 @@ public:
   {
     if (FEntries.size() < kHashThreshold) {
       for (size_t i = 0; i < FEntries.size(); ++i)
-        if (FEntries[i].text.compare(text, Qt::CaseInsensitive) == 0)
+        if (EqualIgnoringCase(FEntries[i].text, text))
           return static_cast<int>(i);
       return -1;
     }
@@ -179,7 +181,7 @@ private:
     else
       return h;
   }
-  static QString Key(const QString& text) { return text.toCaseFolded(); }
+  static QString Key(const QString& text) { return CaseFolded(text); }
 
   void RemoveEntry(int i)
   {

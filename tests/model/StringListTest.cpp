@@ -85,3 +85,32 @@ TEST(StringList, OwningListFreesItsObjectsOthersDoNot)
 
 }  // namespace
 }  // namespace veska
+
+namespace veska {
+namespace {
+
+// The quick folding of plain text must agree with Qt's folding everywhere,
+// also where text outside ASCII folds onto ASCII letters (KELVIN SIGN onto
+// "k", LONG S onto "s"), where a pair of UTF-16 units folds, and where texts
+// differ only after such a character.
+TEST(StringList, QuickCaseFoldingAgreesWithQtOnTrickyText)
+{
+  const QStringList texts = {
+      QString(), QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("Key_1"), QStringLiteral("KEY_1"),
+      QStringLiteral("key_2"), QStringLiteral("@[`{"), QStringLiteral("`@{["), QString(QChar(0x212A)),
+      QStringLiteral("k"), QStringLiteral("K"), QString(QChar(0x017F)), QStringLiteral("S"),
+      QStringLiteral("Stra") + QChar(0x00DF) + QStringLiteral("e"), QStringLiteral("STRA") + QChar(0x00DF) + "E",
+      QStringLiteral("STRASSE"), QString::fromUcs4(U"\U00010400x"), QString::fromUcs4(U"\U00010428X"),
+      QString::fromUcs4(U"\U00010400y"), QStringLiteral("A") + QChar(0x212A), QStringLiteral("ak"),
+      QStringLiteral("AK") + QChar(0x00C9), QStringLiteral("ak") + QChar(0x00E9), QStringLiteral("abc"),
+      QStringLiteral("abcd")};
+  for (const QString& a : texts) {
+    EXPECT_EQ(CaseFolded(a), a.toCaseFolded()) << a.toStdString();
+    for (const QString& b : texts)
+      EXPECT_EQ(EqualIgnoringCase(a, b), a.compare(b, Qt::CaseInsensitive) == 0)
+          << a.toStdString() << " / " << b.toStdString();
+  }
+}
+
+}  // namespace
+}  // namespace veska
