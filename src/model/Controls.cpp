@@ -72,6 +72,11 @@ void TTextLabel::AdjustSize()
   if (!FDiagram)
     return;
   const TTextMeasurer& m = FDiagram->Measurer();
+  if (!FCaption.contains(QLatin1Char('\n')) && !FCaption.contains(QLatin1Char('\r'))) {
+    // One line, as relation names are: measured without making a list.
+    SetBounds(Left, Top, m.TextWidth(Font, FCaption), m.TextHeight(Font, QStringLiteral("A")));
+    return;
+  }
   const QStringList lines = CaptionLines(FCaption);
   int width = 0;
   for (const QString& line : lines)

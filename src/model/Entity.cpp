@@ -423,6 +423,87 @@ QString TEntity::AttributeLine(const TAttribute& a, TEntityDisplayMode mode, boo
   return a.ForeignKey ? a.Name + QStringLiteral("(FK)") : a.Name;
 }
 
+namespace {
+
+bool SameData(const QString& a, const QString& b)
+{
+  return a.constData() == b.constData() && a.size() == b.size();
+}
+
+}  // namespace
+
+int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
+{
+  const TTextMeasurer& m = FDiagram->Measurer();
+  const void* measurer = &m;
+  std::array<const TAttributeList*, 2> lists{};
+  switch (mode) {
+  case emPrimaryKey:
+    lists = {&PrimaryKey, nullptr};
+    break;
+  case emAttributes:
+    lists = {&PrimaryKey, &Attributes};
+    break;
+  case emSchema: {
+    // Schema lines are made of three texts each; they are measured afresh.
+    int w = m.TextWidth(font, FTableName);
+    lines = PrimaryKey.Count() + Attributes.Count();
+    for (const TAttributeList* list : {&PrimaryKey, &Attributes})
+      for (const TAttribute* a : *list)
+        w = qMax(w, m.TextWidth(font, AttributeLine(*a, mode, true)));
+    return w;
+  }
+  case emName:
+  case emColumns:
+    break;
+  }
+  lines = 0;
+  for (const TAttributeList* list : lists)
+    lines += list ? list->Count() : 0;
+
+  const auto fits = [&](const TLayoutMemo& memo) {
+    if (memo.Measurer != measurer || memo.Mode != mode || static_cast<int>(memo.Lines.size()) != lines ||
+        !SameData(memo.Title, FEntityName) || !(memo.Font == font))
+      return false;
+    size_t i = 0;
+    for (const TAttributeList* list : lists)
+      for (int k = 0; list && k < list->Count(); ++k, ++i) {
+        const TAttribute& a = *list->Objects(k);
+        const TLayoutMemo::TLine& line = memo.Lines[i];
+        if (!SameData(line.Name, a.Name) || line.ForeignKey != a.ForeignKey)
+          return false;
+      }
+    return true;
+  };
+  const auto widest = [](const TLayoutMemo& memo) {
+    int w = memo.TitleWidth;
+    for (const TLayoutMemo::TLine& line : memo.Lines)
+      w = qMax(w, line.Width);
+    return w;
+  };
+  if (fits(FMemos[0]))
+    return widest(FMemos[0]);
+  std::swap(FMemos[0], FMemos[1]);
+  if (fits(FMemos[0]))
+    return widest(FMemos[0]);
+
+  TLayoutMemo& memo = FMemos[0];
+  memo.Measurer = measurer;
+  memo.Font = font;
+  memo.Mode = mode;
+  memo.Title = FEntityName;
+  memo.TitleWidth = m.TextWidth(font, FEntityName);
+  memo.Lines.clear();
+  memo.Lines.reserve(static_cast<size_t>(lines));
+  for (const TAttributeList* list : lists)
+    for (int k = 0; list && k < list->Count(); ++k) {
+      const TAttribute& a = *list->Objects(k);
+      memo.Lines.push_back({a.Name, m.TextWidth(font, AttributeLine(a, mode, true)), a.ForeignKey});
+    }
+  memo.Lines.shrink_to_fit();
+  return widest(memo);
+}
+
 void TEntity::ComputeLayout()
 {
   NeedsLayout = false;
@@ -431,28 +512,8 @@ void TEntity::ComputeLayout()
   const TTextMeasurer& m = FDiagram->Measurer();
   const QFont font = FDiagram->ZoomedFontOf(Font);
   const int h = m.TextHeight(font, QStringLiteral("A"));
-  const TEntityDisplayMode mode = FDiagram->EntityDisplayMode;
-
-  int w = m.TextWidth(font, mode == emSchema ? FTableName : FEntityName);
   int lines = 0;
-  auto measure = [&](const TAttributeList& list) {
-    for (const TAttribute* a : list)
-      w = qMax(w, m.TextWidth(font, AttributeLine(*a, mode, true)));
-    lines += list.Count();
-  };
-  switch (mode) {
-  case emPrimaryKey:
-    measure(PrimaryKey);
-    break;
-  case emAttributes:
-  case emSchema:
-    measure(PrimaryKey);
-    measure(Attributes);
-    break;
-  case emName:
-  case emColumns:
-    break;
-  }
+  int w = WidestLine(font, FDiagram->EntityDisplayMode, lines);
   const int height = (lines + 1) * h + 4;
   w += w / 8;
   w = (w / 16 + 1) * 16;

@@ -5,6 +5,9 @@
 #include "model/Controls.h"
 #include "model/Objects.h"
 
+#include <QFont>
+
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -98,8 +101,32 @@ private:
   void RemoveFromIndexes(TAttribute* attribute);
   void SetAttributeField(bool key, int pos, const QString& text, QString TAttribute::*field);
 
+  // The widths a layout measured in one font, with the texts they were
+  // measured from. The memo holds the texts themselves, so a text whose
+  // characters are still the very ones measured (same data, same length)
+  // is known to measure the same; any change of a name gives it new data.
+  struct TLayoutMemo {
+    const void* Measurer = nullptr;
+    QFont Font;
+    TEntityDisplayMode Mode = emName;
+    QString Title;
+    int TitleWidth = 0;
+    struct TLine {
+      QString Name;
+      int Width = 0;
+      bool ForeignKey = false;
+    };
+    std::vector<TLine> Lines;
+  };
+  // The widest line of the box, from a memo of the same font where the
+  // texts are unchanged, else measured (and remembered in place of the
+  // older memo); sets the number of lines.
+  int WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines);
+
   QString FEntityName;
   QString FTableName;
+  // The last two fonts laid out in (a zoom step back finds the widths).
+  std::array<TLayoutMemo, 2> FMemos;
   bool FSelected = false;
   std::vector<TRelation*> FParentOf;
   std::vector<TRelation*> FChildOf;

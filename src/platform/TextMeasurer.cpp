@@ -41,6 +41,10 @@ TQtTextMeasurer::TFontEntry& TQtTextMeasurer::Entry(const QFont& font) const
     FFonts.insert(FFonts.begin(), TFontEntry{font, QFontMetrics(PixelFont(font)), {}});
     return FFonts.front();
   }
+  // The caller's font takes the entry's place: equal fonts made apart (a
+  // zoom step makes a new one) then compare as one shared font from the
+  // next call on, without comparing them property by property.
+  found->Font = font;
   std::rotate(FFonts.begin(), found, found + 1);
   return FFonts.front();
 }

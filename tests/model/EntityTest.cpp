@@ -192,5 +192,92 @@ TEST_F(EntityTest, WidthIsRoundedUpPastTheNextSixteenth)
   EXPECT_EQ(e->Width, 128);  // 100 + 12 = 112 is already a multiple of 16
 }
 
+// Widths that depend on the characters: "W" is wide, everything else narrow.
+class TCharacterMeasurer final : public TTextMeasurer {
+public:
+  int TextWidth(const QFont& font, const QString& text) const override
+  {
+    ++Measured;
+    return static_cast<int>(text.size() + 4 * text.count(QLatin1Char('W'))) * qMax(1, font.pointSize() - 2);
+  }
+  int TextHeight(const QFont& font, const QString&) const override { return font.pointSize() * 2; }
+  mutable int Measured = 0;
+};
+
+// A box keeps the widths it measured in the last two fonts, keyed by the
+// texts it measured. Every kind of change, also one made straight to an
+// attribute's fields or to a name's characters in place, must be measured
+// anew: each step compares the box with one laid out from scratch.
+TEST(EntityLayout, RememberedWidthsNeverOutliveAChangedText)
+{
+  TRecordingMessages msgs;
+  TCharacterMeasurer measurer;
+  TCountingDiagram d(msgs, measurer);
+  d.EntityDisplayMode = emAttributes;
+  auto make = [&d](const QString& name) {
+    TEntity* e = d.AddEntity(std::make_unique<TEntity>());
+    d.RenameEntity(d.Entities.IndexOfObject(e), name);
+    return e;
+  };
+  TEntity* e = make(QStringLiteral("Item"));
+  e->InsertKeyAttribute(0, QStringLiteral("Id"));
+  e->InsertAttribute(0, QStringLiteral("Name"));
+  e->InsertAttribute(1, QStringLiteral("Note"));
+  auto fresh = [&]() {
+    TEntity* f = make(QStringLiteral("Fresh"));
+    f->AssignEntityName(e->EntityName());
+    for (const TAttributeList* list : {&e->PrimaryKey, &e->Attributes})
+      for (const TAttribute* a : *list) {
+        auto copy = std::make_unique<TAttribute>();
+        copy->Name = QString(a->Name.constData(), a->Name.size());  // data of its own
+        copy->ForeignKey = a->ForeignKey;
+        TAttributeList& target = list == &e->PrimaryKey ? f->PrimaryKey : f->Attributes;
+        const QString name = copy->Name;
+        target.Add(name, std::move(copy));
+      }
+    f->ComputeLayout();
+    const QSize size(f->Width, f->Height);
+    d.DeleteEntity(d.Entities.IndexOfObject(f));
+    return size;
+  };
+  auto check = [&](const char* step) {
+    e->ComputeLayout();
+    EXPECT_EQ(QSize(e->Width, e->Height), fresh()) << step;
+  };
+
+  check("first layout");
+  d.ZoomFactor = 1.25;
+  check("zoomed in");
+  d.ZoomFactor = 1.0;
+  const int before = measurer.Measured;
+  e->ComputeLayout();
+  EXPECT_EQ(measurer.Measured, before) << "a step back to a font laid out before measures nothing";
+  check("zoomed back");
+
+  e->Attributes.Objects(0)->Name = QStringLiteral("WWWWWWWW");
+  check("a name assigned straight to the field");
+  e->Attributes.Objects(0)->Name[1] = QLatin1Char('i');
+  e->Attributes.Objects(0)->Name[0] = QLatin1Char('i');
+  check("a name's characters changed in place");
+  e->PrimaryKey.Objects(0)->ForeignKey = true;
+  check("an attribute became a carried copy");
+  e->AssignEntityName(QStringLiteral("WWWWWWWWWWWWWW"));
+  check("the entity renamed");
+  e->InsertAttribute(2, QStringLiteral("WWWWWWWWWWWWWWWWWWWW"));
+  check("an attribute added");
+  e->DeleteAttribute(2);
+  check("an attribute deleted");
+  e->Attributes.Move(1, 0);
+  check("attributes reordered");
+  d.EntityDisplayMode = emPrimaryKey;
+  check("key attributes only");
+  d.EntityDisplayMode = emName;
+  check("names only");
+  d.EntityDisplayMode = emAttributes;
+  d.ZoomFactor = 1.25;
+  e->Attributes.Objects(0)->Name = QStringLiteral("W");
+  check("changed while laid out in the other font");
+}
+
 }  // namespace
 }  // namespace veska::test
