@@ -1,6 +1,7 @@
 #include "model/Controls.h"
 
 #include "model/Diagram.h"
+#include "model/Identifiers.h"
 
 #include <QRegularExpression>
 
@@ -72,17 +73,21 @@ void TTextLabel::AdjustSize()
   if (!FDiagram)
     return;
   const TTextMeasurer& m = FDiagram->Measurer();
-  if (!FCaption.contains(QLatin1Char('\n')) && !FCaption.contains(QLatin1Char('\r'))) {
-    // One line, as relation names are: measured without making a list.
-    SetBounds(Left, Top, m.TextWidth(Font, FCaption), m.TextHeight(Font, QStringLiteral("A")));
-    return;
+  const auto fits = [&](const TSizeMemo& memo) {
+    return memo.Measurer == &m && SameData(memo.Caption, FCaption) && memo.Font == Font;
+  };
+  if (!fits(FSizes[0])) {
+    std::swap(FSizes[0], FSizes[1]);
+    if (!fits(FSizes[0])) {
+      TSizeMemo& memo = FSizes[0];
+      const QStringList lines = CaptionLines(FCaption);
+      int width = 0;
+      for (const QString& line : lines)
+        width = qMax(width, m.TextWidth(Font, line));
+      memo = {&m, Font, FCaption, width, static_cast<int>(lines.size()) * m.TextHeight(Font, QStringLiteral("A"))};
+    }
   }
-  const QStringList lines = CaptionLines(FCaption);
-  int width = 0;
-  for (const QString& line : lines)
-    width = qMax(width, m.TextWidth(Font, line));
-  const int height = static_cast<int>(lines.size()) * m.TextHeight(Font, QStringLiteral("A"));
-  SetBounds(Left, Top, width, height);
+  SetBounds(Left, Top, FSizes[0].Width, FSizes[0].Height);
 }
 
 }  // namespace veska

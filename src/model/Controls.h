@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 
 namespace veska {
 
@@ -85,7 +86,17 @@ public:
   static QStringList CaptionLines(const QString& caption);
 
 private:
+  // The sizes taken in the last two fonts, with the caption and the measurer
+  // they were measured with (a zoom step back finds its size).
+  struct TSizeMemo {
+    const void* Measurer = nullptr;
+    QFont Font;
+    QString Caption;
+    int Width = 0;
+    int Height = 0;
+  };
   QString FCaption;
+  std::array<TSizeMemo, 2> FSizes;
 };
 
 class TRelationSegment : public TControl {

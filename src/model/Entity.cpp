@@ -423,15 +423,6 @@ QString TEntity::AttributeLine(const TAttribute& a, TEntityDisplayMode mode, boo
   return a.ForeignKey ? a.Name + QStringLiteral("(FK)") : a.Name;
 }
 
-namespace {
-
-bool SameData(const QString& a, const QString& b)
-{
-  return a.constData() == b.constData() && a.size() == b.size();
-}
-
-}  // namespace
-
 int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
 {
   const TTextMeasurer& m = FDiagram->Measurer();

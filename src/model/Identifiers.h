@@ -14,6 +14,15 @@ QString Underscored(const QString& text);
 
 bool SameText(const QString& a, const QString& b);
 
+// Whether both are the very same characters in memory (one text shared, or
+// copies of it never changed since): then their contents are equal. Who
+// keeps a copy keeps its characters alive, so another text cannot take
+// their place in memory.
+inline bool SameData(const QString& a, const QString& b)
+{
+  return a.constData() == b.constData() && a.size() == b.size();
+}
+
 // The data type name of a type text: the text before the first "(" (nothing
 // trimmed), the whole text when it has none. CHAR(10) gives CHAR.
 QString BaseType(const QString& typeText);

@@ -279,5 +279,41 @@ TEST(EntityLayout, RememberedWidthsNeverOutliveAChangedText)
   check("changed while laid out in the other font");
 }
 
+// A label keeps its sizes in its last two fonts the same way.
+TEST(EntityLayout, LabelSizesFollowCaptionAndFont)
+{
+  TRecordingMessages msgs;
+  TCharacterMeasurer measurer;
+  TCountingDiagram d(msgs, measurer);
+  auto sized = [&d](const QString& caption, int points) {
+    TTextLabel* l = d.AddLabel(std::make_unique<TTextLabel>());
+    QFont font = l->Font;
+    font.setPointSize(points);
+    l->SetFont(font);
+    l->SetCaption(caption);
+    const QSize size(l->Width, l->Height);
+    d.DeleteLabel(d.Labels.IndexOfObject(l));
+    return size;
+  };
+  TTextLabel* l = d.AddLabel(std::make_unique<TTextLabel>());
+  QFont small = l->Font;
+  small.setPointSize(8);
+  QFont large = small;
+  large.setPointSize(10);
+  l->SetFont(small);
+  l->SetCaption(QStringLiteral("WW\r\nii"));
+  EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("WW\r\nii"), 8));
+  l->SetFont(large);
+  EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("WW\r\nii"), 10));
+  const int before = measurer.Measured;
+  l->SetFont(small);
+  EXPECT_EQ(measurer.Measured, before);
+  EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("WW\r\nii"), 8));
+  l->SetCaption(QStringLiteral("iiii"));
+  EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("iiii"), 8));
+  l->SetFont(large);
+  EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("iiii"), 10));
+}
+
 }  // namespace
 }  // namespace veska::test
