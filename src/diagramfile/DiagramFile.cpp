@@ -658,12 +658,12 @@ struct TCarriedItem {
 
 // Applies one item: each record replaces the fields of the copy it belongs
 // to, and the child's entry takes the stored name.
-void ApplyCarried(const TCarriedItem& item)
+void ApplyCarried(TCarriedItem& item)
 {
   TRelation* r = item.Relation;
   std::vector<bool> used(static_cast<size_t>(r->MigratedAttributes.Count()), false);
   std::vector<TAttribute*> stored;  // the copies in the order of the file
-  for (const auto& [parentName, record] : item.Copies) {
+  for (auto& [parentName, record] : item.Copies) {
     // The entry of the parent attribute the record belongs to; by position
     // when no unused entry has the name.
     int entry = -1;
@@ -681,14 +681,14 @@ void ApplyCarried(const TCarriedItem& item)
     const QString carriedColumn = copy->ColumnName();
     // Texts the record repeats keep the copy's, which it shares with the
     // attribute it was carried from, rather than holding a second one.
-    TAttribute fields = record;
+    TAttribute fields = std::move(record);
     for (auto [from, held] : {std::pair{&fields.Name, &copy->Name}, std::pair{&fields.DataType, &copy->DataType},
                               std::pair{&fields.Width, &copy->Width}})
       if (*from == *held)
         *from = *held;
     if (fields.ColumnName() == carriedColumn)
       fields.SetColumnName(carriedColumn);
-    copy->AssignFields(fields);
+    copy->AssignFields(std::move(fields));
     if (copy->ColumnName().isEmpty())
       copy->SetColumnName(carriedColumn);
     copy->ForeignKey = true;
@@ -750,7 +750,7 @@ private:
     std::vector<TCarriedItem> work;
     work.push_back(std::move(item));
     while (!work.empty()) {
-      const TCarriedItem current = std::move(work.back());
+      TCarriedItem current = std::move(work.back());
       work.pop_back();
       ApplyCarried(current);
       const TRelation* r = current.Relation;

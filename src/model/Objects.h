@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
 
 namespace veska {
 
@@ -46,6 +47,7 @@ public:
 
   // Copies every field (used when a stored record replaces a carried copy).
   void AssignFields(const TAttribute& other) { *this = other; }
+  void AssignFields(TAttribute&& other) { *this = std::move(other); }
 
 private:
   QString FColumnName;
