@@ -4,6 +4,7 @@
 #include "platform/TextMeasurer.h"
 
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -21,6 +22,33 @@ const QString kMeasureText = QStringLiteral("A");
 void Ellipse(QPainter& painter, int x1, int y1, int x2, int y2)
 {
   painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+// Whether a line of a one-pixel solid pen along an axis may be filled as a
+// rectangle one pixel wide instead: on a raster device, without
+// antialiasing, under a transformation that moves by whole device pixels
+// only, both cover the same pixels. The raster engine strokes a line pixel
+// by pixel, so that a long relation line across the screen costs many times
+// the fill of the same pixels.
+bool FillsAxisLines(const QPainter& painter)
+{
+  const QPaintEngine* engine = painter.paintEngine();
+  if (!engine || engine->type() != QPaintEngine::Raster || painter.testRenderHint(QPainter::Antialiasing))
+    return false;
+  const QTransform t = painter.deviceTransform();
+  return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
+}
+
+// The line from (x1, y1) to (x2, y2) in the painter's pen, which is solid,
+// one pixel wide and of `color`. Where `fill` (FillsAxisLines) allows, a
+// line that runs right or down is filled; lines of one pixel, lines in other
+// directions and translucent colours are stroked.
+void AxisLine(QPainter& painter, bool fill, const QColor& color, int x1, int y1, int x2, int y2)
+{
+  if (fill && color.alpha() == 255 && ((x1 == x2 && y1 < y2) || (y1 == y2 && x1 < x2)))
+    painter.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), color);
+  else
+    painter.drawLine(x1, y1, x2, y2);
 }
 
 void Polyline(QPainter& painter, QPoint a, QPoint b, QPoint c)
@@ -196,9 +224,10 @@ void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double s
   painter.setPen(textPen);
   WriteText(painter, tx, y + 1, mode == emSchema ? entity.TableName() : entity.EntityName());
   int ty = y + 1 + h;
+  const bool fill = FillsAxisLines(painter);
   auto separator = [&] {
     painter.setPen(linePen);
-    painter.drawLine(x, ty, x + w - 1, ty);
+    AxisLine(painter, fill, entity.PenColor, x, ty, x + w - 1, ty);
     painter.setPen(textPen);
     ++ty;
   };
@@ -240,10 +269,11 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int 
   painter.setPen(QPen(segment.PenColor, 1));
   painter.setBrush(Qt::white);
   // Lines end one pixel short of their end point.
+  const bool fill = FillsAxisLines(painter);
   if (segment.Vertical)
-    painter.drawLine(x + hx, y, x + hx, y + h - 1);
+    AxisLine(painter, fill, segment.PenColor, x + hx, y, x + hx, y + h - 1);
   else
-    painter.drawLine(x, y + hy, x + w - 1, y + hy);
+    AxisLine(painter, fill, segment.PenColor, x, y + hy, x + w - 1, y + hy);
 
   const int symbol = segment.EndSymbol;
   if (symbol < 1 || symbol > 6)
