@@ -6,7 +6,6 @@
 #include "surface/TextRuns.h"
 
 #include <QFontMetrics>
-#include <QPaintEngine>
 #include <QPainter>
 
 #include <algorithm>
@@ -47,20 +46,16 @@ void Polyline(QPainter& painter, TLineCoverage* coverage, QPoint a, QPoint b, QP
 }
 
 // Whether a line of a one-pixel solid pen along an axis may be filled as a
-// rectangle one pixel wide instead: on a raster device, without
-// antialiasing, in plain source-over painting at full opacity, under a
-// transformation that moves by whole device pixels only, both cover the same
-// pixels with the same colour. The raster engine strokes a line pixel by
-// pixel, so that a long relation line across the screen costs many times the
-// fill of the same pixels.
+// rectangle one pixel wide instead: on whole pixels (PaintsWholePixels),
+// without antialiasing, in plain source-over painting at full opacity, both
+// cover the same pixels with the same colour. The raster engine strokes a
+// line pixel by pixel, so that a long relation line across the screen costs
+// many times the fill of the same pixels.
 bool FillsAxisLines(const QPainter& painter)
 {
-  const QPaintEngine* engine = painter.paintEngine();
-  if (!engine || engine->type() != QPaintEngine::Raster || painter.testRenderHint(QPainter::Antialiasing) ||
-      painter.compositionMode() != QPainter::CompositionMode_SourceOver || painter.opacity() != 1.0)
-    return false;
-  const QTransform t = painter.deviceTransform();
-  return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
+  return !painter.testRenderHint(QPainter::Antialiasing) &&
+         painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0 &&
+         PaintsWholePixels(painter);
 }
 
 // The line from (x1, y1) to (x2, y2) in the painter's pen, which is solid,

@@ -22,22 +22,30 @@ TTextRuns* TTextRuns::ForThisThread()
   return runs;
 }
 
-bool TTextRuns::Suits(const QPainter& painter)
+bool PaintsWholePixels(const QPainter& painter)
 {
   const QPaintEngine* engine = painter.paintEngine();
   if (!engine || engine->type() != QPaintEngine::Raster)
     return false;
-  const QFont& font = painter.font();
-  if (font.underline() || font.overline() || font.strikeOut())
-    return false;
   const QTransform t = painter.deviceTransform();
   return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
+}
+
+bool TTextRuns::Suits(const QPainter& painter)
+{
+  const QFont& font = painter.font();
+  return !font.underline() && !font.overline() && !font.strikeOut() && PaintsWholePixels(painter);
 }
 
 const TTextRuns::TText& TTextRuns::Find(const QPainter& painter, const QString& text)
 {
   const QFont& font = painter.font();
   const Qt::LayoutDirection direction = painter.layoutDirection();
+  if (FCount >= kLimit || FFonts.size() >= kFontLimit) {
+    FFonts.clear();
+    FLast = nullptr;
+    FCount = 0;
+  }
   if (!FLast || FLast->Direction != direction || !(FLast->Font == font)) {
     FLast = nullptr;
     for (const auto& f : FFonts)
@@ -56,11 +64,6 @@ const TTextRuns::TText& TTextRuns::Find(const QPainter& painter, const QString& 
   if (found != FLast->Texts.constEnd())
     return *found;
 
-  if (FCount >= kLimit) {
-    for (const auto& f : FFonts)
-      f->Texts.clear();
-    FCount = 0;
-  }
   // One line, unwrapped, laid out as drawText lays it out; the glyphs are
   // moved so that the baseline starts at (0, 0).
   TText shaped;

@@ -20,16 +20,20 @@ class QPainter;
 
 namespace veska {
 
+// Whether the painter paints onto a raster device under a transformation
+// that moves by whole device pixels only, where painting shortcuts that
+// must give the same pixels as the plain calls can tell what they give.
+bool PaintsWholePixels(const QPainter& painter);
+
 class TTextRuns {
 public:
   // The texts kept for painting on the application's thread, for the
   // process; nullptr on any other thread, which draws without them.
   static TTextRuns* ForThisThread();
 
-  // Whether a painter's texts may be drawn from kept glyphs: a raster
-  // device under a transformation that moves by whole device pixels, in a
-  // font without lines (underline, overline, strike-out, which drawText
-  // draws by its own rules).
+  // Whether a painter's texts may be drawn from kept glyphs: whole pixels
+  // (PaintsWholePixels), in a font without lines (underline, overline,
+  // strike-out, which drawText draws by its own rules).
   static bool Suits(const QPainter& painter);
 
   struct TText {
@@ -46,10 +50,12 @@ public:
   // pixels lie in painter coordinates.
   QRect Draw(QPainter& painter, int x, int baseline, const QString& text);
 
-  // Texts kept over all fonts; more than kLimit are dropped and shaped again
-  // as they come, so that the memory stays bounded however much is drawn.
+  // Texts kept over all fonts. When kLimit texts or kFontLimit fonts are
+  // kept, all are dropped and shaped again as they come, so that the memory
+  // and the search for a font stay bounded however much is drawn.
   std::size_t Count() const { return FCount; }
   static constexpr std::size_t kLimit = 8192;
+  static constexpr std::size_t kFontLimit = 64;
 
 private:
   struct TFontTexts {

@@ -12,6 +12,8 @@
 #include <QPainter>
 #include <QPicture>
 
+#include <memory>
+
 namespace veska::test {
 namespace {
 
@@ -68,10 +70,13 @@ TEST(TextRunsTest, KeptGlyphsPaintWhatDrawTextPaintsWithinTheirInk)
             }
           }
           ASSERT_EQ(kept, plain) << qPrintable(text) << " " << pixels << " " << style;
-          for (int y = 0; y < plain.height(); ++y)
-            for (int x = 0; x < plain.width(); ++x)
-              if (plain.pixel(x, y) != qRgb(255, 255, 255))
+          for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 0; x < plain.width(); ++x) {
+              if (plain.pixel(x, y) != qRgb(255, 255, 255)) {
                 ASSERT_TRUE(ink.contains(x, y)) << qPrintable(text) << " " << x << "," << y;
+              }
+            }
+          }
         }
       }
     }
@@ -100,6 +105,24 @@ TEST(TextRunsTest, OnlyPlainRasterPaintingUsesKeptGlyphs)
   QPicture picture;
   QPainter recorder(&picture);
   EXPECT_FALSE(TTextRuns::Suits(recorder));
+}
+
+TEST(TextRunsTest, KeptTextsAndFontsStayBounded)
+{
+  auto runs = std::make_unique<TTextRuns>();
+  QImage image = White(QSize(10, 10));
+  QPainter painter(&image);
+  for (int i = 0; i < int(TTextRuns::kFontLimit) + 10; ++i) {
+    QFont font = painter.font();
+    font.setPixelSize(5 + i);
+    painter.setFont(font);
+    runs->Draw(painter, 0, 0, QStringLiteral("A"));
+    ASSERT_LE(runs->Count(), TTextRuns::kFontLimit);
+  }
+  for (int i = 0; i < int(TTextRuns::kLimit) + 10; ++i)
+    runs->Find(painter, QString::number(i));
+  EXPECT_LE(runs->Count(), TTextRuns::kLimit);
+  EXPECT_GT(runs->Count(), 0U);
 }
 
 class FastPaintTest : public SurfaceTest {
