@@ -45,7 +45,8 @@ const QSize kPage(768, 1008);
 const QSize kScreen(1280, 1024);
 
 // Paints the screenful whose top left lies at `percent` of the diagram's
-// width and height (0 the top left corner, 50 the middle).
+// width and height (0 the top left corner, 50 the middle, 75 towards the
+// lower right, where other relation lines cross the screen).
 void PaintScreen(benchmark::State& state, int percent)
 {
   TPaintFixture& f = PaintFixture(static_cast<int>(state.range(0)));
@@ -74,6 +75,11 @@ void BM_RepaintTopLeft(benchmark::State& state)
 void BM_RepaintMiddle(benchmark::State& state)
 {
   PaintScreen(state, 50);
+}
+
+void BM_RepaintLowerRight(benchmark::State& state)
+{
+  PaintScreen(state, 75);
 }
 
 // One hit test per iteration at points spread over the middle screenful,
@@ -106,6 +112,7 @@ void Sizes(benchmark::internal::Benchmark* b)
 
 BENCHMARK(BM_RepaintTopLeft)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepaintMiddle)->Apply(Sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepaintLowerRight)->Apply(Sizes)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HitTest)->Apply(Sizes)->Unit(benchmark::kMicrosecond);
 
 }  // namespace veska::bench

@@ -2,6 +2,8 @@
 
 #include "model/Rounding.h"
 #include "platform/TextMeasurer.h"
+#include "surface/LineCoverage.h"
+#include "surface/TextRuns.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -16,28 +18,110 @@ namespace {
 
 const QString kMeasureText = QStringLiteral("A");
 
-// GDI-style ellipse in the box from (x1, y1) to (x2, y2), the right and bottom
-// edges excluded.
-void Ellipse(QPainter& painter, int x1, int y1, int x2, int y2)
+// Forgets what the coverage knows of the pixels in the box of the points and
+// one pixel around it, where a symbol of a segment was drawn.
+void Forget(TLineCoverage* coverage, std::initializer_list<QPoint> points)
 {
-  painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+  if (!coverage)
+    return;
+  QRect box(*points.begin(), *points.begin());
+  for (QPoint p : points)
+    box |= QRect(p, p);
+  coverage->Forget(box.adjusted(-1, -1, 1, 1));
 }
 
-void Polyline(QPainter& painter, QPoint a, QPoint b, QPoint c)
+// GDI-style ellipse in the box from (x1, y1) to (x2, y2), the right and bottom
+// edges excluded.
+void Ellipse(QPainter& painter, TLineCoverage* coverage, int x1, int y1, int x2, int y2)
+{
+  painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+  Forget(coverage, {{x1, y1}, {x2, y2}});
+}
+
+void Polyline(QPainter& painter, TLineCoverage* coverage, QPoint a, QPoint b, QPoint c)
 {
   const QPoint points[3] = {a, b, c};
   painter.drawPolyline(points, 3);
+  Forget(coverage, {a, b, c});
 }
 
-void DrawTextLabel(const TTextLabel& label, const TTextMeasurer& measurer, QPainter& painter)
+// Whether a line of a one-pixel solid pen along an axis may be filled as a
+// rectangle one pixel wide instead: on whole pixels (PaintsWholePixels),
+// without antialiasing, in plain source-over painting at full opacity, both
+// cover the same pixels with the same colour. The raster engine strokes a
+// line pixel by pixel, so that a long relation line across the screen costs
+// many times the fill of the same pixels.
+bool FillsAxisLines(const QPainter& painter)
+{
+  return !painter.testRenderHint(QPainter::Antialiasing) &&
+         painter.compositionMode() == QPainter::CompositionMode_SourceOver && painter.opacity() == 1.0 &&
+         PaintsWholePixels(painter);
+}
+
+// The line from (x1, y1) to (x2, y2) in the painter's pen, which is solid,
+// one pixel wide and of `color`. Where `fill` (FillsAxisLines) allows, a
+// line that runs right or down is filled, only where `coverage` (when given)
+// does not know its pixels to hold its colour already; lines of one pixel,
+// lines in other directions and translucent colours are stroked.
+void AxisLine(QPainter& painter, bool fill, TLineCoverage* coverage, const QColor& color, int x1, int y1, int x2,
+              int y2)
+{
+  const bool vertical = x1 == x2 && y1 < y2;
+  if (!fill || color.alpha() != 255 || !(vertical || (y1 == y2 && x1 < x2))) {
+    painter.drawLine(x1, y1, x2, y2);
+    Forget(coverage, {{x1, y1}, {x2, y2}});
+  } else if (!coverage) {
+    painter.fillRect(QRect(QPoint(x1, y1), QPoint(x2, y2)), color);
+  } else if (vertical) {
+    coverage->Line(true, x1, y1, y2, color.rgba64(),
+                   [&](int first, int last) { painter.fillRect(QRect(x1, first, 1, last - first + 1), color); });
+  } else {
+    coverage->Line(false, y1, x1, x2, color.rgba64(),
+                   [&](int first, int last) { painter.fillRect(QRect(first, y1, last - first + 1, 1), color); });
+  }
+}
+
+// Writes lines of text in the painter's present font and pen, each with its
+// top at the y given, as WriteText does: from kept glyphs where the painter
+// allows (TTextRuns), so that a repaint does not shape the texts again.
+class TTextWriter {
+public:
+  explicit TTextWriter(QPainter& painter)
+      : FPainter(painter), FRuns(TTextRuns::Suits(painter) ? TTextRuns::ForThisThread() : nullptr),
+        FAscent(painter.fontMetrics().ascent())
+  {
+  }
+  // Returns a rectangle that holds the pixels written, or a null rectangle
+  // when they are not known.
+  QRect Write(int x, int y, const QString& text)
+  {
+    if (FRuns)
+      return FRuns->Draw(FPainter, x, y + FAscent, text);
+    FPainter.drawText(x, y + FAscent, text);
+    return QRect();
+  }
+
+private:
+  QPainter& FPainter;
+  TTextRuns* FRuns;
+  int FAscent;
+};
+
+void DrawTextLabel(const TTextLabel& label, const TTextMeasurer& measurer, QPainter& painter,
+                   TLineCoverage& coverage)
 {
   const QStringList lines = TTextLabel::CaptionLines(label.Caption());
   const int advance = measurer.TextHeight(label.Font, kMeasureText);
   painter.setFont(PixelFont(label.Font, 1.0));
   painter.setPen(label.FontColor);
+  TTextWriter writer(painter);
   int y = ClampCoordinate(label.Top);
   for (const QString& line : lines) {
-    WriteText(painter, ClampCoordinate(label.Left), y, line);
+    const QRect ink = writer.Write(ClampCoordinate(label.Left), y, line);
+    if (ink.isNull())
+      coverage.Reset();
+    else
+      coverage.Forget(ink);
     y += advance;
   }
 }
@@ -194,17 +278,19 @@ void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double s
   const QPen textPen(Qt::black);
   painter.setFont(PixelFont(font, sy));
   painter.setPen(textPen);
-  WriteText(painter, tx, y + 1, mode == emSchema ? entity.TableName() : entity.EntityName());
+  TTextWriter writer(painter);
+  writer.Write(tx, y + 1, mode == emSchema ? entity.TableName() : entity.EntityName());
   int ty = y + 1 + h;
+  const bool fill = FillsAxisLines(painter);
   auto separator = [&] {
     painter.setPen(linePen);
-    painter.drawLine(x, ty, x + w - 1, ty);
+    AxisLine(painter, fill, nullptr, entity.PenColor, x, ty, x + w - 1, ty);
     painter.setPen(textPen);
     ++ty;
   };
   auto write = [&](const TAttributeList& list) {
     for (const TAttribute* a : list) {
-      WriteText(painter, tx, ty, TEntity::AttributeLine(*a, mode, false));
+      writer.Write(tx, ty, TEntity::AttributeLine(*a, mode, false));
       ty += h;
     }
   };
@@ -225,7 +311,11 @@ void DrawEntity(const TEntity& entity, QPainter& painter, int X, int Y, double s
   }
 }
 
-void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int Y, double sx, double sy)
+namespace {
+
+// DrawSegment, telling `coverage` (when given) where it drew.
+void DrawSegmentCovered(const TRelationSegment& segment, QPainter& painter, TLineCoverage* coverage, int X, int Y,
+                        double sx, double sy)
 {
   // Boxes that overlap leave their segments without length: no line at all.
   if (segment.Width <= 0 || segment.Height <= 0)
@@ -240,10 +330,11 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int 
   painter.setPen(QPen(segment.PenColor, 1));
   painter.setBrush(Qt::white);
   // Lines end one pixel short of their end point.
+  const bool fill = FillsAxisLines(painter);
   if (segment.Vertical)
-    painter.drawLine(x + hx, y, x + hx, y + h - 1);
+    AxisLine(painter, fill, coverage, segment.PenColor, x + hx, y, x + hx, y + h - 1);
   else
-    painter.drawLine(x, y + hy, x + w - 1, y + hy);
+    AxisLine(painter, fill, coverage, segment.PenColor, x, y + hy, x + w - 1, y + hy);
 
   const int symbol = segment.EndSymbol;
   if (symbol < 1 || symbol > 6)
@@ -254,30 +345,37 @@ void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int 
   if (segment.Vertical) {
     if (circle) {
       if (atStart)
-        Ellipse(painter, x + 1, y + hy - 1, x + 2 * hx, y + 3 * hy - 2);
+        Ellipse(painter, coverage, x + 1, y + hy - 1, x + 2 * hx, y + 3 * hy - 2);
       else
-        Ellipse(painter, x + 1, y + h - (3 * hy - 2), x + 2 * hx, y + h - (hy - 1));
+        Ellipse(painter, coverage, x + 1, y + h - (3 * hy - 2), x + 2 * hx, y + h - (hy - 1));
     }
     if (crowsFoot) {
       if (atStart)
-        Polyline(painter, {x, y - 1}, {x + hx, y + hy - 1}, {x + 2 * hx, y - 1});
+        Polyline(painter, coverage, {x, y - 1}, {x + hx, y + hy - 1}, {x + 2 * hx, y - 1});
       else
-        Polyline(painter, {x, y + h}, {x + hx, y + h - hy}, {x + 2 * hx, y + h});
+        Polyline(painter, coverage, {x, y + h}, {x + hx, y + h - hy}, {x + 2 * hx, y + h});
     }
   } else {
     if (circle) {
       if (atStart)
-        Ellipse(painter, x + hx - 1, y + 1, x + 3 * hx - 2, y + 2 * hy);
+        Ellipse(painter, coverage, x + hx - 1, y + 1, x + 3 * hx - 2, y + 2 * hy);
       else
-        Ellipse(painter, x + w - (3 * hx - 2), y + 1, x + w - (hx - 1), y + 2 * hy);
+        Ellipse(painter, coverage, x + w - (3 * hx - 2), y + 1, x + w - (hx - 1), y + 2 * hy);
     }
     if (crowsFoot) {
       if (atStart)
-        Polyline(painter, {x - 1, y}, {x + hx - 1, y + hy}, {x - 1, y + 2 * hy});
+        Polyline(painter, coverage, {x - 1, y}, {x + hx - 1, y + hy}, {x - 1, y + 2 * hy});
       else
-        Polyline(painter, {x + w, y}, {x + w - hx, y + hy}, {x + w, y + 2 * hy});
+        Polyline(painter, coverage, {x + w, y}, {x + w - hx, y + hy}, {x + w, y + 2 * hy});
     }
   }
+}
+
+}  // namespace
+
+void DrawSegment(const TRelationSegment& segment, QPainter& painter, int X, int Y, double sx, double sy)
+{
+  DrawSegmentCovered(segment, painter, nullptr, X, Y, sx, sy);
 }
 
 void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area, QSize pageSize)
@@ -335,20 +433,23 @@ void PaintDiagram(const TDrawingSurface& s, QPainter& painter, const QRect& area
     return a.ZOrder != b.ZOrder ? a.ZOrder < b.ZOrder : a.ListOrder < b.ListOrder;
   });
 
+  // Runs of segments between boxes and labels share what their lines cover.
+  TLineCoverage coverage;
   for (const TItem& item : items) {
     switch (item.Kind) {
     case TItem::Entity: {
       const auto& e = static_cast<const TEntity&>(*item.Control);
       DrawEntity(e, painter, e.Left, e.Top, 1.0, 1.0);
+      coverage.Reset();
       break;
     }
     case TItem::Segment: {
       const auto& seg = static_cast<const TRelationSegment&>(*item.Control);
-      DrawSegment(seg, painter, seg.Left, seg.Top, 1.0, 1.0);
+      DrawSegmentCovered(seg, painter, &coverage, seg.Left, seg.Top, 1.0, 1.0);
       break;
     }
     case TItem::Label:
-      DrawTextLabel(static_cast<const TTextLabel&>(*item.Control), s.Measurer(), painter);
+      DrawTextLabel(static_cast<const TTextLabel&>(*item.Control), s.Measurer(), painter, coverage);
       break;
     }
   }
