@@ -258,6 +258,90 @@ private:
   char* FEnd = nullptr;  // the end of the room
 };
 
+// The model's objects lie scattered over the heap, and writing a large model
+// waits on memory more than it computes. The walks below therefore ask the
+// processor for the memory of the objects a few places ahead, in stages: an
+// object three places ahead, the lists it holds two places ahead, the objects
+// in those lists one place ahead, their texts just before they are written.
+// Each stage reads only memory that an earlier one asked for.
+
+void Prefetch(const void* p)
+{
+#if defined(__GNUC__)
+  __builtin_prefetch(p);
+#else
+  Q_UNUSED(p);
+#endif
+}
+
+template <typename T>
+void PrefetchObject(const T* object)
+{
+  const char* bytes = reinterpret_cast<const char*>(object);
+  for (size_t at = 0; at < sizeof(T); at += 64)
+    Prefetch(bytes + at);
+}
+
+void PrefetchText(const QString& text)
+{
+  Prefetch(text.constData());
+}
+
+// The entries of a list (text and object pointer), two to a cache line.
+template <typename T, bool Owning>
+void PrefetchEntries(const TStringList<T, Owning>& list)
+{
+  for (int i = 0; i < list.Count(); i += 2)
+    Prefetch(&list.Strings(i));
+}
+
+template <typename T, bool Owning>
+void PrefetchObjects(const TStringList<T, Owning>& list)
+{
+  for (const T* object : list)
+    PrefetchObject(object);
+}
+
+void PrefetchTexts(const TAttributeList& list)
+{
+  for (const TAttribute* a : list) {
+    PrefetchText(a->Name);
+    PrefetchText(a->ColumnName());
+    PrefetchText(a->DataType);
+    PrefetchText(a->Width);
+  }
+}
+
+// Calls `write` for each object of `list` in order, having called
+// `ahead(distance, object)` for the objects up to three places ahead.
+template <typename List, typename Ahead, typename Write>
+void WalkAhead(const List& list, Ahead ahead, Write write)
+{
+  constexpr int kDistance = 3;
+  const int n = list.Count();
+  for (int i = 0; i < n; ++i) {
+    for (int d = kDistance; d >= 1; --d)
+      if (i + d < n)
+        ahead(d, *list[i + d]);
+    write(*list[i]);
+  }
+}
+
+// Reads ahead for a walk over entities that writes their attributes.
+void EntityAhead(int distance, const TEntity& e)
+{
+  if (distance == 3) {
+    PrefetchObject(&e);
+  } else if (distance == 2) {
+    PrefetchText(e.EntityName());
+    PrefetchEntries(e.PrimaryKey);
+    PrefetchEntries(e.Attributes);
+  } else {
+    PrefetchObjects(e.PrimaryKey);
+    PrefetchObjects(e.Attributes);
+  }
+}
+
 void WriteRecord(TTextWriter& w, const TDomain& d)
 {
   w.Line(d.Name, ',', d.DataType);
@@ -1097,37 +1181,90 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
   for (const TDomain* d : s.Domains)
     WriteRecord(w, *d);
   w.Numbers(s.Entities.Count());
-  for (const TEntity* e : s.Entities)
-    WriteRecord(w, *e);
+  WalkAhead(s.Entities, EntityAhead, [&](const TEntity& e) {
+    PrefetchTexts(e.PrimaryKey);
+    PrefetchTexts(e.Attributes);
+    WriteRecord(w, e);
+  });
   w.Numbers(s.Relations.Count());
-  for (const TRelation* r : s.Relations)
-    WriteRecord(w, *r);
+  WalkAhead(
+      s.Relations,
+      [](int distance, const TRelation& r) {
+        if (distance == 3) {
+          PrefetchObject(&r);
+        } else if (distance == 2) {
+          PrefetchText(r.RelationName());
+          Prefetch(&r.Parent->EntityName());
+          Prefetch(&r.Child->EntityName());
+        } else {
+          PrefetchText(r.Parent->EntityName());
+          PrefetchText(r.Child->EntityName());
+        }
+      },
+      [&](const TRelation& r) { WriteRecord(w, r); });
 
   w.Numbers(s.Relations.Count());
-  for (const TRelation* r : s.Relations) {
-    w.Line(r->RelationName());
-    for (int i = 0; i < r->MigratedAttributes.Count(); ++i) {
-      w.Line(r->MigratedAttributes.Strings(i));
-      WriteRecord(w, *r->MigratedAttributes.Objects(i));
-    }
-  }
+  WalkAhead(
+      s.Relations,
+      [](int distance, const TRelation& r) {
+        if (distance == 3) {
+          PrefetchObject(&r);
+        } else if (distance == 2) {
+          PrefetchText(r.RelationName());
+          PrefetchEntries(r.MigratedAttributes);
+        } else {
+          PrefetchObjects(r.MigratedAttributes);
+          for (int i = 0; i < r.MigratedAttributes.Count(); ++i)
+            PrefetchText(r.MigratedAttributes.Strings(i));
+        }
+      },
+      [&](const TRelation& r) {
+        const TAttributeRefs& carried = r.MigratedAttributes;
+        for (const TAttribute* a : carried) {
+          PrefetchText(a->Name);
+          PrefetchText(a->ColumnName());
+          PrefetchText(a->DataType);
+          PrefetchText(a->Width);
+        }
+        w.Line(r.RelationName());
+        for (int i = 0; i < carried.Count(); ++i) {
+          w.Line(carried.Strings(i));
+          WriteRecord(w, *carried.Objects(i));
+        }
+      });
 
   w.Numbers(s.Entities.Count());
-  for (const TEntity* e : s.Entities) {
-    w.Line(e->EntityName());
-    for (const TAttribute* a : e->PrimaryKey)
+  WalkAhead(s.Entities, EntityAhead, [&](const TEntity& e) {
+    for (const TAttribute* a : e.PrimaryKey)
+      PrefetchText(a->Name);
+    for (const TAttribute* a : e.Attributes)
+      PrefetchText(a->Name);
+    w.Line(e.EntityName());
+    for (const TAttribute* a : e.PrimaryKey)
       w.Line(a->Name);
-    for (const TAttribute* a : e->Attributes)
+    for (const TAttribute* a : e.Attributes)
       w.Line(a->Name);
-  }
+  });
 
   w.Numbers(s.Entities.Count());
-  for (const TEntity* e : s.Entities) {
-    w.Line(e->EntityName());
-    w.Numbers(e->Indexes.Count());
-    for (const TIndex* index : e->Indexes)
-      WriteRecord(w, *index);
-  }
+  WalkAhead(
+      s.Entities,
+      [](int distance, const TEntity& e) {
+        if (distance == 3) {
+          PrefetchObject(&e);
+        } else if (distance == 2) {
+          PrefetchText(e.EntityName());
+          PrefetchEntries(e.Indexes);
+        } else {
+          PrefetchObjects(e.Indexes);
+        }
+      },
+      [&](const TEntity& e) {
+        w.Line(e.EntityName());
+        w.Numbers(e.Indexes.Count());
+        for (const TIndex* index : e.Indexes)
+          WriteRecord(w, *index);
+      });
 
   w.Numbers(s.ServerProcs.Count());
   for (const TServerProc* p : s.ServerProcs)
