@@ -2,6 +2,8 @@
 
 #include "diagramfile/TextReader.h"
 #include "model/Identifiers.h"
+#include "model/ReadAhead.h"
+#include "platform/Prefetch.h"
 #include "platform/Progress.h"
 #include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
@@ -258,88 +260,47 @@ private:
   char* FEnd = nullptr;  // the end of the room
 };
 
-// The model's objects lie scattered over the heap, and writing a large model
-// waits on memory more than it computes. The walks below therefore ask the
-// processor for the memory of the objects a few places ahead, in stages: an
-// object three places ahead, the lists it holds two places ahead, the objects
-// in those lists one place ahead, their texts just before they are written.
-// Each stage reads only memory that an earlier one asked for.
+// Writing a large model waits on memory more than it computes: the walks
+// below ask for the memory of the objects a few places ahead of the one they
+// write, in stages: an object three places ahead, what it holds two places
+// ahead (`middle`), the objects in that one place ahead (`near`), their texts
+// just before they are written. Each stage reads only memory that an earlier
+// one asked for.
 
-void Prefetch(const void* p)
+template <typename List>
+void PrefetchFields(const List& attributes)
 {
-#if defined(__GNUC__)
-  __builtin_prefetch(p);
-#else
-  Q_UNUSED(p);
-#endif
+  for (const TAttribute* a : attributes)
+    PrefetchFields(*a);
 }
 
-template <typename T>
-void PrefetchObject(const T* object)
+// Calls `write` for each object of `list` in order.
+template <typename List, typename Middle, typename Near, typename Write>
+void WalkAhead(const List& list, Middle middle, Near near, Write write)
 {
-  const char* bytes = reinterpret_cast<const char*>(object);
-  for (size_t at = 0; at < sizeof(T); at += 64)
-    Prefetch(bytes + at);
-}
-
-void PrefetchText(const QString& text)
-{
-  Prefetch(text.constData());
-}
-
-// The entries of a list (text and object pointer), two to a cache line.
-template <typename T, bool Owning>
-void PrefetchEntries(const TStringList<T, Owning>& list)
-{
-  for (int i = 0; i < list.Count(); i += 2)
-    Prefetch(&list.Strings(i));
-}
-
-template <typename T, bool Owning>
-void PrefetchObjects(const TStringList<T, Owning>& list)
-{
-  for (const T* object : list)
-    PrefetchObject(object);
-}
-
-void PrefetchTexts(const TAttributeList& list)
-{
-  for (const TAttribute* a : list) {
-    PrefetchText(a->Name);
-    PrefetchText(a->ColumnName());
-    PrefetchText(a->DataType);
-    PrefetchText(a->Width);
-  }
-}
-
-// Calls `write` for each object of `list` in order, having called
-// `ahead(distance, object)` for the objects up to three places ahead.
-template <typename List, typename Ahead, typename Write>
-void WalkAhead(const List& list, Ahead ahead, Write write)
-{
-  constexpr int kDistance = 3;
   const int n = list.Count();
   for (int i = 0; i < n; ++i) {
-    for (int d = kDistance; d >= 1; --d)
-      if (i + d < n)
-        ahead(d, *list[i + d]);
+    if (i + 3 < n)
+      PrefetchObject(list[i + 3]);
+    if (i + 2 < n)
+      middle(*list[i + 2]);
+    if (i + 1 < n)
+      near(*list[i + 1]);
     write(*list[i]);
   }
 }
 
-// Reads ahead for a walk over entities that writes their attributes.
-void EntityAhead(int distance, const TEntity& e)
+// The stages of a walk over entities that writes their attributes.
+void EntityMiddle(const TEntity& e)
 {
-  if (distance == 3) {
-    PrefetchObject(&e);
-  } else if (distance == 2) {
-    PrefetchText(e.EntityName());
-    PrefetchEntries(e.PrimaryKey);
-    PrefetchEntries(e.Attributes);
-  } else {
-    PrefetchObjects(e.PrimaryKey);
-    PrefetchObjects(e.Attributes);
-  }
+  PrefetchText(e.EntityName());
+  PrefetchEntries(e.PrimaryKey);
+  PrefetchEntries(e.Attributes);
+}
+void EntityNear(const TEntity& e)
+{
+  PrefetchObjects(e.PrimaryKey);
+  PrefetchObjects(e.Attributes);
 }
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
@@ -1181,51 +1142,40 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
   for (const TDomain* d : s.Domains)
     WriteRecord(w, *d);
   w.Numbers(s.Entities.Count());
-  WalkAhead(s.Entities, EntityAhead, [&](const TEntity& e) {
-    PrefetchTexts(e.PrimaryKey);
-    PrefetchTexts(e.Attributes);
+  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
+    PrefetchFields(e.PrimaryKey);
+    PrefetchFields(e.Attributes);
     WriteRecord(w, e);
   });
   w.Numbers(s.Relations.Count());
   WalkAhead(
       s.Relations,
-      [](int distance, const TRelation& r) {
-        if (distance == 3) {
-          PrefetchObject(&r);
-        } else if (distance == 2) {
-          PrefetchText(r.RelationName());
-          Prefetch(&r.Parent->EntityName());
-          Prefetch(&r.Child->EntityName());
-        } else {
-          PrefetchText(r.Parent->EntityName());
-          PrefetchText(r.Child->EntityName());
-        }
+      [](const TRelation& r) {
+        PrefetchText(r.RelationName());
+        Prefetch(&r.Parent->EntityName());
+        Prefetch(&r.Child->EntityName());
+      },
+      [](const TRelation& r) {
+        PrefetchText(r.Parent->EntityName());
+        PrefetchText(r.Child->EntityName());
       },
       [&](const TRelation& r) { WriteRecord(w, r); });
 
   w.Numbers(s.Relations.Count());
   WalkAhead(
       s.Relations,
-      [](int distance, const TRelation& r) {
-        if (distance == 3) {
-          PrefetchObject(&r);
-        } else if (distance == 2) {
-          PrefetchText(r.RelationName());
-          PrefetchEntries(r.MigratedAttributes);
-        } else {
-          PrefetchObjects(r.MigratedAttributes);
-          for (int i = 0; i < r.MigratedAttributes.Count(); ++i)
-            PrefetchText(r.MigratedAttributes.Strings(i));
-        }
+      [](const TRelation& r) {
+        PrefetchText(r.RelationName());
+        PrefetchEntries(r.MigratedAttributes);
+      },
+      [](const TRelation& r) {
+        PrefetchObjects(r.MigratedAttributes);
+        for (int i = 0; i < r.MigratedAttributes.Count(); ++i)
+          PrefetchText(r.MigratedAttributes.Strings(i));
       },
       [&](const TRelation& r) {
         const TAttributeRefs& carried = r.MigratedAttributes;
-        for (const TAttribute* a : carried) {
-          PrefetchText(a->Name);
-          PrefetchText(a->ColumnName());
-          PrefetchText(a->DataType);
-          PrefetchText(a->Width);
-        }
+        PrefetchFields(carried);
         w.Line(r.RelationName());
         for (int i = 0; i < carried.Count(); ++i) {
           w.Line(carried.Strings(i));
@@ -1234,7 +1184,7 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
       });
 
   w.Numbers(s.Entities.Count());
-  WalkAhead(s.Entities, EntityAhead, [&](const TEntity& e) {
+  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
     for (const TAttribute* a : e.PrimaryKey)
       PrefetchText(a->Name);
     for (const TAttribute* a : e.Attributes)
@@ -1248,16 +1198,10 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
 
   w.Numbers(s.Entities.Count());
   WalkAhead(
-      s.Entities,
-      [](int distance, const TEntity& e) {
-        if (distance == 3) {
-          PrefetchObject(&e);
-        } else if (distance == 2) {
-          PrefetchText(e.EntityName());
-          PrefetchEntries(e.Indexes);
-        } else {
-          PrefetchObjects(e.Indexes);
-        }
+      s.Entities, [](const TEntity& e) { PrefetchEntries(e.Indexes); },
+      [](const TEntity& e) {
+        PrefetchText(e.EntityName());
+        PrefetchObjects(e.Indexes);
       },
       [&](const TEntity& e) {
         w.Line(e.EntityName());
