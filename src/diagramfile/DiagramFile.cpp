@@ -3,6 +3,8 @@
 #include "diagramfile/TextReader.h"
 #include "model/CaseFold.h"
 #include "model/Identifiers.h"
+#include "model/ReadAhead.h"
+#include "platform/Prefetch.h"
 #include "platform/Progress.h"
 #include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
@@ -17,9 +19,15 @@
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 #include <optional>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace veska {
 
@@ -52,9 +60,9 @@ constexpr qint64 kLoadRelationsDone = 75;
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
 
-QStringView Bool(bool value)
+QLatin1String Bool(bool value)
 {
-  return value ? QStringView(u"TRUE") : QStringView(u"FALSE");
+  return value ? QLatin1String("TRUE") : QLatin1String("FALSE");
 }
 
 // ---- Writing -------------------------------------------------------------------------
@@ -65,6 +73,11 @@ QStringView Bool(bool value)
 // and again (snapshots) does not allocate and touch fresh memory each time;
 // it is written through a plain pointer, with room made once per line, and
 // cut to the text's length at the end.
+//
+// A line is made of parts: texts, single ASCII characters (the separators) and
+// ASCII words (TRUE, FALSE). Texts are mostly ASCII and short, so runs of ASCII
+// are copied several units at a time and only other characters are encoded
+// one by one.
 class TTextWriter {
 public:
   explicit TTextWriter(QByteArray buffer) : FBytes(std::move(buffer))
@@ -75,32 +88,29 @@ public:
   }
 
   // One line made of the parts, in order.
-  void Line(std::initializer_list<QStringView> parts)
+  template <typename... Parts>
+  void Line(const Parts&... parts)
   {
     Room(kMaxLine * 4 + 2);  // 4 bytes at most for one character
     int room = kMaxLine;
-    for (QStringView part : parts)
-      Put(part, room);
+    (Put(parts, room), ...);
     *FOut++ = '\r';
     *FOut++ = '\n';
   }
-  void Line(QStringView text) { Line({text}); }
-  void Numbers(std::initializer_list<int> values)
+  // One line of the numbers, separated by spaces.
+  template <typename... Values>
+  void Numbers(int first, Values... rest)
   {
-    Room(static_cast<qsizetype>(values.size()) * 12 + 2);
-    bool first = true;
-    for (int v : values) {
-      if (!first)
-        *FOut++ = ' ';
-      first = false;
-      FOut = std::to_chars(FOut, FEnd, v).ptr;
-    }
+    static_assert((std::is_same_v<Values, int> && ...), "numbers are written as int");
+    Room((sizeof...(rest) + 1) * 12 + 2);  // a sign and ten digits, a space
+    PutNumber(first);
+    ((*FOut++ = ' ', PutNumber(rest)), ...);
     *FOut++ = '\r';
     *FOut++ = '\n';
   }
   void Counted(const QStringList& lines)
   {
-    Numbers({static_cast<int>(lines.size())});
+    Numbers(static_cast<int>(lines.size()));
     for (const QString& l : lines)
       Line(l);
   }
@@ -117,28 +127,63 @@ private:
   // Makes room for `n` more bytes.
   void Room(qsizetype n)
   {
-    if (FEnd - FOut >= n)
-      return;
+    if (FEnd - FOut < n)
+      Grow(n);
+  }
+  Q_DECL_COLD_FUNCTION Q_NEVER_INLINE void Grow(qsizetype n)
+  {
     const qsizetype used = FOut - FBytes.constData();
     FBytes.resize(std::max(FBytes.size() * 2, used + n));
     FOut = FBytes.data() + used;
     FEnd = FBytes.data() + FBytes.size();
   }
 
-  // Appends characters of `text` while `room` (characters left on the line)
-  // lasts.
+  void PutNumber(int v)
+  {
+    if (static_cast<unsigned>(v) < 10)
+      *FOut++ = static_cast<char>('0' + v);
+    else
+      FOut = std::to_chars(FOut, FEnd, v).ptr;
+  }
+
+  // Each Put appends what fits of its part while `room` (characters left on
+  // the line) lasts.
+  void Put(char ascii, int& room)
+  {
+    if (room > 0) {
+      *FOut++ = ascii;
+      --room;
+    }
+  }
+  void Put(QLatin1String ascii, int& room)
+  {
+    const qsizetype n = std::min<qsizetype>(ascii.size(), room);
+    std::memcpy(FOut, ascii.data(), static_cast<size_t>(n));
+    FOut += n;
+    room -= static_cast<int>(n);
+  }
   void Put(QStringView text, int& room)
   {
+    const qsizetype n = std::min<qsizetype>(text.size(), room);
+    if (n == 0)
+      return;
+    const qsizetype ascii = PutAscii(text.utf16(), n, FOut);
+    FOut += ascii;
+    room -= static_cast<int>(ascii);
+    if (ascii < text.size() && room > 0)
+      PutFrom(text, ascii, room);
+  }
+  // Appends `text` from unit `i` on, the first unit being outside ASCII.
+  Q_NEVER_INLINE void PutFrom(QStringView text, qsizetype i, int& room)
+  {
     const qsizetype n = text.size();
+    const char16_t* in = text.utf16();
     char* out = FOut;
-    for (qsizetype i = 0; i < n && room > 0; ++i, --room) {
-      char32_t c = text[i].unicode();
-      if (c < 0x80) {
-        *out++ = static_cast<char>(c);
-        continue;
-      }
-      if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate())
-        c = QChar::surrogateToUcs4(static_cast<char16_t>(c), text[++i].unicode());
+    for (;;) {
+      char32_t c = in[i++];
+      --room;
+      if (QChar::isHighSurrogate(c) && i < n && QChar::isLowSurrogate(in[i]))
+        c = QChar::surrogateToUcs4(static_cast<char16_t>(c), in[i++]);
       else if (QChar::isSurrogate(c))
         c = 0xFFFD;  // a lone surrogate has no UTF-8 form
       if (c < 0x800) {
@@ -154,8 +199,61 @@ private:
         *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
       }
+      if (i == n || room == 0)
+        break;
+      const qsizetype ascii = PutAscii(in + i, std::min<qsizetype>(n - i, room), out);
+      i += ascii;
+      room -= static_cast<int>(ascii);
+      out += ascii;
+      if (i == n || room == 0)
+        break;
     }
     FOut = out;
+  }
+
+  // Copies the leading run of ASCII characters among the first `limit` units
+  // of `in` to `out`, a byte each, and returns how many it copied. Eight
+  // units go at a time; the last few of a run of four or more go as one block
+  // that overlaps the one before (it writes the same bytes again).
+  static qsizetype PutAscii(const char16_t* in, qsizetype limit, char* out)
+  {
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    const auto ascii = [&](__m128i units) {
+      return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(units, high), zero)) == 0xFFFF;
+    };
+    if (limit >= 8) {
+      for (; i + 8 <= limit; i += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        if (!ascii(units))
+          break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(units, units));
+      }
+      if (i + 8 > limit && i < limit) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + limit - 8));
+        if (ascii(units)) {
+          _mm_storel_epi64(reinterpret_cast<__m128i*>(out + limit - 8), _mm_packus_epi16(units, units));
+          return limit;
+        }
+      }
+    } else if (limit >= 4) {
+      // Four units in the low half, the upper half zero.
+      const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+      const __m128i last = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + limit - 4));
+      if (ascii(_mm_or_si128(first, last))) {
+        const int head = _mm_cvtsi128_si32(_mm_packus_epi16(first, first));
+        const int tail = _mm_cvtsi128_si32(_mm_packus_epi16(last, last));
+        std::memcpy(out, &head, 4);
+        std::memcpy(out + limit - 4, &tail, 4);
+        return limit;
+      }
+    }
+#endif
+    for (; i < limit && in[i] < 0x80; ++i)
+      out[i] = static_cast<char>(in[i]);
+    return i;
   }
 
   QByteArray FBytes;
@@ -163,22 +261,65 @@ private:
   char* FEnd = nullptr;  // the end of the room
 };
 
+// Writing a large model waits on memory more than it computes: the walks
+// below ask for the memory of the objects a few places ahead of the one they
+// write, in stages: an object three places ahead, what it holds two places
+// ahead (`middle`), the objects in that one place ahead (`near`), their texts
+// just before they are written. Each stage reads only memory that an earlier
+// one asked for.
+
+template <typename List>
+void PrefetchFields(const List& attributes)
+{
+  for (const TAttribute* a : attributes)
+    PrefetchFields(*a);
+}
+
+// Calls `write` for each object of `list` in order.
+template <typename List, typename Middle, typename Near, typename Write>
+void WalkAhead(const List& list, Middle middle, Near near, Write write)
+{
+  const int n = list.Count();
+  for (int i = 0; i < n; ++i) {
+    if (i + 3 < n)
+      PrefetchObject(list[i + 3]);
+    if (i + 2 < n)
+      middle(*list[i + 2]);
+    if (i + 1 < n)
+      near(*list[i + 1]);
+    write(*list[i]);
+  }
+}
+
+// The stages of a walk over entities that writes their attributes.
+void EntityMiddle(const TEntity& e)
+{
+  PrefetchText(e.EntityName());
+  PrefetchEntries(e.PrimaryKey);
+  PrefetchEntries(e.Attributes);
+}
+void EntityNear(const TEntity& e)
+{
+  PrefetchObjects(e.PrimaryKey);
+  PrefetchObjects(e.Attributes);
+}
+
 void WriteRecord(TTextWriter& w, const TDomain& d)
 {
-  w.Line({d.Name, u",", d.DataType});
+  w.Line(d.Name, ',', d.DataType);
   w.Line(d.Rule);
   w.Counted(d.Description);
 }
 
 void WriteRecord(TTextWriter& w, const TAttribute& a)
 {
-  if (a.Width == u"0")
-    w.Line({a.Name, u",", a.ColumnName(), u",", Bool(a.AllowNulls), u",", a.DataType});
+  if (a.Width.size() == 1 && a.Width.front() == QLatin1Char('0'))
+    w.Line(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType);
   else
-    w.Line({a.Name, u",", a.ColumnName(), u",", Bool(a.AllowNulls), u",", a.DataType, u"(", a.Width, u")"});
+    w.Line(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType, '(', a.Width, ')');
   w.Line(a.DefaultValue);
   w.Line(a.Rule);
-  w.Numbers({static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth});
+  w.Numbers(static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth);
   w.Counted(a.Description);
 }
 
@@ -203,8 +344,8 @@ void WriteRecord(TTextWriter& w, const TEntity& e)
   w.Line(e.TableName());
   w.Line(e.EditFormCaption);
   w.Line(e.MenuGroup);
-  w.Numbers({static_cast<int>(e.FormStyle) + 1, e.FormHeight, e.FormWidth, e.LineSpacing, e.FieldSpacing});
-  w.Numbers({e.Left, e.Top, static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes)});
+  w.Numbers(static_cast<int>(e.FormStyle) + 1, e.FormHeight, e.FormWidth, e.LineSpacing, e.FieldSpacing);
+  w.Numbers(e.Left, e.Top, static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes));
   for (const QString& line : e.Description)
     w.Line(line);
   WriteOwn(w, e.PrimaryKey);
@@ -213,32 +354,31 @@ void WriteRecord(TTextWriter& w, const TEntity& e)
 
 void WriteRecord(TTextWriter& w, const TRelation& r)
 {
-  w.Line({r.RelationName(), u",", r.Parent->EntityName(), u",", r.Child->EntityName(), u",",
-          Bool(r.PrimaryRelation())});
-  w.Numbers({r.Cardinality + 1, r.ParentPoint.x(), r.ParentPoint.y(), r.MidPoint.x(), r.MidPoint.y(), r.ChildPoint.x(),
-             r.ChildPoint.y()});
-  w.Numbers({r.LabelAutoPlace ? 1 : 0, r.NameLabel.Left, r.NameLabel.Top, r.InverseNameLabel.Left,
-             r.InverseNameLabel.Top});
+  w.Line(r.RelationName(), ',', r.Parent->EntityName(), ',', r.Child->EntityName(), ',', Bool(r.PrimaryRelation()));
+  w.Numbers(r.Cardinality + 1, r.ParentPoint.x(), r.ParentPoint.y(), r.MidPoint.x(), r.MidPoint.y(), r.ChildPoint.x(),
+             r.ChildPoint.y());
+  w.Numbers(r.LabelAutoPlace ? 1 : 0, r.NameLabel.Left, r.NameLabel.Top, r.InverseNameLabel.Left,
+             r.InverseNameLabel.Top);
   w.Counted(r.Description);
 }
 
 void WriteRecord(TTextWriter& w, const TIndex& index)
 {
-  w.Line({index.Name(), u",", Bool(index.Unique), u",", Bool(index.Reserved)});
-  w.Numbers({index.Columns.Count()});
+  w.Line(index.Name(), ',', Bool(index.Unique), ',', Bool(index.Reserved));
+  w.Numbers(index.Columns.Count());
   for (const TAttribute* a : index.Columns)
     w.Line(a->Name);
 }
 
 void WriteRecord(TTextWriter& w, const TServerProc& p)
 {
-  w.Line({p.Name, u",", p.Server});
+  w.Line(p.Name, ',', p.Server);
   w.Counted(p.Text);
 }
 
 void WriteLabel(TTextWriter& w, const TTextLabel& label)
 {
-  w.Numbers({label.Left, label.Top});
+  w.Numbers(label.Left, label.Top);
   QString caption = LeftCharacters(label.Caption(), kMaxCaption);
   w.Counted(caption.isEmpty() ? QStringList() : TTextLabel::CaptionLines(caption));
 }
@@ -990,55 +1130,91 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
   w.Line(s.DiagramName);
   w.Line(s.Revision);
   w.Line(FormatDateText(s.SaveDate));
-  w.Numbers({s.Width, s.Height});
+  w.Numbers(s.Width, s.Height);
   w.Line(s.Font.family());
-  w.Numbers({s.Font.pointSize()});
-  w.Numbers({static_cast<int>(s.DisplayLocation) + 1});
+  w.Numbers(s.Font.pointSize());
+  w.Numbers(static_cast<int>(s.DisplayLocation) + 1);
   w.Line(Bool(s.RelationLabelVisible));
 
-  w.Numbers({s.Domains.Count()});
+  w.Numbers(s.Domains.Count());
   for (const TDomain* d : s.Domains)
     WriteRecord(w, *d);
-  w.Numbers({s.Entities.Count()});
-  for (const TEntity* e : s.Entities)
-    WriteRecord(w, *e);
-  w.Numbers({s.Relations.Count()});
-  for (const TRelation* r : s.Relations)
-    WriteRecord(w, *r);
+  w.Numbers(s.Entities.Count());
+  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
+    PrefetchFields(e.PrimaryKey);
+    PrefetchFields(e.Attributes);
+    WriteRecord(w, e);
+  });
+  w.Numbers(s.Relations.Count());
+  WalkAhead(
+      s.Relations,
+      [](const TRelation& r) {
+        PrefetchText(r.RelationName());
+        Prefetch(&r.Parent->EntityName());
+        Prefetch(&r.Child->EntityName());
+      },
+      [](const TRelation& r) {
+        PrefetchText(r.Parent->EntityName());
+        PrefetchText(r.Child->EntityName());
+      },
+      [&](const TRelation& r) { WriteRecord(w, r); });
 
-  w.Numbers({s.Relations.Count()});
-  for (const TRelation* r : s.Relations) {
-    w.Line(r->RelationName());
-    for (int i = 0; i < r->MigratedAttributes.Count(); ++i) {
-      w.Line(r->MigratedAttributes.Strings(i));
-      WriteRecord(w, *r->MigratedAttributes.Objects(i));
-    }
-  }
+  w.Numbers(s.Relations.Count());
+  WalkAhead(
+      s.Relations,
+      [](const TRelation& r) {
+        PrefetchText(r.RelationName());
+        PrefetchEntries(r.MigratedAttributes);
+      },
+      [](const TRelation& r) {
+        PrefetchObjects(r.MigratedAttributes);
+        for (int i = 0; i < r.MigratedAttributes.Count(); ++i)
+          PrefetchText(r.MigratedAttributes.Strings(i));
+      },
+      [&](const TRelation& r) {
+        const TAttributeRefs& carried = r.MigratedAttributes;
+        PrefetchFields(carried);
+        w.Line(r.RelationName());
+        for (int i = 0; i < carried.Count(); ++i) {
+          w.Line(carried.Strings(i));
+          WriteRecord(w, *carried.Objects(i));
+        }
+      });
 
-  w.Numbers({s.Entities.Count()});
-  for (const TEntity* e : s.Entities) {
-    w.Line(e->EntityName());
-    for (const TAttribute* a : e->PrimaryKey)
+  w.Numbers(s.Entities.Count());
+  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
+    for (const TAttribute* a : e.PrimaryKey)
+      PrefetchText(a->Name);
+    for (const TAttribute* a : e.Attributes)
+      PrefetchText(a->Name);
+    w.Line(e.EntityName());
+    for (const TAttribute* a : e.PrimaryKey)
       w.Line(a->Name);
-    for (const TAttribute* a : e->Attributes)
+    for (const TAttribute* a : e.Attributes)
       w.Line(a->Name);
-  }
+  });
 
-  w.Numbers({s.Entities.Count()});
-  for (const TEntity* e : s.Entities) {
-    w.Line(e->EntityName());
-    w.Numbers({e->Indexes.Count()});
-    for (const TIndex* index : e->Indexes)
-      WriteRecord(w, *index);
-  }
+  w.Numbers(s.Entities.Count());
+  WalkAhead(
+      s.Entities, [](const TEntity& e) { PrefetchEntries(e.Indexes); },
+      [](const TEntity& e) {
+        PrefetchText(e.EntityName());
+        PrefetchObjects(e.Indexes);
+      },
+      [&](const TEntity& e) {
+        w.Line(e.EntityName());
+        w.Numbers(e.Indexes.Count());
+        for (const TIndex* index : e.Indexes)
+          WriteRecord(w, *index);
+      });
 
-  w.Numbers({s.ServerProcs.Count()});
+  w.Numbers(s.ServerProcs.Count());
   for (const TServerProc* p : s.ServerProcs)
     WriteRecord(w, *p);
-  w.Numbers({s.Labels.Count()});
+  w.Numbers(s.Labels.Count());
   for (const TTextLabel* l : s.Labels)
     WriteLabel(w, *l);
-  w.Numbers({static_cast<int>(s.EntityView.size())});
+  w.Numbers(static_cast<int>(s.EntityView.size()));
   for (const QString& name : s.EntityView)
     w.Line(name);
 

@@ -1,6 +1,7 @@
 #include "model/Diagram.h"
 
 #include "model/Identifiers.h"
+#include "model/ReadAhead.h"
 #include "model/Rounding.h"
 
 #include <QSet>
@@ -294,10 +295,11 @@ void TDiagram::Clear()
 {
   // Deleting every entity with its relations one by one leaves the same
   // empty model as dropping the lists; relations go before the entities
-  // whose attributes they refer to.
+  // whose attributes they refer to. A large model's objects lie scattered
+  // over the heap, so freeing reads ahead of the object it frees.
   Removing(nullptr);
-  Relations.Clear();
-  Entities.Clear();
+  Relations.ClearWith([this](int i) { FreeAhead(Relations, i); });
+  Entities.ClearWith([this](int i) { FreeAhead(Entities, i); });
   Domains.Clear();
   Labels.Clear();
   ServerProcs.Clear();

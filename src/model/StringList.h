@@ -149,8 +149,17 @@ public:
   // to the first.
   void Clear()
   {
-    while (!FEntries.empty())
+    ClearWith([](int) {});
+  }
+  // Clear, calling `before(i)` just before entry `i` goes (the entries before
+  // it are still there).
+  template <typename Before>
+  void ClearWith(Before before)
+  {
+    while (!FEntries.empty()) {
+      before(static_cast<int>(FEntries.size()) - 1);
       FEntries.pop_back();
+    }
     FIndex.clear();
     FIndexValid = false;
   }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace veska;
 using veska::test::TRecordingMessages;
 
@@ -312,6 +314,100 @@ TEST_F(DiagramFileTest, LongTextsAreCutWhenWritten)
   Surface.Clear();
   ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
   EXPECT_EQ(Surface.Entities[0]->Description.back(), QString(253, QLatin1Char('d')));
+}
+
+// What a line of text must be in the file: its first 253 characters (a
+// surrogate pair is one; a lone surrogate is one and becomes U+FFFD) in UTF-8.
+QByteArray FileLine(const QString& text)
+{
+  const QList<uint> characters = text.toUcs4();
+  const qsizetype kept = std::min<qsizetype>(characters.size(), 253);
+  return QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), kept).toUtf8() + "\r\n";
+}
+
+// Texts that take every path of the encoder: runs of ASCII of every length
+// around the sizes it copies at once, broken at the start, middle and end by
+// a character outside ASCII (one whose low byte looks like ASCII too), pairs
+// and lone surrogates, and cuts at 253 characters that fall on either side of
+// a character of several bytes.
+QStringList TrickyTexts()
+{
+  const QChar outside[] = {QChar(0x0080), QChar(0x00E9), QChar(0x0141), QChar(0x07FF), QChar(0x0800),
+                           QChar(0x20AC), QChar(0xFF21), QChar(0xFFFF)};
+  QStringList texts = {QString(), QStringLiteral("\x7F"), QString(QChar(0xD83D)), QString(QChar(0xDE00)),
+                       QStringLiteral("ab") + QChar(0xD83D), QChar(0xDE00) + QStringLiteral("abcdefghij"),
+                       QString::fromUcs4(U"\U0001F600abcdefgh\U00010000"), QString(300, QLatin1Char('x')),
+                       QString(300, QChar(0x00E9)), QString(252, QLatin1Char('a')) + QString::fromUcs4(U"\U0001F600bc"),
+                       QString(253, QLatin1Char('a')) + QChar(0x00E9), QString(251, QLatin1Char('a')) +
+                       QChar(0xD83D) + QStringLiteral("bcd")};
+  int k = 0;
+  for (int length : {1, 2, 3, 4, 5, 7, 8, 9, 12, 15, 16, 17, 23, 24, 25, 40}) {
+    texts << QString(length, QLatin1Char('a' + length % 26));
+    for (int at : {0, length / 2, length - 1}) {
+      QString text(length, QLatin1Char('A' + at % 26));
+      text[at] = outside[k++ % std::size(outside)];
+      texts << text;
+    }
+  }
+  return texts;
+}
+
+TEST_F(DiagramFileTest, WrittenTextIsUtf8CutAt253CharactersForEveryMixOfCharacters)
+{
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  TEntity* customer = Surface.Entities[0];
+  const QStringList texts = TrickyTexts();
+  customer->Description = texts;
+  customer->EditFormCaption = texts[25];
+  // A line of several fields is cut as one line, wherever the cut falls.
+  auto a = std::make_unique<TAttribute>();
+  a->Name = QString(240, QLatin1Char('n')) + QChar(0x00E9);
+  a->SetColumnName(QStringLiteral("COL"));
+  a->DataType = QString::fromUcs4(U"T\U0001F600pe");
+  a->Width = QStringLiteral("7,2");
+  a->DefaultValue = texts[30];
+  a->Rule = texts.back();
+  a->Description = QStringList{texts[7], QString()};
+  const QString attributeLine = a->Name + QStringLiteral(",COL,TRUE,") + a->DataType + QStringLiteral("(7,2)");
+  customer->AddAttribute(std::move(a));
+
+  QByteArray bytes;
+  WriteDiagram(Surface, bytes);
+
+  QByteArray description = "40 30 " + QByteArray::number(texts.size()) + " 1 1\r\n";
+  for (const QString& text : texts)
+    description += FileLine(text);
+  EXPECT_TRUE(bytes.contains("\r\n" + description + "Number,CUST_NO,FALSE,Money\r\n"));
+  EXPECT_TRUE(bytes.contains("\r\nCustomer\r\n" + FileLine(texts[25]) + "&File\r\n"));
+  EXPECT_TRUE(bytes.contains("\r\n" + FileLine(attributeLine) + FileLine(texts[30]) + FileLine(texts.back()) +
+                             "1 0 0 0\r\n2\r\n" + FileLine(texts[7]) + "\r\n"));
+  // A lone surrogate becomes the replacement character; the cut keeps a pair
+  // whole when it is the 253rd character.
+  EXPECT_TRUE(bytes.contains("\r\nab\xEF\xBF\xBD\r\n"));
+  EXPECT_TRUE(bytes.contains("\r\n" + QByteArray(252, 'a') + "\xF0\x9F\x98\x80\r\n"));
+}
+
+TEST_F(DiagramFileTest, WrittenNumbersKeepTheirSignsAndWholeRange)
+{
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  TEntity* customer = Surface.Entities[0];
+  customer->FormHeight = INT_MAX;
+  customer->FormWidth = INT_MIN;
+  customer->LineSpacing = -1;
+  customer->FieldSpacing = 10;
+  customer->Left = -9;
+  customer->Top = 1000000007;
+  TAttribute* number = customer->PrimaryKey[0];
+  number->ControlTop = -10;
+  number->ControlLeft = 9;
+  number->ControlWidth = -2147483647;
+
+  const QStringList lines = Written();
+  EXPECT_EQ(lines.mid(18, 2), (QStringList{"1 2147483647 -2147483648 -1 10", "-9 1000000007 0 1 0"}));
+  EXPECT_EQ(lines[23], "1 -10 9 -2147483647");
+  Surface.Clear();
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_EQ(Written(), lines);
 }
 
 TEST_F(DiagramFileTest, LabelsPlacedByRoutingIgnoreStoredPositions)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace veska {
 namespace {
@@ -81,6 +82,35 @@ TEST(StringList, OwningListFreesItsObjectsOthersDoNot)
     refs.Add(QStringLiteral("o"), &outside);
   }
   EXPECT_EQ(TTracked::Live, 1);
+}
+
+// Clearing with a hook: the hook sees every entry from the last to the first,
+// with the entries before it still in place and the ones after it already
+// freed; the cleared list forgets its lookups and takes entries again.
+TEST(StringList, ClearWithVisitsEntriesFromTheLastWhileTheEarlierOnesRemain)
+{
+  TTracked::Live = 0;
+  TOwning list;
+  for (int i = 0; i < 30; ++i)
+    list.Add(QStringLiteral("e%1").arg(i), std::make_unique<TTracked>());
+  ASSERT_EQ(list.IndexOf(QStringLiteral("E29")), 29);
+  std::vector<int> seen;
+  list.ClearWith([&](int i) {
+    seen.push_back(i);
+    EXPECT_EQ(list.Count(), i + 1);
+    EXPECT_EQ(TTracked::Live, i + 1);
+    if (i > 0)
+      EXPECT_EQ(list.Strings(i - 1), QStringLiteral("e%1").arg(i - 1));
+  });
+  std::vector<int> expected(30);
+  for (int i = 0; i < 30; ++i)
+    expected[static_cast<size_t>(i)] = 29 - i;
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(TTracked::Live, 0);
+  EXPECT_EQ(list.IndexOf(QStringLiteral("e3")), -1);
+  list.Add(QStringLiteral("e3"), std::make_unique<TTracked>());
+  EXPECT_EQ(list.IndexOf(QStringLiteral("E3")), 0);
+  list.Clear();
 }
 
 }  // namespace

@@ -1,0 +1,124 @@
+#include "model/ReadAhead.h"
+
+#include "model/Entity.h"
+#include "model/Relation.h"
+#include "platform/Prefetch.h"
+
+namespace veska {
+
+namespace {
+
+void PrefetchTexts(const QStringList& lines)
+{
+  for (const QString& line : lines)
+    PrefetchText(line);
+}
+
+void PrefetchAllFields(const TAttributeList& list)
+{
+  for (const TAttribute* a : list)
+    PrefetchFields(*a);
+}
+
+template <typename List>
+void PrefetchEntryTexts(const List& list)
+{
+  for (int i = 0; i < list.Count(); ++i)
+    PrefetchText(list.Strings(i));
+}
+
+void AheadOf(const TStringList<TEntity, true>& entities, int i, int distance)
+{
+  const TEntity& e = *entities[i];
+  switch (distance) {
+  case 3:
+    PrefetchText(entities.Strings(i));
+    PrefetchText(e.EntityName());
+    PrefetchText(e.TableName());
+    PrefetchText(e.EditFormCaption);
+    PrefetchText(e.MenuGroup);
+    Prefetch(e.Description.constData());
+    Prefetch(e.ParentRelations().data());
+    Prefetch(e.ChildRelations().data());
+    PrefetchEntries(e.PrimaryKey);
+    PrefetchEntries(e.Attributes);
+    PrefetchEntries(e.Indexes);
+    break;
+  case 2:
+    PrefetchTexts(e.Description);
+    PrefetchObjects(e.PrimaryKey);
+    PrefetchObjects(e.Attributes);
+    PrefetchObjects(e.Indexes);
+    PrefetchEntryTexts(e.PrimaryKey);
+    PrefetchEntryTexts(e.Attributes);
+    PrefetchEntryTexts(e.Indexes);
+    break;
+  default:
+    PrefetchAllFields(e.PrimaryKey);
+    PrefetchAllFields(e.Attributes);
+    for (const TIndex* index : e.Indexes) {
+      PrefetchText(index->Name());
+      PrefetchEntries(index->Columns);
+    }
+    break;
+  }
+}
+
+void AheadOf(const TStringList<TRelation, true>& relations, int i, int distance)
+{
+  const TRelation& r = *relations[i];
+  switch (distance) {
+  case 3:
+    PrefetchText(relations.Strings(i));
+    PrefetchText(r.RelationName());
+    PrefetchText(r.NameLabel.Name);
+    PrefetchText(r.NameLabel.Caption());
+    PrefetchText(r.InverseNameLabel.Name);
+    PrefetchText(r.InverseNameLabel.Caption());
+    Prefetch(r.Description.constData());
+    PrefetchEntries(r.MigratedAttributes);
+    break;
+  case 2:
+    PrefetchTexts(r.Description);
+    PrefetchEntryTexts(r.MigratedAttributes);
+    break;
+  default:
+    break;
+  }
+}
+
+// The object four places ahead, then what the nearer ones hold.
+template <typename List>
+void Ahead(const List& list, int i)
+{
+  if (i >= 4)
+    PrefetchObject(list[i - 4]);
+  for (int distance = 3; distance >= 1; --distance)
+    if (i - distance >= 0)
+      AheadOf(list, i - distance, distance);
+}
+
+}  // namespace
+
+void PrefetchFields(const TAttribute& a)
+{
+  PrefetchText(a.Name);
+  PrefetchText(a.ColumnName());
+  PrefetchText(a.DataType);
+  PrefetchText(a.Width);
+  PrefetchText(a.DefaultValue);
+  PrefetchText(a.Rule);
+  Prefetch(a.Description.constData());
+}
+
+void FreeAhead(const TStringList<TEntity, true>& entities, int i)
+{
+  Ahead(entities, i);
+}
+
+void FreeAhead(const TStringList<TRelation, true>& relations, int i)
+{
+  Ahead(relations, i);
+}
+
+}  // namespace veska

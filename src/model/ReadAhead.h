@@ -1,0 +1,26 @@
+#pragma once
+// Reading a model's memory ahead of the walks over all of it. Writing a
+// diagram and clearing one visit every entity, relation and attribute, whose
+// objects and texts lie scattered over the heap; one by one, each of those
+// waits on memory. The walks ask for the memory of the objects a few places
+// ahead of the one at hand, in stages (an object several places ahead, what
+// it holds nearer, and so on), each stage reading only what an earlier one
+// asked for, so that by its turn an object's memory is at hand.
+
+#include "model/StringList.h"
+
+namespace veska {
+
+class TAttribute;
+class TEntity;
+class TRelation;
+
+// The blocks of every text of the attribute.
+void PrefetchFields(const TAttribute& a);
+
+// Called just before entry `i` goes while the list is cleared (from the last
+// entry to the first): asks for what freeing the entries before it touches.
+void FreeAhead(const TStringList<TEntity, true>& entities, int i);
+void FreeAhead(const TStringList<TRelation, true>& relations, int i);
+
+}  // namespace veska
