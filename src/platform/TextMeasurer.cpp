@@ -57,13 +57,22 @@ int TQtTextMeasurer::TextWidth(const QFont& font, const QString& text) const
   // the model, an entry costs a hash node.
   constexpr qsizetype kMaxRemembered = 1 << 19;
   TFontEntry& entry = Entry(font);
-  if (const auto known = entry.Widths.constFind(text); known != entry.Widths.constEnd())
+  const TTextKey key = KeyOf(text);
+  if (const auto known = entry.Widths.constFind(key); known != entry.Widths.constEnd())
     return *known;
   const int width = entry.Metrics.horizontalAdvance(text);
   if (entry.Widths.size() >= kMaxRemembered)
     entry.Widths.clear();
-  entry.Widths.insert(text, width);
+  entry.Widths.insert(key, width);
   return width;
+}
+
+TQtTextMeasurer::TTextKey TQtTextMeasurer::KeyOf(const QString& text)
+{
+  const auto bytes = static_cast<size_t>(text.size()) * sizeof(QChar);
+  const size_t length = static_cast<size_t>(text.size());
+  return {qHashBits(text.constData(), bytes, 0x9e3779b97f4a7c15ull ^ length),
+          qHashBits(text.constData(), bytes, 0xc2b2ae3d27d4eb4full + length)};
 }
 
 int TQtTextMeasurer::TextHeight(const QFont& font, const QString&) const

@@ -40,11 +40,23 @@ public:
 private:
   TQtTextMeasurer() = default;
 
+  // A text known by two independent 64-bit hashes of its characters: the
+  // table of widths holds no texts (it would keep old diagrams' texts
+  // alive), and a lookup reads only the text asked about. Two texts sharing
+  // both hashes are not to be expected in the lifetime of the universe.
+  struct TTextKey {
+    quint64 First;
+    quint64 Second;
+    bool operator==(const TTextKey& o) const { return First == o.First && Second == o.Second; }
+  };
+  friend size_t qHash(const TTextKey& key, size_t seed) { return static_cast<size_t>(key.First) ^ seed; }
+  static TTextKey KeyOf(const QString& text);
+
   // The metrics of one font and the widths measured in it.
   struct TFontEntry {
     QFont Font;
     QFontMetrics Metrics;
-    QHash<QString, int> Widths;
+    QHash<TTextKey, int> Widths;
   };
   TFontEntry& Entry(const QFont& font) const;
 
