@@ -71,6 +71,20 @@ void PrepareNewDiagram(TDrawingSurface& surface)
   surface.Clear();
 }
 
+// A new diagram with the file loaded into it; the status of the load.
+int OpenInto(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
+{
+  PrepareNewDiagram(surface);
+  return LoadInto(surface, fileName, err);
+}
+
+// Whether a load read nothing (a corrupt file keeps what was read before the
+// damage, and the command goes on with it).
+bool NothingRead(int status)
+{
+  return status == ExitNotADiagram || status == ExitFileError;
+}
+
 // Headless, nobody can choose: a question offering Ignore is answered Ignore,
 // so that one failure does not stop the rest of the work, or Abort when the
 // caller asked to stop at the first error; everything is still printed.
@@ -147,9 +161,8 @@ int WriteReport(const TReportArgs& args, std::FILE* err,
 {
   TStreamMessages messages(err);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  PrepareNewDiagram(surface);
-  const int status = LoadInto(surface, args.In, err);
-  if (status == ExitNotADiagram || status == ExitFileError)
+  const int status = OpenInto(surface, args.In, err);
+  if (NothingRead(status))
     return status;
   try {
     write(surface, args.Out);
@@ -407,7 +420,7 @@ int Convert(const QStringList& args, std::FILE* err)
   int status = ExitOk;
   for (const QString& file : QStringList{files[0]} + merges) {
     const int result = LoadInto(surface, file, err);
-    if (result == ExitNotADiagram || result == ExitFileError)
+    if (NothingRead(result))
       return result;
     status = qMax(status, result);
   }
@@ -531,9 +544,8 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
 
   TIgnoringMessages messages(err, stopOnError);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  PrepareNewDiagram(surface);
-  const int status = LoadInto(surface, files[0], err);
-  if (status == ExitNotADiagram || status == ExitFileError)
+  const int status = OpenInto(surface, files[0], err);
+  if (NothingRead(status))
     return status;
   if (const int chosen = ChooseEntities(surface, files[0], entitiesGiven, entities, err))
     return chosen;
@@ -612,9 +624,8 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
 
   TStreamMessages messages(err);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  PrepareNewDiagram(surface);
-  const int status = LoadInto(surface, files[0], err);
-  if (status == ExitNotADiagram || status == ExitFileError)
+  const int status = OpenInto(surface, files[0], err);
+  if (NothingRead(status))
     return status;
   if (const int chosen = ChooseEntities(surface, files[0], formsGiven, app.FormList, err))
     return chosen;
@@ -758,10 +769,9 @@ int Export(const QStringList& args, std::FILE* err)
 
   TStreamMessages messages(err);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  PrepareNewDiagram(surface);
   // A corrupt IN is exported as far as it was read.
-  const int status = LoadInto(surface, files[0], err);
-  if (status == ExitNotADiagram || status == ExitFileError)
+  const int status = OpenInto(surface, files[0], err);
+  if (NothingRead(status))
     return status;
   if (!pagesText.isNull())
     return ExportPages(surface, allPages, pages, files[1], status, err);
