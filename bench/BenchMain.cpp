@@ -6,13 +6,18 @@
 
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
+#include "platform/Allocator.h"
 #include "platform/TextMeasurer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 
+#ifdef VESKA_MIMALLOC
+#include <mimalloc.h>
+#else
 #include <malloc.h>
+#endif
 
 #include <map>
 #include <memory>
@@ -46,11 +51,24 @@ TFixture& Fixture(int entities)
   return *slot;
 }
 
-// Bytes the process holds on its heap now (small blocks and mapped ones).
+// Bytes of the heap blocks in use now (the benchmarks allocate on the main
+// thread only).
 double HeapBytes()
 {
+#ifdef VESKA_MIMALLOC
+  size_t used = 0;
+  mi_heap_visit_blocks(
+      mi_heap_get_default(), false,
+      [](const mi_heap_t*, const mi_heap_area_t* area, void*, size_t, void* sum) {
+        *static_cast<size_t*>(sum) += area->used * area->block_size;
+        return true;
+      },
+      &used);
+  return static_cast<double>(used);
+#else
   const struct mallinfo2 info = mallinfo2();
   return static_cast<double>(info.uordblks + info.hblkhd);
+#endif
 }
 
 bool Ready(benchmark::State& state, TFixture*& fixture)
@@ -327,6 +345,7 @@ BENCHMARK(BM_RenameDeepChainKey)->ArgName("levels")->Arg(50000)->Arg(100000)->Un
 
 int main(int argc, char** argv)
 {
+  veska::TuneAllocator();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;

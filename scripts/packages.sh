@@ -25,9 +25,10 @@ veska_ensure_packages() {
 
 # What every build needs: compiler and build tools, Qt 6 (Core, Gui, Widgets,
 # PrintSupport and the offscreen platform plugin), Qt SVG (exporting the
-# diagram as SVG, and the scalable icon), and Liberation Sans, which has Arial's metrics so entity
-# boxes measure as designed.
-VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig)
+# diagram as SVG, and the scalable icon), Liberation Sans, which has Arial's metrics so entity
+# boxes measure as designed, and mimalloc, the programs' allocator.
+VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig
+  libmimalloc-dev)
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
 # a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's

@@ -1,6 +1,7 @@
 // veska-cli: the command-line companion of the desktop program. It runs
 // without a display on Qt's offscreen platform.
 #include "cli/Commands.h"
+#include "platform/Allocator.h"
 
 #include <QGuiApplication>
 
@@ -19,6 +20,7 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& t
 
 int main(int argc, char** argv)
 {
+  veska::TuneAllocator();
   qInstallMessageHandler(QuietQtMessages);
   // Help and version are answered before Qt starts, so that they work
   // whatever platform the environment names.

@@ -3,6 +3,7 @@
 // is built, then the main window, maximised, until it is closed. A diagram
 // named on the command line is opened once the window shows.
 
+#include "platform/Allocator.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 #include "shell/FileDialogs.h"
@@ -18,6 +19,7 @@
 
 int main(int argc, char** argv)
 {
+  veska::TuneAllocator();
   QStringList args;
   for (int i = 1; i < argc; ++i)
     args << QString::fromLocal8Bit(argv[i]);

@@ -1,3 +1,4 @@
+#include "platform/Allocator.h"
 #include "platform/MessageService.h"
 #include "platform/TextEncoding.h"
 #include "platform/TextMeasurer.h"
@@ -102,6 +103,15 @@ TEST(TextMeasurer, RememberedWidthsNeverCrossFonts)
       EXPECT_EQ(m.TextWidth(font, text), QFontMetrics(pixels).horizontalAdvance(text)) << font.toString().toStdString();
       EXPECT_EQ(m.TextHeight(font, text), QFontMetrics(pixels).height());
     }
+}
+
+// A build that links the replacement heap must really allocate from it,
+// also after tuning: a linker that drops the library, or puts it after the C
+// library, would leave every program on the slower heap without a word.
+TEST(Allocator, BuildsThatLinkTheReplacementHeapAllocateFromIt)
+{
+  TuneAllocator();
+  EXPECT_EQ(AllocatorIsReplaced(), AllocatorReplacementBuilt());
 }
 
 TEST(MessageService, TypeWords)

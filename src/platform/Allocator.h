@@ -1,0 +1,22 @@
+#pragma once
+// The programs' heap. Normal builds replace the C library's allocator with
+// mimalloc by linking it (see the build files); sanitizer and fuzzing builds
+// keep the allocator the sanitizer brings.
+
+namespace veska {
+
+// Settings of the heap that only the running program can make; called first
+// thing in main(). Large diagrams (hundreds of megabytes of small objects)
+// are laid out in huge pages where the system offers them on request, which
+// spares most page faults and address translation misses; where it does not,
+// nothing changes.
+void TuneAllocator();
+
+// Whether malloc and operator new of this process allocate through the
+// replacement heap; false in a build that keeps the C library's allocator.
+bool AllocatorIsReplaced();
+
+// Whether this build is meant to replace the allocator.
+bool AllocatorReplacementBuilt();
+
+}  // namespace veska
