@@ -2,26 +2,17 @@
 // without a display on Qt's offscreen platform.
 #include "cli/Commands.h"
 #include "platform/Allocator.h"
+#include "platform/MessageService.h"
 
 #include <QGuiApplication>
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-// Qt's own warnings (for example about a missing runtime directory) are not
-// messages of this program; standard error carries only those.
-void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& text)
-{
-  if (type == QtCriticalMsg || type == QtFatalMsg)
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-}  // namespace
-
 int main(int argc, char** argv)
 {
   veska::TuneAllocator();
-  qInstallMessageHandler(QuietQtMessages);
+  veska::QuietQtWarnings();
   // Help and version are answered before Qt starts, so that they work
   // whatever platform the environment names.
   if (argc == 2) {

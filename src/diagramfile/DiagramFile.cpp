@@ -50,12 +50,17 @@ constexpr int kDefaultFontSize = 8;
 // file; one per attribute already there leaves room for them. The fixed
 // allowance is for small files written by hand or cut off early.
 constexpr qint64 kCopyAllowance = 10000;
-// A load's progress in steps: reading the entities takes it to the first
-// mark, the relations to the second; laying out and routing at the end
-// complete it.
+// A load's progress in steps, each stage up to its mark, roughly in
+// proportion to the time it takes on a large diagram: reading the entities,
+// the relations (carrying keys), the carried attributes, the attribute order
+// and the indexes; laying out every box and routing every relation at the
+// end completes it.
 constexpr qint64 kLoadSteps = 100;
-constexpr qint64 kLoadEntitiesDone = 50;
-constexpr qint64 kLoadRelationsDone = 75;
+constexpr qint64 kLoadEntitiesDone = 25;
+constexpr qint64 kLoadRelationsDone = 40;
+constexpr qint64 kLoadCarriedDone = 68;
+constexpr qint64 kLoadOrderDone = 74;
+constexpr qint64 kLoadReadDone = 80;
 
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
@@ -933,6 +938,7 @@ void TDiagramReader::ReadCarried()
         item.Copies.emplace_back(parentName, std::move(record));
       }
       items.Take(std::move(item));
+      FProgress.StepWithin(kLoadRelationsDone, kLoadCarriedDone, i + 1, n);
     }
   } catch (const std::exception&) {
     // The items read before the error stay, also those still waiting; the
@@ -950,6 +956,7 @@ void TDiagramReader::ReadCarried()
 void TDiagramReader::ReadOrder()
 {
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    FProgress.StepWithin(kLoadCarriedDone, kLoadOrderDone, i, n);
     TEntity* e = FileEntity(In.ReadLine());
     for (TAttributeList* list : {&e->PrimaryKey, &e->Attributes}) {
       for (int pos = 0; More(pos, list->Count()); ++pos) {
@@ -971,6 +978,7 @@ void TDiagramReader::ReadOrder()
 void TDiagramReader::ReadIndexes()
 {
   for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    FProgress.StepWithin(kLoadOrderDone, kLoadReadDone, i, n);
     TEntity* e = FileEntity(In.ReadLine());
     for (int k = 0, count = ReadCount(); More(k, count); ++k) {
       auto index = std::make_unique<TIndex>();
@@ -1091,8 +1099,10 @@ TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgre
   } catch (const std::exception&) {
     result = TLoadResult::Corrupted;
   }
-  progress.Step(kLoadRelationsDone);
-  surface.EndUpdate();
+  progress.Step(kLoadReadDone);
+  surface.EndUpdate([&progress](qint64 done, qint64 count) {
+    progress.StepWithin(kLoadReadDone, kLoadSteps, done, count);
+  });
   progress.Finish();
   if (result == TLoadResult::Corrupted)
     surface.Messages().Error(kCorrupted);

@@ -365,24 +365,39 @@ void TDiagram::ReleaseRelationsOf(TEntity* entity)
 
 // ---- Layout -----------------------------------------------------------------------
 
-void TDiagram::EndUpdate()
+void TDiagram::EndUpdate(const TLayoutStep& step)
 {
   if (FUpdateCount > 0 && --FUpdateCount == 0)
-    LayoutAll();
+    LayoutAll(step);
 }
 
-void TDiagram::LayoutAll()
+void TDiagram::LayoutAll(const TLayoutStep& step)
 {
+  const qint64 count = qint64(Entities.Count()) + Relations.Count();
+  // A step every so many objects keeps the progress's own cost out of the
+  // loops.
+  constexpr qint64 kStepEvery = 256;
+  qint64 done = 0;
+  const auto advance = [&] {
+    if (step && ++done % kStepEvery == 0)
+      step(done, count);
+  };
   // Every size first, so that no relation is routed between boxes of which
   // one still has its old size.
   ++FUpdateCount;
-  for (TEntity* e : Entities)
+  for (TEntity* e : Entities) {
     if (e->Visible && !e->Dragging)
       e->ComputeLayout();
+    advance();
+  }
   --FUpdateCount;
-  for (TRelation* r : Relations)
+  for (TRelation* r : Relations) {
     if (r->Visible() && !r->Suspended())
       RouteRelation(*r);
+    advance();
+  }
+  if (step)
+    step(count, count);
   Invalidate(QRect());
 }
 

@@ -117,12 +117,15 @@ public:
   // While updates are held, entities are not laid out and relations not
   // routed; EndUpdate lays out every entity and routes every relation once,
   // with the final sizes.
+  // `step(done, count)`, when given, is told how far laying out and routing
+  // have come (entities, then relations), for a progress display.
+  using TLayoutStep = std::function<void(qint64 done, qint64 count)>;
   void BeginUpdate() { ++FUpdateCount; }
-  void EndUpdate();
+  void EndUpdate(const TLayoutStep& step = {});
   bool Updating() const { return FUpdateCount > 0; }
 
   // Lays out every visible entity and routes every shown relation.
-  void LayoutAll();
+  void LayoutAll(const TLayoutStep& step = {});
 
   // Called with the area of a control that must be drawn again (diagram
   // coordinates; an empty rectangle means everything). The desktop view

@@ -1,5 +1,9 @@
 #include "platform/MessageService.h"
 
+#include <QtGlobal>
+
+#include <cstdio>
+
 namespace veska {
 
 QString MessageTypeWord(TMsgDlgType type)
@@ -11,6 +15,14 @@ QString MessageTypeWord(TMsgDlgType type)
   case TMsgDlgType::mtWarning: return QStringLiteral("warning");
   }
   return QStringLiteral("error");
+}
+
+void QuietQtWarnings()
+{
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+  });
 }
 
 }  // namespace veska

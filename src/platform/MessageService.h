@@ -34,4 +34,9 @@ public:
 // The word a message type is known by in plain-text output ("error", ...).
 QString MessageTypeWord(TMsgDlgType type);
 
+// Keeps Qt's own warnings (a missing runtime directory, what the offscreen
+// platform cannot do) off standard error, which then carries only critical
+// errors and the program's own output. For the command-line programs.
+void QuietQtWarnings();
+
 }  // namespace veska

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 using namespace veska;
@@ -844,7 +845,7 @@ QString WriteFile(const QTemporaryDir& dir, const QString& name, const QStringLi
 
 }  // namespace
 
-TEST_F(DiagramFileTest, LoadReportsAdvancingProgressCaptionedWithTheFileName)
+TEST_F(DiagramFileTest, LoadReportsAdvancingProgressCaptionedWithTheFileNameUntilTheBoxesAreLaidOut)
 {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
@@ -855,10 +856,16 @@ TEST_F(DiagramFileTest, LoadReportsAdvancingProgressCaptionedWithTheFileName)
   EXPECT_EQ(progress.Ends, 1);
   EXPECT_EQ(progress.Caption, "places.erd");
   EXPECT_GT(progress.Total, 0);
-  // A step for each entity and relation read.
-  EXPECT_EQ(progress.Steps.size(), 3);
   EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
   EXPECT_EQ(Surface.Entities.Count(), 2);
+  // Every stage reports, also those after the relations (carried attributes,
+  // order, indexes, laying out), which take most of the time of a large
+  // diagram; the last step completes the total once the boxes are laid out.
+  const auto late = std::count_if(progress.Steps.begin(), progress.Steps.end(),
+                                  [&](qint64 done) { return done > progress.Total / 2 && done < progress.Total; });
+  EXPECT_GE(late, 3) << progress.Steps.size();
+  ASSERT_FALSE(progress.Steps.isEmpty());
+  EXPECT_EQ(progress.Steps.last(), progress.Total);
 }
 
 TEST_F(DiagramFileTest, LoadEndsItsProgressOnceAndBeforeReportingAFailure)

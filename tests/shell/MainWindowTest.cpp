@@ -483,7 +483,7 @@ TEST_F(MainWindowTest, FormsItemBuildsTheApplicationAndTheOpenEditorShowsTheCapt
   EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(), QString());
   // The program's directory holds the shipped settings and library.
   const QDir shipped(QCoreApplication::applicationDirPath());
-  for (const QString name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
+  for (const QString& name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
     ASSERT_TRUE(QFile::copy(shipped.filePath(name), Path(name))) << name.toStdString();
   const QString out = Path(QStringLiteral("app"));
   ASSERT_TRUE(QDir().mkpath(out));
