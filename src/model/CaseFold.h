@@ -72,4 +72,33 @@ inline bool EqualIgnoringCase(QStringView a, QStringView b)
   return true;
 }
 
+// A hash of the text's case-folded form, without making that text when the
+// text is plain ASCII: texts that are equal with letter case ignored hash
+// alike.
+inline quint32 FoldedHash(QStringView text)
+{
+  const auto hashUnits = [](QStringView units, bool fold, quint32& out) {
+    quint64 h = 0xcbf29ce484222325ull ^ static_cast<quint64>(units.size());
+    for (const QChar c : units) {
+      char16_t u = c.unicode();
+      if (fold) {
+        if (u >= 0x80)
+          return false;
+        if (u >= 'A' && u <= 'Z')
+          u = static_cast<char16_t>(u + ('a' - 'A'));
+      }
+      h = (h ^ u) * 0x100000001b3ull;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    out = static_cast<quint32>(h);
+    return true;
+  };
+  quint32 hash = 0;
+  if (!hashUnits(text, true, hash))
+    hashUnits(text.toString().toCaseFolded(), false, hash);
+  return hash;
+}
+
 }  // namespace veska

@@ -2,9 +2,12 @@
 // An ordered list of (text, object) pairs. Lookup by text ignores letter case
 // and finds the first match. An owning list frees its objects.
 //
-// Lookups by text are served from a hash of case-folded texts to the first
-// position (and the number of entries with that text) once the list is
-// longer than a few entries. Appending, changing an entry's text and removing
+// Lookups by text are served from a hash table once the list is longer than
+// a few entries: a flat table of slots, one for each distinct text (letter
+// case ignored), holding a hash of the case-folded text, the first position
+// with that text and the number of entries that have it. The table keeps no
+// texts of its own: a slot's text is that of the entry at its first
+// position, compared letter case ignored. Appending, changing an entry's text and removing
 // the last entry keep the hash up to date, so that renaming entry after entry
 // of a long list (as carrying a renamed key does) never rebuilds it; changes
 // that shift positions drop it and the next lookup builds it again, so loops
@@ -67,8 +70,8 @@ public:
     }
     if (!FIndexValid)
       RebuildIndex();
-    const auto it = FIndex.constFind(Key(text));
-    return it == FIndex.constEnd() ? -1 : it.value().First;
+    const qsizetype slot = FindSlot(text, FoldedHash(text));
+    return slot < 0 ? -1 : FSlots[static_cast<size_t>(slot)].First;
   }
 
   T* Find(const QString& text) const
@@ -91,7 +94,7 @@ public:
     FEntries.push_back(Entry{text, std::move(object)});
     const int pos = Count() - 1;
     if (FIndexValid)
-      Enter(Key(text), pos);
+      Enter(pos);
     return pos;
   }
 
@@ -110,17 +113,13 @@ public:
     Entry& e = FEntries.at(static_cast<size_t>(i));
     if (e.text == text)
       return;
-    if (!FIndexValid) {
-      e.text = text;
+    if (!FIndexValid || EqualIgnoringCase(e.text, text)) {
+      e.text = text;  // the same slot, if any
       return;
     }
-    const QString oldKey = Key(e.text);
-    const QString newKey = Key(text);
+    Leave(i);
     e.text = text;
-    if (oldKey == newKey)
-      return;
-    Leave(oldKey, i);
-    Enter(newKey, i);
+    Enter(i);
   }
 
   // Moves the entry at `from` to position `to`.
@@ -160,8 +159,7 @@ public:
       before(static_cast<int>(FEntries.size()) - 1);
       FEntries.pop_back();
     }
-    FIndex.clear();
-    FIndexValid = false;
+    Invalidate();
   }
 
   ~TStringList() { Clear(); }
@@ -190,13 +188,11 @@ private:
     else
       return h;
   }
-  static QString Key(const QString& text) { return CaseFolded(text); }
-
   void RemoveEntry(int i)
   {
     const bool last = i == Count() - 1;
     if (last && FIndexValid) {
-      Leave(Key(FEntries.back().text), i);
+      Leave(i);
       FEntries.pop_back();
       return;
     }
@@ -207,62 +203,125 @@ private:
   void Invalidate()
   {
     if (FIndexValid) {
-      FIndex.clear();
+      std::vector<Slot>().swap(FSlots);
+      FUsed = 0;
       FIndexValid = false;
     }
   }
 
   void RebuildIndex() const
   {
-    FIndex.clear();
-    FIndex.reserve(static_cast<qsizetype>(FEntries.size()));
+    size_t size = 16;
+    while (size * 3 < FEntries.size() * 4 + 4)
+      size *= 2;
+    FSlots.assign(size, Slot{});
+    FUsed = 0;
     for (size_t i = 0; i < FEntries.size(); ++i)
-      Enter(Key(FEntries[i].text), static_cast<int>(i));
+      Enter(static_cast<int>(i));
     FIndexValid = true;
   }
 
-  // The entry at `pos` now has the text of `key`.
-  void Enter(const QString& key, int pos) const
+  // The slot of the text, or -1.
+  qsizetype FindSlot(QStringView text, quint32 hash) const
   {
-    const auto it = FIndex.find(key);
-    if (it == FIndex.end()) {
-      FIndex.insert(key, Slot{pos, 1});
-      return;
+    const size_t mask = FSlots.size() - 1;
+    for (size_t i = hash & mask;; i = (i + 1) & mask) {
+      const Slot& s = FSlots[i];
+      if (s.First < 0)
+        return -1;
+      if (s.Hash == hash && EqualIgnoringCase(FEntries[static_cast<size_t>(s.First)].text, text))
+        return static_cast<qsizetype>(i);
     }
-    ++it->Count;
-    it->First = std::min(it->First, pos);
   }
 
-  // The entry at `pos` no longer has the text of `key` (its own text may
-  // already be changed). When it was the first of several, the next entry
-  // with that text takes its place.
-  void Leave(const QString& key, int pos) const
+  // The entry at `pos` has its text now.
+  void Enter(int pos) const
   {
-    const auto it = FIndex.find(key);
-    if (it == FIndex.end())
-      return;
-    if (--it->Count == 0) {
-      FIndex.erase(it);
+    const QString& text = FEntries[static_cast<size_t>(pos)].text;
+    const quint32 hash = FoldedHash(text);
+    if (const qsizetype found = FindSlot(text, hash); found >= 0) {
+      Slot& s = FSlots[static_cast<size_t>(found)];
+      ++s.Count;
+      s.First = std::min(s.First, pos);
       return;
     }
-    if (it->First != pos)
+    if ((FUsed + 1) * 4 > FSlots.size() * 3)
+      Grow();
+    const size_t mask = FSlots.size() - 1;
+    size_t i = hash & mask;
+    while (FSlots[i].First >= 0)
+      i = (i + 1) & mask;
+    FSlots[i] = Slot{hash, pos, 1};
+    ++FUsed;
+  }
+
+  // The entry at `pos` is about to lose its text (it still has it). When it
+  // was the first of several, the next entry with that text takes its place.
+  void Leave(int pos) const
+  {
+    const QString& text = FEntries[static_cast<size_t>(pos)].text;
+    const qsizetype found = FindSlot(text, FoldedHash(text));
+    if (found < 0)
+      return;
+    Slot& s = FSlots[static_cast<size_t>(found)];
+    if (--s.Count == 0) {
+      Erase(static_cast<size_t>(found));
+      return;
+    }
+    if (s.First != pos)
       return;
     for (size_t j = static_cast<size_t>(pos) + 1; j < FEntries.size(); ++j) {
-      if (Key(FEntries[j].text) == key) {
-        it->First = static_cast<int>(j);
+      if (EqualIgnoringCase(FEntries[j].text, text)) {
+        s.First = static_cast<int>(j);
         return;
       }
     }
   }
 
-  // The first position of a text and the number of entries that have it.
+  // Empties slot `i`, moving later slots of the same probe run back so that
+  // every slot stays reachable from its home position.
+  void Erase(size_t i) const
+  {
+    const size_t mask = FSlots.size() - 1;
+    for (size_t j = (i + 1) & mask; FSlots[j].First >= 0; j = (j + 1) & mask) {
+      const size_t home = FSlots[j].Hash & mask;
+      // Slot j may move to i when its home is not in the run (i, j].
+      const bool homeBetween = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+      if (!homeBetween) {
+        FSlots[i] = FSlots[j];
+        i = j;
+      }
+    }
+    FSlots[i] = Slot{};
+    --FUsed;
+  }
+
+  void Grow() const
+  {
+    std::vector<Slot> old(FSlots.size() * 2, Slot{});
+    old.swap(FSlots);
+    const size_t mask = FSlots.size() - 1;
+    for (const Slot& s : old) {
+      if (s.First < 0)
+        continue;
+      size_t i = s.Hash & mask;
+      while (FSlots[i].First >= 0)
+        i = (i + 1) & mask;
+      FSlots[i] = s;
+    }
+  }
+
+  // A distinct text (letter case ignored): the hash of its case-folded
+  // text, the first position with it and the number of entries with it.
   struct Slot {
-    int First;
-    int Count;
+    quint32 Hash = 0;
+    int First = -1;  // -1: an empty slot
+    int Count = 0;
   };
 
   std::vector<Entry> FEntries;
-  mutable QHash<QString, Slot> FIndex;
+  mutable std::vector<Slot> FSlots;  // a power of two long, at most three quarters used
+  mutable size_t FUsed = 0;
   mutable bool FIndexValid = false;  // built on the first lookup of a long list
 };
 

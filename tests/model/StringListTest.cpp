@@ -24,25 +24,28 @@ int LinearIndexOf(const TOwning& list, const QString& text)
   return -1;
 }
 
-// Random edits on a list that grows past and shrinks below the length at
-// which lookups go through the hash; every lookup must find the first entry
-// of that text, letter case ignored, as a linear search does.
-TEST(StringList, LookupsFindTheFirstMatchThroughAnyEdits)
+// Random edits on a list of up to `longest` entries with `distinct` texts
+// (some with letters outside ASCII when `accented`); every lookup must find
+// the first entry of that text, letter case ignored, as a linear search does.
+void CheckLookupsThroughRandomEdits(unsigned seed, int steps, int longest, int distinct, bool accented)
 {
-  std::mt19937 rng(12345);
+  std::mt19937 rng(seed);
   auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
   auto name = [&] {
-    const QString s = QStringLiteral("name%1").arg(pick(17));  // duplicates are common
+    const int k = pick(distinct);
+    QString s = QStringLiteral("name%1").arg(k);
+    if (accented && k % 3 == 0)
+      s += k % 2 ? QString(QChar(0x00E4)) : QString(QChar(0x212A));  // a umlaut, KELVIN SIGN
     return pick(2) ? s.toUpper() : s;
   };
   TOwning list;
-  for (int step = 0; step < 4000; ++step) {
+  for (int step = 0; step < steps; ++step) {
     const int count = list.Count();
     const int pos = count ? pick(count) : 0;
     switch (pick(7)) {
     case 0:
     case 1:
-      if (count < 40)
+      if (count < longest)
         list.Add(name(), std::make_unique<TTracked>());
       break;
     case 2: list.Insert(pos, name(), std::make_unique<TTracked>()); break;
@@ -55,6 +58,21 @@ TEST(StringList, LookupsFindTheFirstMatchThroughAnyEdits)
     ASSERT_EQ(list.IndexOf(probe), LinearIndexOf(list, probe)) << "step " << step << ", " << list.Count() << " entries";
   }
   EXPECT_EQ(TTracked::Live, list.Count());
+}
+
+// A list that grows past and shrinks below the length at which lookups go
+// through the hash table.
+TEST(StringList, LookupsFindTheFirstMatchThroughAnyEdits)
+{
+  CheckLookupsThroughRandomEdits(12345, 4000, 40, 17, false);
+}
+
+// Long lists make the table grow, and renaming and deleting entries empty
+// slots inside runs of colliding ones; texts outside ASCII hash through Qt's
+// folding (KELVIN SIGN and "K" are the same letter).
+TEST(StringList, LookupsInLongListsSurviveGrowingAndEmptyingTheTable)
+{
+  CheckLookupsThroughRandomEdits(2026, 20000, 400, 150, true);
 }
 
 TEST(StringList, OwningListFreesItsObjectsOthersDoNot)
@@ -99,8 +117,9 @@ TEST(StringList, ClearWithVisitsEntriesFromTheLastWhileTheEarlierOnesRemain)
     seen.push_back(i);
     EXPECT_EQ(list.Count(), i + 1);
     EXPECT_EQ(TTracked::Live, i + 1);
-    if (i > 0)
+    if (i > 0) {
       EXPECT_EQ(list.Strings(i - 1), QStringLiteral("e%1").arg(i - 1));
+    }
   });
   std::vector<int> expected(30);
   for (int i = 0; i < 30; ++i)
@@ -136,9 +155,13 @@ TEST(StringList, QuickCaseFoldingAgreesWithQtOnTrickyText)
       QStringLiteral("abcd")};
   for (const QString& a : texts) {
     EXPECT_EQ(CaseFolded(a), a.toCaseFolded()) << a.toStdString();
-    for (const QString& b : texts)
+    for (const QString& b : texts) {
       EXPECT_EQ(EqualIgnoringCase(a, b), a.compare(b, Qt::CaseInsensitive) == 0)
           << a.toStdString() << " / " << b.toStdString();
+      if (EqualIgnoringCase(a, b)) {
+        EXPECT_EQ(FoldedHash(a), FoldedHash(b)) << a.toStdString() << " / " << b.toStdString();
+      }
+    }
   }
 }
 
