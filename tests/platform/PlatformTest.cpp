@@ -4,6 +4,7 @@
 #include "platform/TextMeasurer.h"
 
 #include <QFontMetrics>
+#include <QList>
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,23 @@ TEST(TextMeasurer, RememberedWidthsNeverCrossFonts)
       EXPECT_EQ(m.TextWidth(font, text), QFontMetrics(pixels).horizontalAdvance(text)) << font.toString().toStdString();
       EXPECT_EQ(m.TextHeight(font, text), QFontMetrics(pixels).height());
     }
+}
+
+// Thousands of texts make the table of widths grow several times; read
+// back, each text has its own width, as Qt measures it.
+TEST(TextMeasurer, ManyTextsKeepTheirOwnWidthsAsTheTableGrows)
+{
+  const TTextMeasurer& m = TQtTextMeasurer::Instance();
+  const QFont font(QStringLiteral("Arial"), 11);
+  QFont pixels(font);
+  pixels.setPixelSize(PointsToPixels(font.pointSize()));
+  const QFontMetrics metrics(pixels);
+  QStringList texts;
+  for (int i = 0; i < 6000; ++i)
+    texts << QStringLiteral("W").repeated(i % 37) + QString::number(i) + QStringLiteral("i").repeated(i % 11);
+  for (int round = 0; round < 2; ++round)
+    for (const QString& text : texts)
+      ASSERT_EQ(m.TextWidth(font, text), metrics.horizontalAdvance(text)) << round << " " << text.toStdString();
 }
 
 // A build that links the replacement heap must really allocate from it,
