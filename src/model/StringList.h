@@ -7,11 +7,11 @@
 // case ignored), holding a hash of the case-folded text, the first position
 // with that text and the number of entries that have it. The table keeps no
 // texts of its own: a slot's text is that of the entry at its first
-// position, compared letter case ignored. Appending, changing an entry's text and removing
-// the last entry keep the hash up to date, so that renaming entry after entry
-// of a long list (as carrying a renamed key does) never rebuilds it; changes
-// that shift positions drop it and the next lookup builds it again, so loops
-// of lookups stay linear.
+// position, compared letter case ignored. Appending, changing an entry's
+// text and removing the last entry keep the table up to date, so that
+// renaming entry after entry of a long list (as carrying a renamed key does)
+// never rebuilds it; changes that shift positions drop it and the next
+// lookup builds it again, so loops of lookups stay linear.
 
 #include "model/CaseFold.h"
 
