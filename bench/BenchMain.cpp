@@ -4,9 +4,9 @@
 // Every benchmark of the large diagram runs at 5,000, 10,000, 20,000 and
 // 40,000 entities, so the growth per doubling can be read from the rows.
 
+#include "BenchRun.h"
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
-#include "platform/Allocator.h"
 #include "platform/TextMeasurer.h"
 
 #include <benchmark/benchmark.h>
@@ -320,11 +320,6 @@ void BM_RenameDeepChainKey(benchmark::State& state)
   RenameBackAndForth(state, Chain(static_cast<int>(state.range(0)), false).Surface.Entities.Objects(0));
 }
 
-void Sizes(benchmark::internal::Benchmark* b)
-{
-  b->ArgName("entities")->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
-}
-
 }  // namespace
 
 BENCHMARK(BM_Load)->Apply(Sizes);
@@ -345,16 +340,5 @@ BENCHMARK(BM_RenameDeepChainKey)->ArgName("levels")->Arg(50000)->Arg(100000)->Un
 
 int main(int argc, char** argv)
 {
-  veska::TuneAllocator();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  // Text is measured with Qt's font metrics, which need an application; no
-  // display is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return veska::bench::RunBenchmarks<QGuiApplication>(argc, argv);
 }

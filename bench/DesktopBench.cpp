@@ -12,11 +12,12 @@
 // The window is 1280 x 1024 at 100% zoom; the diagrams are those of
 // veska_bench (5,000 to 40,000 entities).
 
+#include "BenchRun.h"
 #include "LargeModel.h"
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/ProgressWindow.h"
-#include "platform/Allocator.h"
 #include "platform/MessageService.h"
+#include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
@@ -28,7 +29,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QFileInfo>
 #include <QProgressDialog>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -61,9 +62,7 @@ const QString& DiagramFile(int entities)
     QByteArray text;
     WriteDiagram(surface, text);
     const QString path = dir.filePath(QStringLiteral("large%1.erd").arg(entities));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
-      throw std::runtime_error("the generated diagram could not be written");
+    WriteFileSafely(path, text);  // throws with the system's message
     name = path;
   }
   return name;
@@ -150,34 +149,30 @@ void BM_DesktopOpen(benchmark::State& state)
     return;
   TWindowProgress& progress = desktop->Window->LoadProgress();
   const QString fileName = QFileInfo(desktop->Files.Name).fileName();
-  // While the dialog shows, a timer that fires at every chance tells how
-  // long the window waited for its events to be handled.
+  // A timer that fires at every chance looks at the dialog and, while it
+  // shows, tells how long the window waited for its events to be handled.
   QElapsedTimer clock;
   qint64 lastTurn = -1;
   qint64 stall = 0;
+  bool shown = false;
   bool shownEveryTime = true;
   QTimer turns;
   turns.setInterval(0);
   QObject::connect(&turns, &QTimer::timeout, [&] {
+    const QProgressDialog* dialog = progress.Dialog();
+    if (!dialog)
+      return;
+    shown = shown || dialog->labelText().contains(fileName);
     const qint64 now = clock.elapsed();
-    if (progress.Dialog()) {
-      if (lastTurn >= 0)
-        stall = std::max(stall, now - lastTurn);
-      lastTurn = now;
-    }
+    if (lastTurn >= 0)
+      stall = std::max(stall, now - lastTurn);
+    lastTurn = now;
   });
   for (auto _ : state) {
-    bool shown = false;
+    shown = false;
     lastTurn = -1;
     clock.start();
     turns.start();
-    QTimer watch;  // looks at the dialog at every turn as well
-    watch.setInterval(0);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (QProgressDialog* d = progress.Dialog())
-        shown = shown || d->labelText().contains(fileName);
-    });
-    watch.start();
     if (!Guarded(state, [&] { desktop->Open(); }))
       break;
     turns.stop();
@@ -279,11 +274,6 @@ void BM_DesktopDrag(benchmark::State& state)
       state.iterations() ? static_cast<double>(counter.Paints) / static_cast<double>(state.iterations()) : 0.0;
 }
 
-void Sizes(benchmark::internal::Benchmark* b)
-{
-  b->ArgName("entities")->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000)->Unit(benchmark::kMillisecond);
-}
-
 }  // namespace
 
 BENCHMARK(BM_DesktopOpen)->Apply(Sizes)->UseRealTime();
@@ -295,14 +285,5 @@ BENCHMARK(BM_DesktopDrag)->Apply(Sizes)->UseRealTime();
 int main(int argc, char** argv)
 {
   veska::QuietQtWarnings();
-  veska::TuneAllocator();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return veska::bench::RunBenchmarks<QApplication>(argc, argv);
 }

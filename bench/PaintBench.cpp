@@ -4,6 +4,7 @@
 // zoom, painted into an image as the view paints into its backing store:
 // white background, then the diagram.
 
+#include "BenchRun.h"
 #include "LargeModel.h"
 #include "platform/TextMeasurer.h"
 #include "surface/Painting.h"
@@ -101,11 +102,6 @@ void BM_HitTest(benchmark::State& state)
     i = (i + 1) % points.size();
   }
   benchmark::DoNotOptimize(hits);
-}
-
-void Sizes(benchmark::internal::Benchmark* b)
-{
-  b->ArgName("entities")->Arg(5000)->Arg(10000)->Arg(20000)->Arg(40000);
 }
 
 }  // namespace

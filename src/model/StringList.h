@@ -15,7 +15,6 @@
 
 #include "model/CaseFold.h"
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 
