@@ -1079,7 +1079,7 @@ namespace {
 TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgressRun& progress)
 {
   const qsizetype eof = bytes.indexOf('\x1A');
-  TTextReader in(DecodeText(eof >= 0 ? bytes.left(eof) : bytes));
+  TTextReader in(eof >= 0 ? QByteArrayView(bytes).first(eof) : QByteArrayView(bytes));
 
   const QString tag = in.ReadLine().left(10);
   int version = -1;

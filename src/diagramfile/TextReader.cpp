@@ -1,10 +1,16 @@
 #include "diagramfile/TextReader.h"
 
 #include "model/CaseFold.h"
+#include "platform/TextEncoding.h"
 
 #include <QStringList>
 
 #include <climits>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace veska {
 
@@ -12,20 +18,20 @@ namespace {
 // The common form of a number, parsed without Qt's locale machinery: an
 // optional sign and up to ten ASCII digits within the range of int. False
 // for anything else, which the caller hands to QString's parser.
-bool ParsePlainInt(QStringView token, int& value)
+bool ParsePlainInt(QByteArrayView token, int& value)
 {
   qsizetype i = 0;
-  const bool negative = !token.isEmpty() && token[0] == QLatin1Char('-');
-  if (negative || (!token.isEmpty() && token[0] == QLatin1Char('+')))
+  const bool negative = !token.isEmpty() && token[0] == '-';
+  if (negative || (!token.isEmpty() && token[0] == '+'))
     ++i;
   if (i == token.size() || token.size() - i > 10)
     return false;
   qint64 v = 0;
   for (; i < token.size(); ++i) {
-    const char16_t c = token[i].unicode();
-    if (c < u'0' || c > u'9')
+    const char c = token[i];
+    if (c < '0' || c > '9')
       return false;
-    v = v * 10 + (c - u'0');
+    v = v * 10 + (c - '0');
   }
   if (negative)
     v = -v;
@@ -34,7 +40,56 @@ bool ParsePlainInt(QStringView token, int& value)
   value = static_cast<int>(v);
   return true;
 }
+
+// Widens the leading run of ASCII bytes among the first `limit` of `in` to
+// `out`, a unit each, and returns how many it widened. Sixteen bytes go at a
+// time; the last few of a run of eight or more go as one block that overlaps
+// the one before (it writes the same units again).
+qsizetype WidenAscii(const char* in, qsizetype limit, char16_t* out)
+{
+  qsizetype i = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const auto widen = [&](__m128i bytes, char16_t* to) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, zero));
+  };
+  if (limit >= 16) {
+    for (; i + 16 <= limit; i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+      if (_mm_movemask_epi8(bytes) != 0)
+        break;
+      widen(bytes, out + i);
+    }
+    if (i + 16 > limit && i < limit) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + limit - 16));
+      if (_mm_movemask_epi8(bytes) == 0) {
+        widen(bytes, out + limit - 16);
+        return limit;
+      }
+    }
+  } else if (limit >= 8) {
+    // Eight bytes in the low half, the upper half zero.
+    const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
+    const __m128i last = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + limit - 8));
+    if (_mm_movemask_epi8(_mm_or_si128(first, last)) == 0) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(first, zero));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + limit - 8), _mm_unpacklo_epi8(last, zero));
+      return limit;
+    }
+  }
+#endif
+  for (; i < limit && static_cast<unsigned char>(in[i]) < 0x80; ++i)
+    out[i] = static_cast<char16_t>(in[i]);
+  return i;
+}
 }  // namespace
+
+TTextReader::TTextReader(QByteArrayView bytes) : FBytes(bytes), FUtf8(IsValidUtf8(bytes))
+{
+  if (FUtf8 && FBytes.startsWith("\xEF\xBB\xBF"))
+    FPos = 3;
+}
 
 QString TTextReader::ReadLine()
 {
@@ -44,53 +99,81 @@ QString TTextReader::ReadLine()
 QStringView TTextReader::ReadLineView()
 {
   const qsizetype start = FPos;
-  qsizetype end = FText.indexOf(QLatin1Char('\r'), FPos);
-  if (end < 0)
-    end = FText.size();
+  const qsizetype end = LineEnd();
   FPos = end;
   StepOverLineEnd();
-  return QStringView(FText).mid(start, end - start);
+
+  // Lines of ASCII, nearly all of them, are widened here; Qt decodes from
+  // the first other byte on, which begins a character. Either encoding gives
+  // at most one unit per byte.
+  const QByteArrayView line = FBytes.sliced(start, end - start);
+  const qsizetype room = FUtf8 ? FUtf8Decoder.requiredSpace(line.size()) : line.size();
+  if (FLine.size() < static_cast<size_t>(room))
+    FLine.resize(static_cast<size_t>(room));
+  char16_t* const out = FLine.data();
+  if (!FUtf8)
+    return QStringView(out, DecodeWindows1252(reinterpret_cast<QChar*>(out), line) - reinterpret_cast<QChar*>(out));
+  const qsizetype ascii = WidenAscii(line.data(), line.size(), out);
+  if (ascii == line.size())
+    return QStringView(out, ascii);
+  const QChar* last = FUtf8Decoder.appendToBuffer(reinterpret_cast<QChar*>(out + ascii), line.sliced(ascii));
+  return QStringView(out, last - reinterpret_cast<QChar*>(out));
+}
+
+QString TTextReader::Decode(QByteArrayView bytes)
+{
+  return FUtf8 ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
+}
+
+// The position of the carriage return that ends the current line, or the end.
+qsizetype TTextReader::LineEnd() const
+{
+  if (FPos >= FBytes.size())
+    return FBytes.size();
+  const void* cr = std::memchr(FBytes.data() + FPos, '\r', static_cast<size_t>(FBytes.size() - FPos));
+  return cr ? static_cast<const char*>(cr) - FBytes.data() : FBytes.size();
 }
 
 void TTextReader::SkipLine()
 {
-  const qsizetype cr = FText.indexOf(QLatin1Char('\r'), FPos);
-  FPos = cr < 0 ? FText.size() : cr;
+  FPos = LineEnd();
   StepOverLineEnd();
 }
 
 // At a carriage return (or the end): steps over it and a line feed behind it.
 void TTextReader::StepOverLineEnd()
 {
-  if (FPos >= FText.size())
+  if (FPos >= FBytes.size())
     return;
   ++FPos;
-  if (FPos < FText.size() && FText[FPos] == QLatin1Char('\n'))
+  if (FPos < FBytes.size() && FBytes[FPos] == '\n')
     ++FPos;
 }
 
-QStringView TTextReader::ReadToken()
+// A byte above 32 belongs to a token, as every character above 32 does: the
+// bytes of a multi-byte character are all above 127.
+QByteArrayView TTextReader::ReadToken()
 {
-  const QChar* text = FText.constData();
-  const qsizetype size = FText.size();
+  const char* text = FBytes.data();
+  const qsizetype size = FBytes.size();
   qsizetype pos = FPos;
   while (pos < size) {
-    const char16_t c = text[pos].unicode();
+    const char c = text[pos];
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
       break;
     ++pos;
   }
   const qsizetype start = pos;
-  while (pos < size && text[pos].unicode() > 32)
+  while (pos < size && static_cast<unsigned char>(text[pos]) > 32)
     ++pos;
   FPos = pos;
-  return QStringView(text + start, pos - start);
+  return QByteArrayView(text + start, pos - start);
 }
 
 void TTextReader::ReadNumbers(int* values, int count)
 {
   for (int i = 0; i < count; ++i) {
-    const QStringView token = ReadToken();
+    const QByteArrayView token = ReadToken();
     if (token.isEmpty()) {
       values[i] = 0;  // past the end of the file
       continue;
@@ -98,9 +181,9 @@ void TTextReader::ReadNumbers(int* values, int count)
     int value = 0;
     bool ok = ParsePlainInt(token, value);
     if (!ok)
-      value = token.toInt(&ok, 10);
+      value = Decode(token).toInt(&ok, 10);
     if (!ok)
-      throw TCorruptFile("not a number: " + token.toString().toStdString());
+      throw TCorruptFile("not a number: " + Decode(token).toStdString());
     values[i] = value;
   }
   SkipLine();
@@ -115,13 +198,14 @@ int TTextReader::ReadNumber()
 
 double TTextReader::ReadReal()
 {
-  const QStringView token = ReadToken();
+  const QByteArrayView token = ReadToken();
   double value = 0;
   if (!token.isEmpty()) {
+    const QString text = Decode(token);
     bool ok = false;
-    value = token.toDouble(&ok);
+    value = text.toDouble(&ok);
     if (!ok || !qIsFinite(value))
-      throw TCorruptFile("not a number: " + token.toString().toStdString());
+      throw TCorruptFile("not a number: " + text.toStdString());
   }
   SkipLine();
   return value;

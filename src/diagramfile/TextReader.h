@@ -1,12 +1,20 @@
 #pragma once
-// Line and number reading over a diagram file's text, with the old text-file
+// Line and number reading over a diagram file's bytes, with the old text-file
 // semantics: a line ends at a carriage return (a line feed right behind it is
 // skipped), numbers skip leading blanks and line ends, and reading past the
 // end gives empty texts and zeros.
+//
+// The bytes are read as UTF-8 when all of them are valid UTF-8 (a leading
+// byte order mark is skipped) and as Windows-1252 otherwise. Only the line
+// being read is decoded: a large file is never held as a second, twice as
+// large copy.
 
+#include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
 
 #include <stdexcept>
+#include <vector>
 
 namespace veska {
 
@@ -18,13 +26,14 @@ public:
 
 class TTextReader {
 public:
-  // `text` is the decoded file up to (not including) an end-of-file byte 26.
-  explicit TTextReader(QString text) : FText(std::move(text)) {}
+  // `bytes` is the file up to (not including) an end-of-file byte 26; they
+  // must outlive the reader.
+  explicit TTextReader(QByteArrayView bytes);
 
-  bool AtEnd() const { return FPos >= FText.size(); }
+  bool AtEnd() const { return FPos >= FBytes.size(); }
 
   QString ReadLine();
-  // The next line as a view into the text, valid while the reader lives.
+  // The next line, decoded; the view is valid until the next read.
   QStringView ReadLineView();
   // Reads `count` numbers (across line ends if need be), then skips the rest
   // of the line of the last one.
@@ -39,13 +48,21 @@ public:
   static bool IsTrue(QStringView text);
 
 private:
-  // The next blank-separated token, as a view into the text (numbers are
-  // parsed straight from it, without a copy).
-  QStringView ReadToken();
+  // The next blank-separated token, as a view into the bytes (numbers are
+  // parsed straight from it, without decoding).
+  QByteArrayView ReadToken();
+  QString Decode(QByteArrayView bytes);
+  qsizetype LineEnd() const;
   void SkipLine();
   void StepOverLineEnd();
 
-  QString FText;
+  QByteArrayView FBytes;
+  bool FUtf8 = true;
+  // Keeps a U+FEFF that begins a line: only the file's first one is a mark.
+  QStringDecoder FUtf8Decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
+  // The decoded current line, reused so that reading allocates only for
+  // lines longer than any before.
+  std::vector<char16_t> FLine;
   qsizetype FPos = 0;
 };
 

@@ -5,6 +5,10 @@
 #include "model/Relation.h"
 #include "model/Rounding.h"
 
+#include <QVarLengthArray>
+
+#include <algorithm>
+
 namespace veska {
 
 namespace {
@@ -437,12 +441,15 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
     break;
   case emSchema: {
     // Schema lines are made of three texts each; they are measured afresh.
-    int w = m.TextWidth(font, FTableName);
     lines = PrimaryKey.Count() + Attributes.Count();
+    QVarLengthArray<QString, 32> texts;
+    texts.append(FTableName);
     for (const TAttributeList* list : {&PrimaryKey, &Attributes})
       for (const TAttribute* a : *list)
-        w = qMax(w, m.TextWidth(font, AttributeLine(*a, mode, true)));
-    return w;
+        texts.append(AttributeLine(*a, mode, true));
+    QVarLengthArray<int, 32> widths(texts.size());
+    m.TextWidths(font, texts, widths.data());
+    return *std::max_element(widths.cbegin(), widths.cend());
   }
   case emName:
   case emColumns:
@@ -483,13 +490,22 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
   memo.Font = font;
   memo.Mode = mode;
   memo.Title = FEntityName;
-  memo.TitleWidth = m.TextWidth(font, FEntityName);
+  // The title and the lines are measured at once.
+  QVarLengthArray<QString, 32> texts;
+  texts.append(FEntityName);
+  for (const TAttributeList* list : lists)
+    for (int k = 0; list && k < list->Count(); ++k)
+      texts.append(AttributeLine(*list->Objects(k), mode, true));
+  QVarLengthArray<int, 32> widths(texts.size());
+  m.TextWidths(font, texts, widths.data());
+  memo.TitleWidth = widths[0];
   memo.Lines.clear();
   memo.Lines.reserve(static_cast<size_t>(lines));
+  qsizetype i = 1;
   for (const TAttributeList* list : lists)
     for (int k = 0; list && k < list->Count(); ++k) {
       const TAttribute& a = *list->Objects(k);
-      memo.Lines.push_back({a.Name, m.TextWidth(font, AttributeLine(a, mode, true)), a.ForeignKey});
+      memo.Lines.push_back({a.Name, widths[i++], a.ForeignKey});
     }
   memo.Lines.shrink_to_fit();
   return widest(memo);

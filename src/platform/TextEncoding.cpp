@@ -2,16 +2,54 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <cstring>
+
 namespace veska {
 
-bool IsValidUtf8(const QByteArray& bytes)
+qsizetype AsciiPrefixLength(QByteArrayView bytes)
 {
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString text = decoder.decode(bytes);
-  return !decoder.hasError();
+  // Eight bytes at a time, then byte by byte within the word that has a high
+  // bit.
+  constexpr quint64 kHighBits = 0x8080808080808080ull;
+  const char* const data = bytes.data();
+  const qsizetype size = bytes.size();
+  qsizetype i = 0;
+  for (quint64 word = 0; i + 8 <= size; i += 8) {
+    std::memcpy(&word, data + i, sizeof word);
+    if (word & kHighBits)
+      break;
+  }
+  while (i < size && static_cast<unsigned char>(data[i]) < 0x80)
+    ++i;
+  return i;
 }
 
-QString DecodeWindows1252(const QByteArray& bytes)
+bool IsValidUtf8(QByteArrayView bytes)
+{
+  // Runs of ASCII are skipped; the rest goes to Qt's decoder in pieces that
+  // begin and end beside an ASCII byte (or the ends), so no piece splits a
+  // character and every error is seen as in one piece.
+  constexpr qsizetype kPiece = 4096;
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const qsizetype size = bytes.size();
+  qsizetype i = 0;
+  while (i < size) {
+    i += AsciiPrefixLength(bytes.sliced(i));
+    if (i == size)
+      break;
+    qsizetype end = std::min(size, i + kPiece);
+    while (end < size && static_cast<unsigned char>(bytes[end]) >= 0x80)
+      ++end;
+    const QString piece = decoder.decode(bytes.sliced(i, end - i));
+    if (decoder.hasError())
+      return false;
+    i = end;
+  }
+  return true;
+}
+
+QChar* DecodeWindows1252(QChar* out, QByteArrayView bytes)
 {
   // 0x80..0x9F differ from Latin-1; the five unassigned codes map to the C1
   // control of the same value, as the Windows code page conversion does.
@@ -20,14 +58,18 @@ QString DecodeWindows1252(const QByteArray& bytes)
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-  QString out;
-  out.resize(bytes.size());
-  QChar* dst = out.data();
-  for (qsizetype i = 0; i < bytes.size(); ++i) {
-    const auto b = static_cast<unsigned char>(bytes[i]);
-    dst[i] = (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(b);
+  for (const char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    *out++ = (b >= 0x80 && b < 0xA0) ? QChar(high[b - 0x80]) : QChar(b);
   }
   return out;
+}
+
+QString DecodeWindows1252(QByteArrayView bytes)
+{
+  QString text(bytes.size(), Qt::Uninitialized);
+  DecodeWindows1252(text.data(), bytes);
+  return text;
 }
 
 QString DecodeText(const QByteArray& bytes)

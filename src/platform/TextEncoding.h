@@ -4,12 +4,17 @@
 // otherwise, so that files from single-byte systems open unchanged.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace veska {
 
-bool IsValidUtf8(const QByteArray& bytes);
-QString DecodeWindows1252(const QByteArray& bytes);
+bool IsValidUtf8(QByteArrayView bytes);
+// The number of leading bytes below 128.
+qsizetype AsciiPrefixLength(QByteArrayView bytes);
+QString DecodeWindows1252(QByteArrayView bytes);
+// Writes one character per byte from `out` on; returns the end.
+QChar* DecodeWindows1252(QChar* out, QByteArrayView bytes);
 // UTF-8 when valid, else Windows-1252.
 QString DecodeText(const QByteArray& bytes);
 

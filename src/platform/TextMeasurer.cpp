@@ -1,7 +1,10 @@
 #include "platform/TextMeasurer.h"
 
+#include "platform/Prefetch.h"
+
 #include <QCoreApplication>
 #include <QFontMetrics>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -49,30 +52,110 @@ TQtTextMeasurer::TFontEntry& TQtTextMeasurer::Entry(const QFont& font) const
   return FFonts.front();
 }
 
+void TTextMeasurer::TextWidths(const QFont& font, std::span<const QString> texts, int* widths) const
+{
+  for (const QString& text : texts)
+    *widths++ = TextWidth(font, text);
+}
+
+// Enough for every distinct text of a diagram of 40,000 entities (names,
+// attribute lines, relation names), so that a zoom step back to a size seen
+// before measures nothing again; a width costs a slot of 16 bytes in a table
+// at most half full.
+constexpr qsizetype kMaxRemembered = 1 << 19;
+
+int TQtTextMeasurer::Remember(TFontEntry& entry, const TTextKey& key, const QString& text)
+{
+  const int width = entry.Metrics.horizontalAdvance(text);
+  if (entry.Widths.Size() >= kMaxRemembered)
+    entry.Widths.Clear();
+  entry.Widths.Insert(key, width);
+  return width;
+}
+
 int TQtTextMeasurer::TextWidth(const QFont& font, const QString& text) const
 {
-  // Enough for every distinct text of a diagram of 40,000 entities (names,
-  // attribute lines, relation names), so that a zoom step back to a size
-  // seen before measures nothing again; the texts themselves are shared with
-  // the model, an entry costs a hash node.
-  constexpr qsizetype kMaxRemembered = 1 << 19;
   TFontEntry& entry = Entry(font);
   const TTextKey key = KeyOf(text);
-  if (const auto known = entry.Widths.constFind(key); known != entry.Widths.constEnd())
-    return *known;
-  const int width = entry.Metrics.horizontalAdvance(text);
-  if (entry.Widths.size() >= kMaxRemembered)
-    entry.Widths.clear();
-  entry.Widths.insert(key, width);
-  return width;
+  const int known = entry.Widths.Find(key);
+  return known >= 0 ? known : Remember(entry, key, text);
+}
+
+void TQtTextMeasurer::TextWidths(const QFont& font, std::span<const QString> texts, int* widths) const
+{
+  TFontEntry& entry = Entry(font);
+  QVarLengthArray<TTextKey, 64> keys(static_cast<qsizetype>(texts.size()));
+  for (size_t i = 0; i < texts.size(); ++i) {
+    keys[i] = KeyOf(texts[i]);
+    entry.Widths.Prefetch(keys[i]);
+  }
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const int known = entry.Widths.Find(keys[i]);
+    widths[i] = known >= 0 ? known : Remember(entry, keys[i], texts[i]);
+  }
 }
 
 TQtTextMeasurer::TTextKey TQtTextMeasurer::KeyOf(const QString& text)
 {
   const auto bytes = static_cast<size_t>(text.size()) * sizeof(QChar);
   const size_t length = static_cast<size_t>(text.size());
-  return {qHashBits(text.constData(), bytes, 0x9e3779b97f4a7c15ull ^ length),
-          qHashBits(text.constData(), bytes, 0xc2b2ae3d27d4eb4full + length)};
+  const quint64 first = qHashBits(text.constData(), bytes, 0x9e3779b97f4a7c15ull ^ length);
+  return {first != 0 ? first : 1,
+          static_cast<quint32>(qHashBits(text.constData(), bytes, 0xc2b2ae3d27d4eb4full + length))};
+}
+
+int TQtTextMeasurer::TWidthTable::Find(const TTextKey& key) const
+{
+  if (FSlots.empty())
+    return -1;
+  const size_t mask = FSlots.size() - 1;
+  for (size_t i = Home(key);; i = (i + 1) & mask) {
+    const TSlot& slot = FSlots[i];
+    if (slot.First == key.First && slot.Second == key.Second)
+      return slot.Width;
+    if (slot.First == 0)
+      return -1;
+  }
+}
+
+void TQtTextMeasurer::TWidthTable::Prefetch(const TTextKey& key) const
+{
+  if (!FSlots.empty())
+    veska::Prefetch(&FSlots[Home(key)]);
+}
+
+void TQtTextMeasurer::TWidthTable::Insert(const TTextKey& key, int width)
+{
+  if (static_cast<size_t>(FSize + 1) * 2 > FSlots.size())
+    Grow();
+  const size_t mask = FSlots.size() - 1;
+  size_t i = Home(key);
+  while (FSlots[i].First != 0 && !(FSlots[i].First == key.First && FSlots[i].Second == key.Second))
+    i = (i + 1) & mask;
+  if (FSlots[i].First == 0)
+    ++FSize;
+  FSlots[i] = {key.First, key.Second, width};
+}
+
+void TQtTextMeasurer::TWidthTable::Grow()
+{
+  std::vector<TSlot> old(std::max<size_t>(1024, FSlots.size() * 2));
+  old.swap(FSlots);
+  const size_t mask = FSlots.size() - 1;
+  for (const TSlot& slot : old) {
+    if (slot.First == 0)
+      continue;
+    size_t i = Home({slot.First, slot.Second});
+    while (FSlots[i].First != 0)
+      i = (i + 1) & mask;
+    FSlots[i] = slot;
+  }
+}
+
+void TQtTextMeasurer::TWidthTable::Clear()
+{
+  FSlots = {};
+  FSize = 0;
 }
 
 int TQtTextMeasurer::TextHeight(const QFont& font, const QString&) const

@@ -7,9 +7,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QHash>
 #include <QString>
 
+#include <span>
 #include <vector>
 
 namespace veska {
@@ -19,6 +19,10 @@ public:
   virtual ~TTextMeasurer() = default;
   virtual int TextWidth(const QFont& font, const QString& text) const = 0;
   virtual int TextHeight(const QFont& font, const QString& text) const = 0;
+  // The widths of `texts` in `font`, into `widths` (as many). A measurer
+  // that remembers widths looks them all up at once, so that the waits on
+  // memory overlap; this one measures them one by one.
+  virtual void TextWidths(const QFont& font, std::span<const QString> texts, int* widths) const;
 };
 
 // Qt font metrics, with the point size turned into pixels at 96 dpi as the
@@ -33,6 +37,7 @@ class TQtTextMeasurer final : public TTextMeasurer {
 public:
   int TextWidth(const QFont& font, const QString& text) const override;
   int TextHeight(const QFont& font, const QString& text) const override;
+  void TextWidths(const QFont& font, std::span<const QString> texts, int* widths) const override;
   // The one measurer; its remembered fonts are let go of when the
   // application object goes, before Qt's font system does.
   static const TQtTextMeasurer& Instance();
@@ -40,25 +45,49 @@ public:
 private:
   TQtTextMeasurer() = default;
 
-  // A text known by two independent 64-bit hashes of its characters: the
-  // table of widths holds no texts (it would keep old diagrams' texts
-  // alive), and a lookup reads only the text asked about. Two texts sharing
-  // both hashes are not to be expected in the lifetime of the universe.
+  // A text known by two independent hashes of its characters: the table of
+  // widths holds no texts (it would keep old diagrams' texts alive), and a
+  // lookup reads only the text asked about. Two texts sharing both hashes
+  // (96 bits) are not to be expected in the lifetime of the universe.
   struct TTextKey {
-    quint64 First;
-    quint64 Second;
-    bool operator==(const TTextKey& o) const { return First == o.First && Second == o.Second; }
+    quint64 First;  // never 0, which marks a free slot
+    quint32 Second;
   };
-  friend size_t qHash(const TTextKey& key, size_t seed) { return static_cast<size_t>(key.First) ^ seed; }
   static TTextKey KeyOf(const QString& text);
+
+  // Widths by text key, in one flat array of slots (open addressing, linear
+  // probing, at most half full): a lookup reads one cache line, whose
+  // address is known from the key alone, so lookups can be asked for ahead.
+  class TWidthTable {
+  public:
+    // The width of the text with `key`, or -1.
+    int Find(const TTextKey& key) const;
+    void Prefetch(const TTextKey& key) const;
+    void Insert(const TTextKey& key, int width);
+    qsizetype Size() const { return FSize; }
+    void Clear();
+
+  private:
+    struct TSlot {
+      quint64 First = 0;
+      quint32 Second = 0;
+      qint32 Width = 0;
+    };
+    size_t Home(const TTextKey& key) const { return static_cast<size_t>(key.First) & (FSlots.size() - 1); }
+    void Grow();
+
+    std::vector<TSlot> FSlots;
+    qsizetype FSize = 0;
+  };
 
   // The metrics of one font and the widths measured in it.
   struct TFontEntry {
     QFont Font;
     QFontMetrics Metrics;
-    QHash<TTextKey, int> Widths;
+    TWidthTable Widths;
   };
   TFontEntry& Entry(const QFont& font) const;
+  static int Remember(TFontEntry& entry, const TTextKey& key, const QString& text);
 
   mutable std::vector<TFontEntry> FFonts;  // the most recently used first
 };

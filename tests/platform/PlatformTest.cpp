@@ -6,6 +6,10 @@
 #include <QFontMetrics>
 #include <QList>
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace veska {
@@ -24,6 +28,23 @@ TEST(TextEncoding, ValidUtf8IsReadAsUtf8AndAnythingElseAsWindows1252)
     EXPECT_FALSE(IsValidUtf8(bytes)) << bytes.toHex().constData();
   EXPECT_EQ(DecodeText(QByteArray("caf\xe9 \x80")), QStringLiteral("caf\u00e9 \u20ac"));
   EXPECT_EQ(DecodeText(QByteArray("abc\xc3")), QStringLiteral("abc\u00c3"));
+}
+
+// Long runs of other characters are checked in pieces; a character across
+// the edge of a piece is whole, a fault anywhere in a run is found.
+TEST(TextEncoding, LongRunsOfOtherCharactersAreCheckedWhole)
+{
+  for (const QString& character : {QStringLiteral("\u00e9"), QStringLiteral("\u20ac"), QStringLiteral("\U0001F600")}) {
+    const QByteArray run = character.repeated(5000).toUtf8();
+    EXPECT_TRUE(IsValidUtf8("ab" + run + "c" + run));
+    EXPECT_FALSE(IsValidUtf8("ab" + run + run.left(run.size() - 1)));
+    QByteArray broken = run + run;
+    broken[run.size() + 1] = 'x';
+    EXPECT_FALSE(IsValidUtf8(broken));
+    broken = run + run;
+    broken.insert(run.size(), '\x80');
+    EXPECT_FALSE(IsValidUtf8(broken));
+  }
 }
 
 TEST(TextEncoding, Windows1252HighRange)
@@ -107,7 +128,8 @@ TEST(TextMeasurer, RememberedWidthsNeverCrossFonts)
 }
 
 // Thousands of texts make the table of widths grow several times; read
-// back, each text has its own width, as Qt measures it.
+// back, alone or many at once, each text has its own width, as Qt measures
+// it.
 TEST(TextMeasurer, ManyTextsKeepTheirOwnWidthsAsTheTableGrows)
 {
   const TTextMeasurer& m = TQtTextMeasurer::Instance();
@@ -121,6 +143,16 @@ TEST(TextMeasurer, ManyTextsKeepTheirOwnWidthsAsTheTableGrows)
   for (int round = 0; round < 2; ++round)
     for (const QString& text : texts)
       ASSERT_EQ(m.TextWidth(font, text), metrics.horizontalAdvance(text)) << round << " " << text.toStdString();
+
+  // In batches of every size up to 100 (texts new to the table among them).
+  texts << QStringLiteral("never measured before") << QStringLiteral("nor this");
+  std::vector<int> widths(texts.size());
+  for (qsizetype at = 0, batch = 0; at < texts.size(); at += batch) {
+    batch = std::min<qsizetype>(1 + at % 100, texts.size() - at);
+    m.TextWidths(font, std::span<const QString>(texts.constData() + at, static_cast<size_t>(batch)), widths.data() + at);
+  }
+  for (qsizetype i = 0; i < texts.size(); ++i)
+    ASSERT_EQ(widths[static_cast<size_t>(i)], metrics.horizontalAdvance(texts[i])) << texts[i].toStdString();
 }
 
 // A build that links the replacement heap must really allocate from it,
