@@ -13,6 +13,7 @@ void TuneAllocator()
 {
 #ifdef VESKA_MIMALLOC
   mi_option_enable(mi_option_large_os_pages);
+  mi_option_set(mi_option_decommit_delay, 3000);  // milliseconds
 #endif
 }
 
