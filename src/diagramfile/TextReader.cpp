@@ -45,12 +45,12 @@ bool ParsePlainInt(QByteArrayView token, int& value)
 // `out`, a unit each, and returns how many it widened. Sixteen bytes go at a
 // time; the last few of a run of eight or more go as one block that overlaps
 // the one before (it writes the same units again).
-qsizetype WidenAscii(const char* in, qsizetype limit, char16_t* out)
+qsizetype WidenAscii(const char* in, qsizetype limit, QChar* out)
 {
   qsizetype i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  const auto widen = [&](__m128i bytes, char16_t* to) {
+  const auto widen = [&](__m128i bytes, QChar* to) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, zero));
   };
@@ -80,7 +80,7 @@ qsizetype WidenAscii(const char* in, qsizetype limit, char16_t* out)
   }
 #endif
   for (; i < limit && static_cast<unsigned char>(in[i]) < 0x80; ++i)
-    out[i] = static_cast<char16_t>(in[i]);
+    out[i] = QChar(static_cast<char16_t>(in[i]));
   return i;
 }
 }  // namespace
@@ -110,14 +110,15 @@ QStringView TTextReader::ReadLineView()
   const qsizetype room = FUtf8 ? FUtf8Decoder.requiredSpace(line.size()) : line.size();
   if (FLine.size() < static_cast<size_t>(room))
     FLine.resize(static_cast<size_t>(room));
-  char16_t* const out = FLine.data();
+  QChar* const out = FLine.data();
+  const QChar* last = nullptr;
   if (!FUtf8)
-    return QStringView(out, DecodeWindows1252(reinterpret_cast<QChar*>(out), line) - reinterpret_cast<QChar*>(out));
-  const qsizetype ascii = WidenAscii(line.data(), line.size(), out);
-  if (ascii == line.size())
-    return QStringView(out, ascii);
-  const QChar* last = FUtf8Decoder.appendToBuffer(reinterpret_cast<QChar*>(out + ascii), line.sliced(ascii));
-  return QStringView(out, last - reinterpret_cast<QChar*>(out));
+    last = DecodeWindows1252(out, line);
+  else if (const qsizetype ascii = WidenAscii(line.data(), line.size(), out); ascii == line.size())
+    last = out + ascii;
+  else
+    last = FUtf8Decoder.appendToBuffer(out + ascii, line.sliced(ascii));
+  return QStringView(out, last);
 }
 
 QString TTextReader::Decode(QByteArrayView bytes)
@@ -179,11 +180,13 @@ void TTextReader::ReadNumbers(int* values, int count)
       continue;
     }
     int value = 0;
-    bool ok = ParsePlainInt(token, value);
-    if (!ok)
-      value = Decode(token).toInt(&ok, 10);
-    if (!ok)
-      throw TCorruptFile("not a number: " + Decode(token).toStdString());
+    if (!ParsePlainInt(token, value)) {
+      const QString text = Decode(token);
+      bool ok = false;
+      value = text.toInt(&ok, 10);
+      if (!ok)
+        throw TCorruptFile("not a number: " + text.toStdString());
+    }
     values[i] = value;
   }
   SkipLine();

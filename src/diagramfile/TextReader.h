@@ -62,7 +62,7 @@ private:
   QStringDecoder FUtf8Decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};
   // The decoded current line, reused so that reading allocates only for
   // lines longer than any before.
-  std::vector<char16_t> FLine;
+  std::vector<QChar> FLine;
   qsizetype FPos = 0;
 };
 

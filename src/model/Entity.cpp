@@ -431,7 +431,19 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
 {
   const TTextMeasurer& m = FDiagram->Measurer();
   const void* measurer = &m;
-  std::array<const TAttributeList*, 2> lists{};
+  using TLists = std::array<const TAttributeList*, 2>;
+  // The widths of the title and of every line of the lists, measured at once.
+  const auto measure = [&](const QString& title, const TLists& of) {
+    QVarLengthArray<QString, 32> texts;
+    texts.append(title);
+    for (const TAttributeList* list : of)
+      for (int k = 0; list && k < list->Count(); ++k)
+        texts.append(AttributeLine(*list->Objects(k), mode, true));
+    QVarLengthArray<int, 32> widths(texts.size());
+    m.TextWidths(font, texts, widths.data());
+    return widths;
+  };
+  TLists lists{};
   switch (mode) {
   case emPrimaryKey:
     lists = {&PrimaryKey, nullptr};
@@ -442,13 +454,7 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
   case emSchema: {
     // Schema lines are made of three texts each; they are measured afresh.
     lines = PrimaryKey.Count() + Attributes.Count();
-    QVarLengthArray<QString, 32> texts;
-    texts.append(FTableName);
-    for (const TAttributeList* list : {&PrimaryKey, &Attributes})
-      for (const TAttribute* a : *list)
-        texts.append(AttributeLine(*a, mode, true));
-    QVarLengthArray<int, 32> widths(texts.size());
-    m.TextWidths(font, texts, widths.data());
+    const auto widths = measure(FTableName, {&PrimaryKey, &Attributes});
     return *std::max_element(widths.cbegin(), widths.cend());
   }
   case emName:
@@ -490,14 +496,7 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
   memo.Font = font;
   memo.Mode = mode;
   memo.Title = FEntityName;
-  // The title and the lines are measured at once.
-  QVarLengthArray<QString, 32> texts;
-  texts.append(FEntityName);
-  for (const TAttributeList* list : lists)
-    for (int k = 0; list && k < list->Count(); ++k)
-      texts.append(AttributeLine(*list->Objects(k), mode, true));
-  QVarLengthArray<int, 32> widths(texts.size());
-  m.TextWidths(font, texts, widths.data());
+  const auto widths = measure(FEntityName, lists);
   memo.TitleWidth = widths[0];
   memo.Lines.clear();
   memo.Lines.reserve(static_cast<size_t>(lines));

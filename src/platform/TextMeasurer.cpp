@@ -104,18 +104,21 @@ TQtTextMeasurer::TTextKey TQtTextMeasurer::KeyOf(const QString& text)
           static_cast<quint32>(qHashBits(text.constData(), bytes, 0xc2b2ae3d27d4eb4full + length))};
 }
 
+size_t TQtTextMeasurer::TWidthTable::SlotOf(const TTextKey& key) const
+{
+  const size_t mask = FSlots.size() - 1;
+  size_t i = Home(key);
+  while (FSlots[i].First != 0 && !(FSlots[i].First == key.First && FSlots[i].Second == key.Second))
+    i = (i + 1) & mask;
+  return i;
+}
+
 int TQtTextMeasurer::TWidthTable::Find(const TTextKey& key) const
 {
   if (FSlots.empty())
     return -1;
-  const size_t mask = FSlots.size() - 1;
-  for (size_t i = Home(key);; i = (i + 1) & mask) {
-    const TSlot& slot = FSlots[i];
-    if (slot.First == key.First && slot.Second == key.Second)
-      return slot.Width;
-    if (slot.First == 0)
-      return -1;
-  }
+  const TSlot& slot = FSlots[SlotOf(key)];
+  return slot.First != 0 ? slot.Width : -1;
 }
 
 void TQtTextMeasurer::TWidthTable::Prefetch(const TTextKey& key) const
@@ -128,28 +131,19 @@ void TQtTextMeasurer::TWidthTable::Insert(const TTextKey& key, int width)
 {
   if (static_cast<size_t>(FSize + 1) * 2 > FSlots.size())
     Grow();
-  const size_t mask = FSlots.size() - 1;
-  size_t i = Home(key);
-  while (FSlots[i].First != 0 && !(FSlots[i].First == key.First && FSlots[i].Second == key.Second))
-    i = (i + 1) & mask;
-  if (FSlots[i].First == 0)
+  TSlot& slot = FSlots[SlotOf(key)];
+  if (slot.First == 0)
     ++FSize;
-  FSlots[i] = {key.First, key.Second, width};
+  slot = {key.First, key.Second, width};
 }
 
 void TQtTextMeasurer::TWidthTable::Grow()
 {
   std::vector<TSlot> old(std::max<size_t>(1024, FSlots.size() * 2));
   old.swap(FSlots);
-  const size_t mask = FSlots.size() - 1;
-  for (const TSlot& slot : old) {
-    if (slot.First == 0)
-      continue;
-    size_t i = Home({slot.First, slot.Second});
-    while (FSlots[i].First != 0)
-      i = (i + 1) & mask;
-    FSlots[i] = slot;
-  }
+  for (const TSlot& slot : old)
+    if (slot.First != 0)
+      FSlots[SlotOf({slot.First, slot.Second})] = slot;
 }
 
 void TQtTextMeasurer::TWidthTable::Clear()

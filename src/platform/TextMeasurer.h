@@ -74,6 +74,8 @@ private:
       qint32 Width = 0;
     };
     size_t Home(const TTextKey& key) const { return static_cast<size_t>(key.First) & (FSlots.size() - 1); }
+    // The slot that holds `key`, or the free one where it belongs.
+    size_t SlotOf(const TTextKey& key) const;
     void Grow();
 
     std::vector<TSlot> FSlots;
