@@ -384,14 +384,26 @@ void TDiagram::LayoutAll(const TLayoutStep& step)
   };
   // Every size first, so that no relation is routed between boxes of which
   // one still has its old size.
+  // Both walks reach objects made long before (a load lays out only after
+  // reading the whole file), so they ask for the memory of those ahead.
   ++FUpdateCount;
-  for (TEntity* e : Entities) {
+  const int entities = Entities.Count();
+  for (int i = 0; i < entities; ++i) {
+    for (int distance = 4; distance >= 1; --distance)
+      if (i + distance < entities)
+        Entities[i + distance]->LayoutAhead(distance);
+    TEntity* e = Entities[i];
     if (e->Visible && !e->Dragging)
       e->ComputeLayout();
     advance();
   }
   --FUpdateCount;
-  for (TRelation* r : Relations) {
+  const int relations = Relations.Count();
+  for (int i = 0; i < relations; ++i) {
+    for (int distance = 3; distance >= 1; --distance)
+      if (i + distance < relations)
+        RouteAhead(*Relations[i + distance], distance);
+    TRelation* r = Relations[i];
     if (r->Visible() && !r->Suspended())
       RouteRelation(*r);
     advance();

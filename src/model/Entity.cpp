@@ -4,6 +4,7 @@
 #include "model/Identifiers.h"
 #include "model/Relation.h"
 #include "model/Rounding.h"
+#include "platform/Prefetch.h"
 
 #include <QVarLengthArray>
 
@@ -508,6 +509,43 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
     }
   memo.Lines.shrink_to_fit();
   return widest(memo);
+}
+
+void TEntity::LayoutAhead(int distance) const
+{
+  switch (distance) {
+  case 4:
+    PrefetchObject(this);
+    break;
+  case 3:
+    PrefetchEntries(PrimaryKey);
+    PrefetchEntries(Attributes);
+    for (const TLayoutMemo& memo : FMemos)
+      Prefetch(memo.Lines.data());
+    Prefetch(FParentOf.data());
+    Prefetch(FChildOf.data());
+    break;
+  case 2:
+    PrefetchObjects(PrimaryKey);
+    PrefetchObjects(Attributes);
+    for (const TLayoutMemo& memo : FMemos)
+      for (size_t i = 2; i < memo.Lines.size(); i += 2)
+        Prefetch(&memo.Lines[i]);
+    // A new size releases the relations of the box.
+    for (const std::vector<TRelation*>* relations : {&FParentOf, &FChildOf})
+      for (const TRelation* r : *relations)
+        r->SuspendAhead();
+    break;
+  default:
+    // The texts are read only where no memo holds widths to compare with.
+    if (FMemos[0].Lines.empty() && FMemos[1].Lines.empty()) {
+      PrefetchText(FEntityName);
+      for (const TAttributeList* list : {&PrimaryKey, &Attributes})
+        for (const TAttribute* a : *list)
+          PrefetchText(a->Name);
+    }
+    break;
+  }
 }
 
 void TEntity::ComputeLayout()

@@ -111,6 +111,20 @@ void PrefetchFields(const TAttribute& a)
   Prefetch(a.Description.constData());
 }
 
+void RouteAhead(const TRelation& relation, int distance)
+{
+  if (distance == 3) {
+    PrefetchObject(&relation);
+    return;
+  }
+  // What routing reads of an entity: its box and whether it is dragged.
+  if (const TEntity* entity = distance == 2 ? relation.Parent : relation.Child) {
+    Prefetch(&entity->Left);
+    Prefetch(&entity->Height);
+    Prefetch(&entity->Dragging);
+  }
+}
+
 void FreeAhead(const TStringList<TEntity, true>& entities, int i)
 {
   Ahead(entities, i);

@@ -23,4 +23,8 @@ void PrefetchFields(const TAttribute& a);
 void FreeAhead(const TStringList<TEntity, true>& entities, int i);
 void FreeAhead(const TStringList<TRelation, true>& relations, int i);
 
+// Called for the relations ahead of the one being routed: the relation
+// itself at the farthest `distance` (3), the boxes of its two entities nearer.
+void RouteAhead(const TRelation& relation, int distance);
+
 }  // namespace veska

@@ -40,6 +40,8 @@ public:
   void SetSelected(bool value);
   bool Suspended() const { return FSuspended; }
   void SetSuspended(bool value);
+  // Asks for the memory that showing or suspending the relation reads.
+  void SuspendAhead() const;
 
   TEntity* Parent = nullptr;
   TEntity* Child = nullptr;

@@ -1,6 +1,7 @@
 #include "surface/DrawingSurface.h"
 
 #include "model/Rounding.h"
+#include "platform/Prefetch.h"
 
 #include <algorithm>
 #include <climits>
@@ -226,10 +227,19 @@ void TDrawingSurface::Rescale(int numerator, int denominator)
 
   // Positions first, then sizes and routes from the new sizes.
   BeginUpdate();
-  for (TEntity* e : Entities)
+  const int entities = Entities.Count();
+  for (int i = 0; i < entities; ++i) {
+    if (i + 4 < entities)
+      Prefetch(&Entities[i + 4]->Left);
+    TEntity* e = Entities[i];
     e->SetPosition(scale(e->Left), scale(e->Top));
-  for (TRelation* r : Relations)
-    RescaleRelation(*r, newSize, oldSize);
+  }
+  const int relations = Relations.Count();
+  for (int i = 0; i < relations; ++i) {
+    if (i + 3 < relations)
+      PrefetchObject(Relations[i + 3]);
+    RescaleRelation(*Relations[i], newSize, oldSize);
+  }
   const QFont zoomed = ZoomedFont();
   for (TTextLabel* l : Labels) {
     l->SetPosition(scale(l->Left), scale(l->Top));
