@@ -20,9 +20,10 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <type_traits>
-#include <utility>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -469,7 +470,10 @@ private:
   void ReadAttribute(TAttribute& a);
   // Each returns the new object and gives the name the file calls it by.
   std::unique_ptr<TEntity> ReadEntity(QString& fileName);
+  // The relation does not take the name yet: it is named as it joins the
+  // diagram, where the name must not be taken.
   std::unique_ptr<TRelation> ReadRelation(QString& fileName);
+  void ReadRelations();
   void ReadCarried();
   void ReadOrder();
   void ReadIndexes();
@@ -534,13 +538,7 @@ void TDiagramReader::Read()
     FProgress.StepWithin(0, kLoadEntitiesDone, i + 1, n);
   }
 
-  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
-    QString fileName;
-    auto r = ReadRelation(fileName);
-    CountCopies(*r);
-    FRelations.Add(fileName, S.AddRelation(std::move(r), false));
-    FProgress.StepWithin(kLoadEntitiesDone, kLoadRelationsDone, i + 1, n);
-  }
+  ReadRelations();
 
   ReadCarried();
   if (Version >= 1)
@@ -693,7 +691,6 @@ std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
   const QStringView line = In.ReadLineView();
   const auto f = SplitComma(line, 4);
   fileName = f[0].toString();
-  r->SetRelationName(fileName);
   r->Parent = S.Entities.Find(f[1].toString());
   r->Child = S.Entities.Find(f[2].toString());
   if (!r->Parent || !r->Child)
@@ -716,6 +713,51 @@ std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
   }
   r->Description = In.ReadCountedLines();
   return r;
+}
+
+// Each relation joins the diagram a few records after it was read, so that
+// the memory of its entities, which were made long before, can be asked for
+// in the meantime; they join in the order read, as each would have right
+// after its record, and a record that cannot be read ends the section after
+// the relations read before it have joined.
+void TDiagramReader::ReadRelations()
+{
+  struct TRead {
+    QString FileName;
+    std::unique_ptr<TRelation> Relation;
+  };
+  constexpr size_t kAhead = 4;
+  std::deque<TRead> read;
+  const int n = ReadCount();
+  int joined = 0;
+  const auto joinFirst = [&] {
+    TRead first = std::move(read.front());
+    read.pop_front();
+    first.Relation->SetRelationName(first.FileName);
+    CountCopies(*first.Relation);
+    FRelations.Add(first.FileName, S.AddRelation(std::move(first.Relation), false));
+    FProgress.StepWithin(kLoadEntitiesDone, kLoadRelationsDone, ++joined, n);
+  };
+  for (int i = 0;; ++i) {
+    TRead next;
+    try {
+      if (!More(i, n))
+        break;
+      next.Relation = ReadRelation(next.FileName);
+    } catch (const std::exception&) {
+      while (!read.empty())
+        joinFirst();
+      throw;
+    }
+    read.push_back(std::move(next));
+    if (read.size() > kAhead)
+      joinFirst();
+    // The first of those still to join joins next.
+    for (size_t k = 0; k < read.size(); ++k)
+      JoinAhead(*read[k].Relation, static_cast<int>(k + 1));
+  }
+  while (!read.empty())
+    joinFirst();
 }
 
 namespace {
@@ -785,12 +827,32 @@ void TDiagramReader::CountCopies(const TRelation& r)
   FCopies += keys * perKey;
 }
 
+namespace {
+
+// After the item of entry `i`, asks for what the items of the entries that
+// follow in the list read (the sections list them in that order), and for
+// the texts that looking up their names compares.
+template <typename List, typename Stage>
+void ReadAheadFrom(const List& list, int i, Stage stage)
+{
+  for (int distance = 3; distance >= 1; --distance) {
+    if (i + distance >= list.Count())
+      continue;
+    if (distance == 2)
+      PrefetchText(list.Strings(i + distance));
+    stage(*list[i + distance], distance);
+  }
+}
+
+}  // namespace
+
 TEntity* TDiagramReader::FileEntity(const QString& name) const
 {
-  TEntity* e = FEntities.Find(name);
-  if (!e)
+  const int i = FEntities.IndexOf(name);
+  if (i < 0)
     throw TCorruptFile("entity not found");
-  return e;
+  ReadAheadFrom(FEntities, i, EntityListsAhead);
+  return FEntities[i];
 }
 
 // One item of the carried-attributes section: a relation and, for each of
@@ -925,9 +987,11 @@ void TDiagramReader::ReadCarried()
   TCarriedItems items(FRelations);
   try {
     for (int i = 0, n = ReadCount(); More(i, n); ++i) {
-      TCarriedItem item{FRelations.Find(In.ReadLine()), {}};
-      if (!item.Relation)
+      const int at = FRelations.IndexOf(In.ReadLine());
+      if (at < 0)
         throw TCorruptFile("relation not found");
+      ReadAheadFrom(FRelations, at, CarriedAhead);
+      TCarriedItem item{FRelations[at], {}};
       const int keys = item.Relation->Parent->PrimaryKey.Count();
       if (keys != item.Relation->MigratedAttributes.Count())
         throw TCorruptFile("carried attributes do not match the relation");

@@ -111,6 +111,77 @@ void PrefetchFields(const TAttribute& a)
   Prefetch(a.Description.constData());
 }
 
+void EntityListsAhead(const TEntity& entity, int distance)
+{
+  switch (distance) {
+  case 3:
+    Prefetch(&entity.PrimaryKey);
+    Prefetch(&entity.Attributes);
+    Prefetch(&entity.Indexes);
+    break;
+  case 2:
+    PrefetchEntries(entity.PrimaryKey);
+    PrefetchEntries(entity.Attributes);
+    break;
+  default:
+    PrefetchEntryTexts(entity.PrimaryKey);
+    PrefetchEntryTexts(entity.Attributes);
+    break;
+  }
+}
+
+void CarriedAhead(const TRelation& relation, int distance)
+{
+  const TAttributeRefs& copies = relation.MigratedAttributes;
+  switch (distance) {
+  case 3:
+    Prefetch(&relation.Parent);
+    Prefetch(reinterpret_cast<const char*>(&copies) + sizeof(copies) - 1);
+    Prefetch(&relation.FPrimaryRelation);
+    break;
+  case 2:
+    Prefetch(&relation.Parent->PrimaryKey);
+    Prefetch(&relation.ChildList());
+    PrefetchEntries(copies);
+    break;
+  default:
+    PrefetchObjects(copies);
+    PrefetchEntryTexts(copies);
+    PrefetchEntries(relation.ChildList());
+    break;
+  }
+}
+
+void JoinAhead(const TRelation& relation, int distance)
+{
+  const TEntity& parent = *relation.Parent;
+  const TEntity& child = *relation.Child;
+  switch (distance) {
+  case 4:
+    Prefetch(&parent.PrimaryKey);
+    Prefetch(&parent.ParentRelations());
+    Prefetch(&child.PrimaryKey);
+    Prefetch(&child.Attributes);
+    Prefetch(&child.ChildRelations());
+    break;
+  case 3:
+    PrefetchEntries(parent.PrimaryKey);
+    // The copies go to the end of the child's list.
+    if (const int count = relation.ChildList().Count(); count > 0)
+      Prefetch(&relation.ChildList().Strings(count - 1));
+    break;
+  case 2:
+    PrefetchObjects(parent.PrimaryKey);
+    break;
+  default:
+    for (const TAttribute* key : parent.PrimaryKey) {
+      PrefetchText(key->Name);
+      PrefetchText(key->ColumnName());
+    }
+    break;
+  }
+}
+
 void RouteAhead(const TRelation& relation, int distance)
 {
   if (distance == 3) {

@@ -23,6 +23,22 @@ void PrefetchFields(const TAttribute& a);
 void FreeAhead(const TStringList<TEntity, true>& entities, int i);
 void FreeAhead(const TStringList<TRelation, true>& relations, int i);
 
+// Reading the sections of a file that list entities or relations in the
+// order they were written: after the item of one object, the objects that
+// follow it in the list are most likely the next. These ask for what the
+// item of an object `distance` (1 to 3) places ahead reads: the farther, the
+// earlier stage.
+// The lists of attributes of the entity (their entries and texts).
+void EntityListsAhead(const TEntity& entity, int distance);
+// The copies that the relation carried into its child, and their entries in
+// the relation and in the child.
+void CarriedAhead(const TRelation& relation, int distance);
+
+// A relation read from a file, `distance` (1 to 4) relations before it joins
+// the diagram: its entities, their lists, the parent's key attributes (which
+// the relation copies into the child) and their texts, in that order.
+void JoinAhead(const TRelation& relation, int distance);
+
 // Called for the relations ahead of the one being routed: the relation
 // itself at the farthest `distance` (3), the boxes of its two entities nearer.
 void RouteAhead(const TRelation& relation, int distance);

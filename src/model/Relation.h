@@ -76,6 +76,7 @@ public:
 
 private:
   friend class TDiagram;
+  friend void CarriedAhead(const TRelation& relation, int distance);
   void ShowSegments(bool show);
 
   TDiagram* FDiagram = nullptr;

@@ -606,6 +606,70 @@ TEST_F(DiagramFileTest, LoadKeepsCarriedItemsReadBeforeAnError)
   EXPECT_EQ(sub->Description, QStringList{"from B"});
 }
 
+TEST_F(DiagramFileTest, RelationsJoinInTheOrderReadAndThoseBeforeABadRecordAreKept)
+{
+  // Eight entities in a row, each the parent of the next; more relations
+  // than the reader holds back before they join.
+  std::vector<TEntity*> row;
+  for (int i = 0; i < 8; ++i) {
+    TEntity* e = Surface.AddEntity(std::make_unique<TEntity>());
+    e->InsertKeyAttribute(0, QStringLiteral("K%1").arg(i));
+    e->SetPosition(200 * i, 20);
+    row.push_back(e);
+  }
+  Surface.SetActiveDrawingTool(dtRelationOneToManyForeign);
+  for (int i = 0; i + 1 < 8; ++i)
+    ASSERT_NE(Surface.CreateRelation(row[i], row[i + 1]), nullptr);
+  const QStringList written = Written();
+  QStringList names;
+  for (const TEntity* e : row)
+    names << e->EntityName();
+  const auto recordOf = [&](int i) {
+    const TRelation* r = Surface.Relations[i];
+    const QString start = r->RelationName() + QLatin1Char(',') + r->Parent->EntityName() + QLatin1Char(',');
+    const auto at = std::find_if(written.cbegin(), written.cend(), [&](const QString& l) { return l.startsWith(start); });
+    return at == written.cend() ? -1 : static_cast<int>(at - written.cbegin());
+  };
+
+  // The third relation takes the second one's name: it is refused for the
+  // third only, which keeps a name of its own. (Its carried item then names
+  // the second relation again, whose key differs: the file is corrupt there.)
+  QStringList lines = written;
+  const QString second = Surface.Relations[1]->RelationName();
+  const int third = recordOf(2);
+  ASSERT_GT(third, 0);
+  const QString thirdName = Surface.Relations[2]->RelationName();
+  lines[third].replace(0, thirdName.size(), second);
+  std::replace(lines.begin(), lines.end(), thirdName, second);
+  Surface.Clear();
+  Messages.Reset();
+  ASSERT_EQ(Load(lines), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(),
+            (QStringList{QStringLiteral("error: Duplicate Relation Name \"%1\".").arg(second), kCorrupt}));
+  ASSERT_EQ(Surface.Relations.Count(), 7);
+  EXPECT_EQ(Surface.Relations[1]->RelationName(), second);
+  EXPECT_NE(Surface.Relations[2]->RelationName(), second);
+  EXPECT_EQ(Surface.Relations[2]->Parent->EntityName(), names[2]);
+
+  // The sixth relation names an entity the file does not hold: the five
+  // before it have joined, each with its copy in its child.
+  lines = written;
+  const int sixth = recordOf(5);
+  ASSERT_GT(sixth, 0);
+  lines[sixth].replace(QLatin1Char(',') + names[6] + QLatin1Char(','), QStringLiteral(",Missing,"));
+  Surface.Clear();
+  Messages.Reset();
+  ASSERT_EQ(Load(lines), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
+  ASSERT_EQ(Surface.Relations.Count(), 5);
+  for (int i = 0; i < 5; ++i) {
+    const TRelation* r = Surface.Relations[i];
+    EXPECT_EQ(r->Parent->EntityName(), names[i]) << i;
+    ASSERT_EQ(r->MigratedAttributes.Count(), 1) << i;
+    EXPECT_EQ(r->MigratedAttributes.Objects(0)->Name, QStringLiteral("K%1").arg(i)) << i;
+  }
+}
+
 TEST_F(DiagramFileTest, HiddenRelationIsRoutedOnLoadSoAnUnchangedFileWritesBackTheSame)
 {
   TEntity* customer = Surface.AddEntity(std::make_unique<TEntity>());
