@@ -526,8 +526,14 @@ void TEntity::LayoutAhead(int distance) const
     Prefetch(FChildOf.data());
     break;
   case 2:
-    PrefetchObjects(PrimaryKey);
-    PrefetchObjects(Attributes);
+    // What a memo compares: the name and the foreign-key flag.
+    for (const TAttributeList* list : {&PrimaryKey, &Attributes})
+      for (const TAttribute* a : *list) {
+        Prefetch(&a->Name);
+        Prefetch(&a->ForeignKey);
+      }
+    break;
+  default:
     for (const TLayoutMemo& memo : FMemos)
       for (size_t i = 2; i < memo.Lines.size(); i += 2)
         Prefetch(&memo.Lines[i]);
@@ -535,8 +541,6 @@ void TEntity::LayoutAhead(int distance) const
     for (const std::vector<TRelation*>* relations : {&FParentOf, &FChildOf})
       for (const TRelation* r : *relations)
         r->SuspendAhead();
-    break;
-  default:
     // The texts are read only where no memo holds widths to compare with.
     if (FMemos[0].Lines.empty() && FMemos[1].Lines.empty()) {
       PrefetchText(FEntityName);
