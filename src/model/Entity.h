@@ -79,9 +79,11 @@ public:
   // mode and zoom; routes the entity's relations again when the size changed.
   void ComputeLayout();
   // Asks for the memory a layout of the box reads, in stages: the entity
-  // itself at the farthest `distance` (4), the lists it holds at 3, their
-  // attributes at 2 and, at 1, the texts a first layout measures. A walk
-  // laying out many boxes calls it for the boxes ahead of the one at hand.
+  // itself at the farthest `distance` (4), the lists it holds at 3, what a
+  // layout compares of their attributes at 2 and, at 1, the remembered
+  // lines, the relations a new size releases and the texts a first layout
+  // measures. A walk laying out many boxes calls it for the boxes ahead of
+  // the one at hand.
   void LayoutAhead(int distance) const;
   // The text of an attribute line in the box for the given display mode.
   static QString AttributeLine(const TAttribute& a, TEntityDisplayMode mode, bool forMeasure);
