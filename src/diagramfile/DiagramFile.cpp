@@ -835,13 +835,9 @@ namespace {
 template <typename List, typename Stage>
 void ReadAheadFrom(const List& list, int i, Stage stage)
 {
-  for (int distance = 3; distance >= 1; --distance) {
-    if (i + distance >= list.Count())
-      continue;
-    if (distance == 2)
-      PrefetchText(list.Strings(i + distance));
-    stage(*list[i + distance], distance);
-  }
+  if (i + 2 < list.Count())
+    PrefetchText(list.Strings(i + 2));
+  StagesAfter(list, i, 3, stage);
 }
 
 }  // namespace

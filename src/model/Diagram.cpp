@@ -389,9 +389,7 @@ void TDiagram::LayoutAll(const TLayoutStep& step)
   ++FUpdateCount;
   const int entities = Entities.Count();
   for (int i = 0; i < entities; ++i) {
-    for (int distance = 4; distance >= 1; --distance)
-      if (i + distance < entities)
-        Entities[i + distance]->LayoutAhead(distance);
+    StagesAfter(Entities, i, 4, [](const TEntity& ahead, int distance) { ahead.LayoutAhead(distance); });
     TEntity* e = Entities[i];
     if (e->Visible && !e->Dragging)
       e->ComputeLayout();
@@ -400,9 +398,7 @@ void TDiagram::LayoutAll(const TLayoutStep& step)
   --FUpdateCount;
   const int relations = Relations.Count();
   for (int i = 0; i < relations; ++i) {
-    for (int distance = 3; distance >= 1; --distance)
-      if (i + distance < relations)
-        RouteAhead(*Relations[i + distance], distance);
+    StagesAfter(Relations, i, 3, RouteAhead);
     TRelation* r = Relations[i];
     if (r->Visible() && !r->Suspended())
       RouteRelation(*r);

@@ -23,6 +23,18 @@ void PrefetchFields(const TAttribute& a);
 void FreeAhead(const TStringList<TEntity, true>& entities, int i);
 void FreeAhead(const TStringList<TRelation, true>& relations, int i);
 
+// Calls `stage(object, distance)` for the objects 1 to `farthest` places
+// after position `i` of `list`, the farthest first: the walks below ask for
+// the memory of those ahead of the one at hand, each stage reading only what
+// an earlier one asked for.
+template <typename List, typename Stage>
+void StagesAfter(const List& list, int i, int farthest, Stage stage)
+{
+  for (int distance = farthest; distance >= 1; --distance)
+    if (i + distance < list.Count())
+      stage(*list[i + distance], distance);
+}
+
 // Reading the sections of a file that list entities or relations in the
 // order they were written: after the item of one object, the objects that
 // follow it in the list are most likely the next. These ask for what the
