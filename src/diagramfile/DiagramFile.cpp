@@ -344,27 +344,31 @@ void WriteOwn(TTextWriter& w, const TAttributeList& list)
       WriteRecord(w, *a);
 }
 
-void WriteRecord(TTextWriter& w, const TEntity& e)
+void WriteRecord(TTextWriter& w, const TDrawingSurface& s, const TEntity& e)
 {
   w.Line(e.EntityName());
   w.Line(e.TableName());
   w.Line(e.EditFormCaption);
   w.Line(e.MenuGroup);
   w.Numbers(static_cast<int>(e.FormStyle) + 1, e.FormHeight, e.FormWidth, e.LineSpacing, e.FieldSpacing);
-  w.Numbers(e.Left, e.Top, static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes));
+  const QPoint home = s.HomePosition(e);
+  w.Numbers(home.x(), home.y(), static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes));
   for (const QString& line : e.Description)
     w.Line(line);
   WriteOwn(w, e.PrimaryKey);
   WriteOwn(w, e.Attributes);
 }
 
-void WriteRecord(TTextWriter& w, const TRelation& r)
+void WriteRecord(TTextWriter& w, const TDrawingSurface& s, const TRelation& r)
 {
   w.Line(r.RelationName(), ',', r.Parent->EntityName(), ',', r.Child->EntityName(), ',', Bool(r.PrimaryRelation()));
-  w.Numbers(r.Cardinality + 1, r.ParentPoint.x(), r.ParentPoint.y(), r.MidPoint.x(), r.MidPoint.y(), r.ChildPoint.x(),
-             r.ChildPoint.y());
-  w.Numbers(r.LabelAutoPlace ? 1 : 0, r.NameLabel.Left, r.NameLabel.Top, r.InverseNameLabel.Left,
-             r.InverseNameLabel.Top);
+  const QPoint parent = s.HomePoint(r, 0);
+  const QPoint middle = s.HomePoint(r, 1);
+  const QPoint child = s.HomePoint(r, 2);
+  w.Numbers(r.Cardinality + 1, parent.x(), parent.y(), middle.x(), middle.y(), child.x(), child.y());
+  const QPoint name = s.HomePosition(r.NameLabel);
+  const QPoint inverse = s.HomePosition(r.InverseNameLabel);
+  w.Numbers(r.LabelAutoPlace ? 1 : 0, name.x(), name.y(), inverse.x(), inverse.y());
   w.Counted(r.Description);
 }
 
@@ -382,9 +386,10 @@ void WriteRecord(TTextWriter& w, const TServerProc& p)
   w.Counted(p.Text);
 }
 
-void WriteLabel(TTextWriter& w, const TTextLabel& label)
+void WriteLabel(TTextWriter& w, const TDrawingSurface& s, const TTextLabel& label)
 {
-  w.Numbers(label.Left, label.Top);
+  const QPoint home = s.HomePosition(label);
+  w.Numbers(home.x(), home.y());
   QString caption = LeftCharacters(label.Caption(), kMaxCaption);
   w.Counted(caption.isEmpty() ? QStringList() : TTextLabel::CaptionLines(caption));
 }
@@ -570,9 +575,7 @@ void TDiagramReader::Read()
     S.AddLabel(std::move(label));
   }
 
-  // A file that ends before its entity view (cut off after a complete
-  // section) shows everything it holds rather than hiding every entity.
-  if (Version >= 3 && !In.AtEnd()) {
+  if (Version >= 3) {
     QStringList view;
     for (int i = 0, n = ReadCount(); More(i, n); ++i)
       view << In.ReadLine();
@@ -1082,15 +1085,6 @@ void TDiagramReader::RouteHidden(const QStringList& view)
   }
 }
 
-// Brings the surface to 100% zoom; returns the zoomed font size to restore.
-int UnZoom(TDrawingSurface& s)
-{
-  const int z = s.ZoomedFontSize();
-  if (z != s.Font.pointSize())
-    s.Rescale(s.Font.pointSize(), z);
-  return z;
-}
-
 }  // namespace
 
 // ---- Public operations -------------------------------------------------------------
@@ -1136,12 +1130,20 @@ std::optional<QDateTime> ParseDateText(const QString& text, const QDateTime& now
 
 namespace {
 
-TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgressRun& progress)
+TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& fileBytes, TProgressRun& progress)
 {
+  // A diagram whose line ends were turned into line feeds alone (by a
+  // version control system or an editor) is read as it was written.
+  QByteArray converted;
+  if (!fileBytes.contains('\r') && fileBytes.contains('\n')) {
+    converted = fileBytes;
+    converted.replace('\n', "\r\n");
+  }
+  const QByteArray& bytes = converted.isNull() ? fileBytes : converted;
   const qsizetype eof = bytes.indexOf('\x1A');
   TTextReader in(eof >= 0 ? QByteArrayView(bytes).first(eof) : QByteArrayView(bytes));
 
-  const QString tag = in.ReadLine().left(10);
+  const QString tag = in.AtEnd() ? QString() : in.ReadLine().left(10);
   int version = -1;
   for (int v = 0; v < 4; ++v)
     if (tag == kTags[v])
@@ -1153,9 +1155,14 @@ TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgre
   }
 
   TLoadResult result = TLoadResult::Loaded;
+  // Running out of memory is no fault of the file: it is passed on once the
+  // surface is whole again.
+  std::exception_ptr outOfMemory;
   surface.BeginUpdate();
   try {
     TDiagramReader(surface, in, version, eof >= 0 ? eof : bytes.size(), progress).Read();
+  } catch (const std::bad_alloc&) {
+    outOfMemory = std::current_exception();
   } catch (const std::exception&) {
     result = TLoadResult::Corrupted;
   }
@@ -1164,6 +1171,8 @@ TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgre
     progress.StepWithin(kLoadReadDone, kLoadSteps, done, count);
   });
   progress.Finish();
+  if (outOfMemory)
+    std::rethrow_exception(outOfMemory);
   if (result == TLoadResult::Corrupted)
     surface.Messages().Error(kCorrupted);
   return result;
@@ -1173,14 +1182,14 @@ TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgre
 
 TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
 {
-  UnZoom(surface);
+  surface.ResetZoom();
   TProgressRun none(nullptr, {}, 0);
   return LoadBytes(surface, bytes, none);
 }
 
 TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProgress* progress)
 {
-  UnZoom(surface);
+  surface.ResetZoom();
   TProgressRun run(progress, QFileInfo(fileName).fileName(), kLoadSteps);
   QByteArray bytes;
   try {
@@ -1191,16 +1200,16 @@ TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProg
   return LoadBytes(surface, bytes, run);
 }
 
-void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
+void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
 {
-  const int z = UnZoom(s);
   // The stream stays empty until the text is complete; its memory is reused.
   TTextWriter w(std::exchange(stream, QByteArray()));
   w.Line(kTags[3]);
   w.Line(s.DiagramName);
   w.Line(s.Revision);
   w.Line(FormatDateText(s.SaveDate));
-  w.Numbers(s.Width, s.Height);
+  const QSize size = s.HomeSize();
+  w.Numbers(size.width(), size.height());
   w.Line(s.Font.family());
   w.Numbers(s.Font.pointSize());
   w.Numbers(static_cast<int>(s.DisplayLocation) + 1);
@@ -1213,7 +1222,7 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
   WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
     PrefetchFields(e.PrimaryKey);
     PrefetchFields(e.Attributes);
-    WriteRecord(w, e);
+    WriteRecord(w, s, e);
   });
   w.Numbers(s.Relations.Count());
   WalkAhead(
@@ -1227,7 +1236,7 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
         PrefetchText(r.Parent->EntityName());
         PrefetchText(r.Child->EntityName());
       },
-      [&](const TRelation& r) { WriteRecord(w, r); });
+      [&](const TRelation& r) { WriteRecord(w, s, r); });
 
   w.Numbers(s.Relations.Count());
   WalkAhead(
@@ -1283,14 +1292,12 @@ void WriteDiagram(TDrawingSurface& s, QByteArray& stream)
     WriteRecord(w, *p);
   w.Numbers(s.Labels.Count());
   for (const TTextLabel* l : s.Labels)
-    WriteLabel(w, *l);
+    WriteLabel(w, s, *l);
   w.Numbers(static_cast<int>(s.EntityView.size()));
   for (const QString& name : s.EntityView)
     w.Line(name);
 
   stream = w.Take();
-  if (z != s.Font.pointSize())
-    s.Rescale(z, s.Font.pointSize());
 }
 
 void SaveDiagram(TDrawingSurface& surface, const QString& fileName, const QString& backupName)

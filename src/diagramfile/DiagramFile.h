@@ -38,8 +38,9 @@ TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProg
 // The same, from the file's bytes.
 TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
 
-// The whole diagram as version-3 text at 100% zoom; `stream` is emptied first.
-void WriteDiagram(TDrawingSurface& surface, QByteArray& stream);
+// The whole diagram as version-3 text with the positions of 100% zoom,
+// whatever the zoom is; `stream` is emptied first. Changes nothing.
+void WriteDiagram(const TDrawingSurface& surface, QByteArray& stream);
 
 // Stamps the save date, raises the revision and writes the file (replacing
 // one of that name). With a `backupName`, the file it replaces is kept under

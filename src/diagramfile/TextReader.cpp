@@ -98,6 +98,8 @@ QString TTextReader::ReadLine()
 
 QStringView TTextReader::ReadLineView()
 {
+  if (AtEnd())
+    throw TCorruptFile("the file ends early");
   const qsizetype start = FPos;
   const qsizetype end = LineEnd();
   FPos = end;
@@ -175,10 +177,8 @@ void TTextReader::ReadNumbers(int* values, int count)
 {
   for (int i = 0; i < count; ++i) {
     const QByteArrayView token = ReadToken();
-    if (token.isEmpty()) {
-      values[i] = 0;  // past the end of the file
-      continue;
-    }
+    if (token.isEmpty())
+      throw TCorruptFile(AtEnd() ? "the file ends early" : "a control character where a number belongs");
     int value = 0;
     if (!ParsePlainInt(token, value)) {
       const QString text = Decode(token);
@@ -202,14 +202,13 @@ int TTextReader::ReadNumber()
 double TTextReader::ReadReal()
 {
   const QByteArrayView token = ReadToken();
-  double value = 0;
-  if (!token.isEmpty()) {
-    const QString text = Decode(token);
-    bool ok = false;
-    value = text.toDouble(&ok);
-    if (!ok || !qIsFinite(value))
-      throw TCorruptFile("not a number: " + text.toStdString());
-  }
+  if (token.isEmpty())
+    throw TCorruptFile(AtEnd() ? "the file ends early" : "a control character where a number belongs");
+  const QString text = Decode(token);
+  bool ok = false;
+  const double value = text.toDouble(&ok);
+  if (!ok || !qIsFinite(value))
+    throw TCorruptFile("not a number: " + text.toStdString());
   SkipLine();
   return value;
 }

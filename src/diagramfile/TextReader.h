@@ -1,8 +1,9 @@
 #pragma once
 // Line and number reading over a diagram file's bytes, with the old text-file
 // semantics: a line ends at a carriage return (a line feed right behind it is
-// skipped), numbers skip leading blanks and line ends, and reading past the
-// end gives empty texts and zeros.
+// skipped) and numbers skip leading blanks and line ends. Every line and
+// number read is required: reading past the end of the text throws
+// TCorruptFile (a last line without its line end is still a line).
 //
 // The bytes are read as UTF-8 when all of them are valid UTF-8 (a leading
 // byte order mark is skipped) and as Windows-1252 otherwise. Only the line

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 
 namespace veska {
 
@@ -33,6 +34,50 @@ inline QRect ClampedRect(qint64 left, qint64 top, qint64 width, qint64 height)
                QPoint(ClampCoordinate(left + width - 1), ClampCoordinate(top + height - 1)));
 }
 
+// A coordinate scaled by n / d, the fraction dropped, kept in the int range.
+inline int ScaleCoordinate(int value, qint64 n, qint64 d)
+{
+  return static_cast<int>(std::clamp<qint64>(static_cast<qint64>(value) * n / d, INT_MIN, INT_MAX));
+}
+
+// Where a point of the diagram lies at 100% zoom. A zoom step places the
+// point from this home, not from where it is shown, so that zooming out and
+// in again comes back to the same pixel and the file written at any zoom
+// holds the positions of 100%. The home holds while the point is where the
+// last zoom step put it; a point moved since then has its home found by
+// scaling it back. Nothing else has to tell it of a move.
+class TZoomHome {
+public:
+  // The 100% point of `shown`, shown at the zoomed font size `zoomed` of
+  // the base size `base`.
+  QPoint Home(QPoint shown, int zoomed, int base) const
+  {
+    if (shown == FShown)
+      return FHome;
+    return QPoint(ScaleCoordinate(shown.x(), base, zoomed), ScaleCoordinate(shown.y(), base, zoomed));
+  }
+  // A zoom step from `oldSize` to `newSize`: keeps the home and returns where
+  // the point is shown at the new size.
+  QPoint Step(QPoint shown, int oldSize, int newSize, int base)
+  {
+    FHome = Home(shown, oldSize, base);
+    FShown = QPoint(ScaleCoordinate(FHome.x(), newSize, base), ScaleCoordinate(FHome.y(), newSize, base));
+    return FShown;
+  }
+  // Where a zoom step's own work (routing) put the point in the end. At
+  // 100% (zoomed == base) the point is its own home.
+  void Settle(QPoint shown, int zoomed, int base)
+  {
+    if (zoomed == base)
+      FHome = shown;
+    FShown = shown;
+  }
+private:
+  QPoint FHome;
+  // No point is shown here: a new object's home is found from where it is.
+  QPoint FShown{INT_MIN, INT_MIN};
+};
+
 class TDiagram;
 class TRelation;
 
@@ -47,12 +92,15 @@ public:
   bool Visible = true;
   QFont Font;
   QColor PenColor = Qt::black;
+  // The position at 100% zoom.
+  TZoomHome ZoomHome;
   // Stacking order among the diagram's controls; larger is in front.
   quint64 ZOrder = 0;
 
   QRect BoundsRect() const { return ClampedRect(Left, Top, Width, Height); }
   void SetBounds(int left, int top, int width, int height);
   void SetPosition(int left, int top) { SetBounds(left, top, Width, Height); }
+  void SetPosition(QPoint position) { SetPosition(position.x(), position.y()); }
 
   TDiagram* Diagram() const { return FDiagram; }
   void SetDiagram(TDiagram* diagram) { FDiagram = diagram; }

@@ -59,6 +59,8 @@ public:
   QPoint ParentPoint;
   QPoint MidPoint;
   QPoint ChildPoint;
+  // The three points at 100% zoom.
+  std::array<TZoomHome, 3> PointHomes;
   int RouteShape = 0;
   std::array<TRelationSegment, 3> Segments;
   QStringList Description;

@@ -43,7 +43,7 @@ public:
     // The view hears nothing of the passing 100%: it would follow the
     // surface's size there and back and lose its scroll position.
     FOnInvalidate = std::exchange(S.OnInvalidate, nullptr);
-    S.Rescale(base, zoomed);
+    S.ResetZoom();
     FRescaled = true;
   }
   ~TFullSizeGuard()
@@ -60,18 +60,21 @@ private:
   struct TBox {
     QRect Bounds;
     QFont Font;
+    TZoomHome Home;
   };
   struct TRelationState {
     QPoint ParentPoint, MidPoint, ChildPoint;
+    std::array<TZoomHome, 3> PointHomes;
     int RouteShape;
     std::array<TRelationSegment, 3> Segments;
     TBox NameLabel, InverseNameLabel;
   };
 
-  static TBox BoxOf(const TControl& c) { return {QRect(c.Left, c.Top, c.Width, c.Height), c.Font}; }
+  static TBox BoxOf(const TControl& c) { return {QRect(c.Left, c.Top, c.Width, c.Height), c.Font, c.ZoomHome}; }
   static void Put(TControl& c, const TBox& box)
   {
     c.Font = box.Font;
+    c.ZoomHome = box.Home;
     c.SetBounds(box.Bounds.x(), box.Bounds.y(), box.Bounds.width(), box.Bounds.height());
   }
 
@@ -79,13 +82,14 @@ private:
   {
     FWidth = S.Width;
     FHeight = S.Height;
+    FSizeHome = S.SizeHome;
     FZoom = S.ZoomFactor;
     FEntities.reserve(size_t(S.Entities.Count()));
     for (const TEntity* e : S.Entities)
       FEntities.push_back(BoxOf(*e));
     FRelations.reserve(size_t(S.Relations.Count()));
     for (const TRelation* r : S.Relations)
-      FRelations.push_back({r->ParentPoint, r->MidPoint, r->ChildPoint, r->RouteShape, r->Segments,
+      FRelations.push_back({r->ParentPoint, r->MidPoint, r->ChildPoint, r->PointHomes, r->RouteShape, r->Segments,
                             BoxOf(r->NameLabel), BoxOf(r->InverseNameLabel)});
     FLabels.reserve(size_t(S.Labels.Count()));
     for (const TTextLabel* l : S.Labels)
@@ -101,6 +105,7 @@ private:
     S.ZoomFactor = FZoom;
     S.Width = FWidth;
     S.Height = FHeight;
+    S.SizeHome = FSizeHome;
     size_t i = 0;
     for (TEntity* e : S.Entities) {
       e->SetPosition(FEntities[i].Bounds.x(), FEntities[i].Bounds.y());
@@ -116,6 +121,7 @@ private:
       r->ParentPoint = saved.ParentPoint;
       r->MidPoint = saved.MidPoint;
       r->ChildPoint = saved.ChildPoint;
+      r->PointHomes = saved.PointHomes;
       r->RouteShape = saved.RouteShape;
       r->Segments = saved.Segments;
       Put(r->NameLabel, saved.NameLabel);
@@ -131,6 +137,7 @@ private:
   bool FRescaled = false;
   int FWidth = 0;
   int FHeight = 0;
+  TZoomHome FSizeHome;
   double FZoom = 1.0;
   std::vector<TBox> FEntities;
   std::vector<TRelationState> FRelations;

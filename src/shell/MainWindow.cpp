@@ -52,6 +52,17 @@ namespace {
 // The diagram is drawn at the 96 pixels per inch the text measurer uses.
 constexpr int kPixelsPerInch = 96;
 
+// A diagram that holds nothing a user made: no entity, relation, domain,
+// process or text label.
+bool IsEmptyDiagram(const TDrawingSurface& surface)
+{
+  return surface.Entities.IsEmpty() && surface.Relations.IsEmpty() && surface.Domains.IsEmpty() &&
+         surface.ServerProcs.IsEmpty() && surface.Labels.IsEmpty();
+}
+
+const QString kZoomRefused =
+    QStringLiteral("The diagram is not zoomed in further: it would be 32767 pixels wide or high.");
+
 // Whether a file holds exactly the given bytes, compared block by block.
 bool SameAsFile(const QByteArray& bytes, const QString& fileName)
 {
@@ -574,18 +585,19 @@ void TSDIAppForm::BeforeClear()
 
 bool TSDIAppForm::QueryCloseDiagram()
 {
-  bool unchanged = true;
-  if (QFileInfo(FileName).isFile()) {
-    Snapshot();
-    unchanged = SameAsFile(UndoSnapshot, FileName);
-  } else {
-    unchanged = FSurface->Entities.IsEmpty();
-  }
+  // The diagram as saving would write it; it becomes the undo snapshot only
+  // when the diagram is really given up, so that a cancelled question leaves
+  // Undo as it was.
+  QByteArray current;
+  WriteDiagram(*FSurface, current);
+  const bool unchanged =
+      QFileInfo(FileName).isFile() ? SameAsFile(current, FileName) : IsEmptyDiagram(*FSurface);
   if (!unchanged) {
     switch (FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Save changes to \"%1\"?").arg(FileName),
                            mbYes | mbNo | mbCancel)) {
     case mbYes:
-      // A diagram that could not be written is not given up.
+      // A diagram that was not written (a failure, or a Save As that the user
+      // cancelled) is not given up.
       if (!SaveItemClick())
         return false;
       break;
@@ -593,6 +605,7 @@ bool TSDIAppForm::QueryCloseDiagram()
     default: return false;
     }
   }
+  UndoSnapshot = std::move(current);
   BeforeClear();
   FSurface->Clear();
   return true;
@@ -743,11 +756,11 @@ bool TSDIAppForm::SaveAsItemClick()
   const QString name =
       FFileDialogs.SaveFileName(QStringLiteral("Veska - Save Diagram As"), FileFilter, FileName);
   if (name.isEmpty())
-    return true;
+    return false;
   if (QFileInfo::exists(name) &&
       FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Replace existing file \"%1\"?").arg(name),
                      mbYes | mbNo) != mbYes)
-    return true;
+    return false;
   if (!WriteFile(name))
     return false;
   FileName = name;
@@ -1043,7 +1056,11 @@ void TSDIAppForm::ZoomAround(int numerator, int denominator, QPoint viewportPoin
   FView->ReleaseCapture();
   const QPoint diagramPoint = FView->mapFrom(ScrollBox1->viewport(), viewportPoint);
   const double before = FSurface->ZoomFactor;
-  FSurface->Rescale(numerator, denominator);
+  if (!FSurface->Rescale(numerator, denominator)) {
+    // The step is not taken; say why instead of doing nothing.
+    statusBar()->showMessage(kZoomRefused);
+    return;
+  }
   FView->SyncSize();
   // The scroll bars take their new ranges as the view is resized.
   const double scale = FSurface->ZoomFactor / before;

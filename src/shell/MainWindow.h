@@ -117,7 +117,8 @@ public:
   void OpenItemClick();
   void ReopenItemClick();
   void MergeItemClick();
-  // Save and Save As return false only when the file could not be written.
+  // Save and Save As return true when the diagram was written: false when
+  // writing failed or the user cancelled Save As or its replace question.
   bool SaveItemClick();
   bool SaveAsItemClick();
   // Writes the whole diagram as a picture (PDF, SVG or PNG by the chosen

@@ -200,30 +200,46 @@ void TDrawingSurface::Clear()
 
 // ---- Zoom and font -----------------------------------------------------------------
 
-void TDrawingSurface::Rescale(int numerator, int denominator)
+bool TDrawingSurface::Rescale(int numerator, int denominator)
 {
   const int base = Font.pointSize();
   const int oldSize = ZoomedFontSize();
   if (base <= 0 || oldSize <= 0 || numerator <= 0 || denominator <= 0)
-    return;
+    return false;
   // The new size from the old whole size in integers: in floating point a
   // product such as 206 x 5 / 4 can land just beside its exact half.
   const int newSize = static_cast<int>(
       std::clamp<qint64>(RoundHalfEvenQuotient(static_cast<qint64>(oldSize) * numerator, denominator), 3, 1 << 30));
-  const auto scale = [&](int v) {
-    return static_cast<int>(std::clamp<qint64>(static_cast<qint64>(v) * newSize / oldSize, INT_MIN, INT_MAX));
-  };
-  const int newWidth = scale(Width);
-  const int newHeight = scale(Height);
   // A step that would take the surface to the largest size or beyond is
-  // refused; zooming out of a diagram stored larger than that shrinks it and
-  // is allowed.
-  const bool grows = newSize > oldSize;
-  if (grows && (newWidth >= 32767 || newHeight >= 32767))
-    return;
+  // not taken; zooming out of a diagram stored larger than that shrinks it
+  // and is allowed.
+  if (newSize > oldSize) {
+    const QSize home = HomeSize();
+    if (ScaleCoordinate(home.width(), newSize, base) >= kMaxSurfaceSize ||
+        ScaleCoordinate(home.height(), newSize, base) >= kMaxSurfaceSize)
+      return false;
+  }
+  if (newSize != oldSize)
+    ZoomTo(newSize);
+  return true;
+}
+
+void TDrawingSurface::ResetZoom()
+{
+  const int base = Font.pointSize();
+  const int oldSize = ZoomedFontSize();
+  if (base > 0 && oldSize > 0 && oldSize != base)
+    ZoomTo(base);
+}
+
+void TDrawingSurface::ZoomTo(int newSize)
+{
+  const int base = Font.pointSize();
+  const int oldSize = ZoomedFontSize();
+  const QPoint size = SizeHome.Step(QPoint(Width, Height), oldSize, newSize, base);
   ZoomFactor = static_cast<double>(newSize) / base;
-  Width = newWidth;
-  Height = newHeight;
+  Width = size.x();
+  Height = size.y();
 
   // Positions first, then sizes and routes from the new sizes.
   BeginUpdate();
@@ -232,20 +248,50 @@ void TDrawingSurface::Rescale(int numerator, int denominator)
     if (i + 4 < entities)
       Prefetch(&Entities[i + 4]->Left);
     TEntity* e = Entities[i];
-    e->SetPosition(scale(e->Left), scale(e->Top));
+    e->SetPosition(e->ZoomHome.Step(QPoint(e->Left, e->Top), oldSize, newSize, base));
   }
   const int relations = Relations.Count();
   for (int i = 0; i < relations; ++i) {
     if (i + 3 < relations)
       PrefetchObject(Relations[i + 3]);
-    RescaleRelation(*Relations[i], newSize, oldSize);
+    StepRelationZoom(*Relations[i], oldSize, newSize, base);
   }
   const QFont zoomed = ZoomedFont();
   for (TTextLabel* l : Labels) {
-    l->SetPosition(scale(l->Left), scale(l->Top));
+    l->SetPosition(l->ZoomHome.Step(QPoint(l->Left, l->Top), oldSize, newSize, base));
     l->SetFont(zoomed);
   }
   EndUpdate();
+  // Routing has moved the relations' points within their boxes; their homes
+  // stay where they were.
+  for (int i = 0; i < relations; ++i)
+    SettleRelationZoom(*Relations[i], newSize, base);
+}
+
+QPoint TDrawingSurface::HomePosition(const TControl& control) const
+{
+  return HomeOf(control.ZoomHome, QPoint(control.Left, control.Top));
+}
+
+QPoint TDrawingSurface::HomePoint(const TRelation& relation, int point) const
+{
+  const QPoint shown = point == 0 ? relation.ParentPoint : point == 1 ? relation.MidPoint : relation.ChildPoint;
+  return HomeOf(relation.PointHomes[static_cast<size_t>(point)], shown);
+}
+
+QSize TDrawingSurface::HomeSize() const
+{
+  const QPoint home = HomeOf(SizeHome, QPoint(Width, Height));
+  return QSize(home.x(), home.y());
+}
+
+QPoint TDrawingSurface::HomeOf(const TZoomHome& home, QPoint shown) const
+{
+  const int base = Font.pointSize();
+  const int zoomed = ZoomedFontSize();
+  if (base <= 0 || zoomed <= 0)
+    return shown;
+  return home.Home(shown, zoomed, base);
 }
 
 void TDrawingSurface::SetDiagramFont(const QFont& font)

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 
 #include <functional>
 
@@ -27,6 +28,8 @@ public:
   // Size of the drawing area in pixels at the current zoom.
   int Width = 25;
   int Height = 25;
+  // The width and height (as x and y) at 100% zoom.
+  TZoomHome SizeHome;
 
   QPoint AnchorPoint;
   QPoint TrackPoint;
@@ -76,8 +79,20 @@ public:
   void DeleteEntity(int pos) override;
   void Clear() override;
 
-  // Zoom by numerator / denominator, through whole font sizes.
-  void Rescale(int numerator, int denominator);
+  // The surface is never this wide or high through a zoom step.
+  static constexpr int kMaxSurfaceSize = 32767;
+  // Zoom by numerator / denominator, through whole font sizes. A step that
+  // would make the surface kMaxSurfaceSize pixels wide or high or more is
+  // not taken and returns false; the zoom stays as it was.
+  bool Rescale(int numerator, int denominator);
+  // Back to 100% zoom, every object at its home position; always taken.
+  void ResetZoom();
+  // Positions and the surface's size at 100% zoom, whatever the zoom is:
+  // what a diagram file holds. Reading them changes nothing.
+  QPoint HomePosition(const TControl& control) const;
+  // Point 0 is the relation's ParentPoint, 1 its MidPoint, 2 its ChildPoint.
+  QPoint HomePoint(const TRelation& relation, int point) const;
+  QSize HomeSize() const;
   void SetDiagramFont(const QFont& font);
 
   // Lays out and routes everything and asks the view to redraw.
@@ -146,6 +161,10 @@ protected:
   void ControlsChanged() override { FIndexValid = false; }
 
 private:
+  // Every object from its home to where it is shown at the zoomed font size
+  // `newSize`.
+  void ZoomTo(int newSize);
+  QPoint HomeOf(const TZoomHome& home, QPoint shown) const;
   void DeselectAll(bool clearLabels);
   void ClearTextLabels();
   // The drag offset of the current point, limited so that no dragged entity

@@ -72,11 +72,6 @@ void PlaceHorizontal(TRelationSegment& s, QPoint from, QPoint to)
   s.SetBounds(from.x(), from.y() - 4, to.x() - from.x(), 9);
 }
 
-int Scale(int value, int n, int d)
-{
-  return static_cast<int>(std::clamp<qint64>(static_cast<qint64>(value) * n / d, INT_MIN, INT_MAX));
-}
-
 }  // namespace
 
 TRoute ComputeRoute(const TRelation& r, QPoint offset)
@@ -265,16 +260,26 @@ void Route(TRelation& r, QPoint offset)
   }
 }
 
-void RescaleRelation(TRelation& r, int n, int d)
+void StepRelationZoom(TRelation& r, int oldSize, int newSize, int base)
 {
-  for (QPoint* p : {&r.ParentPoint, &r.MidPoint, &r.ChildPoint})
-    *p = QPoint(Scale(p->x(), n, d), Scale(p->y(), n, d));
+  QPoint* points[3] = {&r.ParentPoint, &r.MidPoint, &r.ChildPoint};
+  for (size_t i = 0; i < 3; ++i)
+    *points[i] = r.PointHomes[i].Step(*points[i], oldSize, newSize, base);
   const QFont font = r.Diagram() ? r.Diagram()->ZoomedFont() : r.NameLabel.Font;
   for (TTextLabel* label : {&r.NameLabel, &r.InverseNameLabel}) {
-    label->SetPosition(Scale(label->Left, n, d), Scale(label->Top, n, d));
+    label->SetPosition(label->ZoomHome.Step(QPoint(label->Left, label->Top), oldSize, newSize, base));
     label->SetFont(font);
   }
   r.Reroute();
+}
+
+void SettleRelationZoom(TRelation& r, int newSize, int base)
+{
+  const QPoint* points[3] = {&r.ParentPoint, &r.MidPoint, &r.ChildPoint};
+  for (size_t i = 0; i < 3; ++i)
+    r.PointHomes[i].Settle(*points[i], newSize, base);
+  for (TTextLabel* label : {&r.NameLabel, &r.InverseNameLabel})
+    label->ZoomHome.Settle(QPoint(label->Left, label->Top), newSize, base);
 }
 
 }  // namespace veska

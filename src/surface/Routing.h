@@ -27,9 +27,12 @@ TRoute ComputeRoute(const TRelation& relation, QPoint offset);
 // the two name labels.
 void Route(TRelation& relation, QPoint offset);
 
-// One zoom step: the stored points and label positions times n / d, the
-// labels in the diagram font at the zoomed size, then routed again.
-void RescaleRelation(TRelation& relation, int n, int d);
+// One zoom step: the stored points and label positions placed from their
+// homes at 100% (see TZoomHome), the labels in the diagram font at the
+// zoomed size, then routed again.
+void StepRelationZoom(TRelation& relation, int oldSize, int newSize, int base);
+// After the step's routing: the points and labels where routing put them.
+void SettleRelationZoom(TRelation& relation, int newSize, int base);
 
 // The symbol the child-side segment carries for a cardinality in a shape.
 int ChildEndSymbol(int cardinality, int shape, int current);

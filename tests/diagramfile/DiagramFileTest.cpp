@@ -504,15 +504,14 @@ TEST_F(DiagramFileTest, CarriedSectionThatDoesNotMatchIsCorrupt)
   EXPECT_EQ(Load(lines), TLoadResult::Corrupted);
 }
 
-TEST_F(DiagramFileTest, FileEndingEarlyLoadsWhatItHolds)
+TEST_F(DiagramFileTest, FileEndingEarlyIsCorruptAndKeepsWhatItHolds)
 {
+  // Cut off after a complete section, before the entity view: the file is
+  // not whole, and what it holds is kept and shown, not hidden.
   QStringList lines = SalesExample();
-  ASSERT_EQ(Load(lines.mid(0, 25)), TLoadResult::Loaded);
-  EXPECT_TRUE(Messages.Messages.isEmpty());
-  EXPECT_EQ(Surface.Entities.Count(), 1);
-
-  // Cut off after a complete section, before the entity view: what the file
-  // holds is shown, not hidden.
+  ASSERT_EQ(Load(lines.mid(0, 25)), TLoadResult::Corrupted);
+  EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
+  ASSERT_EQ(Surface.Entities.Count(), 1);
   EXPECT_TRUE(Surface.Entities[0]->Visible);
 
   // A count with nothing behind it does not make the reader loop; the file
@@ -523,11 +522,13 @@ TEST_F(DiagramFileTest, FileEndingEarlyLoadsWhatItHolds)
   EXPECT_EQ(Messages.Lines(), QStringList{kCorrupt});
   EXPECT_EQ(Surface.Domains.Count(), 0);
 
-  // Byte 26 ends the file.
+  // Byte 26 ends the file; a whole file before it loads.
   Surface.Clear();
-  QByteArray bytes = Lines(lines.mid(0, 25)) + "\x1A" + Lines({"garbage"});
+  Messages.Reset();
+  QByteArray bytes = Lines(lines) + "\x1A" + Lines({"garbage"});
   ASSERT_EQ(LoadDiagramBytes(Surface, bytes), TLoadResult::Loaded);
   EXPECT_EQ(Surface.Entities.Count(), 1);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
 }
 
 TEST_F(DiagramFileTest, FileCutOffInsideASectionIsCorruptAndHidesNothing)
@@ -751,6 +752,114 @@ TEST(DateText, FormatsAndParses)
   EXPECT_FALSE(ParseDateText("2/30/03", now).has_value());
   EXPECT_FALSE(ParseDateText("1/2/03 13:00:00 PM", now).has_value());
   EXPECT_FALSE(ParseDateText("", now).has_value());
+}
+
+// Where every object is shown: entities, relation points and labels, text
+// labels and the surface's size.
+QList<QPoint> ShownPositions(const TDrawingSurface& s)
+{
+  QList<QPoint> shown{QPoint(s.Width, s.Height)};
+  for (const TEntity* e : s.Entities)
+    shown << QPoint(e->Left, e->Top);
+  for (const TRelation* r : s.Relations)
+    shown << r->ParentPoint << r->MidPoint << r->ChildPoint << r->NameLabel.BoundsRect().topLeft()
+          << r->InverseNameLabel.BoundsRect().topLeft();
+  for (const TTextLabel* l : s.Labels)
+    shown << QPoint(l->Left, l->Top);
+  return shown;
+}
+
+TEST_F(DiagramFileTest, SaveAtAZoomWritesTheFullSizeFileAndMovesNothing)
+{
+  // Odd positions that whole-pixel zoom steps cannot carry there and back.
+  QStringList lines = PlacesExample();
+  lines.replace(lines.indexOf("20 20 0 1 0"), "19 23 0 1 0");
+  lines.replace(lines.indexOf("1 150 25 150 45"), "0 151 27 149 47");
+  lines.replace(lines.size() - 4, "1");
+  lines.insert(lines.size() - 3, "33 71");
+  lines.insert(lines.size() - 3, "1");
+  lines.insert(lines.size() - 3, "a note");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  ASSERT_EQ(Surface.Labels.Count(), 1);
+  const QStringList atFull = Written();
+
+  for (const auto& [n, d] : {std::pair{5, 4}, {5, 4}, {5, 4}, {4, 5}, {4, 5}, {4, 5}, {4, 5}, {4, 5}}) {
+    ASSERT_TRUE(Surface.Rescale(n, d));
+    const QList<QPoint> shown = ShownPositions(Surface);
+    EXPECT_EQ(Written(), atFull) << "at " << Surface.ZoomFactor;
+    EXPECT_EQ(ShownPositions(Surface), shown) << "writing moved an object at " << Surface.ZoomFactor;
+  }
+  // Back in to 100% through other sizes: every object where it was.
+  Surface.Rescale(5, 4);
+  Surface.Rescale(5, 4);
+  EXPECT_DOUBLE_EQ(Surface.ZoomFactor, 1.0);
+  EXPECT_EQ(Written(), atFull);
+  EXPECT_EQ(Surface.Entities[0]->Left, 19);
+
+  // An object moved at a zoom is written where it now is, scaled back.
+  Surface.Rescale(5, 4);
+  Surface.Entities[0]->SetPosition(100, 50);
+  EXPECT_TRUE(Written().contains("80 40 0 1 0"));
+}
+
+TEST_F(DiagramFileTest, SaveAtAZoomOfADiagramTallerThanTheLargestSurfaceKeepsItsSize)
+{
+  QStringList lines = PlacesExample();
+  lines.replace(4, "22020 52280");
+  lines.replace(lines.indexOf("200 20 0 1 0"), "201 52001 0 1 0");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  const QStringList atFull = Written();
+  ASSERT_EQ(atFull[4], "22020 52280");
+
+  ASSERT_TRUE(Surface.Rescale(4, 5));
+  EXPECT_EQ(Surface.Height, 39210);
+  EXPECT_EQ(Written(), atFull);
+  // The step back would make the surface 52280 pixels high: not taken.
+  EXPECT_FALSE(Surface.Rescale(5, 4));
+  EXPECT_DOUBLE_EQ(Surface.ZoomFactor, 0.75);
+  EXPECT_EQ(Written(), atFull);
+
+  // Loading puts the zoom back to 100% whatever it was.
+  Surface.Clear();
+  ASSERT_EQ(Load(SalesExample()), TLoadResult::Loaded);
+  EXPECT_DOUBLE_EQ(Surface.ZoomFactor, 1.0);
+  EXPECT_EQ(Written(), SalesExample());
+}
+
+TEST_F(DiagramFileTest, ACutDiagramIsReportedCorruptNotLoadedAsComplete)
+{
+  QFile sample(QStringLiteral(VESKA_EXAMPLES_DIR "/sales.erd"));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  const QByteArray whole = sample.readAll();
+  const qsizetype tagEnd = whole.indexOf("\r\n") + 2;
+  // Only the text of the last line can be cut without a line going missing
+  // (a last line without its line end is still read).
+  const qsizetype lastLine = whole.lastIndexOf("\r\n", whole.size() - 3) + 2;
+  for (qsizetype cut = tagEnd; cut < whole.size(); ++cut) {
+    TRecordingMessages messages;
+    TDrawingSurface s(messages, Measurer);
+    const TLoadResult result = LoadDiagramBytes(s, whole.left(cut));
+    EXPECT_EQ(CheckIntegrity(s), QStringList()) << "cut at " << cut;
+    if (cut > lastLine)
+      continue;
+    EXPECT_EQ(result, TLoadResult::Corrupted) << "cut at " << cut;
+    EXPECT_EQ(messages.Lines(), QStringList{kCorrupt}) << "cut at " << cut;
+  }
+}
+
+TEST_F(DiagramFileTest, ADiagramWithLineFeedsAloneReadsAsWritten)
+{
+  QFile sample(QStringLiteral(VESKA_EXAMPLES_DIR "/sales.erd"));
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  const QByteArray whole = sample.readAll();
+  ASSERT_EQ(LoadDiagramBytes(Surface, whole), TLoadResult::Loaded);
+  const QStringList written = Written();
+  Surface.Clear();
+  QByteArray feeds = whole;
+  feeds.replace("\r\n", "\n");
+  ASSERT_EQ(LoadDiagramBytes(Surface, feeds), TLoadResult::Loaded);
+  EXPECT_EQ(Written(), written);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
 }
 
 TEST_F(DiagramFileTest, SavingWritesAtFullSizeAndRaisesRevision)

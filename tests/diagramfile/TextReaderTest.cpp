@@ -52,7 +52,8 @@ void ExpectLines(QByteArrayView bytes, const QStringList& expected)
     ASSERT_EQ(in.ReadLineView(), line);
   }
   EXPECT_TRUE(in.AtEnd());
-  EXPECT_EQ(in.ReadLine(), QString());
+  // Every line read is required: none is made up past the end.
+  EXPECT_THROW(in.ReadLine(), TCorruptFile);
 }
 
 TEST(TextReader, LinesOfEveryLengthAndMixReadAsTheWholeFileDecodes)
@@ -91,7 +92,8 @@ TEST(TextReader, NumbersSkipBlanksAndLineEndsAndNameWhatIsNoNumber)
   EXPECT_EQ(values[2], 3);
   EXPECT_EQ(in.ReadLine(), QStringLiteral("next"));
   EXPECT_THROW(in.ReadNumber(), TCorruptFile);
-  EXPECT_EQ(in.ReadNumber(), 0);  // past the end
+  EXPECT_THROW(in.ReadNumber(), TCorruptFile);  // past the end
+  EXPECT_THROW(TTextReader("\x01 5\r\n").ReadNumber(), TCorruptFile);
 
   TTextReader single("12x\xe9\r\n");
   try {
