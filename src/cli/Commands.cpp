@@ -26,6 +26,8 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <map>
 
@@ -784,7 +786,9 @@ int Export(const QStringList& args, std::FILE* err)
   return status;
 }
 
-int Run(const QStringList& args, std::FILE* out, std::FILE* err)
+namespace {
+
+int Dispatch(const QStringList& args, std::FILE* out, std::FILE* err)
 {
   if (args.isEmpty()) {
     std::fputs(HelpText().toUtf8().constData(), err);
@@ -818,6 +822,27 @@ int Run(const QStringList& args, std::FILE* out, std::FILE* err)
     return Export(args.mid(1), err);
   PrintLine(err, QStringLiteral("veska-cli: unknown command %1 (see veska-cli --help)").arg(args[0]));
   return ExitUsage;
+}
+
+}  // namespace
+
+int Run(const QStringList& args, std::FILE* out, std::FILE* err)
+{
+  int status = ExitFileError;
+  try {
+    status = Dispatch(args, out, err);
+  } catch (const std::bad_alloc&) {
+    // Files are written whole or not at all: what was there stays.
+    PrintLine(err, QStringLiteral("error: %1").arg(OutOfMemoryMessage()));
+  }
+  // What could not be written to standard output is no success. The error
+  // of the write that failed is the last one the process met.
+  if (std::fflush(out) != 0 || std::ferror(out)) {
+    const int error = errno ? errno : EIO;
+    PrintLine(err, QStringLiteral("error: standard output: %1").arg(QString::fromLocal8Bit(std::strerror(error))));
+    return status == ExitOk ? ExitFileError : status;
+  }
+  return status;
 }
 
 }  // namespace veska::cli

@@ -2,6 +2,7 @@
 // without a display on Qt's offscreen platform.
 #include "cli/Commands.h"
 #include "platform/Allocator.h"
+#include "platform/SafeFile.h"
 #include "platform/MessageService.h"
 
 #include <QGuiApplication>
@@ -12,6 +13,7 @@
 int main(int argc, char** argv)
 {
   veska::TuneAllocator();
+  veska::IgnoreFileSizeSignal();
   veska::QuietQtWarnings();
   // Help and version are answered before Qt starts, so that they work
   // whatever platform the environment names.

@@ -825,7 +825,7 @@ void TObjectEditor::CommitName(int box)
                &TDiagram::RenameRelation);
     break;
   case 5: renameIn(s.Labels, CurrentText, QString(), &TDiagram::RenameLabel); break;
-  case 7: renameIn(s.ServerProcs, CurrentProcess, QString(), &TDiagram::RenameServerProc); break;
+  case 7: renameIn(s.ServerProcs, CurrentProcess, ProcessNameRefusal(typed), &TDiagram::RenameServerProc); break;
   case 3:
   case 9:
   case 8: {
@@ -914,6 +914,14 @@ void TObjectEditor::CommitAttributeLines(TMemo* memo, bool key)
     cursor.movePosition(QTextCursor::NextBlock, QTextCursor::MoveAnchor, line);
     if (result.Refused)
       cursor.movePosition(QTextCursor::EndOfBlock);
+    memo->setTextCursor(cursor);
+  } else if (result.Replaced) {
+    // The same lines with the characters a name cannot hold replaced: the
+    // caret stays where it was.
+    const int position = memo->textCursor().position();
+    memo->SetLines(result.Lines);
+    QTextCursor cursor = memo->textCursor();
+    cursor.setPosition(std::min(position, memo->document()->characterCount() - 1));
     memo->setTextCursor(cursor);
   }
   CurrentEntity->Repaint();

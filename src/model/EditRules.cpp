@@ -7,10 +7,15 @@
 
 namespace veska {
 
-TAttributeLinesResult ApplyAttributeLines(TEntity& e, bool key, const QStringList& lines)
+TAttributeLinesResult ApplyAttributeLines(TEntity& e, bool key, const QStringList& typed)
 {
   TAttributeList& list = key ? e.PrimaryKey : e.Attributes;
   TAttributeLinesResult result;
+  // A comma in a name would split it when the diagram file is read back.
+  QStringList lines = typed;
+  for (QString& line : lines)
+    line = StorableName(line);
+  result.Replaced = lines != typed;
   result.Lines = lines;
   const auto remove = [&](int pos) {
     if (list.Objects(pos)->ForeignKey) {
@@ -56,7 +61,12 @@ namespace {
 
 QString EmptyNameRefusal(const QString& kind, const QString& name)
 {
-  return name.trimmed().isEmpty() ? QStringLiteral("%1 Name cannot be empty.").arg(kind) : QString();
+  if (name.trimmed().isEmpty())
+    return QStringLiteral("%1 Name cannot be empty.").arg(kind);
+  // The diagram file could not hold it.
+  if (!IsStorableName(name))
+    return QStringLiteral("%1 Name \"%2\" cannot hold a comma or a line break.").arg(kind, StorableName(name));
+  return {};
 }
 
 template <typename List>
@@ -86,6 +96,11 @@ QString RelationNameRefusal(const TDiagram& d, const TRelation& r, const QString
 QString DomainNameRefusal(const QString& name)
 {
   return EmptyNameRefusal(QStringLiteral("Domain"), name);
+}
+
+QString ProcessNameRefusal(const QString& name)
+{
+  return name.isEmpty() ? QString() : EmptyNameRefusal(QStringLiteral("Process"), name);
 }
 
 QString PrimaryRelationRefusal(const TDiagram& d, const TRelation& r, bool primary)

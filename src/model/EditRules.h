@@ -23,6 +23,9 @@ struct TAttributeLinesResult {
   bool Refused = false;
   // The line that an emptied line was dropped from, -1 for none.
   int DroppedLine = -1;
+  // A comma or a character below 32 in a line was replaced by "_": a name
+  // that the diagram file could not hold is never made.
+  bool Replaced = false;
 };
 
 // Applies the lines of a list of attribute names, one name per line, to the
@@ -35,6 +38,7 @@ struct TAttributeLinesResult {
 // - the same number: an emptied line deletes the attribute at its position
 //   and leaves the lines; a changed line renames the attribute at its
 //   position (a change of letter case alone does not).
+// Commas and characters below 32 in a line become "_" first.
 // Carried-in attributes are never deleted; then the result's lines are the
 // attribute names again, so the lines and the attributes stay line for line
 // in step.
@@ -46,6 +50,8 @@ TAttributeLinesResult ApplyAttributeLines(TEntity& entity, bool key, const QStri
 QString EntityNameRefusal(const TDiagram& diagram, const TEntity& entity, const QString& name);
 QString RelationNameRefusal(const TDiagram& diagram, const TRelation& relation, const QString& name);
 QString DomainNameRefusal(const QString& name);
+// A process may have an empty name, not one the diagram file cannot hold.
+QString ProcessNameRefusal(const QString& name);
 // Making a relation primary is refused when it would close a cycle of
 // primary relations.
 QString PrimaryRelationRefusal(const TDiagram& diagram, const TRelation& relation, bool primary);

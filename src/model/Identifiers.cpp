@@ -2,6 +2,8 @@
 
 #include "model/CaseFold.h"
 
+#include <algorithm>
+
 namespace veska {
 
 namespace {
@@ -23,6 +25,27 @@ bool IsValidIdentifier(const QString& text)
       return false;
   }
   return true;
+}
+
+namespace {
+bool BreaksAName(QChar c)
+{
+  return c.unicode() < 32 || c == QLatin1Char(',');
+}
+}  // namespace
+
+bool IsStorableName(const QString& name)
+{
+  return std::none_of(name.cbegin(), name.cend(), BreaksAName);
+}
+
+QString StorableName(const QString& name)
+{
+  if (IsStorableName(name))
+    return name;
+  QString s(name);
+  std::replace_if(s.begin(), s.end(), BreaksAName, QLatin1Char('_'));
+  return s;
 }
 
 QString Underscored(const QString& text)

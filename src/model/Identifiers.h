@@ -9,6 +9,13 @@ namespace veska {
 // characters are letters, digits or "_".
 bool IsValidIdentifier(const QString& text);
 
+// Whether a name can stand in the comma-separated lines of a diagram file
+// and read back the same: no comma and no character below 32 (line breaks
+// among them).
+bool IsStorableName(const QString& name);
+// The name with every comma and character below 32 replaced by "_".
+QString StorableName(const QString& name);
+
 // The text with every blank replaced by "_".
 QString Underscored(const QString& text);
 

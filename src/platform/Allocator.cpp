@@ -2,9 +2,58 @@
 
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #ifdef VESKA_MIMALLOC
 #include <mimalloc.h>
+#endif
+
+#ifdef VESKA_MIMALLOC
+// The programs' operator new and delete. mimalloc's own operator new ends the
+// process when memory runs out (it cannot reach the program's new handler);
+// these allocate from the same heap and throw std::bad_alloc as the language
+// has it, which the programs report as a message.
+namespace {
+void* Allocate(std::size_t size)
+{
+  if (void* p = mi_malloc(size))
+    return p;
+  throw std::bad_alloc();
+}
+void* AllocateAligned(std::size_t size, std::align_val_t alignment)
+{
+  if (void* p = mi_malloc_aligned(size, static_cast<std::size_t>(alignment)))
+    return p;
+  throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return Allocate(size); }
+void* operator new[](std::size_t size) { return Allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return mi_malloc(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return mi_malloc(size); }
+void* operator new(std::size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void* operator new[](std::size_t size, std::align_val_t alignment) { return AllocateAligned(size, alignment); }
+void* operator new(std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+  return mi_malloc_aligned(size, static_cast<std::size_t>(alignment));
+}
+void* operator new[](std::size_t size, std::align_val_t alignment, const std::nothrow_t&) noexcept
+{
+  return mi_malloc_aligned(size, static_cast<std::size_t>(alignment));
+}
+void operator delete(void* p) noexcept { mi_free(p); }
+void operator delete[](void* p) noexcept { mi_free(p); }
+void operator delete(void* p, std::size_t) noexcept { mi_free(p); }
+void operator delete[](void* p, std::size_t) noexcept { mi_free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { mi_free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { mi_free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { mi_free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { mi_free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { mi_free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { mi_free(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { mi_free(p); }
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { mi_free(p); }
 #endif
 
 namespace veska {

@@ -12,7 +12,8 @@ namespace veska {
 // nothing changes. Memory freed by closing a diagram is kept for a few
 // seconds before it goes back to the system, so that opening the next one
 // (File > Open closes the open diagram first) reuses it instead of clearing
-// fresh pages.
+// fresh pages. Running out of memory in operator new throws std::bad_alloc
+// (see Allocator.cpp), never aborts.
 void TuneAllocator();
 
 // Whether malloc and operator new of this process allocate through the

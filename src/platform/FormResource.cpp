@@ -923,8 +923,10 @@ private:
         position = ReadInteger(FReader.Byte());
       }
     }
-    const QString className = FReader.ShortString();
+    const QString className = Name();
     const QString name = FReader.ShortString();
+    if (!name.isEmpty())
+      CheckName(name);
     const char* keyword = (flags & ffInherited) ? "inherited " : (flags & ffInline) ? "inline " : "object ";
     NewLine(level);
     FOut += QLatin1String(keyword);
@@ -939,11 +941,32 @@ private:
     FOut += QLatin1String("end");
   }
 
+  // A name the form text reads back as one: words joined by ".", as the
+  // parser reads them. Anything else (control bytes, blanks, a backslash)
+  // would print as text that means something else, and is damage.
+  static const QString& CheckName(const QString& name)
+  {
+    bool start = true;
+    for (const QChar c : name) {
+      if (c == QLatin1Char('.') && !start) {
+        start = true;
+        continue;
+      }
+      if (!(start ? IsWordStart(c) : IsWordChar(c)))
+        TStreamReader::Damaged(QStringLiteral("a name is not a word"));
+      start = false;
+    }
+    if (start)
+      TStreamReader::Damaged(QStringLiteral("a name is not a word"));
+    return name;
+  }
+  QString Name() { return CheckName(FReader.ShortString()); }
+
   // Properties until 00, each on its own line at this level.
   void WriteProperties(int level)
   {
     while (FReader.Peek() != 0) {
-      const QString name = FReader.ShortString();
+      const QString name = Name();
       NewLine(level);
       FOut += name + QLatin1String(" =");
       WriteValue(level, true);
@@ -999,7 +1022,7 @@ private:
       break;
     }
     case vaIdent:
-      FOut += FReader.ShortString();
+      FOut += Name();
       break;
     case vaFalse:
       FOut += QLatin1String("False");
@@ -1016,7 +1039,7 @@ private:
     case vaSet: {
       QStringList members;
       for (QString member = FReader.ShortString(); !member.isEmpty(); member = FReader.ShortString())
-        members.append(member);
+        members.append(CheckName(member));
       FOut += QLatin1Char('[') + members.join(QLatin1String(", ")) + QLatin1Char(']');
       break;
     }

@@ -6,6 +6,11 @@
 
 namespace veska {
 
+QString OutOfMemoryMessage()
+{
+  return QStringLiteral("Out of memory: the command was stopped. Files are as they were before it.");
+}
+
 QString MessageTypeWord(TMsgDlgType type)
 {
   switch (type) {

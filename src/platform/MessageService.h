@@ -31,6 +31,9 @@ public:
   void Information(const QString& text) { Show(TMsgDlgType::mtInformation, text, mbOK); }
 };
 
+// What the programs say when a command ran out of memory.
+QString OutOfMemoryMessage();
+
 // The word a message type is known by in plain-text output ("error", ...).
 QString MessageTypeWord(TMsgDlgType type);
 

@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <optional>
 
@@ -113,19 +114,45 @@ QString WithUniqueName(const QString& near, TMake make)
   }
 }
 
+// Gives the file open as `fd`, which has no name yet, a unique name beside
+// `near`; 0 or the error.
+int NameUnnamedFile(int fd, const QString& near, QString& name)
+{
+  const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
+  int error = 0;
+  try {
+    name = WithUniqueName(near, [&](const QByteArray& path) {
+      error = ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, path.constData(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+      return error;
+    });
+  } catch (const TFileAccessError&) {
+    return error ? error : EIO;
+  }
+  return 0;
+}
+
 // Writes `bytes` to a new temporary file beside `near`, synced to the disk.
 // `original` is the file being replaced, whose owner and permissions the new
 // file takes. Returns the temporary file's name; nothing is left behind on
 // failure.
+//
+// Where the file system has them, the file is written without a name and
+// gets one only once it is complete: a program killed while writing leaves
+// nothing behind. Elsewhere it is written under its temporary name.
 QString WriteTemporary(const QString& near, const QByteArray& bytes, const std::optional<struct stat>& original)
 {
-  int raw = -1;
   // A new file gets the usual permissions less the user's umask; a
   // replacement starts private and takes the original's below.
-  const QString name = WithUniqueName(near, [&](const QByteArray& path) {
-    raw = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, original ? 0600 : 0666);
-    return raw >= 0 ? 0 : errno;
-  });
+  const mode_t mode = original ? 0600 : 0666;
+  QString name;
+  int raw = OpenFile(Native(QFileInfo(near).absolutePath()), O_WRONLY | O_TMPFILE, mode);
+  const bool unnamed = raw >= 0;
+  if (!unnamed) {
+    name = WithUniqueName(near, [&](const QByteArray& path) {
+      raw = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, mode);
+      return raw >= 0 ? 0 : errno;
+    });
+  }
   TDescriptor fd(raw);
   int error = 0;
   if (original) {
@@ -141,10 +168,13 @@ QString WriteTemporary(const QString& near, const QByteArray& bytes, const std::
     error = WriteAll(fd.Get(), bytes);
   if (!error && ::fsync(fd.Get()) != 0)
     error = errno;
+  if (!error && unnamed)
+    error = NameUnnamedFile(fd.Get(), near, name);
   if (const int closeError = fd.Close(); !error)
     error = closeError;
   if (error) {
-    ::unlink(Native(name).constData());
+    if (!name.isEmpty())
+      ::unlink(Native(name).constData());
     Fail(near, error);
   }
   return name;
@@ -277,6 +307,11 @@ void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QSt
     Fail(fileName, error);
   }
   SyncDirectory(target);
+}
+
+void IgnoreFileSizeSignal()
+{
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace veska

@@ -53,4 +53,9 @@ bool FileExists(const QString& fileName);
 // backup are then as they were, and no temporary file is left behind.
 void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName = {});
 
+// A write beyond the process's file-size limit then fails with "File too
+// large" instead of killing the program with its files half written. Called
+// first thing in main().
+void IgnoreFileSizeSignal();
+
 }  // namespace veska

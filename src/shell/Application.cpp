@@ -1,5 +1,7 @@
 #include "shell/Application.h"
 
+#include "platform/MessageService.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -22,6 +24,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 {
   try {
     return QApplication::notify(receiver, event);
+  } catch (const std::bad_alloc&) {
+    QMessageBox::critical(activeWindow(), QStringLiteral("Error"), OutOfMemoryMessage());
   } catch (const std::exception& e) {
     QMessageBox::critical(activeWindow(), QStringLiteral("Error"), QString::fromLocal8Bit(e.what()));
   }

@@ -4,6 +4,7 @@
 // named on the command line is opened once the window shows.
 
 #include "platform/Allocator.h"
+#include "platform/SafeFile.h"
 #include "shell/Application.h"
 #include "shell/CommandLine.h"
 #include "shell/FileDialogs.h"
@@ -20,6 +21,7 @@
 int main(int argc, char** argv)
 {
   veska::TuneAllocator();
+  veska::IgnoreFileSizeSignal();
   QStringList args;
   for (int i = 1; i < argc; ++i)
     args << QString::fromLocal8Bit(argv[i]);

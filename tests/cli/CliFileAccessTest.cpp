@@ -3,11 +3,16 @@
 #include "cli/CliRun.h"
 #include "support/FileSizeLimit.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 #include <cerrno>
 #include <cstring>
 
+#include <csignal>
+
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -52,6 +57,89 @@ TEST_F(CliTest, ConvertOnAFullDiskFailsAndKeepsTheOldOut)
   EXPECT_EQ(run.ErrLines,
             QStringList{"error: " + Path("out.erd") + ": " + QString::fromLocal8Bit(std::strerror(EFBIG))});
   EXPECT_EQ(Read(Path("out.erd")), QByteArray("previous\r\n"));
+}
+
+TEST_F(CliTest, AFileSizeLimitFailsTheWriteInsteadOfKillingTheProgram)
+{
+  Write(Path("out.erd"), "previous\r\n");
+  QProcess p;
+  // The limit and the signal's default action, as a shell's ulimit gives them.
+  p.setChildProcessModifier([] {
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 1000;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  p.start(QStringLiteral(VESKA_CLI), {QStringLiteral("convert"), kSample, Path("out.erd")});
+  ASSERT_TRUE(p.waitForFinished(60000));
+  EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(p.exitCode(), 3);
+  EXPECT_EQ(QString::fromUtf8(p.readAllStandardError()).trimmed(),
+            "error: " + Path("out.erd") + ": " + QString::fromLocal8Bit(std::strerror(EFBIG)));
+  EXPECT_EQ(Read(Path("out.erd")), QByteArray("previous\r\n"));
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{QStringLiteral("out.erd")});
+}
+
+// A diagram of many entities with ten attributes each, as text.
+QByteArray ManyEntities(int count)
+{
+  QByteArray text = "V3.00-KX\r\nMany\r\n1\r\n1/2/03\r\n30000 30000\r\nArial\r\n8\r\n4\r\nTRUE\r\n0\r\n";
+  text += QByteArray::number(count) + "\r\n";
+  for (int i = 0; i < count; ++i) {
+    const QByteArray name = "Entity" + QByteArray::number(i);
+    text += name + "\r\n" + name + "\r\nMaintain\r\n&File\r\n1 0 0 0 0\r\n";
+    text += QByteArray::number(20 + i % 100 * 250) + " " + QByteArray::number(20 + i / 100 * 200) + " 0 1 9\r\n";
+    for (int a = 0; a < 10; ++a)
+      text += "Attribute" + QByteArray::number(a) + "x" + QByteArray::number(i) + ",,TRUE,CHAR(20)\r\n\r\n\r\n1 0 0 0\r\n0\r\n";
+  }
+  text += "0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n";
+  return text;
+}
+
+TEST_F(CliTest, OutOfMemoryIsAMessageAndStatusThreeNotAnAbort)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "an address space limit leaves no room for the sanitizer's shadow memory";
+#else
+  Write(Path("many.erd"), ManyEntities(20000));
+  Write(Path("out.erd"), "previous\r\n");
+  int stopped = 0;
+  for (const rlim_t megabytes : {120, 160, 200, 300, 400}) {
+    QProcess p;
+    p.setChildProcessModifier([megabytes] {
+      rlimit limit{};
+      ::getrlimit(RLIMIT_AS, &limit);
+      limit.rlim_cur = megabytes << 20;
+      ::setrlimit(RLIMIT_AS, &limit);
+    });
+    p.start(QStringLiteral(VESKA_CLI), {QStringLiteral("convert"), Path("many.erd"), Path("out.erd")});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << megabytes << " MB";
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    if (p.exitCode() != 0) {
+      ++stopped;
+      EXPECT_EQ(p.exitCode(), 3) << megabytes << " MB";
+      EXPECT_TRUE(err.contains(QStringLiteral("Out of memory"))) << megabytes << " MB: " << err.toStdString();
+      EXPECT_FALSE(err.contains(QStringLiteral("corrupted"))) << megabytes << " MB";
+      EXPECT_EQ(Read(Path("out.erd")), QByteArray("previous\r\n"));
+    }
+  }
+  EXPECT_GT(stopped, 0);
+#endif
+}
+
+TEST_F(CliTest, StandardOutputThatCannotBeWrittenIsAFailure)
+{
+  for (const QStringList& args : {QStringList{"--help"}, QStringList{"--version"}}) {
+    QProcess p;
+    p.setStandardOutputFile(QStringLiteral("/dev/full"));
+    p.start(QStringLiteral(VESKA_CLI), args);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 3) << args.join(' ').toStdString();
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).startsWith(QStringLiteral("error: standard output: ")));
+  }
 }
 
 TEST_F(CliTest, ASettingsFileThatCannotBeReadIsReportedNotReadAsEmpty)

@@ -88,6 +88,28 @@ TEST_F(EditRulesTest, EmptyNamesAreRefusedAndDuplicatesNamed)
   EXPECT_TRUE(Msgs.Messages.isEmpty());
 }
 
+TEST_F(EditRulesTest, NamesTheDiagramFileCannotHoldAreNeverMade)
+{
+  TEntity* a = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("Id")});
+  TEntity* b = MakeEntity(QStringLiteral("Order"));
+  TRelation* r = Relate(a, b, false);
+  // A comma would split the name's field of its line, a line break the line.
+  EXPECT_EQ(EntityNameRefusal(D, *a, QStringLiteral("Customer, old")),
+            QStringLiteral("Entity Name \"Customer_ old\" cannot hold a comma or a line break."));
+  EXPECT_FALSE(RelationNameRefusal(D, *r, QStringLiteral("places\nowns")).isEmpty());
+  EXPECT_FALSE(DomainNameRefusal(QStringLiteral("Money,Euro")).isEmpty());
+  EXPECT_FALSE(ProcessNameRefusal(QStringLiteral("Audit,Daily")).isEmpty());
+  EXPECT_TRUE(ProcessNameRefusal(QString()).isEmpty());
+
+  // Typed attribute lines keep everything but the characters, which the
+  // editor is told to show replaced.
+  const TAttributeLinesResult typed = ApplyAttributeLines(*a, false, {"Price, net", "Note\tA"});
+  EXPECT_TRUE(typed.Replaced);
+  EXPECT_EQ(typed.Lines, (QStringList{"Price_ net", "Note_A"}));
+  EXPECT_EQ(Names(a->Attributes), (QStringList{"Price_ net", "Note_A"}));
+  EXPECT_FALSE(ApplyAttributeLines(*a, false, {"Price_ net", "Note_A"}).Replaced);
+}
+
 TEST_F(EditRulesTest, PrimaryRelationClosingACycleIsRefused)
 {
   TEntity* a = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("Id")});

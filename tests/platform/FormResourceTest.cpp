@@ -317,6 +317,30 @@ TEST(FormResourceTest, DamagedResourcesAreReportedAsErrors)
   EXPECT_EQ(messageOf(QByteArray("TPF0\xff\x02TF", 8)), QStringLiteral("The form resource is damaged: it ends too early"));
 }
 
+TEST(FormResourceTest, NamesThatAreNoWordsAreDamageNotPrinted)
+{
+  const QString damaged = QStringLiteral("The form resource is damaged: a name is not a word");
+  const QByteArray resource = QByteArray::fromHex(SampleResourceHex);
+  const qsizetype left = resource.indexOf("Left");
+  ASSERT_GT(left, 0);
+  // A control byte, a backslash, a NUL and a blank in a property name, and
+  // a class name of one NUL: each would print as something else.
+  for (const char* bad : {"L\x01ft", "L\\ft", QByteArray("L\0ft", 4).constData(), "L ft"}) {
+    QByteArray changed = resource;
+    changed.replace(left, 4, QByteArray(bad, 4));
+    EXPECT_THROW(FormResourceToText(changed), TFormTextError) << bad;
+  }
+  try {
+    FormResourceToText(QByteArray("TPF0\x01\x00\x00\x00\x00", 9));
+    ADD_FAILURE() << "no error";
+  } catch (const TFormTextError& e) {
+    EXPECT_EQ(QString::fromStdString(e.what()), damaged);
+  }
+  // Dotted property names and words of other scripts are names.
+  const QString text = QStringLiteral("object Form1: TForm1\r\n  Font.Name = 'Arial'\r\n  Überschrift = 1\r\nend\r\n");
+  EXPECT_EQ(FormResourceToText(FormTextToResource(text)), text);
+}
+
 TEST(FormResourceTest, AFormOfThousandsOfControlsConvertsQuickly)
 {
   QStringList lines = {QStringLiteral("object Form1: TForm1")};

@@ -12,7 +12,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include <csignal>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace veska {
 namespace {
@@ -48,6 +52,30 @@ TEST_F(SafeFileTest, AWriteOnAFullDiskLeavesTheFileAndItsBackupAsTheyWere)
   EXPECT_EQ(Get(file), QByteArray("good\r\n"));
   EXPECT_EQ(Get(backup), QByteArray("older\r\n"));
   EXPECT_EQ(Entries(), QStringList({QStringLiteral("model.BAK"), QStringLiteral("model.erd")}));  // no leftovers
+}
+
+TEST_F(SafeFileTest, AKilledSaveLeavesNoTemporaryFileBehind)
+{
+  const QString file = Path("model.erd");
+  Put(file, "old\r\n");
+  const QByteArray big(48 << 20, 'x');
+  // Killed at different moments of writing: the target is always the old or
+  // the new whole file, and nothing else is left in the directory.
+  for (const int delayMs : {1, 5, 20, 60}) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (;;)
+        WriteFileSafely(file, big);
+    }
+    ::usleep(static_cast<useconds_t>(delayMs * 1000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const QByteArray now = Get(file);
+    EXPECT_TRUE(now == "old\r\n" || now == big) << "after " << delayMs << " ms";
+    EXPECT_EQ(Entries(), QStringList{QStringLiteral("model.erd")}) << "after " << delayMs << " ms";
+  }
 }
 
 TEST_F(SafeFileTest, ASavedFileKeepsItsPermissionsAndItsPredecessorAsBackup)
