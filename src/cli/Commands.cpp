@@ -582,7 +582,10 @@ int ReverseEngineer(const QStringList& args, const QString& programDirectory, st
   PrepareNewDiagram(surface);
   int status = ExitOk;
   try {
-    ReEngineer(surface, files[0]);
+    // Files that are no tables are skipped and named.
+    const QString completion = ReEngineerCompletion(ReEngineer(surface, files[0]));
+    if (!completion.isEmpty())
+      messages.Information(completion);
   } catch (const TEngineError& e) {
     // The tables read until then are kept and written.
     messages.Error(e.Message());
