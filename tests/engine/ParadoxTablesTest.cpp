@@ -293,6 +293,40 @@ TEST(ParadoxTables, ReadsAParadox3HeaderWithItsShorterLayout)
   EXPECT_FALSE(read[1].InPrimaryIndex);
 }
 
+TEST(ParadoxTables, BcdDigitsAreCheckedAndNamesReadInTheTablesCodePageFromTheHeaderAlone)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  TFieldDef amount = Field("Amount", eftBCD, 2);
+  amount.Precision = 12;
+  CreateTable(dir.path(), QStringLiteral("STREETS"), TTableType::Paradox, {Field("Strasse", eftString, 30), amount}, {});
+  for (const auto& [precision, decimals] : {std::pair{33, 2}, std::pair{4, 5}}) {
+    TFieldDef wrong = Field("Wrong", eftBCD, decimals);
+    wrong.Precision = precision;
+    EXPECT_THROW(CreateTable(dir.path(), QStringLiteral("BAD"), TTableType::Paradox, {wrong}, {}), TEngineError);
+  }
+
+  const QString path = dir.filePath(QStringLiteral("STREETS.DB"));
+  QByteArray db = ReadAll(path);
+  const int names = db.indexOf(QByteArray("Strasse\0", 8));
+  ASSERT_GT(names, 0);
+  db.replace(names, 8, QByteArray("Stra\xE1" "e\0\0", 8));  // "Straße" in code page 437
+  db[0x6A] = char(437 & 0xFF);
+  db[0x6B] = char(437 >> 8);
+  WriteAll(path, db);
+  // Records that the header does not describe lie beyond it: a sparse
+  // gigabyte is never read.
+  QFile big(path);
+  ASSERT_TRUE(big.resize((qint64(1) << 30) + 4096));
+  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("STREETS.DB"));
+  ASSERT_EQ(read.size(), 2);
+  EXPECT_EQ(read[0].Name, QStringLiteral(u"Straße"));
+  EXPECT_EQ(read[1].Size, 2);
+
+  WriteAll(dir.filePath(QStringLiteral("proj.db")), QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0'));
+  EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("proj.db")), TNotATableError);
+}
+
 #ifdef VESKA_PXTOOL  // always defined by the test build
 // Runs the pxlib helper; its output, or an empty text when it failed.
 QString RunPxTool(const char* command, const QString& file, const QString& second = {})
