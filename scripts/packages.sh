@@ -30,11 +30,11 @@ veska_ensure_packages() {
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig
   libmimalloc-dev)
 # What the tests and benchmarks need in addition.
-# python3-dbfread, libdbd-xbase-perl and shapelib are independent readers and
-# a writer of dBASE tables, pxlib-dev of Paradox tables, that the engine's
-# tests run; poppler-utils (pdfinfo, pdftotext) reads back the PDF
+# python3-dbfread, libdbd-xbase-perl, gdal-bin (ogrinfo) and shapelib are
+# independent readers and a writer of dBASE tables, pxlib-dev of Paradox
+# tables, that the engine's tests run; poppler-utils (pdfinfo, pdftotext) reads back the PDF
 # files that printing and export write; desktop-file-utils, libxml2-utils and shared-mime-info check the
 # installed desktop entry, MIME entry and icon; dpkg-dev computes the Debian
 # package's dependencies (dpkg-shlibdeps).
-VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl shapelib pxlib-dev
+VESKA_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev python3-dbfread libdbd-xbase-perl gdal-bin shapelib pxlib-dev
   desktop-file-utils libxml2-utils shared-mime-info dpkg-dev poppler-utils)

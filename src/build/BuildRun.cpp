@@ -56,6 +56,19 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
     show(line);
     run.Step(++done);
   };
+  // A table that cannot be built counts as an error and asks Abort or
+  // Ignore; true when the run is to end.
+  auto failed = [&](const QString& error) {
+    ++result.ErrorCount;
+    if (messages.Show(TMsgDlgType::mtConfirmation, error, mbAbort | mbIgnore) == mbAbort) {
+      result.Aborted = true;
+      return true;
+    }
+    return false;
+  };
+  // Entities whose table another entity maps to, reported already: such a
+  // table is never dropped, and the entity is reported once.
+  QSet<const TEntity*> clashReported;
 
   if (builder.DropTables) {
     if (paradox) {
@@ -70,6 +83,14 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
       const TEntity* entity = surface.Entities.Find(name);
       if (!entity)
         continue;
+      // Dropping it would drop another entity's table: an error before
+      // anything of it is dropped.
+      if (const QString clash = builder.TableNameClashMessage(*entity); !clash.isEmpty()) {
+        clashReported.insert(entity);
+        if (failed(clash))
+          return result;
+        continue;
+      }
       // A table that is not there (or cannot be removed) is no reason to
       // stop: creating it reports what matters.
       try {
@@ -84,6 +105,8 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
       showTable(QStringLiteral("Creating Table ") + name);
       QString error;
       if (const TEntity* entity = surface.Entities.Find(name)) {
+        if (clashReported.contains(entity))
+          continue;
         try {
           builder.CreateTable(*entity);
         } catch (const TEngineError& e) {
@@ -93,13 +116,8 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
         // A name that is no entity would otherwise pass as built.
         error = QStringLiteral("There is no entity named %1.").arg(name);
       }
-      if (error.isEmpty())
-        continue;
-      ++result.ErrorCount;
-      if (messages.Show(TMsgDlgType::mtConfirmation, error, mbAbort | mbIgnore) == mbAbort) {
-        result.Aborted = true;
+      if (!error.isEmpty() && failed(error))
         return result;
-      }
     }
     if (paradox) {
       QSet<QString> chosen;

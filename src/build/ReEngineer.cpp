@@ -9,6 +9,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace veska {
 namespace {
@@ -43,8 +44,19 @@ QString WidthOfField(int fieldType, int size)
   }
 }
 
-void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress)
+QString ReEngineerCompletion(const TReEngineerResult& result)
 {
+  if (result.Skipped.isEmpty())
+    return {};
+  QString text = QStringLiteral("Processing completed.");
+  for (const QString& file : result.Skipped)
+    text += QStringLiteral("\n%1 was skipped: it is not a table.").arg(file);
+  return text;
+}
+
+TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress)
+{
+  TReEngineerResult result;
   const QStringList tables = ListTables(directory);
   TProgressRun run(progress, QStringLiteral("Reading tables of ") + QDir::toNativeSeparators(directory),
                    tables.size());
@@ -52,6 +64,18 @@ void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* p
   int top = kMargin;
   int left = kMargin;
   for (const QString& file : tables) {
+    QList<TFieldInfo> fields;
+    std::optional<TEngineError> error;
+    try {
+      fields = ReadTableFields(directory, file);
+    } catch (const TNotATableError&) {
+      result.Skipped << file;
+      run.Step(++done);
+      continue;
+    } catch (const TEngineError& e) {
+      // A damaged table still gets its entity before the reading ends.
+      error = e;
+    }
     auto created = std::make_unique<TEntity>();
     created->SetPosition(left, top);
     TEntity* entity = surface.AddEntity(std::move(created));
@@ -60,8 +84,8 @@ void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* p
     // also holds when the surface was not empty.
     surface.RenameEntity(surface.Entities.Count() - 1, name);
     entity->SetTableName(name);
-
-    const QList<TFieldInfo> fields = ReadTableFields(directory, file);
+    if (error)
+      throw *error;
     int keys = 0;
     int others = 0;
     for (const TFieldInfo& field : fields) {
@@ -83,6 +107,7 @@ void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* p
   }
   if (top + 80 > surface.Height)
     surface.Height = top + 80;
+  return result;
 }
 
 }  // namespace veska

@@ -4,6 +4,7 @@
 // as key attributes. Relations, domains and indexes are not read.
 
 #include <QString>
+#include <QStringList>
 
 namespace veska {
 
@@ -14,10 +15,21 @@ class TProgress;
 QString DataTypeOfField(int fieldType);
 QString WidthOfField(int fieldType, int size);
 
+struct TReEngineerResult {
+  QStringList Skipped;  // files listed as tables that are no tables at all
+};
+
 // Adds the tables of `directory`, in the order the engine lists them, laid
 // out in rows from (20, 20); the surface grows downwards to hold the last row.
-// An engine error ends the reading and propagates (TEngineError); the
-// entities read until then stay. A `progress` counts the tables read.
-void ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress = nullptr);
+// A file that is no table at all (another program's file under a table's
+// extension) is skipped and named in the result. An engine error ends the
+// reading and propagates (TEngineError); the entities read until then stay.
+// A `progress` counts the files looked at.
+TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory, TProgress* progress = nullptr);
+
+// The information to show when the reading has completed: empty when every
+// file listed was read, else "Processing completed." and a line for each
+// file skipped.
+QString ReEngineerCompletion(const TReEngineerResult& result);
 
 }  // namespace veska

@@ -7,6 +7,7 @@
 #include "build/ServerDefinitions.h"
 #include "engine/TableEngine.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -43,16 +44,38 @@ public:
   QString TableNameOf(const TEntity& entity) const;
   QString FieldNameOf(const TAttribute& attribute) const;
   // The size of the field an attribute becomes; 0 for types without one.
+  // For a BCD field given as "p,s" (Decimal(12,2)) it is the decimals s.
   int FieldSizeOf(const TAttribute& attribute, TFieldType type) const;
+  // The digits p of a BCD field given as "p,s"; 0 for any other.
+  int FieldPrecisionOf(const TAttribute& attribute, TFieldType type) const;
   // Key attributes first, then the others, each in list order.
   QList<TFieldDef> FieldDefsOf(const TEntity& entity) const;
   QList<TIndexDef> IndexDefsOf(const TEntity& entity) const;
 
+  // Another entity of the model whose table name is the same as this
+  // entity's once both are cut (letter case ignored), or none. Neither table
+  // may be dropped or created: it would be the other entity's as well.
+  const TEntity* TableNameClash(const TEntity& entity) const;
+  // The error that such a clash is, naming both entities; empty without one.
+  QString TableNameClashMessage(const TEntity& entity) const;
+
+  // Both refuse an entity whose table another entity maps to. An engine
+  // error about a name that was cut says what it was cut from.
   void CreateTable(const TEntity& entity) const;
   void DeleteTable(const TEntity& entity) const;
   // Desktop tables hold no references: both steps leave everything as it is.
   void DropReferences(const TEntity&) const {}
   void CreateRelation(const TRelation&) const {}
+
+private:
+  // The text of `attribute`'s width, or its domain's "(...)" part.
+  QString SizeTextOf(const TAttribute& attribute) const;
+  // The engine's error with a note for each cut name it mentions.
+  TEngineError WithCutNames(const TEngineError& error, const TEntity& entity) const;
+
+  // Entities by their cut table name, made when first needed.
+  mutable QHash<QString, QList<const TEntity*>> FEntitiesByTable;
+  mutable bool FEntitiesByTableMade = false;
 };
 
 }  // namespace veska

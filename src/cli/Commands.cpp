@@ -215,10 +215,35 @@ int WriteDiagramFile(TDrawingSurface& surface, const QString& fileName, std::FIL
 // saying so).
 int CheckDirectory(const QString& dir, std::FILE* err)
 {
-  if (QFileInfo(dir).isDir())
+  const QFileInfo info(dir);
+  if (info.isDir())
     return ExitOk;
-  PrintLine(err, QStringLiteral("error: %1: No such directory").arg(dir));
+  if (info.exists())
+    PrintLine(err, QStringLiteral("error: %1 is not a directory").arg(dir));
+  else
+    PrintLine(err, QStringLiteral("error: %1: No such directory").arg(dir));
   return ExitFileError;
+}
+
+// The entity names of a "--tables" list: every name given once, none empty
+// (letter case ignored, as entity names are compared). Returns ExitOk or
+// ExitUsage after saying why.
+int SplitEntityNames(const QString& option, const QString& list, QStringList& names, std::FILE* err)
+{
+  QSet<QString> seen;
+  for (const QString& name : list.split(QLatin1Char(','))) {
+    if (name.isEmpty()) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 needs entity names separated by single commas").arg(option));
+      return ExitUsage;
+    }
+    if (seen.contains(name.toCaseFolded())) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 names the entity %2 twice").arg(option, name));
+      return ExitUsage;
+    }
+    seen.insert(name.toCaseFolded());
+    names << name;
+  }
+  return ExitOk;
 }
 
 // Reads a command line of options and the two file names: each option that
@@ -494,7 +519,14 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--tables"), ListOption(QStringLiteral("entity names"), entities, entitiesGiven, err)},
+    {QStringLiteral("--tables"),
+     [&](const QStringList& a, int& i) {
+       QString list;
+       if (const int status = ValueOption(QStringLiteral("entity names"), list, err)(a, i))
+         return status;
+       entitiesGiven = true;
+       return SplitEntityNames(a[i - 1], list, entities, err);
+     }},
     {QStringLiteral("--drop"),
      [&](const QStringList&, int&) {
        build.DropTables = true;
@@ -584,7 +616,10 @@ int ReverseEngineer(const QStringList& args, const QString& programDirectory, st
   PrepareNewDiagram(surface);
   int status = ExitOk;
   try {
-    ReEngineer(surface, files[0]);
+    // Files that are no tables are skipped and named.
+    const QString completion = ReEngineerCompletion(ReEngineer(surface, files[0]));
+    if (!completion.isEmpty())
+      messages.Information(completion);
   } catch (const TEngineError& e) {
     // The tables read until then are kept and written.
     messages.Error(e.Message());

@@ -118,7 +118,9 @@ void TBuildTableDlg::OKBtnClick()
 void TBuildTableDlg::ReadDatabase()
 {
   try {
-    ReEngineer(*FSurface, Directory(), &WorkProgress);
+    const QString completion = ReEngineerCompletion(ReEngineer(*FSurface, Directory(), &WorkProgress));
+    if (!completion.isEmpty())
+      FMessages.Information(completion);
   } catch (const TEngineError& e) {
     // The entities read before the error stay in the model.
     FMessages.Error(QString::fromStdString(e.what()));

@@ -1,16 +1,25 @@
 // dBASE tables: a .DBF file (dBASE IV), a .DBT memo file when the table has
 // memo-type fields, and a production .MDX index holding one tag when an
 // index is asked for. Tables are created empty, so the index holds no keys.
+//
+// The files are written with lower-case extensions: readers on systems whose
+// file names are case-sensitive look for the table, its memo and its index
+// that way, and those that try both find them as well. Every letter case is
+// read and deleted.
 
 #include "engine/FormatTables.h"
 #include "engine/TableBytes.h"
 #include "platform/SafeFile.h"
+#include "platform/TextEncoding.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+
+#include <algorithm>
+#include <iterator>
 
 namespace veska::dbase {
 
@@ -23,6 +32,7 @@ constexpr int kMaxFieldName = 10;
 constexpr int kMaxCharLength = 254;
 constexpr int kMaxNumericLength = 20;
 constexpr int kMaxDecimals = 18;
+constexpr int kMaxHeaderLength = 0xFFFF;  // a 16-bit count
 constexpr int kMaxFields = 255;
 constexpr int kMaxRecordLength = 4000;
 constexpr char kLanguageDriver = 0x57;  // ANSI
@@ -37,6 +47,8 @@ constexpr int kMdxTagEntries = 544;
 constexpr int kMdxExpressionOffset = 24;
 constexpr int kMdxMaxExpression = 220;
 const char* const kTableSuffixes[] = {"DBF", "DBT", "MDX"};
+// The version bytes of the dBASE family whose files this reader knows.
+const quint8 kVersionBytes[] = {0x03, 0x04, 0x05, 0x43, 0x63, 0x83, 0x8B, 0x8C, 0xCB, 0xE5, 0xF5, 0xFB};
 
 // How one field is stored: type letter, length and decimal count.
 struct TStorage {
@@ -47,37 +59,62 @@ struct TStorage {
 
 bool IsMemoLetter(char letter)
 {
-  return letter == 'M' || letter == 'B' || letter == 'G';
+  return letter == 'M';
 }
 
-void CheckFieldName(const QString& name)
+void CheckFieldName(const QString& table, const QString& name)
 {
   if (name.isEmpty())
-    throw TEngineError(QStringLiteral("A dBASE field needs a name."));
+    throw TEngineError(QStringLiteral("A field of table %1 needs a name.").arg(table));
   if (name.size() > kMaxFieldName || !IsPlainName(name) || !name.at(0).isLetter())
-    throw TEngineError(QStringLiteral("%1 is not a valid dBASE field name: use at most %2 letters, digits or "
-                                      "underscores, beginning with a letter.")
-                           .arg(name)
+    throw TEngineError(QStringLiteral("Table %1: %2 is not a valid dBASE field name: use at most %3 letters, digits "
+                                      "or underscores, beginning with a letter.")
+                           .arg(table, name)
                            .arg(kMaxFieldName));
 }
 
-int CheckedSize(const TFieldDef& f, int low, int high)
+int CheckedSize(const QString& table, const TFieldDef& f, int low, int high)
 {
   if (f.Size < low || f.Size > high)
-    throw TEngineError(
-        QStringLiteral("The size %1 of field %2 is not between %3 and %4.").arg(f.Size).arg(f.Name).arg(low).arg(high));
+    throw TEngineError(QStringLiteral("Table %1: the size %2 of field %3 is not between %4 and %5.")
+                           .arg(table)
+                           .arg(f.Size)
+                           .arg(f.Name)
+                           .arg(low)
+                           .arg(high));
   return f.Size;
 }
 
+// A BCD field with its digits and decimals: the length adds the sign and,
+// with decimals, the point. Without a precision it is the widest number,
+// with 4 decimals when none are given.
+TStorage NumberOf(const QString& table, const TFieldDef& f)
+{
+  if (f.Precision == 0)
+    return {'N', kMaxNumericLength, f.Size == 0 ? 4 : CheckedSize(table, f, 1, kMaxDecimals)};
+  const int decimals = CheckedSize(table, f, 0, kMaxDecimals);
+  const int length = f.Precision + 1 + (decimals > 0 ? 1 : 0);
+  if (f.Precision < 1 || decimals > f.Precision || length > kMaxNumericLength)
+    throw TEngineError(QStringLiteral("Table %1: field %2 cannot have %3 digits with %4 decimals; a dBASE number holds "
+                                      "at most %5 characters with its sign and point.")
+                           .arg(table, f.Name)
+                           .arg(f.Precision)
+                           .arg(decimals)
+                           .arg(kMaxNumericLength));
+  return {'N', length, decimals};
+}
+
 // dBASE IV has no time, timestamp or counter types: times and timestamps are
-// kept as text in ISO form, counters as whole numbers.
-TStorage StorageOf(const TFieldDef& f)
+// kept as text in ISO form, counters as whole numbers. Nor has it binary or
+// OLE fields (the letters B and G mean other things to other dBASE family
+// readers): their data goes into memo fields, which hold any bytes.
+TStorage StorageOf(const QString& table, const TFieldDef& f)
 {
   switch (f.Type) {
     case eftString:
     case eftBytes:
     case eftVarBytes:
-      return {'C', CheckedSize(f, 1, kMaxCharLength), 0};
+      return {'C', CheckedSize(table, f, 1, kMaxCharLength), 0};
     case eftSmallint:
     case eftWord:
       return {'N', 6, 0};
@@ -92,7 +129,7 @@ TStorage StorageOf(const TFieldDef& f)
       return {'N', kMaxNumericLength, 4};
     case eftBCD:
       // The size of a BCD field counts its decimals; none given means 4.
-      return {'N', kMaxNumericLength, f.Size == 0 ? 4 : CheckedSize(f, 1, kMaxDecimals)};
+      return NumberOf(table, f);
     case eftDate:
       return {'D', 8, 0};
     case eftTime:
@@ -101,18 +138,16 @@ TStorage StorageOf(const TFieldDef& f)
       return {'C', 19, 0};
     case eftMemo:
     case eftFmtMemo:
-      return {'M', 10, 0};
     case eftBlob:
     case eftGraphic:
     case eftTypedBinary:
-      return {'B', 10, 0};
     case eftParadoxOle:
     case eftDBaseOle:
-      return {'G', 10, 0};
+      return {'M', 10, 0};
     case eftUnknown:
       break;
   }
-  throw TEngineError(QStringLiteral("Field %1 has a type that dBASE tables cannot hold.").arg(f.Name));
+  throw TEngineError(QStringLiteral("Table %1: field %2 has a type that dBASE tables cannot hold.").arg(table, f.Name));
 }
 
 void PutText(QByteArray& b, int at, const QString& text)
@@ -129,13 +164,31 @@ void PutDate(QByteArray& b, int at, const QDate& d)
   b[at + 2] = char(d.day());
 }
 
-// NUL-terminated text of at most `max` bytes at `at`, never past the data.
-QString GetText(const QByteArray& b, qsizetype at, qsizetype max)
+// NUL-terminated text of at most `max` bytes at `at`, never past the data,
+// in the code page given (Latin-1 for 0).
+QString GetText(const QByteArray& b, qsizetype at, qsizetype max, int codePage = 0)
 {
   qsizetype end = at;
   while (end < b.size() && end - at < max && b[end] != '\0')
     ++end;
-  return QString::fromLatin1(b.constData() + at, end - at);
+  return DecodeCodePage(QByteArrayView(b.constData() + at, end - at), codePage);
+}
+
+// The code page of a language driver byte; 0 when it names none known.
+int CodePageOfLanguageDriver(quint8 driver)
+{
+  static const QHash<quint8, int> pages = {
+      {0x01, 437},  {0x02, 850},  {0x03, 1252}, {0x04, 10000}, {0x08, 865},  {0x09, 437},  {0x0A, 850},
+      {0x0B, 437},  {0x0D, 437},  {0x0E, 850},  {0x0F, 437},   {0x10, 850},  {0x11, 437},  {0x12, 850},
+      {0x13, 932},  {0x14, 850},  {0x15, 437},  {0x16, 850},   {0x17, 865},  {0x18, 437},  {0x19, 437},
+      {0x1A, 850},  {0x1B, 437},  {0x1C, 863},  {0x1D, 850},   {0x1F, 852},  {0x22, 852},  {0x23, 852},
+      {0x24, 860},  {0x25, 850},  {0x26, 866},  {0x37, 850},   {0x40, 852},  {0x4D, 936},  {0x4E, 949},
+      {0x4F, 950},  {0x50, 874},  {0x57, 1252}, {0x58, 1252},  {0x59, 1252}, {0x64, 852},  {0x65, 866},
+      {0x66, 865},  {0x67, 861},  {0x6A, 737},  {0x6B, 857},   {0x78, 950},  {0x79, 949},  {0x7A, 936},
+      {0x7B, 932},  {0x7C, 874},  {0x7D, 1255}, {0x7E, 1256},  {0xC8, 1250}, {0xC9, 1251}, {0xCA, 1254},
+      {0xCB, 1253},
+  };
+  return pages.value(driver, 0);
 }
 
 // The files of table `name` in `dir` (.DBF, .DBT, .MDX in any letter case).
@@ -327,7 +380,9 @@ QString ProductionIndexPath(const QString& filePath)
 // index has no such tag.
 QString PrimaryTagExpression(const QString& mdxPath)
 {
-  const QByteArray b = ReadTableFile(mdxPath, mdxPath);
+  // The file's header with its tag entries, then the one tag header needed.
+  const QByteArray b =
+      ReadTableFilePart(mdxPath, mdxPath, 0, kMdxTagEntries + qint64(kMdxTagSlots) * kMdxTagEntry);
   if (b.size() < kMdxTagEntries || b[0] != 2)
     Damaged(mdxPath, "index");
   const quint32 entryLength = Get16(b, 26);
@@ -340,10 +395,12 @@ QString PrimaryTagExpression(const QString& mdxPath)
       Damaged(mdxPath, "index");
     if (GetText(b, entry + 4, 11).trimmed().compare(QLatin1String("PK"), Qt::CaseInsensitive) != 0)
       continue;
-    const qsizetype tag = qsizetype(Get32(b, entry)) * kMdxPage;
-    if (tag <= 0 || tag + kMdxExpressionOffset >= b.size())
+    const qint64 tag = qint64(Get32(b, entry)) * kMdxPage;
+    const QByteArray header =
+        tag > 0 ? ReadTableFilePart(mdxPath, mdxPath, tag, kMdxExpressionOffset + kMdxMaxExpression) : QByteArray();
+    if (header.size() <= kMdxExpressionOffset)
       Damaged(mdxPath, "index");
-    return GetText(b, tag + kMdxExpressionOffset, kMdxMaxExpression).trimmed();
+    return GetText(header, kMdxExpressionOffset, kMdxMaxExpression).trimmed();
   }
   return {};
 }
@@ -353,6 +410,7 @@ QString PrimaryTagExpression(const QString& mdxPath)
 void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>& fields,
                  const QList<TIndexDef>& indexes)
 {
+  const QString& table = name;
   CheckTableName(name, QStringLiteral("dBASE"), kMaxTableName);
   if (fields.isEmpty())
     throw TEngineError(QStringLiteral("Table %1 needs at least one field.").arg(name));
@@ -362,12 +420,12 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
   QHash<QString, int> fieldByName;
   bool hasMemo = false;
   for (int i = 0; i < fields.size(); ++i) {
-    CheckFieldName(fields[i].Name);
+    CheckFieldName(table, fields[i].Name);
     const QString upper = fields[i].Name.toUpper();
     if (fieldByName.contains(upper))
       throw TEngineError(QStringLiteral("Table %1 has the field name %2 twice.").arg(name, fields[i].Name));
     fieldByName.insert(upper, i);
-    storage << StorageOf(fields[i]);
+    storage << StorageOf(table, fields[i]);
     hasMemo = hasMemo || IsMemoLetter(storage.back().Letter);
   }
   const int recordLength = RecordLength(storage);
@@ -386,12 +444,12 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
   const QDir d(dir);
   QList<QPair<QString, QByteArray>> files;
   if (hasMemo)
-    files << qMakePair(d.filePath(name + QStringLiteral(".DBT")), DbtBytes());
+    files << qMakePair(d.filePath(name + QStringLiteral(".dbt")), DbtBytes());
   if (index)
-    files << qMakePair(d.filePath(name + QStringLiteral(".MDX")),
+    files << qMakePair(d.filePath(name + QStringLiteral(".mdx")),
                        MdxBytes(name, *index, fields[indexedField].Name, storage[indexedField], today));
-  // The .DBF goes last, so that a table is never listed before its files are all there.
-  files << qMakePair(d.filePath(name + QStringLiteral(".DBF")),
+  // The .dbf goes last, so that a table is never listed before its files are all there.
+  files << qMakePair(d.filePath(name + QStringLiteral(".dbf")),
                      DbfBytes(fields, storage, indexedField, index != nullptr, hasMemo, today));
   WriteTableFiles(files);
 }
@@ -399,11 +457,10 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
 void DeleteTable(const QString& dir, const QString& name)
 {
   CheckTableName(name, QStringLiteral("dBASE"), kMaxTableName);
+  // A memo or index file left without its table is deleted as well: it
+  // would keep the table from being created again.
   const QStringList files = TableFiles(dir, name);
-  bool hasDbf = false;
-  for (const QString& f : files)
-    hasDbf = hasDbf || QFileInfo(f).suffix().toUpper() == QLatin1String("DBF");
-  if (!hasDbf)
+  if (files.isEmpty())
     throw TEngineError(QStringLiteral("There is no dBASE table %1.").arg(name));
   DeleteFiles(files);
 }
@@ -412,16 +469,17 @@ QList<TFieldInfo> ReadTableFields(const QString& filePath)
 {
   if (!QFileInfo(filePath).isFile())
     throw TEngineError(QStringLiteral("There is no table %1.").arg(filePath));
-  const QByteArray b = ReadTableFile(filePath, filePath);
+  // The header alone: its length is a 16-bit count, whatever the records take.
+  const QByteArray b = ReadTableFilePart(filePath, filePath, 0, kMaxHeaderLength);
+  if (b.size() < 32 || !std::count(std::begin(kVersionBytes), std::end(kVersionBytes), quint8(b[0])))
+    throw TNotATableError(QStringLiteral("%1 is not a dBASE table.").arg(filePath));
   if (b.size() < 33)
-    Damaged(filePath);
-  const int level = quint8(b[0]) & 0x07;
-  if (level < 3 || level > 5)
     Damaged(filePath);
   const qsizetype headerLength = Get16(b, 8);
   const quint32 recordLength = Get16(b, 10);
   if (headerLength < 33 || headerLength > b.size())
     Damaged(filePath);
+  const int codePage = CodePageOfLanguageDriver(quint8(b[29]));
 
   QList<TFieldInfo> fields;
   QHash<QString, int> fieldByName;
@@ -429,7 +487,7 @@ QList<TFieldInfo> ReadTableFields(const QString& filePath)
   qsizetype at = 32;
   for (; at + 32 <= headerLength && b[at] != 0x0D; at += 32) {
     TFieldInfo f;
-    f.Name = GetText(b, at, 11).trimmed();
+    f.Name = GetText(b, at, 11, codePage).trimmed();
     const char letter = b[at + 11];
     const int length = quint8(b[at + 16]);
     const int decimals = quint8(b[at + 17]);
@@ -441,7 +499,8 @@ QList<TFieldInfo> ReadTableFields(const QString& filePath)
     fieldByName.insert(f.Name.toUpper(), int(fields.size()));
     fields << f;
   }
-  if (fields.isEmpty() || at >= headerLength || b[at] != 0x0D || sumOfLengths != recordLength)
+  // A table without fields is valid (some writers make them).
+  if (at >= headerLength || b[at] != 0x0D || sumOfLengths != recordLength)
     Damaged(filePath);
 
   if (b[28] != 0) {

@@ -7,6 +7,7 @@
 #include "engine/TableBytes.h"
 
 #include "platform/SafeFile.h"
+#include "platform/TextEncoding.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,6 +48,9 @@ constexpr int kMaxFields = 255;
 constexpr int kHeaderBlock = 2048;
 constexpr int kBcdRecordBytes = 17;
 constexpr int kMaxBcdDecimals = 32;
+constexpr int kMaxBcdDigits = 32;
+constexpr int kIndexBlockKb = 2;
+constexpr int kIndexTrailingBytes = 6;  // block number, record count, reserved: three shorts
 constexpr int kBlobPointerBytes = 10;  // a BLOb field's reference into the .MB file
 constexpr int kDataBlockHeader = 6;
 constexpr quint8 kVersion7 = 12;
@@ -93,7 +97,7 @@ bool IsBlobType(quint8 type)
   return type >= pxMemo && type <= pxGraphic;
 }
 
-TStoredField StoreField(const TFieldDef& f)
+TStoredField StoreField(const QString& table, const TFieldDef& f)
 {
   TStoredField s;
   s.Name = f.Name.toLatin1();
@@ -102,9 +106,11 @@ TStoredField StoreField(const TFieldDef& f)
     s.SizeByte = quint8(bytes);
     s.RecordBytes = bytes;
   };
-  auto sized = [&s, &f](quint8 type) {
+  auto sized = [&s, &f, &table](quint8 type) {
     if (f.Size < 1 || f.Size > 255)
-      throw TEngineError(QStringLiteral("The size of field \"%1\" must be 1 to 255, not %2.").arg(f.Name).arg(f.Size));
+      throw TEngineError(QStringLiteral("Table %1: the size of field \"%2\" must be 1 to 255, not %3.")
+                             .arg(table, f.Name)
+                             .arg(f.Size));
     s.Type = type;
     s.SizeByte = quint8(f.Size);
     s.RecordBytes = f.Size;
@@ -122,10 +128,19 @@ TStoredField StoreField(const TFieldDef& f)
   case eftCurrency: fixed(pxMoney, 8); break;
   case eftBCD:
     // The size byte of a BCD field holds its decimals; the record always
-    // gives it 17 bytes.
+    // gives it 17 bytes, room for 32 digits, so a precision is only checked.
     if (f.Size < 0 || f.Size > kMaxBcdDecimals)
-      throw TEngineError(
-          QStringLiteral("The decimals of BCD field \"%1\" must be 0 to %2, not %3.").arg(f.Name).arg(kMaxBcdDecimals).arg(f.Size));
+      throw TEngineError(QStringLiteral("Table %1: the decimals of BCD field \"%2\" must be 0 to %3, not %4.")
+                             .arg(table, f.Name)
+                             .arg(kMaxBcdDecimals)
+                             .arg(f.Size));
+    if (f.Precision < 0 || f.Precision > kMaxBcdDigits || (f.Precision > 0 && f.Precision < f.Size))
+      throw TEngineError(QStringLiteral("Table %1: BCD field \"%2\" cannot have %3 digits with %4 decimals; a Paradox "
+                                        "number holds at most %5 digits.")
+                             .arg(table, f.Name)
+                             .arg(f.Precision)
+                             .arg(f.Size)
+                             .arg(kMaxBcdDigits));
     s.Type = pxBcd;
     s.SizeByte = quint8(f.Size);
     s.RecordBytes = kBcdRecordBytes;
@@ -144,31 +159,34 @@ TStoredField StoreField(const TFieldDef& f)
   case eftParadoxOle:
   case eftDBaseOle: fixed(pxOle, kBlobPointerBytes); break;
   default:
-    throw TEngineError(QStringLiteral("Field \"%1\" has a type that a Paradox table cannot hold.").arg(f.Name));
+    throw TEngineError(
+        QStringLiteral("Table %1: field \"%2\" has a type that a Paradox table cannot hold.").arg(table, f.Name));
   }
   return s;
 }
 
-void CheckFieldNames(const QList<TFieldDef>& fields)
+void CheckFieldNames(const QString& table, const QList<TFieldDef>& fields)
 {
   if (fields.isEmpty())
-    throw TEngineError(QStringLiteral("A table needs at least one field."));
+    throw TEngineError(QStringLiteral("Table %1 needs at least one field.").arg(table));
   if (fields.size() > kMaxFields)
-    throw TEngineError(QStringLiteral("A Paradox table has at most %1 fields.").arg(kMaxFields));
+    throw TEngineError(QStringLiteral("Table %1 has more than %2 fields; a Paradox table has at most %2.")
+                           .arg(table)
+                           .arg(kMaxFields));
   QSet<QString> seen;
   seen.reserve(fields.size());
   for (const TFieldDef& f : fields) {
     if (f.Name.trimmed().isEmpty())
-      throw TEngineError(QStringLiteral("A field needs a name."));
+      throw TEngineError(QStringLiteral("A field of table %1 needs a name.").arg(table));
     if (f.Name.size() > kMaxFieldName || !IsPlainName(f.Name, true) || f.Name.startsWith(QLatin1Char(' ')) ||
         f.Name.endsWith(QLatin1Char(' ')))
-      throw TEngineError(QStringLiteral("\"%1\" is not a valid Paradox field name: use at most %2 letters, digits, "
-                                        "underscores or blanks inside.")
-                             .arg(f.Name)
+      throw TEngineError(QStringLiteral("Table %1: \"%2\" is not a valid Paradox field name: use at most %3 letters, "
+                                        "digits, underscores or blanks inside.")
+                             .arg(table, f.Name)
                              .arg(kMaxFieldName));
     const QString key = f.Name.toUpper();
     if (seen.contains(key))
-      throw TEngineError(QStringLiteral("The field name \"%1\" is used twice.").arg(f.Name));
+      throw TEngineError(QStringLiteral("Table %1 has the field name \"%2\" twice.").arg(table, f.Name));
     seen.insert(key);
   }
 }
@@ -268,20 +286,26 @@ QByteArray DataHeader(const QString& name, const QList<TStoredField>& stored, in
   return h;
 }
 
-// An empty primary index: the key fields followed by the three short fields
-// every index record carries (block number, record count, reserved).
-QByteArray PrimaryIndexHeader(const QString& name, const QList<TStoredField>& stored, int keys)
+// The bytes of a primary index record: the key fields and the three short
+// fields every index record carries after them.
+int IndexRecordSize(const QList<TStoredField>& stored, int keys)
 {
-  const int n = keys + 3;
-  int recordSize = 3 * 2;
+  int recordSize = kIndexTrailingBytes;
   for (int i = 0; i < keys; ++i)
     recordSize += stored[i].RecordBytes;
-  QByteArray h(RoundUpToHeaderBlock(0x58 + 2 * n + 4 + kTableNameBytes7), '\0');
-  PutCommonHeader(h, recordSize, 1, 2, n, keys);
+  return recordSize;
+}
+
+// An empty primary index. Its header describes the key fields only: the
+// trailing shorts count in the record size but are no fields of the index.
+QByteArray PrimaryIndexHeader(const QString& name, const QList<TStoredField>& stored, int keys)
+{
+  QByteArray h(RoundUpToHeaderBlock(0x58 + 2 * keys + 4 + kTableNameBytes7), '\0');
+  PutCommonHeader(h, IndexRecordSize(stored, keys), 1, kIndexBlockKb, keys, keys);
   int at = 0x58;
-  for (int i = 0; i < n; ++i) {
-    h[at++] = char(i < keys ? stored[i].Type : quint8(pxShort));
-    h[at++] = char(i < keys ? stored[i].SizeByte : 2);
+  for (int i = 0; i < keys; ++i) {
+    h[at++] = char(stored[i].Type);
+    h[at++] = char(stored[i].SizeByte);
   }
   at += 4;
   const QByteArray tableName = name.toLatin1();
@@ -303,17 +327,26 @@ void CreateTable(const QString& dir, const QString& name, const QList<TFieldDef>
                  const QList<TIndexDef>& indexes)
 {
   CheckTableName(name, QStringLiteral("Paradox"), kMaxTableName);
-  CheckFieldNames(fields);
+  CheckFieldNames(name, fields);
   QList<TStoredField> stored;
   stored.reserve(fields.size());
   int recordSize = 0;
   bool hasBlobs = false;
   for (const TFieldDef& f : fields) {
-    stored << StoreField(f);
+    stored << StoreField(name, f);
     recordSize += stored.back().RecordBytes;
     hasBlobs = hasBlobs || IsBlobType(stored.back().Type);
   }
   const int keys = KeyFieldCount(fields, stored, indexes);
+  // An index block must hold two records at least, or the index could never
+  // split a full block.
+  const int indexBlockRoom = kIndexBlockKb * 1024 - kDataBlockHeader;
+  if (keys > 0 && 2 * IndexRecordSize(stored, keys) > indexBlockRoom)
+    throw TEngineError(QStringLiteral("The key of table \"%1\" is %2 bytes long; a Paradox primary index holds keys "
+                                      "of at most %3 bytes.")
+                           .arg(name)
+                           .arg(IndexRecordSize(stored, keys) - kIndexTrailingBytes)
+                           .arg(indexBlockRoom / 2 - kIndexTrailingBytes));
   const int blockKb = BlockKilobytes(recordSize);
   if (blockKb == 0)
     throw TEngineError(QStringLiteral("The records of table \"%1\" would be %2 bytes long, more than a Paradox table "
@@ -345,21 +378,24 @@ void DeleteTable(const QString& dir, const QString& name)
 QList<TFieldInfo> ReadTableFields(const QString& filePath)
 {
   const QString fileName = QFileInfo(filePath).fileName();
-  const QByteArray b = ReadTableFile(filePath, fileName);
+  // The header alone: its size is a 16-bit count, whatever the records take.
+  const QByteArray b = ReadTableFilePart(filePath, fileName, 0, 0xFFFF);
   const TEngineError damaged(QStringLiteral("%1 is not a Paradox table or is damaged.").arg(fileName));
-  if (b.size() < 0x58)
-    throw damaged;
+  // A file whose type and version bytes are no Paradox table's is no table
+  // at all (another program's file under the same extension).
+  if (b.size() < 0x58 || (b[0x04] != 0 && b[0x04] != 2) || quint8(b[0x39]) < 3 || quint8(b[0x39]) > kVersion7)
+    throw TNotATableError(QStringLiteral("%1 is not a Paradox table.").arg(fileName));
   const int recordSize = Get16(b, 0x00);
   const int headerSize = Get16(b, 0x02);
-  const quint8 fileType = quint8(b[0x04]);
   const int fieldCount = Get16(b, 0x21);
   const int keyFields = Get16(b, 0x23);
   const quint8 version = quint8(b[0x39]);
-  if ((fileType != 0 && fileType != 2) || version < 3 || version > kVersion7 || recordSize == 0 ||
-      headerSize > b.size() || fieldCount < 1 || fieldCount > kMaxFields || keyFields > fieldCount)
+  if (recordSize == 0 || headerSize > b.size() || fieldCount < 1 || fieldCount > kMaxFields || keyFields > fieldCount)
     throw damaged;
   // Everything below is read from within the header only.
   const QByteArray h = b.left(headerSize);
+  // Paradox 4 and later keep the table's code page in the extended header.
+  const int codePage = version >= 5 && headerSize >= 0x78 ? int(Get16(h, 0x6A)) : 0;
   int at = version >= 5 ? 0x78 : 0x58;
   const int tableNameBytes = version >= kVersion7 ? kTableNameBytes7 : kTableNameBytesOld;
   if (at + 2 * fieldCount + 4 + 4 * fieldCount + tableNameBytes > h.size())
@@ -404,7 +440,7 @@ QList<TFieldInfo> ReadTableFields(const QString& filePath)
     const int end = h.indexOf('\0', at);
     if (end < 0)
       throw damaged;
-    info.Name = QString::fromLatin1(h.constData() + at, end - at);
+    info.Name = DecodeCodePage(QByteArrayView(h.constData() + at, end - at), codePage);
     at = end + 1;
   }
   return result;

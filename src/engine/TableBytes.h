@@ -94,6 +94,17 @@ inline void WriteTableFiles(const QList<QPair<QString, QByteArray>>& files)
   }
 }
 
+// `count` bytes of a table's file from `offset` on, fewer where it ends;
+// `shownName` names it in the message.
+inline QByteArray ReadTableFilePart(const QString& path, const QString& shownName, qint64 offset, qint64 count)
+{
+  try {
+    return ReadRegularFilePart(path, offset, count);
+  } catch (const TFileAccessError& e) {
+    throw TEngineError(QStringLiteral("Cannot read %1: %2").arg(shownName, QString::fromStdString(e.what())));
+  }
+}
+
 // The whole of a table's file; `shownName` names it in the message.
 inline QByteArray ReadTableFile(const QString& path, const QString& shownName)
 {

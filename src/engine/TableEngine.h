@@ -51,14 +51,25 @@ public:
   QString Message() const { return QString::fromStdString(what()); }
 };
 
+// A file that is no table of the format its name claims at all (its first
+// bytes are not those of such a table), as opposed to a table that is
+// damaged.
+class TNotATableError : public TEngineError {
+public:
+  using TEngineError::TEngineError;
+};
+
 // A field to create, in the order the table gets it. Size counts characters
-// or bytes for the types that have one (strings, bytes, BCD) and is ignored
-// by the others.
+// or bytes for the types that have one (strings, bytes) and the decimals of
+// a BCD field; it is ignored by the others. Precision is the number of
+// digits of a BCD field, decimals included; 0 leaves it to the format (the
+// widest number it holds).
 struct TFieldDef {
   QString Name;
   TEngineFieldType Type = eftString;
   int Size = 0;
   bool Required = false;
+  int Precision = 0;
 };
 
 // An index to create over named fields of the table.
@@ -90,7 +101,9 @@ void CreateTable(const QString& dir, const QString& name, TTableType type, const
 // format; an error when there is no such table.
 void DeleteTable(const QString& dir, const QString& name, TTableType type);
 
-// The fields of the table file `fileName` (as ListTables gives it) in `dir`.
+// The fields of the table file `fileName` (as ListTables gives it) in `dir`,
+// read from its header alone; names are decoded in the table's own code
+// page. A file that is no table at all is a TNotATableError.
 QList<TFieldInfo> ReadTableFields(const QString& dir, const QString& fileName);
 
 }  // namespace veska

@@ -49,6 +49,7 @@ public:
   explicit TDescriptor(int fd) : FFd(fd) {}
   TDescriptor(const TDescriptor&) = delete;
   TDescriptor& operator=(const TDescriptor&) = delete;
+  TDescriptor(TDescriptor&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
   ~TDescriptor()
   {
     if (FFd >= 0)
@@ -212,14 +213,12 @@ bool FileExists(const QString& fileName)
   return ::stat(Native(fileName).constData(), &st) == 0;
 }
 
-QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
+namespace {
+
+// Opens a regular file for reading; `st` gets its status.
+TDescriptor OpenRegularFile(const QString& fileName, struct stat& st)
 {
-  const auto tooLarge = [&] {
-    throw TFileAccessError(fileName, QStringLiteral("The file is larger than %1")
-                                         .arg(QLocale::c().formattedDataSize(limit, 0)));
-  };
   const QByteArray path = Native(fileName);
-  struct stat st;
   // Looked at before opening: opening a device can have effects of its own.
   if (::stat(path.constData(), &st) != 0)
     Fail(fileName, errno);
@@ -234,6 +233,41 @@ QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
     Fail(fileName, errno);
   if (!S_ISREG(st.st_mode))
     FailNotRegular(fileName, st);
+  return fd;
+}
+
+}  // namespace
+
+QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 count)
+{
+  struct stat st;
+  TDescriptor fd = OpenRegularFile(fileName, st);
+  const qint64 available = qMax<qint64>(0, qint64(st.st_size) - qMax<qint64>(0, offset));
+  QByteArray bytes(static_cast<qsizetype>(qBound<qint64>(0, count, available)), '\0');
+  qsizetype done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pread(fd.Get(), bytes.data() + done, size_t(bytes.size() - done), off_t(offset + done));
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      Fail(fileName, errno);
+    }
+    if (n == 0)
+      break;  // the file shrank meanwhile
+    done += n;
+  }
+  bytes.truncate(done);
+  return bytes;
+}
+
+QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
+{
+  const auto tooLarge = [&] {
+    throw TFileAccessError(fileName, QStringLiteral("The file is larger than %1")
+                                         .arg(QLocale::c().formattedDataSize(limit, 0)));
+  };
+  struct stat st;
+  TDescriptor fd = OpenRegularFile(fileName, st);
   if (st.st_size > limit)
     tooLarge();
 

@@ -37,6 +37,10 @@ inline constexpr qint64 kMaxReadSize = qint64(1) << 30;
 // `limit` bytes.
 QByteArray ReadRegularFile(const QString& fileName, qint64 limit = kMaxReadSize);
 
+// `count` bytes of a regular file from `offset` on (fewer when it ends
+// before), whatever its size. Throws TFileAccessError as ReadRegularFile does.
+QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 count);
+
 // Whether the file exists (as anything, following symbolic links).
 bool FileExists(const QString& fileName);
 

@@ -1,8 +1,12 @@
 #include "platform/TextEncoding.h"
 
 #include <QStringDecoder>
+#include <QSysInfo>
+
+#include <iconv.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace veska {
@@ -100,6 +104,33 @@ qsizetype CharacterCount(const QString& text)
       ++i;
     }
   return count;
+}
+
+QString DecodeCodePage(QByteArrayView bytes, int codePage)
+{
+  if (AsciiPrefixLength(bytes) == bytes.size())
+    return QString::fromLatin1(bytes);
+  if (codePage == 1252)
+    return DecodeWindows1252(bytes);
+  if (codePage <= 0)
+    return QString::fromLatin1(bytes);
+  // The C library converts the code pages; it names Mac Roman its own way.
+  const QByteArray name = codePage == 10000 ? QByteArray("MACINTOSH") : "CP" + QByteArray::number(codePage);
+  const iconv_t cd = ::iconv_open(QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE",
+                                  name.constData());
+  if (cd == iconv_t(-1))
+    return QString::fromLatin1(bytes);
+  QString text(bytes.size() * 2, Qt::Uninitialized);
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = size_t(bytes.size());
+  char* out = reinterpret_cast<char*>(text.data());
+  size_t outLeft = size_t(text.size()) * sizeof(QChar);
+  const size_t converted = ::iconv(cd, &in, &inLeft, &out, &outLeft);
+  ::iconv_close(cd);
+  if (converted == size_t(-1) || inLeft != 0)
+    return QString::fromLatin1(bytes);
+  text.truncate(qsizetype((reinterpret_cast<QChar*>(out)) - text.constData()));
+  return text;
 }
 
 }  // namespace veska

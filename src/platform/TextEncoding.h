@@ -15,6 +15,11 @@ qsizetype AsciiPrefixLength(QByteArrayView bytes);
 QString DecodeWindows1252(QByteArrayView bytes);
 // Writes one character per byte from `out` on; returns the end.
 QChar* DecodeWindows1252(QChar* out, QByteArrayView bytes);
+// Text in a single- or multi-byte code page given by its number (437, 850,
+// 1252, 10000 for Mac Roman ...). A code page that is unknown, 0 included,
+// or bytes it cannot decode give Latin-1.
+QString DecodeCodePage(QByteArrayView bytes, int codePage);
+
 // UTF-8 when valid, else Windows-1252.
 QString DecodeText(const QByteArray& bytes);
 

@@ -1,6 +1,7 @@
 #include "shell/MessageBoxes.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 #include <array>
 #include <utility>
@@ -43,14 +44,31 @@ TMsgButton TMessageBoxes::Show(TMsgDlgType type, const QString& text, int button
   }
 
   QMessageBox box(icon, title, text, QMessageBox::NoButton, FParent);
-  for (const auto& [flag, standard] : kButtons)
-    if (buttons & flag)
+  // Abort and Ignore come in the order named. As standard buttons their
+  // roles differ, and the style's layout would put Ignore first; as action
+  // buttons they keep the order they are added in.
+  const bool abortIgnore = (buttons & mbAbort) && (buttons & mbIgnore);
+  QAbstractButton* abort = nullptr;
+  QAbstractButton* ignore = nullptr;
+  for (const auto& [flag, standard] : kButtons) {
+    if (!(buttons & flag))
+      continue;
+    if (abortIgnore && flag == mbAbort)
+      abort = box.addButton(QStringLiteral("&Abort"), QMessageBox::ActionRole);
+    else if (abortIgnore && flag == mbIgnore)
+      ignore = box.addButton(QStringLiteral("&Ignore"), QMessageBox::ActionRole);
+    else
       box.addButton(standard);
+  }
   if (box.buttons().isEmpty())
     box.addButton(QMessageBox::Ok);
   box.exec();
 
   QAbstractButton* clicked = box.clickedButton();
+  if (clicked && clicked == abort)
+    return mbAbort;
+  if (clicked && clicked == ignore)
+    return mbIgnore;
   const QMessageBox::StandardButton chosen = clicked ? box.standardButton(clicked) : QMessageBox::NoButton;
   for (const auto& [flag, standard] : kButtons)
     if (standard == chosen)

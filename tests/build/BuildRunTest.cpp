@@ -5,6 +5,7 @@
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/IniFile.h"
+#include "platform/SafeFile.h"
 #include "support/RecordingProgress.h"
 #include "surface/SurfaceFixture.h"
 
@@ -182,6 +183,46 @@ TEST_F(BuildRunTest, ANameThatIsNoEntityCountsAsAFailedTableInsteadOfPassing)
   EXPECT_EQ(Msgs.Lines(), (QStringList{"confirmation: There is no entity named Nobody.",
                                        "information: Processing completed. Error Count = 1"}));
   EXPECT_EQ(ListTables(Dir.path()).size(), 1);
+}
+
+TEST_F(BuildRunTest, DropNeverDeletesTheTableAnotherEntityMapsToAfterCutting)
+{
+  // Both names become the dBASE table "Customer" once cut to 8 characters.
+  S.RenameEntity(S.Entities.IndexOf(Name(A)), QStringLiteral("Customer"));
+  A->SetTableName(QStringLiteral("Customer"));
+  S.RenameEntity(S.Entities.IndexOf(Name(B)), QStringLiteral("CustomerAddresses"));
+  B->SetTableName(QStringLiteral("CustomerAddresses"));
+  CreateTable(Dir.path(), QStringLiteral("Customer"), TTableType::Dbase, {{QStringLiteral("KEEP"), eftInteger}}, {});
+  const QString kept = Dir.filePath(QStringLiteral("Customer.dbf"));
+  const QByteArray before = ReadRegularFile(kept);
+
+  Msgs.Answers = {mbIgnore, mbIgnore};
+  TBuildResult result = Run(Settings(QStringLiteral("Dbase"), true, true, {Name(B), Name(A), Name(C)}));
+  EXPECT_EQ(ReadRegularFile(kept), before);
+  EXPECT_EQ(result.ErrorCount, 2);
+  ASSERT_EQ(Msgs.Messages.size(), 3);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(Msgs.Messages[i].Type, TMsgDlgType::mtConfirmation);
+    EXPECT_TRUE(Msgs.Messages[i].Text.contains(QLatin1String("CustomerAddresses")));
+    EXPECT_TRUE(Msgs.Messages[i].Text.contains(QLatin1String("Customer ")));
+  }
+  // Each is reported once, before anything of it is dropped; the run goes on.
+  EXPECT_EQ(Progress.indexOf("Dropping Table " + Name(B)), 0);
+  EXPECT_EQ(Msgs.Lines().last(), "information: Processing completed. Error Count = 2");
+  EXPECT_EQ(ListTables(Dir.path()).size(), 2);
+
+  // Abort ends the run there, with nothing dropped; creating alone reports it too.
+  Msgs.Reset();
+  Msgs.Answers = {mbAbort};
+  result = Run(Settings(QStringLiteral("Dbase"), true, false, {Name(C), Name(A)}));
+  EXPECT_TRUE(result.Aborted);
+  EXPECT_EQ(ReadRegularFile(kept), before);
+  EXPECT_EQ(ListTables(Dir.path()).size(), 1);
+  Msgs.Reset();
+  Msgs.Answers = {mbIgnore};
+  result = Run(Settings(QStringLiteral("Dbase"), false, true, {Name(B)}));
+  EXPECT_EQ(result.ErrorCount, 1);
+  EXPECT_EQ(ReadRegularFile(kept), before);
 }
 
 }  // namespace

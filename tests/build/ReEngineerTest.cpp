@@ -28,6 +28,14 @@ protected:
     CreateTable(Dir.path(), name, type, fields, indexes);
   }
 
+  // A file whose first byte claims a dBASE table whose header is damaged.
+  static void WriteDamagedTable(const QString& path)
+  {
+    QFile bad(path);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("\x03 a damaged table, no header that fits");
+  }
+
   QList<QPoint> Positions() const
   {
     QList<QPoint> at;
@@ -131,10 +139,7 @@ TEST_F(ReEngineerTest, CountsEveryTableReadAndEndsItsProgressAlsoOnAnEngineError
   EXPECT_EQ(progress.Ends, 1);
 
   S.Clear();
-  QFile bad(Dir.filePath(QStringLiteral("D.DBF")));
-  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-  bad.write("not a table");
-  bad.close();
+  WriteDamagedTable(Dir.filePath(QStringLiteral("D.DBF")));
   test::TRecordingProgress failing;
   EXPECT_THROW(ReEngineer(S, Dir.path(), &failing), TEngineError);
   EXPECT_EQ(failing.Steps.size(), 3);
@@ -145,10 +150,7 @@ TEST_F(ReEngineerTest, AnEngineErrorEndsTheReadingAndKeepsWhatWasRead)
 {
   Make(QStringLiteral("A"), TTableType::Dbase);
   Make(QStringLiteral("C"), TTableType::Dbase);
-  QFile bad(Dir.filePath(QStringLiteral("B.DBF")));
-  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-  bad.write("not a table");
-  bad.close();
+  WriteDamagedTable(Dir.filePath(QStringLiteral("B.DBF")));
 
   EXPECT_THROW(ReEngineer(S, Dir.path()), TEngineError);
   ASSERT_EQ(S.Entities.Count(), 2);  // A, and B as far as it got
@@ -156,6 +158,26 @@ TEST_F(ReEngineerTest, AnEngineErrorEndsTheReadingAndKeepsWhatWasRead)
   EXPECT_EQ(S.Entities.Objects(0)->Attributes.Count(), 1);
   EXPECT_EQ(S.Entities.Objects(1)->EntityName(), QStringLiteral("B"));
   EXPECT_EQ(S.Entities.Objects(1)->Attributes.Count(), 0);
+}
+
+TEST_F(ReEngineerTest, FilesThatAreNoTablesAreSkippedAndNamedInsteadOfEndingTheRun)
+{
+  Make(QStringLiteral("A"), TTableType::Dbase);
+  for (const char* other : {"proj.db", "Thumbs.db", "notes.dbf"}) {
+    QFile f(Dir.filePath(QString::fromLatin1(other)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\1'));
+  }
+  Make(QStringLiteral("Z"), TTableType::Paradox);
+  const TReEngineerResult result = ReEngineer(S, Dir.path());
+  ASSERT_EQ(S.Entities.Count(), 2);
+  EXPECT_EQ(S.Entities.Objects(1)->EntityName(), QStringLiteral("Z"));
+  EXPECT_EQ(Positions(), (QList<QPoint>{{20, 20}, {120, 20}}));
+  EXPECT_EQ(result.Skipped, (QStringList{"notes.dbf", "proj.db", "Thumbs.db"}));
+  EXPECT_EQ(ReEngineerCompletion(result),
+            "Processing completed.\nnotes.dbf was skipped: it is not a table.\n"
+            "proj.db was skipped: it is not a table.\nThumbs.db was skipped: it is not a table.");
+  EXPECT_EQ(ReEngineerCompletion({}), QString());
 }
 
 // Every data type of the shipped settings, built for a server and read back:
@@ -200,6 +222,9 @@ TEST_P(RoundTripTest, EveryAttributeComesBackAsTheReadingTablesSay)
       // Paradox has one kind of byte field, which reads back as fixed bytes.
       if (type == ftVarBytes && expert.TableType == TTableType::Paradox)
         type = ftBytes;
+      // dBASE IV keeps binary data in memo fields.
+      if (expert.TableType == TTableType::Dbase && type >= ftBlob && type != ftMemo)
+        type = ftMemo;
       expected.append({a->Name, DataTypeOfField(type), WidthOfField(type, expert.FieldSizeOf(*a, type)),
                        n++ < keysBack});
     }

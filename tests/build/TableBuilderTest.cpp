@@ -97,7 +97,9 @@ TEST_F(TableBuilderTest, FieldSizesFollowWidthOrDomainOnlyForSizedTypes)
   EXPECT_EQ(f[1].Size, 10);  // width 0
   EXPECT_EQ(f[2].Size, 12);  // the domain's size, not the width
   EXPECT_EQ(f[3].Type, eftBCD);
-  EXPECT_EQ(f[3].Size, 10);  // "10,2" is no number
+  EXPECT_EQ(f[3].Size, 2);  // Decimal(10,2) keeps its decimals, not 10 of them
+  EXPECT_EQ(f[3].Precision, 10);
+  EXPECT_EQ(f[0].Precision, 0);
   EXPECT_EQ(f[4].Type, eftInteger);
   EXPECT_EQ(f[4].Size, 0);
   EXPECT_EQ(f[5].Size, 10);  // not a number
@@ -210,6 +212,36 @@ TEST_F(TableBuilderTest, WithoutAnIdLengthTheTableNameIsEmptyAndTheEngineRefuses
   EXPECT_THROW(expert.CreateTable(*e), TEngineError);
   EXPECT_THROW(expert.DeleteTable(*e), TEngineError);
   EXPECT_TRUE(QDir(Dir.path()).entryList({QStringLiteral("*.DB*")}, QDir::Files).isEmpty());
+}
+
+TEST_F(TableBuilderTest, DecimalKeepsItsPrecisionAndScaleOnBothServersAndCutNamesAreExplained)
+{
+  MakeDomain(QStringLiteral("Money"), QStringLiteral("Decimal(12,2)"));
+  TEntity* e = MakeEntity(QStringLiteral("Prices"), {QStringLiteral("ID")}, {QStringLiteral("NET"), QStringLiteral("RATE")});
+  Type(e, true, 0, QStringLiteral("Integer"));
+  Type(e, false, 0, QStringLiteral("Money"));
+  Type(e, false, 1, QStringLiteral("Decimal"), QStringLiteral("7,3"));
+  Expert(QStringLiteral("Dbase")).CreateTable(*e);
+  QFile dbf(Dir.filePath(QStringLiteral("Prices.dbf")));
+  ASSERT_TRUE(dbf.open(QIODevice::ReadOnly));
+  const QByteArray b = dbf.readAll();
+  EXPECT_EQ(b.mid(64 + 16, 2), QByteArray("\x0E\x02", 2));  // N(14,2), not N(20,10)
+  EXPECT_EQ(b.mid(96 + 16, 2), QByteArray("\x09\x03", 2));
+  Expert(QStringLiteral("Paradox")).CreateTable(*e);
+  const QList<TFieldInfo> read = ReadTableFields(Dir.path(), QStringLiteral("Prices.DB"));
+  ASSERT_EQ(read.size(), 3);
+  EXPECT_EQ(read[1].Size, 2);
+  EXPECT_EQ(read[2].Size, 3);
+
+  // A table name cut to 8 characters: the engine's message says from what.
+  TEntity* cut = MakeEntity(QStringLiteral("OrderItem"), {QStringLiteral("ID")});
+  cut->SetTableName(QStringLiteral("Order Item"));
+  try {
+    Expert(QStringLiteral("Dbase")).CreateTable(*cut);
+    ADD_FAILURE();
+  } catch (const TEngineError& e) {
+    EXPECT_TRUE(e.Message().contains(QLatin1String("\"Order It\" was cut from \"Order Item\"."))) << e.what();
+  }
 }
 
 }  // namespace

@@ -135,7 +135,8 @@ TEST_F(BuildCliTest, AMissingDirectoryIsAFileErrorAndWritesNothing)
   for (const QString& dir : {Path("absent"), Path("file")}) {
     TRun run = Cli({"build-database", "--settings", kSettings, kSample, dir});
     EXPECT_EQ(run.Status, 3);
-    EXPECT_EQ(run.ErrLines, QStringList{"error: " + dir + ": No such directory"});
+    EXPECT_EQ(run.ErrLines, QStringList{dir == Path("file") ? "error: " + dir + " is not a directory"
+                                                            : "error: " + dir + ": No such directory"});
 
     run = Cli({"reverse-engineer", dir, Path("out.erd")});
     EXPECT_EQ(run.Status, 3);
@@ -176,6 +177,10 @@ TEST_F(BuildCliTest, CommandLinesNotUnderstood)
     {"build-database", "--frobnicate", kSample, dir},
     {"build-database", "--settings", kSettings, "--server", "NoSuchServer", kSample, dir},
     {"build-database", "--settings", kSettings, "--tables", "Nobody", kSample, dir},
+    {"build-database", "--settings", kSettings, "--tables", "", kSample, dir},
+    {"build-database", "--settings", kSettings, "--tables", "Customer,,Customer", kSample, dir},
+    {"build-database", "--settings", kSettings, "--tables", "Customer,customer", kSample, dir},
+    {"build-database", "--settings", kSettings, "--tables", "Customer,", kSample, dir},
     {"reverse-engineer", dir},
     {"reverse-engineer", "--drop", dir, Path("out.erd")},
   };
@@ -187,6 +192,35 @@ TEST_F(BuildCliTest, CommandLinesNotUnderstood)
   EXPECT_TRUE(QDir(dir).entryList(QDir::Files).isEmpty());
   const QString help = Cli({"--help"}).Out;
   EXPECT_TRUE(help.contains("build-database") && help.contains("reverse-engineer") && help.contains("Ignore"));
+}
+
+TEST_F(BuildCliTest, ADuplicateEntityNameInInIsReportedWithANonZeroStatus)
+{
+  QFile sample(kSample);
+  ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+  QByteArray text = sample.readAll();
+  const QByteArray second("\r\nSales Order\r\nSales_Order\r\n");
+  ASSERT_TRUE(text.contains(second));
+  text.replace(second, "\r\nCUSTOMER\r\nSales_Order\r\n");
+  Write(Path("dup.erd"), text);
+  const QString dir = MakeDir("db");
+  const TRun run = Cli({"build-database", "--server", "Dbase", "--settings", kSettings, Path("dup.erd"), dir});
+  EXPECT_NE(run.Status, 0);
+  EXPECT_TRUE(run.ErrLines.contains("error: Duplicate Entity Name \"CUSTOMER\".")) << run.ErrLines.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(BuildCliTest, ReverseEngineeringSkipsFilesThatAreNoTablesAndSaysSo)
+{
+  const QString dir = MakeDir("db");
+  ASSERT_EQ(Cli({"build-database", "--server", "Dbase", "--settings", kSettings, kSample, dir}).Status, 0);
+  Write(dir + QStringLiteral("/proj.db"), QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\0'));
+  const TRun run = Cli({"reverse-engineer", dir, Path("out.erd")});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.ErrLines, QStringList{"information: Processing completed. proj.db was skipped: it is not a table."});
+  TDrawingSurface read(Msgs, TQtTextMeasurer::Instance());
+  read.Clear();
+  ASSERT_EQ(LoadDiagram(read, Path("out.erd")), TLoadResult::Loaded);
+  EXPECT_EQ(read.Entities.Count(), Sample.Entities.Count());
 }
 
 }  // namespace

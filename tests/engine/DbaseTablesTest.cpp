@@ -1,6 +1,8 @@
 #include "engine/TableEngine.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -74,13 +76,14 @@ const QList<TTypeCase>& TypeCases()
       {{"F_BYTES", eftBytes, 16}, eftString, 16, 'C', 16, 0},
       {{"F_VARBYTES", eftVarBytes, 40}, eftString, 40, 'C', 40, 0},
       {{"F_AUTOINC", eftAutoInc}, eftInteger, 0, 'N', 11, 0},
-      {{"F_BLOB", eftBlob}, eftBlob, 0, 'B', 10, 0},
+      // dBASE IV knows no B or G fields: binary and OLE data go into memos.
+      {{"F_BLOB", eftBlob}, eftMemo, 0, 'M', 10, 0},
       {{"F_MEMO", eftMemo}, eftMemo, 0, 'M', 10, 0},
-      {{"F_GRAPHIC", eftGraphic}, eftBlob, 0, 'B', 10, 0},
+      {{"F_GRAPHIC", eftGraphic}, eftMemo, 0, 'M', 10, 0},
       {{"F_FMTMEMO", eftFmtMemo}, eftMemo, 0, 'M', 10, 0},
-      {{"F_PDXOLE", eftParadoxOle}, eftDBaseOle, 0, 'G', 10, 0},
-      {{"F_DBOLE", eftDBaseOle}, eftDBaseOle, 0, 'G', 10, 0},
-      {{"F_TYPED", eftTypedBinary}, eftBlob, 0, 'B', 10, 0},
+      {{"F_PDXOLE", eftParadoxOle}, eftMemo, 0, 'M', 10, 0},
+      {{"F_DBOLE", eftDBaseOle}, eftMemo, 0, 'M', 10, 0},
+      {{"F_TYPED", eftTypedBinary}, eftMemo, 0, 'M', 10, 0},
   };
   return cases;
 }
@@ -99,8 +102,8 @@ TEST(DbaseTables, WritesAnEmptyDbaseIvHeaderWithItsFieldDescriptors)
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("orders"),
          {{"Cust_No", eftInteger}, {"NAME", eftString, 25}, {"PAID", eftBoolean}, {"PRICE", eftBCD, 2}});
-  EXPECT_EQ(Files(dir), QStringList{QStringLiteral("orders.DBF")});
-  const QByteArray b = Bytes(dir.filePath(QStringLiteral("orders.DBF")));
+  EXPECT_EQ(Files(dir), QStringList{QStringLiteral("orders.dbf")});
+  const QByteArray b = Bytes(dir.filePath(QStringLiteral("orders.dbf")));
   const int headerLength = 32 + 32 * 4 + 1;
   ASSERT_EQ(b.size(), headerLength + 1);
   EXPECT_EQ(quint8(b[0]), 0x03);
@@ -130,9 +133,9 @@ TEST(DbaseTables, MemoFieldsGiveVersion8BAndAnEmptyMemoFile)
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("NOTES"), {{"ID", eftInteger}, {"TEXT", eftMemo}});
-  EXPECT_EQ(Files(dir), QStringList({QStringLiteral("NOTES.DBF"), QStringLiteral("NOTES.DBT")}));
-  EXPECT_EQ(quint8(Bytes(dir.filePath(QStringLiteral("NOTES.DBF")))[0]), 0x8B);
-  const QByteArray dbt = Bytes(dir.filePath(QStringLiteral("NOTES.DBT")));
+  EXPECT_EQ(Files(dir), QStringList({QStringLiteral("NOTES.dbf"), QStringLiteral("NOTES.dbt")}));
+  EXPECT_EQ(quint8(Bytes(dir.filePath(QStringLiteral("NOTES.dbf")))[0]), 0x8B);
+  const QByteArray dbt = Bytes(dir.filePath(QStringLiteral("NOTES.dbt")));
   ASSERT_EQ(dbt.size(), 512);
   EXPECT_EQ(U32(dbt, 0), 1);
   EXPECT_EQ(U16(dbt, 20), 512);
@@ -144,12 +147,12 @@ TEST(DbaseTables, PrimaryIndexWritesAProductionIndexWithTagPkOnTheFirstField)
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("CUST"), {{"NAME", eftString, 20}, {"CUST_NO", eftString, 12}},
          {{"PK", {"cust_no"}, true, true}});
-  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("CUST.DBF")));
+  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("CUST.dbf")));
   EXPECT_EQ(dbf[28], 1);
   EXPECT_EQ(dbf[32 + 31], 0);
   EXPECT_EQ(dbf[64 + 31], 1);
 
-  const QByteArray m = Bytes(dir.filePath(QStringLiteral("CUST.MDX")));
+  const QByteArray m = Bytes(dir.filePath(QStringLiteral("CUST.mdx")));
   ASSERT_EQ(m.size(), 4096);
   EXPECT_EQ(m[0], 2);
   EXPECT_EQ(m.mid(4, 5), QByteArray("CUST\0", 5));
@@ -192,7 +195,7 @@ TEST(DbaseTables, IndexOfSeveralFieldsIndexesTheFirstNotUniqueAndKeysNumbersAndD
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("LINES"), {{"ORDER_NO", eftInteger}, {"LINE_NO", eftSmallint}},
          {{"PK", {"ORDER_NO", "LINE_NO"}, true, false}});
-  QByteArray m = Bytes(dir.filePath(QStringLiteral("LINES.MDX")));
+  QByteArray m = Bytes(dir.filePath(QStringLiteral("LINES.mdx")));
   const int tag = 4 * 512;
   EXPECT_EQ(m[544 + 20], 'N');
   EXPECT_EQ(quint8(m[tag + 8]), 0x10);
@@ -200,13 +203,13 @@ TEST(DbaseTables, IndexOfSeveralFieldsIndexesTheFirstNotUniqueAndKeysNumbersAndD
   EXPECT_EQ(U16(m, tag + 12), 12);
   EXPECT_EQ(U16(m, tag + 16), 0);
   EXPECT_EQ(m.mid(tag + 24, 9), QByteArray("ORDER_NO\0", 9));
-  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("LINES.DBF"));
+  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("LINES.dbf"));
   ASSERT_EQ(read.size(), 2);
   EXPECT_TRUE(read[0].InPrimaryIndex);
   EXPECT_FALSE(read[1].InPrimaryIndex);
 
   Create(dir, QStringLiteral("DAYS"), {{"DAY", eftDate}}, {{"PK", {"DAY"}, true, true}});
-  m = Bytes(dir.filePath(QStringLiteral("DAYS.MDX")));
+  m = Bytes(dir.filePath(QStringLiteral("DAYS.mdx")));
   EXPECT_EQ(m[544 + 20], 'D');
   EXPECT_EQ(U16(m, tag + 12), 8);
   EXPECT_EQ(U16(m, tag + 16), 1);
@@ -217,10 +220,10 @@ TEST(DbaseTables, EveryFieldTypeReadsBackAsDocumented)
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("ALLTYPES"), AllTypes(), {{"PK", {"F_INT"}, true, true}});
-  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("ALLTYPES.DBF"));
+  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("ALLTYPES.dbf"));
   const QList<TTypeCase>& cases = TypeCases();
   ASSERT_EQ(read.size(), cases.size());
-  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("ALLTYPES.DBF")));
+  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("ALLTYPES.dbf")));
   EXPECT_EQ(quint8(dbf[0]), 0x8B);
   for (int i = 0; i < cases.size(); ++i) {
     SCOPED_TRACE(cases[i].Def.Name.toStdString());
@@ -297,11 +300,11 @@ TEST(DbaseTables, CreateThatCannotWriteTheTableRemovesTheFilesItWrote)
   ASSERT_TRUE(dir.isValid());
   // A directory in the place of the .DBF makes its write fail after the
   // memo and index files were written.
-  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ORDERS.DBF")));
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("ORDERS.dbf")));
   EXPECT_THROW(
       Create(dir, QStringLiteral("ORDERS"), {{"ID", eftInteger}, {"TEXT", eftMemo}}, {{"PK", {"ID"}, true, true}}),
       TEngineError);
-  EXPECT_EQ(Files(dir), QStringList{QStringLiteral("ORDERS.DBF")});
+  EXPECT_EQ(Files(dir), QStringList{QStringLiteral("ORDERS.dbf")});
 }
 
 TEST(DbaseTables, DeleteRemovesOnlyThatTablesFilesInAnyLetterCase)
@@ -309,7 +312,7 @@ TEST(DbaseTables, DeleteRemovesOnlyThatTablesFilesInAnyLetterCase)
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("ORDERS"), {{"ID", eftInteger}, {"TEXT", eftMemo}}, {{"PK", {"ID"}, true, true}});
-  QFile::rename(dir.filePath(QStringLiteral("ORDERS.MDX")), dir.filePath(QStringLiteral("orders.mdx")));
+  QFile::rename(dir.filePath(QStringLiteral("ORDERS.mdx")), dir.filePath(QStringLiteral("orders.MDX")));
   for (const char* other : {"ORDERS.DB", "ORDERS.PX", "ORDERS2.DBF", "orders.txt"})
     WriteBytes(dir.filePath(QString::fromLatin1(other)), "other");
   DeleteTable(dir.path(), QStringLiteral("Orders"), TTableType::Dbase);
@@ -325,7 +328,7 @@ TEST(DbaseTables, DamagedTablesAndIndexesAreErrorsNeverReadPastTheData)
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("GOOD"), {{"ID", eftInteger}, {"NAME", eftString, 10}}, {{"PK", {"ID"}, true, true}});
-  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("GOOD.DBF")));
+  const QByteArray dbf = Bytes(dir.filePath(QStringLiteral("GOOD.dbf")));
   const QString bad = dir.filePath(QStringLiteral("BAD.DBF"));
   // Every cut of the header; the last one keeps the field terminator.
   for (int size = 0; size < 32 + 64 + 1; ++size) {
@@ -345,20 +348,20 @@ TEST(DbaseTables, DamagedTablesAndIndexesAreErrorsNeverReadPastTheData)
 
   // A flagged index that is missing leaves the fields unkeyed; one that is
   // damaged is an error.
-  const QString mdxPath = dir.filePath(QStringLiteral("GOOD.MDX"));
+  const QString mdxPath = dir.filePath(QStringLiteral("GOOD.mdx"));
   const QByteArray mdx = Bytes(mdxPath);
   QFile::remove(mdxPath);
-  QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("GOOD.DBF"));
+  QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("GOOD.dbf"));
   ASSERT_EQ(read.size(), 2);
   EXPECT_FALSE(read[0].InPrimaryIndex);
   for (int size : {0, 100, 560, 2048, 2048 + 20}) {
     WriteBytes(mdxPath, mdx.left(size));
-    EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("GOOD.DBF")), TEngineError) << size;
+    EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("GOOD.dbf")), TEngineError) << size;
   }
   changed = mdx;
   changed[544] = char(0x7F);  // tag header page far past the end
   WriteBytes(mdxPath, changed);
-  EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("GOOD.DBF")), TEngineError);
+  EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("GOOD.dbf")), TEngineError);
 }
 
 // Output of an independent tool, or empty with the reason when it is not
@@ -383,7 +386,7 @@ TEST(DbaseTables, IndependentReadersSeeTheFieldsOfEveryTypeWeWrite)
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   Create(dir, QStringLiteral("ALLTYPES"), AllTypes(), {{"PK", {"F_STRING"}, true, true}});
-  const QString path = dir.filePath(QStringLiteral("ALLTYPES.DBF"));
+  const QString path = dir.filePath(QStringLiteral("ALLTYPES.dbf"));
   QString skip;
   const QString script = QStringLiteral(
       "import sys, dbfread\n"
@@ -410,7 +413,7 @@ TEST(DbaseTables, IndependentReadersSeeTheFieldsOfEveryTypeWeWrite)
       {QStringLiteral("-MXBase::Index"), QStringLiteral("-e"),
        QStringLiteral("my $i = XBase::Index->new($ARGV[0], tag => 'PK') or die XBase::Index->errstr;"
                       " print join(',', $i->tags), \"\\n\";"),
-       dir.filePath(QStringLiteral("ALLTYPES.MDX"))},
+       dir.filePath(QStringLiteral("ALLTYPES.mdx"))},
       skip);
   if (!skip.isEmpty())
     FAIL() << skip.toStdString();
@@ -444,6 +447,175 @@ TEST(DbaseTables, ReadsATableWrittenByAnIndependentTool)
   EXPECT_EQ(read[3].Size, 2);
   for (const TFieldInfo& f : read)
     EXPECT_FALSE(f.InPrimaryIndex);
+}
+
+TEST(DbaseTables, DecimalsKeepTheirPrecisionAndScaleInsteadOfTenDecimals)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  auto bcd = [](const char* name, int precision, int decimals) {
+    TFieldDef f{QString::fromLatin1(name), eftBCD, decimals};
+    f.Precision = precision;
+    return f;
+  };
+  Create(dir, QStringLiteral("MONEY"), {bcd("AMOUNT", 12, 2), bcd("QTY", 5, 0), bcd("RATE", 18, 18), bcd("OLD", 0, 2)});
+  const QByteArray b = Bytes(dir.filePath(QStringLiteral("MONEY.dbf")));
+  const int expected[][2] = {{14, 2}, {6, 0}, {20, 18}, {20, 2}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(b[32 + 32 * i + 11], 'N') << i;
+    EXPECT_EQ(b[32 + 32 * i + 16], expected[i][0]) << i;
+    EXPECT_EQ(b[32 + 32 * i + 17], expected[i][1]) << i;
+  }
+  EXPECT_EQ(U16(b, 10), 1 + 14 + 6 + 20 + 20);
+  for (const TFieldDef& wrong : {bcd("WIDE", 19, 2), bcd("SCALE", 4, 5), bcd("NEG", -1, 0)})
+    EXPECT_THROW(Create(dir, QStringLiteral("BAD"), {wrong}), TEngineError) << wrong.Name.toStdString();
+}
+
+TEST(DbaseTables, DropClearsAMemoOrIndexFileLeftWithoutItsTable)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  WriteBytes(dir.filePath(QStringLiteral("customer.mdx")), "stray");
+  WriteBytes(dir.filePath(QStringLiteral("CUSTOMER.DBT")), "stray");
+  EXPECT_THROW(Create(dir, QStringLiteral("Customer"), {{"ID", eftInteger}}), TEngineError);
+  DeleteTable(dir.path(), QStringLiteral("Customer"), TTableType::Dbase);
+  EXPECT_EQ(Files(dir), QStringList());
+  Create(dir, QStringLiteral("Customer"), {{"ID", eftInteger}});
+  EXPECT_EQ(Files(dir), QStringList{QStringLiteral("Customer.dbf")});
+  EXPECT_THROW(DeleteTable(dir.path(), QStringLiteral("Other"), TTableType::Dbase), TEngineError);
+}
+
+TEST(DbaseTables, MessagesNameTheTableOfTheFieldTheyAreAbout)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QList<TFieldDef> bad[] = {{{"", eftInteger}}, {{"X", eftString, 0}}, {{"1ST", eftInteger}}, {{"X", eftUnknown}}};
+  for (const QList<TFieldDef>& fields : bad) {
+    try {
+      Create(dir, QStringLiteral("ORDERS"), fields);
+      ADD_FAILURE();
+    } catch (const TEngineError& e) {
+      EXPECT_TRUE(e.Message().contains(QLatin1String("ORDERS"))) << e.what();
+    }
+  }
+}
+
+TEST(DbaseTables, ReadsNamesInTheTablesCodePageAndTablesWithoutFields)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Create(dir, QStringLiteral("STREETS"), {{"STRASSE", eftString, 30}, {"ID", eftInteger}});
+  const QString path = dir.filePath(QStringLiteral("STREETS.dbf"));
+  QByteArray b = Bytes(path);
+  b.replace(32, 7, QByteArray("STRA\xE1" "E\0", 7));  // "Straße" in code page 437
+  b[29] = char(0x01);                                  // language driver: code page 437
+  WriteBytes(path, b);
+  QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("STREETS.dbf"));
+  ASSERT_EQ(read.size(), 2);
+  EXPECT_EQ(read[0].Name, QStringLiteral(u"STRAßE"));
+  b[29] = char(0xC9);  // Windows-1251
+  b.replace(32, 7, QByteArray("\xC4\xCE\xCC\0\0\0\0", 7));
+  WriteBytes(path, b);
+  read = ReadTableFields(dir.path(), QStringLiteral("STREETS.dbf"));
+  EXPECT_EQ(read[0].Name, QStringLiteral(u"ДОМ"));
+
+  // shapelib writes a table without fields when none is named.
+  QString skip;
+  RunTool(QStringLiteral("dbfcreate"), {dir.filePath(QStringLiteral("empty.dbf"))}, skip);
+  if (!skip.isEmpty())
+    FAIL() << skip.toStdString();
+  EXPECT_EQ(ReadTableFields(dir.path(), QStringLiteral("empty.dbf")).size(), 0);
+}
+
+TEST(DbaseTables, FilesThatAreNoTablesAtAllAreToldFromDamagedTables)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  QByteArray sqlite("SQLite format 3\0", 16);
+  sqlite.append(QByteArray(4080, '\x01'));
+  const QByteArray compound = QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(504, '\0');
+  for (const QByteArray& other : {sqlite, compound, QByteArray("x")}) {
+    WriteBytes(dir.filePath(QStringLiteral("proj.dbf")), other);
+    WriteBytes(dir.filePath(QStringLiteral("Thumbs.db")), other);
+    EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("proj.dbf")), TNotATableError);
+    EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("Thumbs.db")), TNotATableError);
+  }
+  Create(dir, QStringLiteral("GOOD"), {{"ID", eftInteger}});
+  QByteArray damaged = Bytes(dir.filePath(QStringLiteral("GOOD.dbf")));
+  damaged[10] = 3;  // a record length the fields do not add up to
+  WriteBytes(dir.filePath(QStringLiteral("GOOD.dbf")), damaged);
+  try {
+    ReadTableFields(dir.path(), QStringLiteral("GOOD.dbf"));
+    ADD_FAILURE();
+  } catch (const TNotATableError&) {
+    ADD_FAILURE() << "a damaged table is a table";
+  } catch (const TEngineError&) {
+  }
+}
+
+TEST(DbaseTables, ReadsOnlyTheHeaderOfATableLargerThanAGigabyte)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Create(dir, QStringLiteral("HUGE"), {{"ID", eftInteger}, {"NAME", eftString, 29}});
+  QFile f(dir.filePath(QStringLiteral("HUGE.dbf")));
+  ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+  // 30 million records of 41 bytes, as a sparse file.
+  const qint64 records = 30'000'000;
+  f.seek(4);
+  const char count[4] = {char(records & 0xFF), char((records >> 8) & 0xFF), char((records >> 16) & 0xFF),
+                         char(records >> 24)};
+  f.write(count, 4);
+  ASSERT_TRUE(f.resize(32 + 64 + 1 + records * 41 + 1));
+  f.close();
+  ASSERT_GT(QFileInfo(f.fileName()).size(), qint64(1) << 30);
+  QElapsedTimer timer;
+  timer.start();
+  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("HUGE.dbf"));
+  EXPECT_LT(timer.elapsed(), 2000);
+  ASSERT_EQ(read.size(), 2);
+  EXPECT_EQ(read[1].Name, QLatin1String("NAME"));
+}
+
+TEST(DbaseTables, EveryIndependentReaderFindsTheMemoAndIndexBesideTheTable)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  Create(dir, QStringLiteral("Notes"), {{"ID", eftInteger}, {"BODY", eftMemo}, {"PICTURE", eftGraphic}},
+         {{"PK", {"ID"}, true, true}});
+  // Readers that look for one letter case look for the lower one.
+  EXPECT_EQ(Files(dir), QStringList({QStringLiteral("Notes.dbf"), QStringLiteral("Notes.dbt"),
+                                     QStringLiteral("Notes.mdx")}));
+  const QString path = dir.filePath(QStringLiteral("Notes.dbf"));
+  QString skip;
+  const QString python = RunTool(
+      QStringLiteral("/usr/bin/python3"),
+      {QStringLiteral("-c"),
+       QStringLiteral("import sys, dbfread\n"
+                      "t = dbfread.DBF(sys.argv[1], load=True)\n"
+                      "print(t.memofilename.rsplit('/', 1)[1], [f.type for f in t.fields])\n"),
+       path},
+      skip);
+  if (!skip.isEmpty())
+    FAIL() << skip.toStdString();
+  EXPECT_EQ(python.toStdString(), "Notes.dbt ['N', 'M', 'M']\n");
+  const QString perl = RunTool(
+      QStringLiteral("perl"),
+      {QStringLiteral("-MXBase"), QStringLiteral("-e"),
+       QStringLiteral("my $t = XBase->new($ARGV[0]) or die XBase->errstr; $t->init_memo_field or die 'no memo';"
+                      " print join(',', $t->field_types), \"\\n\";"),
+       path},
+      skip);
+  if (!skip.isEmpty())
+    FAIL() << skip.toStdString();
+  EXPECT_EQ(perl.toStdString(), "N,M,M\n");
+  const QString gdal = RunTool(QStringLiteral("ogrinfo"), {QStringLiteral("-ro"), QStringLiteral("-so"),
+                                                            QStringLiteral("-al"), path},
+                               skip);
+  if (!skip.isEmpty())
+    FAIL() << skip.toStdString();
+  EXPECT_TRUE(gdal.contains(QLatin1String("Feature Count: 0"))) << gdal.toStdString();
+  EXPECT_TRUE(gdal.contains(QLatin1String("BODY: String"))) << gdal.toStdString();
 }
 
 }  // namespace

@@ -100,9 +100,10 @@ TEST(ParadoxTables, WritesTheHeaderOfAKeyedTableWithItsPrimaryIndex)
   ASSERT_EQ(px.size(), 2048);
   EXPECT_EQ(px[0x04], 1);  // primary index
   EXPECT_EQ(U16(px, 0x00), 4 + 6);
-  EXPECT_EQ(U16(px, 0x21), 1 + 3);
+  EXPECT_EQ(U16(px, 0x21), 1);  // the key field; the three trailing shorts are no fields
+  EXPECT_EQ(U16(px, 0x23), 1);
   EXPECT_EQ(px[0x39], 12);
-  EXPECT_EQ(px.mid(0x58, 8), QByteArray("\x04\x04\x03\x02\x03\x02\x03\x02", 8));
+  EXPECT_EQ(px.mid(0x58, 2 + 4 + 5), QByteArray("\x04\x04\0\0\0\0CUST\0", 11));
 }
 
 TEST(ParadoxTables, UnkeyedTableHasNoIndexAndBlobFieldsGetABlobFile)
@@ -292,12 +293,49 @@ TEST(ParadoxTables, ReadsAParadox3HeaderWithItsShorterLayout)
   EXPECT_FALSE(read[1].InPrimaryIndex);
 }
 
+TEST(ParadoxTables, BcdDigitsAreCheckedAndNamesReadInTheTablesCodePageFromTheHeaderAlone)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  TFieldDef amount = Field("Amount", eftBCD, 2);
+  amount.Precision = 12;
+  CreateTable(dir.path(), QStringLiteral("STREETS"), TTableType::Paradox, {Field("Strasse", eftString, 30), amount}, {});
+  for (const auto& [precision, decimals] : {std::pair{33, 2}, std::pair{4, 5}}) {
+    TFieldDef wrong = Field("Wrong", eftBCD, decimals);
+    wrong.Precision = precision;
+    EXPECT_THROW(CreateTable(dir.path(), QStringLiteral("BAD"), TTableType::Paradox, {wrong}, {}), TEngineError);
+  }
+
+  const QString path = dir.filePath(QStringLiteral("STREETS.DB"));
+  QByteArray db = ReadAll(path);
+  const int names = db.indexOf(QByteArray("Strasse\0", 8));
+  ASSERT_GT(names, 0);
+  db.replace(names, 8, QByteArray("Stra\xE1" "e\0\0", 8));  // "Straße" in code page 437
+  db[0x6A] = char(437 & 0xFF);
+  db[0x6B] = char(437 >> 8);
+  WriteAll(path, db);
+  // Records that the header does not describe lie beyond it: a sparse
+  // gigabyte is never read.
+  QFile big(path);
+  ASSERT_TRUE(big.resize((qint64(1) << 30) + 4096));
+  const QList<TFieldInfo> read = ReadTableFields(dir.path(), QStringLiteral("STREETS.DB"));
+  ASSERT_EQ(read.size(), 2);
+  EXPECT_EQ(read[0].Name, QStringLiteral(u"Straße"));
+  EXPECT_EQ(read[1].Size, 2);
+
+  WriteAll(dir.filePath(QStringLiteral("proj.db")), QByteArray("SQLite format 3\0", 16) + QByteArray(200, '\0'));
+  EXPECT_THROW(ReadTableFields(dir.path(), QStringLiteral("proj.db")), TNotATableError);
+}
+
 #ifdef VESKA_PXTOOL  // always defined by the test build
 // Runs the pxlib helper; its output, or an empty text when it failed.
-QString RunPxTool(const char* command, const QString& file)
+QString RunPxTool(const char* command, const QString& file, const QString& second = {})
 {
   QProcess p;
-  p.start(QStringLiteral(VESKA_PXTOOL), {QString::fromLatin1(command), file});
+  QStringList args = {QString::fromLatin1(command), file};
+  if (!second.isEmpty())
+    args << second;
+  p.start(QStringLiteral(VESKA_PXTOOL), args);
   if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
     return {};
   return QString::fromLatin1(p.readAllStandardOutput());
@@ -321,7 +359,48 @@ TEST(ParadoxTables, PxlibReadsTheTablesWeWrite)
   EXPECT_EQ(lines[16], QStringLiteral("field F16 type 12 size 11"));
 
   const QString index = RunPxTool("info", dir.filePath(QStringLiteral("ALL.PX")));
-  EXPECT_TRUE(index.startsWith(QStringLiteral("filetype 1 version 70 fields 4 "))) << index.toStdString();
+  EXPECT_TRUE(index.startsWith(QStringLiteral("filetype 1 version 70 fields 1 "))) << index.toStdString();
+}
+
+TEST(ParadoxTables, PxlibAttachesThePrimaryIndexNotCountingItsTrailingFieldsAndAKeyTooWideIsRefused)
+{
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  const QList<QList<TFieldDef>> keys = {
+      {Field("ID", eftInteger)},
+      {Field("Code", eftString, 12), Field("Line", eftSmallint), Field("Price", eftBCD, 2)},
+      {Field("A", eftString, 255), Field("B", eftString, 255), Field("C", eftString, 255)},
+  };
+  int n = 0;
+  for (const QList<TFieldDef>& key : keys) {
+    const QString name = QStringLiteral("KEYS%1").arg(++n);
+    QStringList keyNames;
+    for (const TFieldDef& f : key)
+      keyNames << f.Name;
+    CreateTable(dir.path(), name, TTableType::Paradox, key + QList<TFieldDef>{Field("Notes", eftMemo)},
+                {PrimaryOn(keyNames)});
+    const QByteArray px = ReadAll(dir.filePath(name + QStringLiteral(".PX")));
+    EXPECT_EQ(U16(px, 0x21), key.size()) << name.toStdString();
+    const QString attached =
+        RunPxTool("attach", dir.filePath(name + QStringLiteral(".DB")), dir.filePath(name + QStringLiteral(".PX")));
+    EXPECT_EQ(attached, QStringLiteral("attached: index fields %1 keyfields %1\n").arg(key.size()))
+        << name.toStdString();
+  }
+
+  QList<TFieldDef> wide;
+  QStringList wideKey;
+  for (int i = 0; i < 20; ++i) {
+    wide << TFieldDef{QStringLiteral("Text%1").arg(i), eftString, 255, false};
+    wideKey << wide.back().Name;
+  }
+  const QStringList before = Files(dir);
+  try {
+    CreateTable(dir.path(), QStringLiteral("WIDE"), TTableType::Paradox, wide, {PrimaryOn(wideKey)});
+    ADD_FAILURE() << "a key of 5,100 bytes was written";
+  } catch (const TEngineError& e) {
+    EXPECT_TRUE(e.Message().contains(QLatin1String("WIDE"))) << e.what();
+  }
+  EXPECT_EQ(Files(dir), before);
 }
 
 TEST(ParadoxTables, ReadsATableThatPxlibWrote)

@@ -3,6 +3,8 @@
  *   pxtool info FILE     prints the header and fields pxlib reads
  *   pxtool create FILE   writes an unkeyed table with a field of each of
  *                        several types
+ *   pxtool attach DB PX  reads the primary index PX and attaches it to the
+ *                        table DB, as pxlib does before it looks up keys
  */
 #include <paradox.h>
 #include <stdio.h>
@@ -56,10 +58,39 @@ static int Create(const char* file)
   return 0;
 }
 
+static int Attach(const char* table, const char* index)
+{
+  pxdoc_t* doc = PX_new();
+  pxdoc_t* px = PX_new();
+  int status = 1;
+  if (PX_open_file(doc, table) < 0)
+    printf("pxlib cannot open %s\n", table);
+  else if (PX_open_file(px, index) < 0)
+    printf("pxlib cannot open %s\n", index);
+  else if (PX_read_primary_index(px) < 0)
+    printf("pxlib cannot read the primary index %s\n", index);
+  else if (PX_add_primary_index(doc, px) < 0)
+    printf("pxlib cannot attach %s to %s\n", index, table);
+  else {
+    printf("attached: index fields %d keyfields %d\n", px->px_head->px_numfields, px->px_head->px_primarykeyfields);
+    status = 0;
+  }
+  /* The table document frees an index attached to it. */
+  if (status != 0) {
+    PX_close(px);
+    PX_delete(px);
+  }
+  PX_close(doc);
+  PX_delete(doc);
+  return status;
+}
+
 int main(int argc, char** argv)
 {
+  if (argc == 4 && strcmp(argv[1], "attach") == 0)
+    return Attach(argv[2], argv[3]);
   if (argc != 3) {
-    fprintf(stderr, "usage: pxtool info|create FILE\n");
+    fprintf(stderr, "usage: pxtool info|create FILE, pxtool attach DB PX\n");
     return 2;
   }
   if (strcmp(argv[1], "info") == 0)
