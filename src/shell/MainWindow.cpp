@@ -666,6 +666,8 @@ void TSDIAppForm::FormsBuildItemClick()
 {
   // The settings file is read anew, as every setting is.
   BuildFormDlg->LibraryFile = LibraryFilePath(FSettings.Ini(), FSettings.ProgramDirectory());
+  // The saved diagram is never replaced by a generated file.
+  BuildFormDlg->DiagramFile = FileName;
   BuildFormDlg->SetDrawingSurface(FSurface.get());
   BuildFormDlg->exec();
   // The run gives a form without a caption one; an open editor shows it.
