@@ -20,8 +20,8 @@
 namespace veska {
 
 TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent)
-  : TBuildDialog(QStringLiteral("All Forms"), QStringLiteral("Application D&rive"),
-                 QStringLiteral("Application &Directory"), "DirectoryEdit", parent),
+  : TBuildDialog(QStringLiteral("All Forms"), QStringLiteral("Application &Directory"),
+                 QStringLiteral("Application"), "DirectoryEdit", QStringLiteral("forms.html"), parent),
     FMessages(messages)
 {
   setWindowTitle(QStringLiteral("Veska - Build Application"));

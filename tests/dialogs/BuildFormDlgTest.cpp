@@ -13,12 +13,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -188,6 +191,22 @@ TEST_F(BuildFormDlgTest, NameThatCannotCompileIsRefusedBeforeTheRun)
         << qPrintable(Msgs.Messages[0].Text);
   }
   EXPECT_TRUE(Files().isEmpty());
+}
+
+TEST_F(BuildFormDlgTest, DestinationIsLabelledApplicationDirectoryAsTheDatabaseBuildsIs)
+{
+  // The tree and the chosen directory are one chooser, labelled as the
+  // database build dialog labels its own.
+  Show();
+  ClickOK();
+  ASSERT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgDestination);
+  auto* layout = qobject_cast<QFormLayout*>(Dlg->PageControl->currentWidget()->layout());
+  ASSERT_NE(layout, nullptr);
+  auto* tree = qobject_cast<QLabel*>(layout->labelForField(Dlg->DirectoryListBox1));
+  auto* text = qobject_cast<QLabel*>(layout->labelForField(Dlg->DirectoryEdit));
+  ASSERT_TRUE(tree && text);
+  EXPECT_EQ(tree->text(), QStringLiteral("Application &Directory"));
+  EXPECT_EQ(text->text(), QStringLiteral("Application"));
 }
 
 TEST_F(BuildFormDlgTest, RunNeverReplacesTheOpenDiagramsFileAndReportsCutLines)
