@@ -14,22 +14,106 @@
 
 #include <QDir>
 #include <QFont>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace veska {
 
 TAppGenError::TAppGenError(const QString& message) : std::runtime_error(message.toStdString()) {}
 
+namespace {
+
+// The reserved words of the target's Pascal: no identifier may be one.
+const QSet<QString>& ReservedWords()
+{
+  static const QSet<QString> words = [] {
+    QSet<QString> set;
+    for (const char* word :
+         {"and", "array", "as", "asm", "begin", "case", "class", "const", "constructor", "destructor",
+          "dispinterface", "div", "do", "downto", "else", "end", "except", "exports", "file", "finalization",
+          "finally", "for", "function", "goto", "if", "implementation", "in", "inherited", "initialization",
+          "inline", "interface", "is", "label", "library", "mod", "nil", "not", "object", "of", "or", "out",
+          "packed", "procedure", "program", "property", "raise", "record", "repeat", "resourcestring", "set",
+          "shl", "shr", "string", "then", "threadvar", "to", "try", "type", "unit", "until", "uses", "var",
+          "while", "with", "xor"})
+      set.insert(QString::fromLatin1(word));
+    return set;
+  }();
+  return words;
+}
+
+bool IsAsciiLetter(QChar c)
+{
+  return (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+bool IsAsciiDigit(QChar c)
+{
+  return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool IsIdentifier(const QString& name)
+{
+  if (name.isEmpty() || IsAsciiDigit(name[0]))
+    return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](QChar c) { return IsAsciiLetter(c) || IsAsciiDigit(c) || c == QLatin1Char('_'); });
+}
+
+// The unit of the generated project that an identifier names (as the project
+// spells it), or an empty text: the main unit, the units of the forms, and
+// the units that the project file and the compiler bring in.
+QString ProjectUnitNamed(const QString& identifier)
+{
+  static const QRegularExpression formUnit(QStringLiteral("^CUnit(0|[1-9][0-9]*)$"),
+                                           QRegularExpression::CaseInsensitiveOption);
+  if (const auto match = formUnit.match(identifier); match.hasMatch())
+    return QStringLiteral("CUnit") + match.captured(1);
+  for (const char* unit : {"CMain", "Forms", "KXUtils", "BrModal", "System", "SysInit"})
+    if (identifier.compare(QLatin1String(unit), Qt::CaseInsensitive) == 0)
+      return QString::fromLatin1(unit);
+  return {};
+}
+
+}  // namespace
+
 QString AppNameRefusal(const QString& name)
 {
-  // The name becomes file names in the destination directory and nowhere
-  // else: a plain name, short as the generated project expects.
-  if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".") ||
-      name == QLatin1String("..") || CharacterCount(name) > 8)
-    return QStringLiteral("The application name \"%1\" is not a file name of 1 to 8 characters.").arg(name);
+  // The name is the program's name in the project file and the name of the
+  // project and settings files: a name the compiler refuses gives a project
+  // that cannot be built.
+  if (name.isEmpty())
+    return QStringLiteral("The application needs a name: it names the project and its files.");
+  if (CharacterCount(name) > 8)
+    return QStringLiteral("The application name \"%1\" is longer than 8 characters.").arg(name);
+  if (!IsIdentifier(name))
+    return QStringLiteral("The application name \"%1\" is not an identifier: use the letters A to Z, digits "
+                          "and \"_\", and begin with a letter or \"_\".")
+        .arg(name);
+  if (ReservedWords().contains(name.toLower()))
+    return QStringLiteral("The application name \"%1\" is a reserved word of Pascal.").arg(name);
+  if (const QString unit = ProjectUnitNamed(name); !unit.isEmpty())
+    return QStringLiteral("The application name \"%1\" is the name of the unit %2 of the generated project.")
+        .arg(name, unit);
+  return {};
+}
+
+QString FormListRefusal(const QStringList& forms)
+{
+  if (forms.isEmpty())
+    return QStringLiteral("No entity is chosen: the application needs at least one form.");
+  QSet<QString> seen;
+  for (const QString& name : forms) {
+    if (name.isEmpty())
+      return QStringLiteral("An empty name is among the entities chosen for forms.");
+    if (seen.contains(name.toCaseFolded()))
+      return QStringLiteral("The entity %1 is chosen twice for a form.").arg(name);
+    seen.insert(name.toCaseFolded());
+  }
   return {};
 }
 
@@ -76,7 +160,7 @@ QStringList LoadTemplateLibrary(const QString& fileName)
 
 // ------------------------------------------------------------- formatting
 
-QString FormatTemplate(const QString& format, std::initializer_list<TFormatArg> args)
+QString FormatTemplate(const QString& format, std::initializer_list<TFormatArg> args, bool* cut)
 {
   QString out;
   auto next = args.begin();
@@ -109,7 +193,10 @@ QString FormatTemplate(const QString& format, std::initializer_list<TFormatArg> 
     }
   }
   // Characters, not UTF-16 units: a pair is never split.
-  return CharacterCount(out) > kFormatBufferSize ? LeftCharacters(out, kFormatBufferSize) : out;
+  const bool tooLong = CharacterCount(out) > kFormatBufferSize;
+  if (cut)
+    *cut = tooLong;
+  return tooLong ? LeftCharacters(out, kFormatBufferSize) : out;
 }
 
 // ------------------------------------------------------------------ widths
@@ -142,6 +229,19 @@ const QHash<QString, TTypeWidth>& TypeWidths()
     return h;
   }();
   return widths;
+}
+
+// A size is a decimal number: digits, after an optional sign, and nothing
+// else (no blanks); 10 when it is none or does not fit an int.
+int SizeOf(const QString& text)
+{
+  const qsizetype start = text.startsWith(QLatin1Char('-')) || text.startsWith(QLatin1Char('+')) ? 1 : 0;
+  const bool digits = text.size() > start && std::all_of(text.begin() + start, text.end(), [](QChar c) {
+                        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                      });
+  bool ok = false;
+  const int n = digits ? text.toInt(&ok) : 0;
+  return ok ? n : 10;
 }
 
 int ClampInt(qint64 v)
@@ -198,11 +298,8 @@ int CharacterWidth(const TDiagram& model, const QString& typeText)
   const auto it = TypeWidths().constFind(name.toCaseFolded());
   if (it != TypeWidths().constEnd()) {
     width = it->Width;
-    if (it->Sized) {
-      bool ok = false;
-      const int n = size.toInt(&ok);
-      width += ok ? n : 10;
-    }
+    if (it->Sized)
+      width += SizeOf(size);
   }
   return int(std::clamp<qint64>(width, 4, 50));
 }
@@ -220,7 +317,8 @@ TAppExpert::TAppExpert(TDrawingSurface& surface, const TAppBuildSettings& settin
     MDIApplication(settings.MDIApplication),
     DrawingSurface(surface),
     FormList(settings.FormList),
-    FTemplates(std::move(templates))
+    FTemplates(std::move(templates)),
+    FKeptFiles(settings.KeptFiles)
 {
   if (const QString refusal = AppNameRefusal(AppName); !refusal.isEmpty())
     throw TAppGenError(refusal);
@@ -253,13 +351,24 @@ void TAppExpert::RebuildMenuGroups()
 
 void TAppExpert::Put(QString& out, int n, std::initializer_list<TFormatArg> args) const
 {
-  out += FormatTemplate(FTemplates.value(n), args);
+  bool cut = false;
+  out += FormatTemplate(FTemplates.value(n), args, &cut);
+  if (cut)
+    FCuts << QStringLiteral("template %1").arg(n);
 }
 
-void TAppExpert::Line(QString& out, const QString& format, std::initializer_list<TFormatArg> args)
+void TAppExpert::Line(QString& out, const QString& format, std::initializer_list<TFormatArg> args) const
 {
-  out += FormatTemplate(format, args);
+  bool cut = false;
+  out += FormatTemplate(format, args, &cut);
   out += QLatin1String("\r\n");
+  if (cut)
+    FCuts << QStringLiteral("the line \"%1\"").arg(format);
+}
+
+QStringList TAppExpert::TakeCuts() const
+{
+  return std::exchange(FCuts, {});
 }
 
 QString TAppExpert::ProjectText() const
@@ -621,9 +730,29 @@ QString TAppExpert::FilePath(const QString& name) const
   return Directory + QLatin1Char('/') + name;
 }
 
+QStringList TAppExpert::OutputNames() const
+{
+  QStringList names{AppName + QStringLiteral(".DPR"), QStringLiteral("CMain.PAS"), QStringLiteral("CMain.DFM")};
+  for (int i = 0; i < int(FormList.size()); ++i)
+    names << QStringLiteral("CUnit%1.PAS").arg(i) << QStringLiteral("CUnit%1.DFM").arg(i);
+  return names;
+}
+
+void TAppExpert::RefuseKeptFile(const QString& path) const
+{
+  // By identity, not by name: a file reached through another path or a link
+  // is the same file, and replacing it would lose it.
+  for (const QString& kept : FKeptFiles)
+    if (IsSameFile(path, kept))
+      throw TAppGenError(QStringLiteral("The generated file %1 would replace %2, the diagram the application is "
+                                        "generated from. Choose another directory or application name.")
+                             .arg(path, kept));
+}
+
 void TAppExpert::WriteFile(const QString& name, const QByteArray& bytes) const
 {
   const QString path = FilePath(name);
+  RefuseKeptFile(path);
   try {
     WriteFileSafely(path, bytes);
   } catch (const TFileAccessError& e) {
@@ -631,7 +760,8 @@ void TAppExpert::WriteFile(const QString& name, const QByteArray& bytes) const
   }
 }
 
-void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArray(const QString&)>& toResource)
+QStringList TAppExpert::Run(const TAppProgress& progress,
+                            const std::function<QByteArray(const QString&)>& toResource)
 {
   const auto clear = [&] {
     if (progress.Clear)
@@ -641,43 +771,72 @@ void TAppExpert::Run(const TAppProgress& progress, const std::function<QByteArra
     if (progress.Add)
       progress.Add(line);
   };
+  // Nothing is written when any file would replace a kept one.
+  for (const QString& name : OutputNames())
+    RefuseKeptFile(FilePath(name));
+
   // The project, the main unit and the main form, then a unit and a form per
   // entity.
   TProgressRun run(progress.Bar, QStringLiteral("Generating ") + AppName,
                    3 + 2 * qint64(FormList.size()));
   qint64 written = 0;
-  const auto writeFile = [&](const QString& name, const QByteArray& bytes) {
-    WriteFile(name, bytes);
-    run.Step(++written);
+  QStringList problems;
+  // `what` names the file for the user: the file itself, and for a form's
+  // files also its entity.
+  const auto cutMessage = [&](const QString& name, const QString& what, const QStringList& cuts) {
+    return QStringLiteral("%1%2: a line longer than %3 characters was cut there (%4); the file will not compile.")
+        .arg(FilePath(name), what, QString::number(kFormatBufferSize), cuts.join(QStringLiteral(", ")));
   };
-  const auto writeForm = [&](const QString& name, const QString& text) {
+  const auto writeFile = [&](const QString& name, const QString& what, const QString& text) {
+    const QStringList cuts = TakeCuts();
+    WriteFile(name, text.toUtf8());
+    run.Step(++written);
+    if (!cuts.isEmpty())
+      problems << cutMessage(name, what, cuts);
+  };
+  const auto writeForm = [&](const QString& name, const QString& what, const QString& text) {
+    const QStringList cuts = TakeCuts();
     QByteArray resource;
     try {
       resource = toResource(text);
     } catch (const TFormTextError& e) {
+      // A text cut short is the likely cause: said so, and the run goes on.
+      if (!cuts.isEmpty()) {
+        problems << cutMessage(name, what, cuts) +
+                        QStringLiteral(" It was not written: its form text cannot be converted (line %1: %2).")
+                            .arg(QString::number(e.Line()), QString::fromStdString(e.what()));
+        run.Step(++written);
+        return;
+      }
       throw TAppGenError(QStringLiteral("Cannot convert the form %1 (line %2 of its form text): %3")
                              .arg(FilePath(name), QString::number(e.Line()), QString::fromStdString(e.what())));
     }
-    writeFile(name, resource);
+    WriteFile(name, resource);
+    run.Step(++written);
+    if (!cuts.isEmpty())
+      problems << cutMessage(name, what, cuts);
   };
 
   RebuildMenuGroups();
+  TakeCuts();
   clear();
   add(QStringLiteral("Generating Project File"));
-  writeFile(AppName + QStringLiteral(".DPR"), ProjectText().toUtf8());
+  writeFile(AppName + QStringLiteral(".DPR"), QString(), ProjectText());
   add(QStringLiteral("Generating Main Source File"));
-  writeFile(QStringLiteral("CMain.PAS"), MainUnitText().toUtf8());
+  writeFile(QStringLiteral("CMain.PAS"), QString(), MainUnitText());
   add(QStringLiteral("Generating Main Form File"));
-  writeForm(QStringLiteral("CMain.DFM"), MainFormText());
+  writeForm(QStringLiteral("CMain.DFM"), QString(), MainFormText());
   for (int i = 0; i < int(FormList.size()); ++i) {
     LayoutForm(i);
     clear();
     const QString& name = CurrentEntity->EntityName();
+    const QString what = QStringLiteral(" (the form of %1)").arg(name);
     add(QStringLiteral("Generating Source for ") + name);
-    writeFile(QStringLiteral("CUnit%1.PAS").arg(i), UnitText(i).toUtf8());
+    writeFile(QStringLiteral("CUnit%1.PAS").arg(i), what, UnitText(i));
     add(QStringLiteral("Generating Form for ") + name);
-    writeForm(QStringLiteral("CUnit%1.DFM").arg(i), FormText(i));
+    writeForm(QStringLiteral("CUnit%1.DFM").arg(i), what, FormText(i));
   }
+  return problems;
 }
 
 }  // namespace veska

@@ -4,10 +4,11 @@
 
 namespace veska {
 
-void RunAppGeneration(TDrawingSurface& surface, const TAppBuildSettings& settings, const TAppProgress& progress)
+QStringList RunAppGeneration(TDrawingSurface& surface, const TAppBuildSettings& settings,
+                             const TAppProgress& progress)
 {
   TAppExpert expert(surface, settings, LoadTemplateLibrary(settings.LibraryFile));
-  expert.Run(progress, [](const QString& text) { return FormTextToResource(text); });
+  return expert.Run(progress, [](const QString& text) { return FormTextToResource(text); });
 }
 
 }  // namespace veska

@@ -50,8 +50,9 @@ struct TFormatArg {
 // integer, "%%" gives "%", any other "%" is copied as it stands, and a
 // placeholder left without an argument gives nothing. Every text argument
 // ends up inside a quoted string of the generated files, so its single
-// quotes are doubled. The result is cut at 2048 characters.
-QString FormatTemplate(const QString& format, std::initializer_list<TFormatArg> args);
+// quotes are doubled. The result is cut at 2048 characters; `cut`, when
+// given, tells whether it was.
+QString FormatTemplate(const QString& format, std::initializer_list<TFormatArg> args, bool* cut = nullptr);
 
 // The width in characters of a type text such as "VarChar(30)" (a domain's
 // name stands for its data type), between 4 and 50.
@@ -113,15 +114,25 @@ public:
   // The path of a generated file in the destination directory.
   QString FilePath(const QString& name) const;
 
+  // The names of the files the run writes, in the order written.
+  QStringList OutputNames() const;
+
+  // What was cut at the 2048-character limit since the last call, one
+  // description each ("template 53", "the line \"...\""), and forgotten.
+  QStringList TakeCuts() const;
+
   // The whole run: every file composed and written, progress reported.
-  // `toResource` turns a form text into the bytes of its form file.
-  void Run(const TAppProgress& progress, const std::function<QByteArray(const QString&)>& toResource);
+  // `toResource` turns a form text into the bytes of its form file. No file
+  // is written when one of them would be a file of KeptFiles. A file holding
+  // a cut line is still written (a form that can then not be converted is
+  // not) and the run goes on; the messages about them are returned.
+  QStringList Run(const TAppProgress& progress, const std::function<QByteArray(const QString&)>& toResource);
 
 private:
   // Appends template n with its arguments to `out`.
   void Put(QString& out, int n, std::initializer_list<TFormatArg> args = {}) const;
   // Appends one of the program's own lines (formatted, then CR LF).
-  static void Line(QString& out, const QString& format, std::initializer_list<TFormatArg> args = {});
+  void Line(QString& out, const QString& format, std::initializer_list<TFormatArg> args = {}) const;
   TEntity* FormEntity(int i) const;
   // The index in LookupList of the lookup that fills the element's attribute,
   // or -1 when it is no lookup attribute.
@@ -130,9 +141,14 @@ private:
   void PutLookupCombo(QString& out, int k, qint64 x, qint64 y, qint64 w, const TFormElement& element) const;
   // Element k of a form laid out in a row (horizontal) or in a column.
   void PutElement(QString& out, int k, bool horizontal) const;
+  // Throws when `path` is one of KeptFiles.
+  void RefuseKeptFile(const QString& path) const;
   void WriteFile(const QString& name, const QByteArray& bytes) const;
 
   QStringList FTemplates;
+  QStringList FKeptFiles;
+  // Filled as the files are composed, emptied by TakeCuts.
+  mutable QStringList FCuts;
   std::vector<TEntity*> FFormEntities;
   QHash<const TAttribute*, int> FLookupIndex;
 };

@@ -363,9 +363,11 @@ QString HelpText()
       "      application into the existing directory DIR, as Build, Forms\n"
       "      does: an MDI frame (a normal frame with --normal-frame), the\n"
       "      application NAME (default Pilot, at most 8 characters), one form\n"
-      "      per entity named (default: all, in list order). The template\n"
-      "      library is the one the settings file names, beside veska-cli.\n"
-      "      Each progress line goes to standard output. IN is not changed.\n"
+      "      per entity named (default: all, in list order; each once). NAME\n"
+      "      is a Pascal identifier that names no unit of the project (CMain,\n"
+      "      CUnitN). The template library is the one the settings file names,\n"
+      "      beside veska-cli. Each progress line goes to standard output. IN\n"
+      "      is not changed: no generated file may be IN.\n"
       "  form-to-text FILE\n"
       "      Prints the generated form file FILE (.DFM) as form text.\n"
       "  export [--dpi N] [--pages all|C,R[;C,R]...] IN OUT\n"
@@ -417,7 +419,9 @@ QString HelpText()
       "     read or a file cannot be generated (the files written before stay);\n"
       "     export: the diagram has nothing drawn or the image\n"
       "     would be too large\n"
-      "  4  build-database: some table could not be created\n"
+      "  4  build-database: some table could not be created;\n"
+      "     build-application: a generated line was cut at 2048 characters\n"
+      "     (the files are written; a form that cannot be converted is not)\n"
       "  64 the command line is not understood\n");
 }
 
@@ -634,11 +638,20 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
 {
   TAppBuildSettings app;
   QString settingsGiven;
+  // The list as given: an empty name or one named twice is refused, not
+  // skipped.
+  QString forms;
   bool formsGiven = false;
+  const TOptionHandler takeFormList = ValueOption(QStringLiteral("entity names"), forms, err);
+  const TOptionHandler takeForms = [&](const QStringList& a, int& i) {
+    const int status = takeFormList(a, i);
+    formsGiven = formsGiven || status == ExitOk;
+    return status;
+  };
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--name"), ValueOption(QStringLiteral("an application name"), app.AppName, err)},
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--forms"), ListOption(QStringLiteral("entity names"), app.FormList, formsGiven, err)},
+    {QStringLiteral("--forms"), takeForms},
     {QStringLiteral("--normal-frame"),
      [&](const QStringList&, int&) {
        app.MDIApplication = false;
@@ -652,6 +665,13 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
   if (const QString refusal = AppNameRefusal(app.AppName); !refusal.isEmpty()) {
     PrintLine(err, QStringLiteral("veska-cli: %1").arg(refusal));
     return ExitUsage;
+  }
+  if (formsGiven) {
+    app.FormList = forms.split(QLatin1Char(','));
+    if (const QString refusal = FormListRefusal(app.FormList); !refusal.isEmpty()) {
+      PrintLine(err, QStringLiteral("veska-cli: --forms: %1").arg(refusal));
+      return ExitUsage;
+    }
   }
   QString settings;
   if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
@@ -669,17 +689,21 @@ int BuildApplication(const QStringList& args, const QString& programDirectory, s
   app.Directory = files[1];
   app.LibraryFile = LibraryFilePath(TIniFile(settings), programDirectory);
   // The captions the run gives to forms without one stay in this copy of the
-  // model; IN is never written.
+  // model; IN is never written, not even through a file of DIR that is IN.
+  app.KeptFiles = QStringList{files[0]};
+  QStringList problems;
   try {
-    RunAppGeneration(surface, app, TAppProgress{{}, [out](const QString& line) {
-                                                  PrintLine(out, line);
-                                                  std::fflush(out);
-                                                }});
+    problems = RunAppGeneration(surface, app, TAppProgress{{}, [out](const QString& line) {
+                                                             PrintLine(out, line);
+                                                             std::fflush(out);
+                                                           }});
   } catch (const TAppGenError& e) {
     PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
     return ExitFileError;
   }
-  return status;
+  for (const QString& problem : problems)
+    PrintLine(err, QStringLiteral("error: %1").arg(problem));
+  return problems.isEmpty() ? status : std::max(status, int(ExitBuildErrors));
 }
 
 int FormToText(const QStringList& args, std::FILE* out, std::FILE* err)

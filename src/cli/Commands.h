@@ -13,7 +13,7 @@ enum TExitStatus : int {
   ExitNotADiagram = 1,
   ExitCorrupted = 2,
   ExitFileError = 3,
-  ExitBuildErrors = 4,  // build-database: some table could not be created
+  ExitBuildErrors = 4,  // some table could not be created, or a generated line was cut
   ExitUsage = 64,
 };
 

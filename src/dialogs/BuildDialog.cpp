@@ -20,7 +20,7 @@
 namespace veska {
 
 TBuildDialog::TBuildDialog(const QString& allChosen, const QString& treeCaption, const QString& editCaption,
-                           const char* editName, QWidget* parent)
+                           const char* editName, const QString& helpPage, QWidget* parent)
   : QDialog(parent), FAllChosen(allChosen)
 {
   PageControl = new QTabWidget(this);
@@ -57,7 +57,7 @@ TBuildDialog::TBuildDialog(const QString& allChosen, const QString& treeCaption,
   (new QVBoxLayout(progress))->addWidget(ProgressText);
   PageControl->addTab(progress, QStringLiteral("Progress"));
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, helpPage);
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;
@@ -65,6 +65,9 @@ TBuildDialog::TBuildDialog(const QString& allChosen, const QString& treeCaption,
   layout->addWidget(PageControl, 1);
   buttons.Box->setOrientation(Qt::Vertical);
   layout->addWidget(buttons.Box);
+  // The build dialogs show their Help button (the box's new layout would
+  // show it anyway).
+  HelpBtn->show();
 
   SetDirectory(QDir::currentPath());
   connect(FilterButton, &QPushButton::clicked, this, [this] { FilterButtonClick(); });

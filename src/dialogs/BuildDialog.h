@@ -57,9 +57,9 @@ protected:
   // `allChosen` is the filter caption when every entity is chosen. The
   // destination page shows the tree under `treeCaption` and the chosen
   // directory as text named `editName` under `editCaption`. The directory
-  // starts as the current one.
+  // starts as the current one. The Help button opens `helpPage`.
   TBuildDialog(const QString& allChosen, const QString& treeCaption, const QString& editCaption,
-               const char* editName, QWidget* parent);
+               const char* editName, const QString& helpPage, QWidget* parent);
 
   QWidget* OptionsPage() const;
   QLineEdit* DirectoryText() const { return FDirectoryText; }

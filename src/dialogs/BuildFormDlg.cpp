@@ -20,8 +20,8 @@
 namespace veska {
 
 TBuildFormDlg::TBuildFormDlg(TMessageService& messages, QWidget* parent)
-  : TBuildDialog(QStringLiteral("All Forms"), QStringLiteral("Application D&rive"),
-                 QStringLiteral("Application &Directory"), "DirectoryEdit", parent),
+  : TBuildDialog(QStringLiteral("All Forms"), QStringLiteral("Application &Directory"),
+                 QStringLiteral("Application"), "DirectoryEdit", QStringLiteral("forms.html"), parent),
     FMessages(messages)
 {
   setWindowTitle(QStringLiteral("Veska - Build Application"));
@@ -65,9 +65,11 @@ void TBuildFormDlg::FormActivate()
   OKBtn->setText(QStringLiteral("OK"));
 }
 
-bool TBuildFormDlg::CheckAppName()
+bool TBuildFormDlg::CheckChoices()
 {
-  const QString refusal = AppNameRefusal(AppNameEdit->text());
+  QString refusal = AppNameRefusal(AppNameEdit->text());
+  if (refusal.isEmpty())
+    refusal = FormListRefusal(FormFilter);
   if (refusal.isEmpty())
     return true;
   FMessages.Error(refusal);
@@ -81,7 +83,7 @@ void TBuildFormDlg::OKBtnClick()
 {
   // The run repaints but handles no input; a click that still arrives during
   // it (from a message box's own event loop) must not start a second run.
-  if (FGenerating || !FSurface || !OKBtn->isEnabled() || !CheckAppName())
+  if (FGenerating || !FSurface || !OKBtn->isEnabled() || !CheckChoices())
     return;
   if (PageControl->currentIndex() == pgOptions) {
     PageControl->setCurrentIndex(pgDestination);
@@ -103,6 +105,8 @@ bool TBuildFormDlg::Generate()
   settings.MDIApplication = MDIFrameRadioButton->isChecked();
   settings.FormList = FormFilter;
   settings.LibraryFile = LibraryFile;
+  if (!DiagramFile.isEmpty())
+    settings.KeptFiles << DiagramFile;
 
   PageControl->setCurrentIndex(pgProgress);
   TAppProgress progress;
@@ -116,7 +120,11 @@ bool TBuildFormDlg::Generate()
   };
   progress.Bar = &WorkProgress;
   try {
-    RunAppGeneration(*FSurface, settings, progress);
+    const QStringList problems = RunAppGeneration(*FSurface, settings, progress);
+    // The run went to its end; what it could not generate whole is said
+    // once, after it.
+    if (!problems.isEmpty())
+      FMessages.Error(problems.join(QLatin1Char('\n')));
     return true;
   } catch (const std::exception& e) {
     // The run ends here; the files written before the error stay.

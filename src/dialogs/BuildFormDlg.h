@@ -34,14 +34,17 @@ public:
   QStringList& FormFilter = FChosen;
   // The enciphered template library the generator reads.
   QString LibraryFile;
+  // The file of the open diagram, which no generated file may replace; empty
+  // when it has none.
+  QString DiagramFile;
 
   void FormActivate() override;
   void OKBtnClick() override;
 
 private:
-  // Refuses an application name that cannot name a file: the message, then
-  // the name on page "Options" to be corrected.
-  bool CheckAppName();
+  // Refuses an application name or a choice of forms that cannot give a
+  // project: the message, then page "Options" to correct them.
+  bool CheckChoices();
   // The generation run; false when an error ended it (the error shown).
   bool Generate();
 

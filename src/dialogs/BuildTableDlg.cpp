@@ -37,7 +37,7 @@ QGroupBox* Group(QWidget* parent, const QString& caption, const QList<QCheckBox*
 
 TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, QWidget* parent)
   : TBuildDialog(QStringLiteral("All Tables"), QStringLiteral("Database &Directory"), QStringLiteral("Database"),
-                 "DatabaseEdit", parent),
+                 "DatabaseEdit", QStringLiteral("builddatabase.html"), parent),
     FIni(ini),
     FMessages(messages)
 {
@@ -94,6 +94,7 @@ void TBuildTableDlg::FormActivate()
   setWindowTitle(BuildModel ? QStringLiteral("Veska - Build Information Model")
                             : QStringLiteral("Veska - Build Database"));
   PageControl->setCurrentIndex(BuildModel ? pgDestination : pgOptions);
+  SetHelpPage(HelpBtn, BuildModel ? QStringLiteral("reengineer.html") : QStringLiteral("builddatabase.html"));
   ProgressText->clear();
   OKBtn->setText(QStringLiteral("OK"));
 }

@@ -8,7 +8,33 @@
 
 namespace veska {
 
-TDialogButtons MakeDialogButtons(QDialog* dialog)
+namespace {
+
+constexpr const char* kHelpPageProperty = "helpPage";
+
+}  // namespace
+
+void SetHelpPage(QPushButton* help, const QString& page)
+{
+  help->setProperty(kHelpPageProperty, page);
+}
+
+QString HelpPage(const QPushButton* help)
+{
+  return help->property(kHelpPageProperty).toString();
+}
+
+bool ShowHelpPage(QWidget* from, const QString& page)
+{
+  for (QWidget* w = from; w; w = w->parentWidget())
+    if (auto* host = dynamic_cast<THelpHost*>(w)) {
+      host->ShowHelpPage(from->window(), page);
+      return true;
+    }
+  return false;
+}
+
+TDialogButtons MakeDialogButtons(QDialog* dialog, const QString& helpPage)
 {
   auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, dialog);
   const TDialogButtons b{box, box->button(QDialogButtonBox::Ok), box->button(QDialogButtonBox::Cancel),
@@ -16,8 +42,10 @@ TDialogButtons MakeDialogButtons(QDialog* dialog)
   b.OK->setText(QStringLiteral("OK"));
   b.Cancel->setText(QStringLiteral("Cancel"));
   b.Help->hide();
+  SetHelpPage(b.Help, helpPage);
   b.OK->setDefault(true);
   QObject::connect(b.Cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  QObject::connect(b.Help, &QPushButton::clicked, dialog, [help = b.Help] { ShowHelpPage(help, HelpPage(help)); });
   return b;
 }
 

@@ -186,7 +186,7 @@ TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), H
   verticalHeader()->setDefaultSectionSize(20);
   verticalHeader()->setMinimumSectionSize(20);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  verticalHeader()->setFixedWidth(kDefaultColumnWidth);
+  SetRowLabelWidth(kDefaultColumnWidth);
   verticalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   verticalHeader()->setHighlightSections(false);
   verticalHeader()->setSectionsMovable(true);
@@ -263,7 +263,7 @@ void TEditGrid::SetText(int column, int row, const QString& text)
 void TEditGrid::SetColumnWidth(int column, int width)
 {
   if (column == 0)
-    verticalHeader()->setFixedWidth(width);
+    SetRowLabelWidth(width);
   else
     setColumnWidth(column - 1, width);
 }
@@ -383,7 +383,7 @@ void TEditGrid::FitRowLabels()
     if (const QTableWidgetItem* it = verticalHeaderItem(r))
       width = qMax(width, QFontMetrics(it->font()).horizontalAdvance(it->text()) + kPadding);
   width = qMax(width, fontMetrics().horizontalAdvance(FCornerText) + kPadding);
-  verticalHeader()->setFixedWidth(width);
+  SetRowLabelWidth(width);
 }
 
 bool TEditGrid::RowLabelEdgeEvent(QMouseEvent* event)
@@ -402,7 +402,7 @@ bool TEditGrid::RowLabelEdgeEvent(QMouseEvent* event)
     return true;
   case QEvent::MouseMove:
     if (FSizingRowLabels) {
-      verticalHeader()->setFixedWidth(qMax(kNarrowest, x));
+      SetRowLabelWidth(qMax(kNarrowest, x));
       FRowLabelsSized = true;
       return true;
     }
@@ -417,6 +417,15 @@ bool TEditGrid::RowLabelEdgeEvent(QMouseEvent* event)
     FSizingRowLabels = false;
     return true;
   }
+}
+
+void TEditGrid::SetRowLabelWidth(int width)
+{
+  verticalHeader()->setFixedWidth(width);
+  // The cells start right of the row labels: the view lays itself out anew
+  // only when told, and until then the wider labels would cover the first
+  // columns.
+  updateGeometries();
 }
 
 void TEditGrid::SectionMoved(int, int oldVisual, int newVisual)

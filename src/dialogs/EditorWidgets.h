@@ -175,6 +175,9 @@ protected:
 private:
   // Sizing the row labels by their right edge.
   bool RowLabelEdgeEvent(QMouseEvent* event);
+  // The one way the row labels' width changes, with the cells moved beside
+  // them.
+  void SetRowLabelWidth(int width);
 
   void SectionMoved(int logical, int oldVisual, int newVisual);
   QAbstractButton* Corner() const;

@@ -68,7 +68,7 @@ TFilterDlg::TFilterDlg(QWidget* parent) : QDialog(parent)
   ClearSelectedButton = MakeButton(this, "ClearSelectedButton", QStringLiteral("<"), QStringLiteral("Clear Selected"));
   ClearAllButton = MakeButton(this, "ClearAllButton", QStringLiteral("<<"), QStringLiteral("Clear All"));
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("zoom.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

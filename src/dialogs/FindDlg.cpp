@@ -33,7 +33,7 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
   auto* nameLabel = new QLabel(QStringLiteral("&Object"), this);
   nameLabel->setBuddy(ListBox1);
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("drawing.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

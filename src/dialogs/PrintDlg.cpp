@@ -83,7 +83,7 @@ TPrintDlg::TPrintDlg(QWidget* parent) : QDialog(parent)
   top->addWidget(choice);
   top->addWidget(StringGrid1, 0, Qt::AlignTop);
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("print.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

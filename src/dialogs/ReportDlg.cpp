@@ -56,7 +56,7 @@ TReportDlg::TReportDlg(QWidget* parent) : QDialog(parent)
   radios->addWidget(RadioButton2);
   radios->addStretch();
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("entityreport.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

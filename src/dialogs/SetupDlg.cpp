@@ -64,7 +64,7 @@ TSetupDlg::TSetupDlg(int pixelsPerInch, QWidget* parent)
     radios->addWidget(radio, id % 2, id / 2);
   }
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("zoom.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

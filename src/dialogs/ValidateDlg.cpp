@@ -34,7 +34,7 @@ TValidateDlg::TValidateDlg(QStringList dataTypes, QWidget* parent)
   row->addLayout(CheckBoxColumn(domains, true));
   row->addLayout(CheckBoxColumn(entities, true));
 
-  const TDialogButtons buttons = MakeDialogButtons(this);
+  const TDialogButtons buttons = MakeDialogButtons(this, QStringLiteral("consistency.html"));
   OKBtn = buttons.OK;
   CancelBtn = buttons.Cancel;
   HelpBtn = buttons.Help;

@@ -213,6 +213,14 @@ bool FileExists(const QString& fileName)
   return ::stat(Native(fileName).constData(), &st) == 0;
 }
 
+bool IsSameFile(const QString& a, const QString& b)
+{
+  struct stat first;
+  struct stat second;
+  return ::stat(Native(a).constData(), &first) == 0 && ::stat(Native(b).constData(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 namespace {
 
 // Opens a regular file for reading; `st` gets its status.

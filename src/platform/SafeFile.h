@@ -44,6 +44,10 @@ QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 co
 // Whether the file exists (as anything, following symbolic links).
 bool FileExists(const QString& fileName);
 
+// Whether both names exist and are the same file (the same device and inode,
+// following symbolic links): another path, a link or a hard link to it.
+bool IsSameFile(const QString& a, const QString& b);
+
 // Replaces the file `fileName` with `bytes`, or creates it. A file that is
 // replaced keeps its permissions. A target that exists and is not a regular
 // file is refused.

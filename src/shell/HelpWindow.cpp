@@ -185,6 +185,18 @@ void THelpWindow::ShowContents()
   activateWindow();
 }
 
+void THelpWindow::ShowPage(const QString& file)
+{
+  Tabs->setCurrentIndex(0);
+  for (int i = 0; i < ContentsList->count(); ++i)
+    if (ContentsList->item(i)->data(kFileRole).toString() == file)
+      ContentsList->setCurrentRow(i);
+  OpenPage(file);
+  show();
+  raise();
+  activateWindow();
+}
+
 void THelpWindow::ShowSearch(const QString& keyword)
 {
   Tabs->setCurrentIndex(1);

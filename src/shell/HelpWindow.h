@@ -28,6 +28,9 @@ public:
   // Shows the window with the search page, started with the keyword (an
   // empty one lists every keyword).
   void ShowSearch(const QString& keyword);
+  // Shows the window with the page `file` of the help folder, marked in the
+  // contents list.
+  void ShowPage(const QString& file);
 
   QTabWidget* Tabs = nullptr;
   QListWidget* ContentsList = nullptr;

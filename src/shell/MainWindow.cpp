@@ -35,6 +35,7 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPushButton>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScreen>
@@ -679,6 +680,8 @@ void TSDIAppForm::FormsBuildItemClick()
 {
   // The settings file is read anew, as every setting is.
   BuildFormDlg->LibraryFile = LibraryFilePath(FSettings.Ini(), FSettings.ProgramDirectory());
+  // The saved diagram is never replaced by a generated file.
+  BuildFormDlg->DiagramFile = FileName;
   BuildFormDlg->SetDrawingSurface(FSurface.get());
   BuildFormDlg->exec();
   // The run gives a form without a caption one; an open editor shows it.
@@ -971,6 +974,17 @@ QPoint TSDIAppForm::VisibleCentre() const
   return FView->mapFrom(ScrollBox1->viewport(), ScrollBox1->viewport()->rect().center());
 }
 
+void TSDIAppForm::ShowHelpPage(QWidget* window, const QString& page)
+{
+  THelpWindow* help = HelpWindow;
+  if (window && window != this) {
+    help = window->findChild<THelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!help)
+      help = new THelpWindow(FSettings.HelpDirectory(), window);
+  }
+  help->ShowPage(page);
+}
+
 void TSDIAppForm::PrintSetupItemClick()
 {
   if (HasPrinter()) {
@@ -979,6 +993,10 @@ void TSDIAppForm::PrintSetupItemClick()
     QPrintDialog dialog(&Printer(), this);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
     dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
+    // Qt names its confirm button "Print"; here it only keeps the choice.
+    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
+      if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
+        ok->setText(QStringLiteral("OK"));
     if (dialog.exec() == QDialog::Accepted)
       ShowPageGrid();
     return;

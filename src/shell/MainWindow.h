@@ -3,6 +3,7 @@
 // commands with the question that protects unsaved work; the one-level undo;
 // and the hand-over of every command to the drawing surface or a dialog.
 
+#include "dialogs/DialogButtons.h"
 #include "printing/Export.h"
 #include "shell/FileDialogs.h"
 #include "shell/Pictures.h"
@@ -52,7 +53,7 @@ public:
   explicit TAboutBox(QWidget* parent = nullptr);
 };
 
-class TSDIAppForm final : public QMainWindow {
+class TSDIAppForm final : public QMainWindow, public THelpHost {
 public:
   // The settings, the message service and the file dialogs outlive the window.
   TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDialogs& fileDialogs, QWidget* parent = nullptr);
@@ -134,6 +135,9 @@ public:
   // print job of its own, or all of them into one PDF file when no printer
   // is installed.
   void PrintItemClick();
+  // The page of a dialog's Help button, in a help window of the dialog's
+  // own (a modal dialog blocks every other window).
+  void ShowHelpPage(QWidget* window, const QString& page) override;
   // Print Setup: the printer's page size and orientation, or those of the
   // PDF output when no printer is installed.
   void PrintSetupItemClick();

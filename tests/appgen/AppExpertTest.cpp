@@ -444,6 +444,107 @@ TEST_F(AppGenFiles, BadApplicationNameOrUnknownFormIsRefusedBeforeAnythingIsWrit
   EXPECT_NO_THROW(TAppExpert(S, s, ParseTemplateLibrary(SyntheticLibrary(), "lib")));
 }
 
+TEST_F(AppGenFiles, NamesThatGiveAProjectThatCannotCompileAreRefused)
+{
+  const QStringList names = FourForms();
+  const QStringList library = ParseTemplateLibrary(SyntheticLibrary(), "lib");
+  // No identifier, a reserved word, or the name of a unit of the project.
+  for (const char* name : {"my app", "1st", "Pilot-2", "CMain", "cmain", "CUnit0", "CUNIT12", "Forms", "begin"}) {
+    TAppBuildSettings s = Settings(names);
+    s.AppName = QString::fromLatin1(name);
+    EXPECT_FALSE(AppNameRefusal(s.AppName).isEmpty()) << name;
+    EXPECT_THROW(TAppExpert(S, s, library), TAppGenError) << name;
+  }
+  EXPECT_TRUE(AppNameRefusal(QStringLiteral("Pilot\u00e4")).contains(QStringLiteral("not an identifier")));
+  EXPECT_TRUE(AppNameRefusal(QStringLiteral("CUnit3")).contains(QStringLiteral("CUnit3")));
+  for (const char* name : {"Pilot", "_App", "Shop2", "CUnit", "CUnit01", "CMain2", "Eight888"})
+    EXPECT_EQ(AppNameRefusal(QString::fromLatin1(name)), QString()) << name;
+  EXPECT_TRUE(QDir(Dir.path()).isEmpty());
+
+  // A list of forms names each entity once and at least one.
+  EXPECT_FALSE(FormListRefusal({}).isEmpty());
+  EXPECT_FALSE(FormListRefusal({QStringLiteral("Order"), QString()}).isEmpty());
+  EXPECT_TRUE(FormListRefusal({QStringLiteral("Order"), QStringLiteral("order")}).contains(QStringLiteral("order")));
+  EXPECT_EQ(FormListRefusal({QStringLiteral("Order"), QStringLiteral("Line")}), QString());
+}
+
+TEST_F(AppGenFiles, OutputNeverOverwritesTheInputDiagram)
+{
+  const QStringList names = FourForms();
+  const QByteArray diagram("diagram text\r\n");
+  // The diagram itself under a generated name, and another one that a link
+  // of a generated name points at.
+  const QString inside = Path("Pilot.DPR");
+  QTemporaryDir elsewhere;
+  const QString outside = elsewhere.filePath("in.erd");
+  for (const QString& file : {inside, outside}) {
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(diagram);
+  }
+  ASSERT_TRUE(QFile::link(outside, Path("CUnit2.DFM")));
+  for (const QString& kept : {inside, outside, elsewhere.path() + "/../" + QDir(elsewhere.path()).dirName() +
+                                                   "/in.erd"}) {
+    TAppBuildSettings s = Settings(names);
+    s.KeptFiles = {kept};
+    TAppExpert x(S, s, ParseTemplateLibrary(SyntheticLibrary(), "lib"));
+    try {
+      x.Run(Recorder(), AsText);
+      ADD_FAILURE() << "no error for " << qPrintable(kept);
+    } catch (const TAppGenError& e) {
+      EXPECT_TRUE(QString::fromStdString(e.what()).contains(kept)) << e.what();
+    }
+    EXPECT_EQ(ReadBytes(inside), diagram);
+    EXPECT_EQ(ReadBytes(outside), diagram);
+    // Refused before anything was written.
+    EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::System, QDir::Name),
+              QStringList({"CUnit2.DFM", "Pilot.DPR"}));
+    EXPECT_TRUE(Progress.isEmpty());
+  }
+}
+
+TEST_F(AppGenFiles, LineCutAtTheLimitIsReportedAndTheRunGoesOn)
+{
+  const QStringList names = FourForms();
+  // A list box value of 3000 characters in the first entity's form.
+  TEntity* e = S.Entities.Find(names[0]);
+  e->FormStyle = fsHorizontal;
+  TAttribute* a = e->PrimaryKey[0];
+  a->DisplayType = TDisplayType::ListBox;
+  a->Description = {QStringLiteral("begin data"), QString(3000, QLatin1Char('x')), QStringLiteral("end data")};
+  const QString cutForm = Path("CUnit0.DFM");
+
+  // Written cut, and said so; every other file is written as well.
+  TAppExpert x = Expert(names);
+  QStringList problems = x.Run(Recorder(), AsText);
+  ASSERT_EQ(problems.size(), 1);
+  EXPECT_TRUE(problems[0].startsWith(cutForm + " (the form of " + names[0] + "): ")) << qPrintable(problems[0]);
+  EXPECT_TRUE(problems[0].contains("2048")) << qPrintable(problems[0]);
+  EXPECT_TRUE(ReadBytes(cutForm).contains(QByteArray(2047, 'x')));
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files).size(), 11);
+
+  // A form whose cut text cannot be converted is not written; the run still
+  // writes the forms after it.
+  QDir(Dir.path()).removeRecursively();
+  QDir().mkpath(Dir.path());
+  TAppExpert y = Expert(names);
+  problems = y.Run({}, [](const QString& text) -> QByteArray {
+    if (text.contains(QString(2047, QLatin1Char('x'))))
+      throw TFormTextError(12, QStringLiteral("Unterminated string"));
+    return text.toUtf8();
+  });
+  ASSERT_EQ(problems.size(), 1);
+  EXPECT_TRUE(problems[0].contains("not written")) << qPrintable(problems[0]);
+  EXPECT_TRUE(problems[0].contains("Unterminated string")) << qPrintable(problems[0]);
+  EXPECT_FALSE(QFile::exists(cutForm));
+  EXPECT_TRUE(QFile::exists(Path("CUnit0.PAS")));
+  EXPECT_TRUE(QFile::exists(Path("CUnit3.DFM")));
+
+  // Nothing cut, nothing said.
+  a->Description.clear();
+  EXPECT_EQ(Expert(names).Run({}, AsText), QStringList());
+}
+
 TEST_F(AppGenFiles, FilesGoIntoTheDirectoryWithOneSeparator)
 {
   TAppBuildSettings s = Settings({});

@@ -93,7 +93,11 @@ TEST(FormatTemplate, SingleQuotesInTextsAreDoubledForTheQuotedStrings)
 TEST(FormatTemplate, OutputIsCutAt2048CharactersNeverInsideOne)
 {
   const QString longText(3000, QLatin1Char('a'));
-  EXPECT_EQ(FormatTemplate(QStringLiteral("<%s>"), {longText}).size(), kFormatBufferSize);
+  bool wasCut = false;
+  EXPECT_EQ(FormatTemplate(QStringLiteral("<%s>"), {longText}, &wasCut).size(), kFormatBufferSize);
+  EXPECT_TRUE(wasCut);
+  EXPECT_EQ(FormatTemplate(QStringLiteral("<%s>"), {QString(2046, QLatin1Char('a'))}, &wasCut).size(), 2048);
+  EXPECT_FALSE(wasCut) << "exactly 2048 characters are not cut";
   // 2047 letters and then characters of two UTF-16 units each.
   const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
   const QString mixed = QString(2047, QLatin1Char('b')) + emoji + emoji;
@@ -129,6 +133,16 @@ TEST_F(WidthTest, TypeTableSizesAndLimits)
   EXPECT_EQ(W("Default(0)"), 10);      // not in the table
   EXPECT_EQ(W("Picture(40)"), 10);
   EXPECT_EQ(W("Char(-30)"), 4);
+}
+
+TEST_F(WidthTest, SizeWithBlanksOrOtherCharactersIsNoNumber)
+{
+  EXPECT_EQ(W("VarChar(30 )"), 10);
+  EXPECT_EQ(W("VarChar( 30)"), 10);
+  EXPECT_EQ(W("Decimal(1 0,2)"), 22);
+  EXPECT_EQ(W("Char(3O)"), 10);
+  EXPECT_EQ(W("VarChar()"), 10);
+  EXPECT_EQ(W("Char(+30)"), 30);
 }
 
 TEST_F(WidthTest, SizeNearTheIntegerLimitDoesNotOverflow)

@@ -84,6 +84,65 @@ TEST_F(AppGenCliTest, CommandLinesRefused)
   EXPECT_EQ(Files(dir), QStringList());
 }
 
+TEST_F(AppGenCliTest, NamesThatCannotCompileAndFormListsThatAreEmptyOrRepeatAreUsageErrors)
+{
+  const QString dir = MakeDir("app");
+  for (const QStringList& options :
+       {QStringList{"--name", "my app"}, QStringList{"--name", "1st"}, QStringList{"--name", "Pilot\u00e4"},
+        QStringList{"--name", "CMain"}, QStringList{"--name", "cunit1"}, QStringList{"--forms", ""},
+        QStringList{"--forms", "Customer,customer"}, QStringList{"--forms", "Customer,,Order Line"}}) {
+    const TRun run = Cli(QStringList{"build-application"} + options + QStringList{kSample, dir});
+    EXPECT_EQ(run.Status, 64) << qPrintable(options.join(' '));
+    ASSERT_EQ(run.ErrLines.size(), 1) << qPrintable(options.join(' '));
+    EXPECT_TRUE(run.ErrLines[0].startsWith("veska-cli: ")) << qPrintable(run.ErrLines[0]);
+  }
+  EXPECT_EQ(Files(dir), QStringList());
+}
+
+TEST_F(AppGenCliTest, OutputNeverOverwritesTheInputDiagram)
+{
+  const QByteArray sample = Read(kSample);
+  // The diagram in DIR under the project's name.
+  const QString dir = MakeDir("app");
+  const QString in = QDir(dir).filePath("Pilot.DPR");
+  Write(in, sample);
+  TRun run = Cli({"build-application", in, dir});
+  EXPECT_EQ(run.Status, 3);
+  ASSERT_EQ(run.ErrLines.size(), 1);
+  EXPECT_TRUE(run.ErrLines[0].startsWith("error: ")) << qPrintable(run.ErrLines[0]);
+  EXPECT_EQ(Read(in), sample);
+  EXPECT_EQ(Files(dir), QStringList{"Pilot.DPR"});
+
+  // A link in DIR, named as the main unit, to the diagram elsewhere.
+  const QString other = MakeDir("other");
+  const QString diagram = Path("in.erd");
+  Write(diagram, sample);
+  ASSERT_TRUE(QFile::link(diagram, QDir(other).filePath("CMain.PAS")));
+  run = Cli({"build-application", "--name", "Shop", diagram, other});
+  EXPECT_EQ(run.Status, 3);
+  EXPECT_EQ(Read(diagram), sample);
+  EXPECT_EQ(Files(other), QStringList{"CMain.PAS"});
+}
+
+TEST_F(AppGenCliTest, LineCutAtTheLimitIsAnErrorAndTheOtherFilesAreGenerated)
+{
+  QByteArray sample = Read(kSample);
+  ASSERT_TRUE(sample.contains("Maintain Customer\r\n"));
+  sample.replace("Maintain Customer\r\n", QByteArray(3000, 'C') + "\r\n");
+  const QString in = Path("in.erd");
+  Write(in, sample);
+  const QString dir = MakeDir("app");
+  const TRun run = Cli({"build-application", in, dir});
+  EXPECT_EQ(run.Status, 4);
+  ASSERT_EQ(run.ErrLines.size(), 1) << qPrintable(run.ErrLines.join("\n"));
+  EXPECT_TRUE(run.ErrLines[0].startsWith("error: " + QDir(dir).filePath("CUnit0.DFM") + " (the form of Customer)"))
+      << qPrintable(run.ErrLines[0]);
+  EXPECT_TRUE(run.ErrLines[0].contains("2048"));
+  EXPECT_EQ(run.Out.split('\n', Qt::SkipEmptyParts), Progress(kAllForms));
+  for (const char* file : {"Pilot.DPR", "CMain.DFM", "CUnit0.PAS", "CUnit1.DFM", "CUnit2.DFM"})
+    EXPECT_TRUE(QFileInfo::exists(QDir(dir).filePath(file))) << file;
+}
+
 TEST_F(AppGenCliTest, MissingLibraryDirectoryOrFormFileAreFileErrors)
 {
   const QString dir = MakeDir("app");

@@ -13,12 +13,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTreeView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -51,7 +54,9 @@ protected:
     Dlg->AppNameEdit->setFocus();
     Dlg->AppNameEdit->selectAll();
     QTest::keyClick(Dlg->AppNameEdit, Qt::Key_Delete);
-    QTest::keyClicks(Dlg->AppNameEdit, name);
+    // Key by key, each with its text (letters beyond ASCII as well).
+    for (const QChar c : name)
+      QTest::sendKeyEvent(QTest::Click, Dlg->AppNameEdit, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
   // A library of 56 templates that the generator can read: one ignored byte,
   // then each template ended by "|". The texts are not valid form text.
@@ -169,6 +174,73 @@ TEST_F(BuildFormDlgTest, NameThatIsNoPlainFileNameIsRefusedBeforeTheRunAndCanBeC
   EXPECT_EQ(Dlg->OKBtn->text(), QStringLiteral("OK"));
   EXPECT_TRUE(Files().isEmpty());
   EXPECT_FALSE(QFileInfo::exists(Dir.filePath(QStringLiteral("../up.DPR"))));
+}
+
+TEST_F(BuildFormDlgTest, NameThatCannotCompileIsRefusedBeforeTheRun)
+{
+  WriteLibrary();
+  Show();
+  for (const QString& name : {QStringLiteral("my app"), QStringLiteral("1st"), QStringLiteral("Pilot\u00e4"),
+                              QStringLiteral("CMain")}) {
+    Msgs.Messages.clear();
+    TypeName(name);
+    ClickOK();
+    EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgOptions) << qPrintable(name);
+    ASSERT_EQ(Msgs.Messages.size(), 1) << qPrintable(name);
+    EXPECT_TRUE(Msgs.Messages[0].Text.contains(QLatin1Char('"') + name + QLatin1Char('"')))
+        << qPrintable(Msgs.Messages[0].Text);
+  }
+  EXPECT_TRUE(Files().isEmpty());
+}
+
+TEST_F(BuildFormDlgTest, DestinationIsLabelledApplicationDirectoryAsTheDatabaseBuildsIs)
+{
+  // The tree and the chosen directory are one chooser, labelled as the
+  // database build dialog labels its own.
+  Show();
+  ClickOK();
+  ASSERT_EQ(Dlg->PageControl->currentIndex(), TBuildFormDlg::pgDestination);
+  auto* layout = qobject_cast<QFormLayout*>(Dlg->PageControl->currentWidget()->layout());
+  ASSERT_NE(layout, nullptr);
+  auto* tree = qobject_cast<QLabel*>(layout->labelForField(Dlg->DirectoryListBox1));
+  auto* text = qobject_cast<QLabel*>(layout->labelForField(Dlg->DirectoryEdit));
+  ASSERT_TRUE(tree && text);
+  EXPECT_EQ(tree->text(), QStringLiteral("Application &Directory"));
+  EXPECT_EQ(text->text(), QStringLiteral("Application"));
+}
+
+TEST_F(BuildFormDlgTest, RunNeverReplacesTheOpenDiagramsFileAndReportsCutLines)
+{
+  Dlg->LibraryFile = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("VESKA.LIB"));
+  // The open diagram was saved under the name the project file takes.
+  Dlg->DiagramFile = Dir.filePath(QStringLiteral("Pilot.DPR"));
+  QFile saved(Dlg->DiagramFile);
+  ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+  saved.write("the diagram\r\n");
+  saved.close();
+  Show();
+  ClickOK();
+  ClickOK();
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_TRUE(Msgs.Messages[0].Text.contains(Dlg->DiagramFile)) << qPrintable(Msgs.Messages[0].Text);
+  EXPECT_EQ(Files(), QStringList{QStringLiteral("Pilot.DPR")});
+  ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+  EXPECT_EQ(saved.readAll(), QByteArray("the diagram\r\n"));
+
+  // A caption longer than a generated line may be is cut: the run writes
+  // every other file and then says which file will not compile.
+  Dlg->DiagramFile.clear();
+  S.Entities.Find(QStringLiteral("Bill"))->EditFormCaption = QString(3000, QLatin1Char('B'));
+  Msgs.Messages.clear();
+  Show();
+  ClickOK();
+  ClickOK();
+  EXPECT_EQ(Dlg->result(), QDialog::Accepted);
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(Msgs.Messages[0].Text.contains(QStringLiteral("CUnit2.DFM (the form of Bill)")))
+      << qPrintable(Msgs.Messages[0].Text);
+  EXPECT_TRUE(Files().contains(QStringLiteral("CUnit2.PAS")));
 }
 
 TEST_F(BuildFormDlgTest, MissingLibraryIsReportedAsAnErrorAndClosesTheDialog)

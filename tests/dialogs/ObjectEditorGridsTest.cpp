@@ -344,6 +344,29 @@ TEST_F(EditorGridsTest, AttributeNameColumnFitsItsNamesAndIsResizable)
   EXPECT_EQ(g->ColumnWidth(0), fitted + 38);
 }
 
+TEST_F(EditorGridsTest, WideningTheAttributeColumnNoLongerHidesTheColumnNameColumn)
+{
+  TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("Name")});
+  Open(e, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.StringGrid1;
+  QHeaderView* names = g->verticalHeader();
+  const int before = g->ColumnWidth(0);
+  // The user drags the right edge of the names 60 pixels to the right.
+  QWidget* labels = names->viewport();
+  const QPoint edge(labels->width() - 2, 5);
+  QTest::mousePress(labels, Qt::LeftButton, {}, edge);
+  QMouseEvent move(QEvent::MouseMove, QPointF(edge + QPoint(60, 0)), labels->mapToGlobal(QPointF(edge + QPoint(60, 0))),
+                   Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(labels, &move);
+  QTest::mouseRelease(labels, Qt::LeftButton, {}, edge + QPoint(60, 0));
+  ASSERT_EQ(g->ColumnWidth(0), before + 58);
+
+  // The cells begin where the names end, on this page as it is shown.
+  EXPECT_EQ(g->viewport()->x(), names->x() + names->width());
+  const QRect columnName = g->visualRect(Index(g, 1, 1)).translated(g->viewport()->pos());
+  EXPECT_EQ(columnName.left(), names->x() + names->width());
+}
+
 TEST_F(EditorGridsTest, EscapeInATypePickerCancelsTheChoice)
 {
   TEntity* e = Place(10, 10, {QStringLiteral("Id")});

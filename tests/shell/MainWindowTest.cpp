@@ -25,11 +25,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollArea>
 #include <QTemporaryDir>
@@ -44,6 +46,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextBrowser>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QWheelEvent>
@@ -575,6 +578,71 @@ TEST_F(MainWindowTest, PrintSetupWithoutAPrinterSetsThePdfPageAndThePageLinesFol
   const TPageDevice landscape = View().PageDevice();
   EXPECT_EQ(landscape.PageSize, portrait.PageSize.transposed());
   EXPECT_EQ(Window->PageDevice().PageSize, landscape.PageSize);
+}
+
+TEST_F(MainWindowTest, PrintSetupWithAPrinterConfirmsWithOKNotPrint)
+{
+  Window->PrinterInstalled = [] { return true; };
+  QString caption;
+  EXPECT_TRUE(AnswerModal<QPrintDialog>([&] { Item("PrintSetupItem")->trigger(); }, [&](QPrintDialog* dialog) {
+    auto* box = dialog->findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    caption = box->button(QDialogButtonBox::Ok)->text();
+    dialog->reject();
+  }));
+  EXPECT_EQ(caption, QStringLiteral("OK"));
+}
+
+TEST_F(MainWindowTest, EveryHelpButtonOfTheDialogsOpensAnExistingPage)
+{
+  // The shipped help where the program looks for it, and the pages its
+  // contents list.
+  const QDir shipped(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help")));
+  ASSERT_TRUE(QDir(Dir.path()).mkpath(QStringLiteral("help")));
+  for (const QString& file : shipped.entryList(QDir::Files))
+    ASSERT_TRUE(QFile::copy(shipped.filePath(file), Path(QStringLiteral("help/") + file)));
+  QStringList listed;
+  const THelpWindow contents(Path(QStringLiteral("help")));
+  for (const THelpWindow::TPage& page : contents.Pages())
+    listed << page.File;
+
+  DrawEntity(QPoint(100, 100));
+  Window->BuildTableDlg->SetDrawingSurface(&Surface());
+  Window->BuildFormDlg->SetDrawingSurface(&Surface());
+  QStringList opened;
+  for (const bool model : {false, true}) {
+    Window->BuildTableDlg->BuildModel = model;
+    for (QDialog* dialog : Window->findChildren<QDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
+      auto* box = dialog->findChild<QDialogButtonBox*>();
+      QPushButton* help = box ? box->button(QDialogButtonBox::Help) : nullptr;
+      if (!help || (model && dialog != Window->BuildTableDlg))
+        continue;
+      const QString name = QString::fromLatin1(dialog->metaObject()->className()).section(QStringLiteral("::"), -1);
+      dialog->show();
+      ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+      // A shown button is clicked; the small dialogs keep theirs hidden.
+      if (help->isVisible())
+        QTest::mouseClick(help, Qt::LeftButton);
+      else
+        help->click();
+      // The page opens in a help window of the dialog's own, which takes
+      // input while the dialog is modal.
+      auto* shown = dialog->findChild<THelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+      ASSERT_NE(shown, nullptr) << qPrintable(name);
+      EXPECT_TRUE(shown->isVisible());
+      const QString page = shown->Browser->source().fileName();
+      EXPECT_TRUE(listed.contains(page)) << qPrintable(name + QLatin1Char(' ') + page);
+      EXPECT_FALSE(shown->Browser->toPlainText().contains(QStringLiteral("not found"))) << qPrintable(name);
+      opened << QStringLiteral("%1%2 %3").arg(name, help->isVisible() ? QStringLiteral(" (shown)") : QString(), page);
+      shown->hide();
+      dialog->hide();
+    }
+  }
+  opened.sort();
+  EXPECT_EQ(opened, QStringList({"TBuildFormDlg (shown) forms.html", "TBuildTableDlg (shown) builddatabase.html",
+                                 "TBuildTableDlg (shown) reengineer.html", "TFilterDlg zoom.html",
+                                 "TFindDlg drawing.html", "TPrintDlg print.html", "TReportDlg entityreport.html",
+                                 "TSetupDlg zoom.html", "TValidateDlg consistency.html"}));
 }
 
 TEST_F(MainWindowTest, DatabaseItemOpensTheBuildDialogOnTheDiagram)
