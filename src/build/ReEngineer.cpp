@@ -2,6 +2,7 @@
 
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
+#include "model/Identifiers.h"
 #include "platform/Progress.h"
 #include "surface/DrawingSurface.h"
 
@@ -79,7 +80,9 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
     auto created = std::make_unique<TEntity>();
     created->SetPosition(left, top);
     TEntity* entity = surface.AddEntity(std::move(created));
-    const QString name = file.section(QLatin1Char('.'), 0, 0);
+    // Names the diagram file could not hold (a comma, a control character)
+    // take "_" in their place, for the entity as for its attributes.
+    const QString name = StorableName(file.section(QLatin1Char('.'), 0, 0));
     // The entity just added is the last one; renaming by its own position
     // also holds when the surface was not empty.
     surface.RenameEntity(surface.Entities.Count() - 1, name);
@@ -91,7 +94,8 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
     for (const TFieldInfo& field : fields) {
       const bool key = field.InPrimaryIndex;
       const int pos = key ? keys++ : others++;
-      TAttribute* a = key ? entity->InsertKeyAttribute(pos, field.Name) : entity->InsertAttribute(pos, field.Name);
+      const QString fieldName = StorableName(field.Name);
+      TAttribute* a = key ? entity->InsertKeyAttribute(pos, fieldName) : entity->InsertAttribute(pos, fieldName);
       entity->ChangeAttributeDataType(key, pos, DataTypeOfField(field.Type));
       entity->ChangeAttributeWidth(key, pos, WidthOfField(field.Type, field.Size));
       a->AllowNulls = false;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -124,6 +125,22 @@ TEST_F(ReEngineerTest, FieldsBecomeAttributesWithTypeWidthKeyAndNoNulls)
   expect(e->Attributes.Objects(2), "VarChar", "12");
   EXPECT_EQ(e->Attributes.Objects(2)->ColumnName(), QString());  // not an identifier
   EXPECT_GT(e->Height, 18);  // laid out with its attributes
+}
+
+TEST_F(ReEngineerTest, AFieldNameTheDiagramFileCannotHoldIsReadWithItsCommaReplaced)
+{
+  // Another program's table (shapelib's writer) may name a field so.
+  QProcess tool;
+  tool.start(QStringLiteral("dbfcreate"),
+             {Dir.filePath(QStringLiteral("prices.dbf")), QStringLiteral("-s"), QStringLiteral("Price, net"),
+              QStringLiteral("10")});
+  ASSERT_TRUE(tool.waitForFinished(30000));
+  ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().constData();
+  ReEngineer(S, Dir.path());
+  ASSERT_EQ(S.Entities.Count(), 1);
+  // Written raw, the comma would split the attribute's line when the
+  // diagram is read back.
+  EXPECT_EQ(test::Names(S.Entities.Objects(0)->Attributes), QStringList{QStringLiteral("Price_ net")});
 }
 
 TEST_F(ReEngineerTest, CountsEveryTableReadAndEndsItsProgressAlsoOnAnEngineError)
