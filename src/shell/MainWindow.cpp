@@ -701,6 +701,10 @@ void TSDIAppForm::ReEngineerItemClick()
   BuildTableDlg->SetDrawingSurface(FSurface.get());
   BuildTableDlg->exec();
   FView->SyncSize();
+  // The boxes read start at the top left: show them, not the place where
+  // the closed diagram was scrolled to.
+  ScrollBox1->horizontalScrollBar()->setValue(0);
+  ScrollBox1->verticalScrollBar()->setValue(0);
   SetTitle();
   FSurface->Repaint();
   FView->update();

@@ -710,6 +710,10 @@ TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAl
   Files.Names << Path(QStringLiteral("old.erd"));
   ASSERT_TRUE(Window->SaveAsItemClick());
   const QByteArray saved = FileBytes(Path(QStringLiteral("old.erd")));
+  // The view scrolled away from the top left of the old diagram.
+  Window->ScrollBox1->horizontalScrollBar()->setValue(300);
+  Window->ScrollBox1->verticalScrollBar()->setValue(400);
+  ASSERT_GT(Window->ScrollBox1->verticalScrollBar()->value(), 0);
   int page = -1;
   const QString caption = OpenBuildDialog(Item("ReEngineerItem"), [&](TBuildTableDlg* dialog) {
     page = dialog->PageControl->currentIndex();
@@ -722,6 +726,9 @@ TEST_F(MainWindowTest, ReEngineerReadsTablesIntoANewDiagramAndLeavesTheOldFileAl
   ASSERT_EQ(Surface().Entities.Count(), 1);
   EXPECT_EQ(Surface().Entities.Strings(0), QStringLiteral("CUSTOMER"));
   EXPECT_EQ(View().size(), QSize(Surface().Width, Surface().Height));
+  // The new diagram is shown from its top left, where its boxes are.
+  EXPECT_EQ(Window->ScrollBox1->horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(Window->ScrollBox1->verticalScrollBar()->value(), 0);
   // The model read is a new diagram: Save must not overwrite the closed one.
   EXPECT_EQ(Window->FileName, TSDIAppForm::NewFileName);
   EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - new.ERD"));
