@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the diagram reader. Every input must end as a
 // diagram, "not a diagram" or "corrupted", never in a crash, a hang, an
 // escaping exception or a sanitizer report; whatever was read must leave the
-// model's links whole and be writable.
+// model's links whole, and the file written from it must read back whole to
+// the same model.
 
 #include "diagramfile/DiagramFile.h"
 #include "model/Integrity.h"
@@ -72,5 +73,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   WriteDiagram(surface, written);
   if (result == TLoadResult::NotADiagram && !surface.Entities.IsEmpty())
     std::abort();  // a rejected file must not have added anything
+
+  // Whatever was read, the file written from it reads back whole to the
+  // same model: written again, it gives the same bytes.
+  TDrawingSurface again(messages, TQtTextMeasurer::Instance());
+  again.Clear();
+  if (LoadDiagramBytes(again, written) != TLoadResult::Loaded) {
+    std::fprintf(stderr, "the written diagram does not read back whole\n");
+    std::abort();
+  }
+  QByteArray rewritten;
+  WriteDiagram(again, rewritten);
+  if (rewritten != written) {
+    std::fprintf(stderr, "the written diagram reads back to another model\n");
+    std::abort();
+  }
   return 0;
 }
