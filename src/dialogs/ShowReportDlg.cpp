@@ -138,7 +138,7 @@ QStringList TShowReportDlg::Lines() const
 
 void TShowReportDlg::PrintButtonClick()
 {
-  if (QPrinterInfo::availablePrinters().isEmpty()) {
+  if ((InstalledPrinters ? InstalledPrinters() : QPrinterInfo::availablePrinterNames()).isEmpty()) {
     PrintToPdf();
     return;
   }

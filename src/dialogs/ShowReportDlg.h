@@ -49,6 +49,8 @@ public:
   QString PrinterName;
   // Asks for the name of a PDF file (title, filter); empty when cancelled.
   std::function<QString(const QString&, const QString&)> AskPdfFileName;
+  // The names of the installed printers (the system's list); tests replace it.
+  std::function<QStringList()> InstalledPrinters;
 
   // Replaces the text with the lines of the file; false when the file cannot
   // be read.

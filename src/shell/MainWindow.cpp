@@ -947,6 +947,12 @@ QPrinter& TSDIAppForm::Printer()
   return *FPrinter;
 }
 
+void TSDIAppForm::SetPrinterInstalled(std::function<bool()> installed)
+{
+  PrinterInstalled = std::move(installed);
+  ShowPageGrid();
+}
+
 bool TSDIAppForm::HasPrinter() const
 {
   return PrinterInstalled && PrinterInstalled();

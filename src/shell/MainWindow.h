@@ -70,6 +70,9 @@ public:
   // Whether a printer is installed; without one, Print writes the chosen
   // pages into a PDF file. Tests replace it.
   std::function<bool()> PrinterInstalled;
+  // Replaces the answer and shows the page lines of the printer or PDF page
+  // it leads to.
+  void SetPrinterInstalled(std::function<bool()> installed);
 
   static inline const QString ExportFilter =
       QStringLiteral("PDF Files (*.PDF)|*.PDF|SVG Files (*.SVG)|*.SVG|PNG Images (*.PNG)|*.PNG");

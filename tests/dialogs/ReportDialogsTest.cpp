@@ -10,7 +10,6 @@
 #include <QFontInfo>
 #include <QPdfWriter>
 #include <QPlainTextEdit>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -151,8 +150,8 @@ TEST_F(ShowReportDlgTest, PagesBreakWhenTheNextLineDoesNotFit)
 
 TEST_F(ShowReportDlgTest, WithoutPrintersPrintOffersAPdfFile)
 {
-  if (!QPrinterInfo::availablePrinters().isEmpty())
-    GTEST_SKIP() << "a printer is installed";
+  // Whatever printers the machine has.
+  Dlg.InstalledPrinters = [] { return QStringList(); };
   Dlg.Memo1->setPlainText(QStringLiteral("line one\nline two"));
   QStringList asked;
   Dlg.AskPdfFileName = [&](const QString& title, const QString&) {

@@ -87,6 +87,8 @@ protected:
     QDir::setCurrent(Dir.path());
     Settings = std::make_unique<TSettings>(Dir.path());
     Window = std::make_unique<TSDIAppForm>(*Settings, Service(), Files);
+    // The machine's printers play no part: a test that wants one says so.
+    Window->SetPrinterInstalled([] { return false; });
     Window->resize(1100, 900);
     Window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
