@@ -336,8 +336,10 @@ QString RunPxTool(const char* command, const QString& file, const QString& secon
   if (!second.isEmpty())
     args << second;
   p.start(QStringLiteral(VESKA_PXTOOL), args);
-  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+  if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+    ADD_FAILURE() << "pxtool " << command << ": " << p.readAllStandardError().constData();
     return {};
+  }
   return QString::fromLatin1(p.readAllStandardOutput());
 }
 

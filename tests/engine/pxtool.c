@@ -75,13 +75,11 @@ static int Attach(const char* table, const char* index)
     printf("attached: index fields %d keyfields %d\n", px->px_head->px_numfields, px->px_head->px_primarykeyfields);
     status = 0;
   }
-  /* The table document frees an index attached to it. */
-  if (status != 0) {
-    PX_close(px);
-    PX_delete(px);
-  }
+  /* The table document keeps the index's entries, not the index document. */
   PX_close(doc);
   PX_delete(doc);
+  PX_close(px);
+  PX_delete(px);
   return status;
 }
 

@@ -325,10 +325,10 @@ TEST(FormResourceTest, NamesThatAreNoWordsAreDamageNotPrinted)
   ASSERT_GT(left, 0);
   // A control byte, a backslash, a NUL and a blank in a property name, and
   // a class name of one NUL: each would print as something else.
-  for (const char* bad : {"L\x01ft", "L\\ft", QByteArray("L\0ft", 4).constData(), "L ft"}) {
+  for (const QByteArray& bad : {QByteArray("L\x01ft"), QByteArray("L\\ft"), QByteArray("L\0ft", 4), QByteArray("L ft")}) {
     QByteArray changed = resource;
-    changed.replace(left, 4, QByteArray(bad, 4));
-    EXPECT_THROW(FormResourceToText(changed), TFormTextError) << bad;
+    changed.replace(left, 4, bad);
+    EXPECT_THROW(FormResourceToText(changed), TFormTextError) << bad.toHex().constData();
   }
   try {
     FormResourceToText(QByteArray("TPF0\x01\x00\x00\x00\x00", 9));

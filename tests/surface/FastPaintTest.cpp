@@ -1,7 +1,11 @@
 // Painting on the screen takes shortcuts (lines filled, overdrawn line
 // pixels skipped, texts drawn from kept glyphs); what it paints must be what
 // the plain drawing calls paint. The plain calls are had by painting into a
-// QPicture, which takes none of the shortcuts, and replaying it.
+// QPicture, which takes none of the shortcuts, and replaying it. A picture
+// replays a text in a font that lacks some of its characters otherwise than
+// drawText draws it (the other font's glyphs land elsewhere), so such texts
+// are compared with drawText itself: painted on another thread, where no
+// glyphs are kept.
 
 #include "SurfaceFixture.h"
 
@@ -12,7 +16,11 @@
 #include <QPainter>
 #include <QPicture>
 
+#include <QRawFont>
+
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 namespace veska::test {
 namespace {
@@ -127,15 +135,39 @@ TEST(TextRunsTest, KeptTextsAndFontsStayBounded)
 
 class FastPaintTest : public SurfaceTest {
 protected:
+  // The pixels of the area painted on this thread, with every shortcut.
+  QImage Fast(QRect area)
+  {
+    QImage fast = White(area.size());
+    QPainter painter(&fast);
+    painter.translate(-area.topLeft());
+    PaintDiagram(S, painter, area, QSize(300, 400));
+    return fast;
+  }
+
+  static int Differ(const QImage& a, const QImage& b)
+  {
+    int differ = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x)
+        differ += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return differ;
+  }
+
+  // The area painted here and on a thread that keeps no glyphs: every text
+  // is drawn by drawText there, in whatever fonts hold its characters.
+  void ExpectTextsAsDrawTextDrawsThem(QRect area)
+  {
+    const QImage fast = Fast(area);
+    QImage plain;
+    std::thread([&] { plain = Fast(area); }).join();
+    EXPECT_EQ(Differ(fast, plain), 0) << area.x() << "," << area.y();
+  }
+
   // The area painted straight onto an image and through a picture.
   void ExpectSamePixels(QRect area)
   {
-    QImage fast = White(area.size());
-    {
-      QPainter painter(&fast);
-      painter.translate(-area.topLeft());
-      PaintDiagram(S, painter, area, QSize(300, 400));
-    }
+    const QImage fast = Fast(area);
     QPicture picture;
     {
       QPainter recorder(&picture);
@@ -147,26 +179,39 @@ protected:
       painter.translate(-area.topLeft());
       painter.drawPicture(0, 0, picture);
     }
-    int differ = 0;
-    for (int y = 0; y < plain.height(); ++y)
-      for (int x = 0; x < plain.width(); ++x)
-        differ += fast.pixel(x, y) != plain.pixel(x, y) ? 1 : 0;
-    EXPECT_EQ(differ, 0) << area.x() << "," << area.y();
+    EXPECT_EQ(Differ(fast, plain), 0) << area.x() << "," << area.y();
   }
+
+  // A grid of entities related crosswise, so that many relation lines run
+  // along the same columns and rows over one another, through boxes,
+  // symbols and name labels, and text labels over them, with `texts`.
+  void BuildCrowdedDiagram(const QStringList& texts);
 };
 
-TEST_F(FastPaintTest, ScreenPaintingMatchesThePlainDrawingCalls)
+// The texts whose every character the font itself holds (no other font
+// stands in), on this machine.
+QStringList InFont(const QFont& font)
+{
+  const QRawFont raw = QRawFont::fromFont(font);
+  QStringList held;
+  for (const QString& text : kTexts) {
+    const QList<uint> characters = text.toUcs4();
+    if (std::all_of(characters.begin(), characters.end(),
+                    [&](uint c) { return c < 32 || raw.supportsCharacter(c); }))
+      held << text;
+  }
+  return held;
+}
+
+void FastPaintTest::BuildCrowdedDiagram(const QStringList& texts)
 {
   S.Width = 1400;
   S.Height = 1000;
-  // A grid of entities related crosswise, so that many relation lines run
-  // along the same columns and rows over one another, through boxes,
-  // symbols and name labels.
   std::vector<TEntity*> grid;
   for (int row = 0; row < 4; ++row)
     for (int column = 0; column < 6; ++column)
       grid.push_back(Place(40 + column * 220, 40 + row * 240, {QStringLiteral("Id")},
-                           {QStringLiteral("Name"), kTexts[static_cast<size_t>(column + row) % kTexts.size()]}));
+                           {QStringLiteral("Name"), texts[(column + row) % texts.size()]}));
   const TDrawingTool tools[] = {dtRelationOneToManyForeign, dtRelationOneToManyMaster, dtRelationOneToOneForeign};
   int made = 0;
   for (size_t i = 0; i < grid.size(); ++i)
@@ -191,15 +236,26 @@ TEST_F(FastPaintTest, ScreenPaintingMatchesThePlainDrawingCalls)
   }
   for (int i = 0; i < 6; ++i) {
     TTextLabel* l = S.AddLabel(std::make_unique<TTextLabel>());
-    l->SetCaption(kTexts[static_cast<size_t>(i)] + QStringLiteral("\nsecond line"));
+    l->SetCaption(texts[i % texts.size()] + QStringLiteral("\nsecond line"));
     l->SetPosition(130 + i * 210, 230 + (i % 3) * 240);
     l->FontColor = i % 2 ? QColor(Qt::black) : QColor(200, 0, 0);
   }
+}
 
+TEST_F(FastPaintTest, ScreenPaintingMatchesThePlainDrawingCalls)
+{
+  BuildCrowdedDiagram(InFont(S.Font));
   ExpectSamePixels(QRect(0, 0, S.Width, S.Height));
   ExpectSamePixels(QRect(157, 311, 640, 480));
   // Again, with every text already kept.
   ExpectSamePixels(QRect(0, 0, S.Width, S.Height));
+}
+
+TEST_F(FastPaintTest, ScreenTextsMatchDrawTextAlsoInTheFontsThatStandInForMissingCharacters)
+{
+  BuildCrowdedDiagram(kTexts + QStringList{kMixed});
+  ExpectTextsAsDrawTextDrawsThem(QRect(0, 0, S.Width, S.Height));
+  ExpectTextsAsDrawTextDrawsThem(QRect(157, 311, 640, 480));
 }
 
 }  // namespace
