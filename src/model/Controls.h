@@ -52,7 +52,7 @@ public:
   // the base size `base`.
   QPoint Home(QPoint shown, int zoomed, int base) const
   {
-    if (shown == FShown)
+    if (FKnown && shown == FShown)
       return FHome;
     return QPoint(ScaleCoordinate(shown.x(), base, zoomed), ScaleCoordinate(shown.y(), base, zoomed));
   }
@@ -62,6 +62,7 @@ public:
   {
     FHome = Home(shown, oldSize, base);
     FShown = QPoint(ScaleCoordinate(FHome.x(), newSize, base), ScaleCoordinate(FHome.y(), newSize, base));
+    FKnown = true;
     return FShown;
   }
   // Where a zoom step's own work (routing) put the point in the end. At
@@ -71,11 +72,13 @@ public:
     if (zoomed == base)
       FHome = shown;
     FShown = shown;
+    FKnown = true;
   }
 private:
   QPoint FHome;
-  // No point is shown here: a new object's home is found from where it is.
-  QPoint FShown{INT_MIN, INT_MIN};
+  QPoint FShown;
+  // A new object's home is found from where it is (any point may be shown).
+  bool FKnown = false;
 };
 
 class TDiagram;

@@ -802,6 +802,14 @@ TEST_F(DiagramFileTest, SaveAtAZoomWritesTheFullSizeFileAndMovesNothing)
   EXPECT_TRUE(Written().contains("80 40 0 1 0"));
 }
 
+TEST_F(DiagramFileTest, AnEntityAtTheSmallestPositionIsWrittenWhereItIs)
+{
+  QStringList lines = PlacesExample();
+  lines.replace(lines.indexOf("200 20 0 1 0"), "-2147483648 -2147483648 0 1 0");
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  EXPECT_TRUE(Written().contains("-2147483648 -2147483648 0 1 0"));
+}
+
 TEST_F(DiagramFileTest, SaveAtAZoomOfADiagramTallerThanTheLargestSurfaceKeepsItsSize)
 {
   QStringList lines = PlacesExample();
