@@ -344,14 +344,14 @@ void WriteOwn(TTextWriter& w, const TAttributeList& list)
       WriteRecord(w, *a);
 }
 
-void WriteRecord(TTextWriter& w, const TDrawingSurface& s, const TEntity& e)
+void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TEntity& e)
 {
   w.Line(e.EntityName());
   w.Line(e.TableName());
   w.Line(e.EditFormCaption);
   w.Line(e.MenuGroup);
   w.Numbers(static_cast<int>(e.FormStyle) + 1, e.FormHeight, e.FormWidth, e.LineSpacing, e.FieldSpacing);
-  const QPoint home = s.HomePosition(e);
+  const QPoint home = s.Position(e);
   w.Numbers(home.x(), home.y(), static_cast<int>(e.Description.size()), CountOwn(e.PrimaryKey), CountOwn(e.Attributes));
   for (const QString& line : e.Description)
     w.Line(line);
@@ -359,15 +359,15 @@ void WriteRecord(TTextWriter& w, const TDrawingSurface& s, const TEntity& e)
   WriteOwn(w, e.Attributes);
 }
 
-void WriteRecord(TTextWriter& w, const TDrawingSurface& s, const TRelation& r)
+void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TRelation& r)
 {
   w.Line(r.RelationName(), ',', r.Parent->EntityName(), ',', r.Child->EntityName(), ',', Bool(r.PrimaryRelation()));
-  const QPoint parent = s.HomePoint(r, 0);
-  const QPoint middle = s.HomePoint(r, 1);
-  const QPoint child = s.HomePoint(r, 2);
+  const QPoint parent = s.Point(r, 0);
+  const QPoint middle = s.Point(r, 1);
+  const QPoint child = s.Point(r, 2);
   w.Numbers(r.Cardinality + 1, parent.x(), parent.y(), middle.x(), middle.y(), child.x(), child.y());
-  const QPoint name = s.HomePosition(r.NameLabel);
-  const QPoint inverse = s.HomePosition(r.InverseNameLabel);
+  const QPoint name = s.Position(r.NameLabel);
+  const QPoint inverse = s.Position(r.InverseNameLabel);
   w.Numbers(r.LabelAutoPlace ? 1 : 0, name.x(), name.y(), inverse.x(), inverse.y());
   w.Counted(r.Description);
 }
@@ -386,9 +386,9 @@ void WriteRecord(TTextWriter& w, const TServerProc& p)
   w.Counted(p.Text);
 }
 
-void WriteLabel(TTextWriter& w, const TDrawingSurface& s, const TTextLabel& label)
+void WriteLabel(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TTextLabel& label)
 {
-  const QPoint home = s.HomePosition(label);
+  const QPoint home = s.Position(label);
   w.Numbers(home.x(), home.y());
   QString caption = LeftCharacters(label.Caption(), kMaxCaption);
   w.Counted(caption.isEmpty() ? QStringList() : TTextLabel::CaptionLines(caption));
@@ -1202,6 +1202,8 @@ TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProg
 
 void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
 {
+  // Positions are written as they lie at 100% zoom.
+  const TDrawingSurface::THomeScale home = s.HomeScale();
   // The stream stays empty until the text is complete; its memory is reused.
   TTextWriter w(std::exchange(stream, QByteArray()));
   w.Line(kTags[3]);
@@ -1222,7 +1224,7 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
   WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
     PrefetchFields(e.PrimaryKey);
     PrefetchFields(e.Attributes);
-    WriteRecord(w, s, e);
+    WriteRecord(w, home, e);
   });
   w.Numbers(s.Relations.Count());
   WalkAhead(
@@ -1236,7 +1238,7 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
         PrefetchText(r.Parent->EntityName());
         PrefetchText(r.Child->EntityName());
       },
-      [&](const TRelation& r) { WriteRecord(w, s, r); });
+      [&](const TRelation& r) { WriteRecord(w, home, r); });
 
   w.Numbers(s.Relations.Count());
   WalkAhead(
@@ -1292,7 +1294,7 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
     WriteRecord(w, *p);
   w.Numbers(s.Labels.Count());
   for (const TTextLabel* l : s.Labels)
-    WriteLabel(w, s, *l);
+    WriteLabel(w, home, *l);
   w.Numbers(static_cast<int>(s.EntityView.size()));
   for (const QString& name : s.EntityView)
     w.Line(name);

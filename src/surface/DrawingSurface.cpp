@@ -268,30 +268,25 @@ void TDrawingSurface::ZoomTo(int newSize)
     SettleRelationZoom(*Relations[i], newSize, base);
 }
 
-QPoint TDrawingSurface::HomePosition(const TControl& control) const
-{
-  return HomeOf(control.ZoomHome, QPoint(control.Left, control.Top));
-}
-
-QPoint TDrawingSurface::HomePoint(const TRelation& relation, int point) const
+QPoint TDrawingSurface::THomeScale::Point(const TRelation& relation, int point) const
 {
   const QPoint shown = point == 0 ? relation.ParentPoint : point == 1 ? relation.MidPoint : relation.ChildPoint;
-  return HomeOf(relation.PointHomes[static_cast<size_t>(point)], shown);
+  return Of(relation.PointHomes[static_cast<size_t>(point)], shown);
 }
 
-QSize TDrawingSurface::HomeSize() const
-{
-  const QPoint home = HomeOf(SizeHome, QPoint(Width, Height));
-  return QSize(home.x(), home.y());
-}
-
-QPoint TDrawingSurface::HomeOf(const TZoomHome& home, QPoint shown) const
+TDrawingSurface::THomeScale TDrawingSurface::HomeScale() const
 {
   const int base = Font.pointSize();
   const int zoomed = ZoomedFontSize();
   if (base <= 0 || zoomed <= 0)
-    return shown;
-  return home.Home(shown, zoomed, base);
+    return {};
+  return {zoomed, base};
+}
+
+QSize TDrawingSurface::HomeSize() const
+{
+  const QPoint home = HomeScale().Of(SizeHome, QPoint(Width, Height));
+  return QSize(home.x(), home.y());
 }
 
 void TDrawingSurface::SetDiagramFont(const QFont& font)

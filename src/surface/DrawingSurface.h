@@ -88,10 +88,19 @@ public:
   // Back to 100% zoom, every object at its home position; always taken.
   void ResetZoom();
   // Positions and the surface's size at 100% zoom, whatever the zoom is:
-  // what a diagram file holds. Reading them changes nothing.
-  QPoint HomePosition(const TControl& control) const;
-  // Point 0 is the relation's ParentPoint, 1 its MidPoint, 2 its ChildPoint.
-  QPoint HomePoint(const TRelation& relation, int point) const;
+  // what a diagram file holds. Reading them changes nothing. A walk over
+  // many objects takes the scale once (HomeScale) and asks it.
+  struct THomeScale {
+    int Zoomed = 1;
+    int Base = 1;
+    QPoint Of(const TZoomHome& home, QPoint shown) const { return home.Home(shown, Zoomed, Base); }
+    QPoint Position(const TControl& control) const { return Of(control.ZoomHome, QPoint(control.Left, control.Top)); }
+    // Point 0 is the relation's ParentPoint, 1 its MidPoint, 2 its ChildPoint.
+    QPoint Point(const TRelation& relation, int point) const;
+  };
+  THomeScale HomeScale() const;
+  QPoint HomePosition(const TControl& control) const { return HomeScale().Position(control); }
+  QPoint HomePoint(const TRelation& relation, int point) const { return HomeScale().Point(relation, point); }
   QSize HomeSize() const;
   void SetDiagramFont(const QFont& font);
 
@@ -164,7 +173,6 @@ private:
   // Every object from its home to where it is shown at the zoomed font size
   // `newSize`.
   void ZoomTo(int newSize);
-  QPoint HomeOf(const TZoomHome& home, QPoint shown) const;
   void DeselectAll(bool clearLabels);
   void ClearTextLabels();
   // The drag offset of the current point, limited so that no dragged entity
