@@ -103,6 +103,20 @@ public:
     *FOut++ = '\r';
     *FOut++ = '\n';
   }
+  // One line that holds names other lines refer to (or the fields of a
+  // comma line), written whole: a name cut to the line's length would no
+  // longer find what it names, nor a cut comma line its last fields, when
+  // the file is read back.
+  template <typename... Parts>
+  void Names(const Parts&... parts)
+  {
+    const qsizetype units = (qsizetype(0) + ... + Units(parts));
+    Room(units * 3 + 2);  // 3 bytes at most for one UTF-16 unit
+    int room = static_cast<int>(std::min<qsizetype>(units, INT_MAX));
+    (Put(parts, room), ...);
+    *FOut++ = '\r';
+    *FOut++ = '\n';
+  }
   // One line of the numbers, separated by spaces.
   template <typename... Values>
   void Numbers(int first, Values... rest)
@@ -151,6 +165,10 @@ private:
     else
       FOut = std::to_chars(FOut, FEnd, v).ptr;
   }
+
+  static qsizetype Units(char) { return 1; }
+  static qsizetype Units(QLatin1String ascii) { return ascii.size(); }
+  static qsizetype Units(QStringView text) { return text.size(); }
 
   // Each Put appends what fits of its part while `room` (characters left on
   // the line) lasts.
@@ -312,7 +330,7 @@ void EntityNear(const TEntity& e)
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
 {
-  w.Line(d.Name, ',', d.DataType);
+  w.Names(d.Name, ',', d.DataType);
   w.Line(d.Rule);
   w.Counted(d.Description);
 }
@@ -320,9 +338,9 @@ void WriteRecord(TTextWriter& w, const TDomain& d)
 void WriteRecord(TTextWriter& w, const TAttribute& a)
 {
   if (a.Width.size() == 1 && a.Width.front() == QLatin1Char('0'))
-    w.Line(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType);
+    w.Names(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType);
   else
-    w.Line(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType, '(', a.Width, ')');
+    w.Names(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType, '(', a.Width, ')');
   w.Line(a.DefaultValue);
   w.Line(a.Rule);
   w.Numbers(static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth);
@@ -346,7 +364,7 @@ void WriteOwn(TTextWriter& w, const TAttributeList& list)
 
 void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TEntity& e)
 {
-  w.Line(e.EntityName());
+  w.Names(e.EntityName());
   w.Line(e.TableName());
   w.Line(e.EditFormCaption);
   w.Line(e.MenuGroup);
@@ -361,7 +379,7 @@ void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TEn
 
 void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TRelation& r)
 {
-  w.Line(r.RelationName(), ',', r.Parent->EntityName(), ',', r.Child->EntityName(), ',', Bool(r.PrimaryRelation()));
+  w.Names(r.RelationName(), ',', r.Parent->EntityName(), ',', r.Child->EntityName(), ',', Bool(r.PrimaryRelation()));
   const QPoint parent = s.Point(r, 0);
   const QPoint middle = s.Point(r, 1);
   const QPoint child = s.Point(r, 2);
@@ -374,15 +392,15 @@ void WriteRecord(TTextWriter& w, const TDrawingSurface::THomeScale& s, const TRe
 
 void WriteRecord(TTextWriter& w, const TIndex& index)
 {
-  w.Line(index.Name(), ',', Bool(index.Unique), ',', Bool(index.Reserved));
+  w.Names(index.Name(), ',', Bool(index.Unique), ',', Bool(index.Reserved));
   w.Numbers(index.Columns.Count());
   for (const TAttribute* a : index.Columns)
-    w.Line(a->Name);
+    w.Names(a->Name);
 }
 
 void WriteRecord(TTextWriter& w, const TServerProc& p)
 {
-  w.Line(p.Name, ',', p.Server);
+  w.Names(p.Name, ',', p.Server);
   w.Counted(p.Text);
 }
 
@@ -1255,9 +1273,9 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
       [&](const TRelation& r) {
         const TAttributeRefs& carried = r.MigratedAttributes;
         PrefetchFields(carried);
-        w.Line(r.RelationName());
+        w.Names(r.RelationName());
         for (int i = 0; i < carried.Count(); ++i) {
-          w.Line(carried.Strings(i));
+          w.Names(carried.Strings(i));
           WriteRecord(w, *carried.Objects(i));
         }
       });
@@ -1268,11 +1286,11 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
       PrefetchText(a->Name);
     for (const TAttribute* a : e.Attributes)
       PrefetchText(a->Name);
-    w.Line(e.EntityName());
+    w.Names(e.EntityName());
     for (const TAttribute* a : e.PrimaryKey)
-      w.Line(a->Name);
+      w.Names(a->Name);
     for (const TAttribute* a : e.Attributes)
-      w.Line(a->Name);
+      w.Names(a->Name);
   });
 
   w.Numbers(s.Entities.Count());
@@ -1283,7 +1301,7 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
         PrefetchObjects(e.Indexes);
       },
       [&](const TEntity& e) {
-        w.Line(e.EntityName());
+        w.Names(e.EntityName());
         w.Numbers(e.Indexes.Count());
         for (const TIndex* index : e.Indexes)
           WriteRecord(w, *index);
@@ -1297,7 +1315,7 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
     WriteLabel(w, home, *l);
   w.Numbers(static_cast<int>(s.EntityView.size()));
   for (const QString& name : s.EntityView)
-    w.Line(name);
+    w.Names(name);
 
   stream = w.Take();
 }

@@ -317,6 +317,24 @@ TEST_F(DiagramFileTest, LongTextsAreCutWhenWritten)
   EXPECT_EQ(Surface.Entities[0]->Description.back(), QString(253, QLatin1Char('d')));
 }
 
+TEST_F(DiagramFileTest, LongNamesAreWrittenWholeSoThatTheFileReadsBack)
+{
+  // Cut at 253 characters, the relation's line lost its child's name and
+  // the file could no longer be read.
+  QStringList lines = PlacesExample();
+  const QString longName = QStringLiteral("Order ") + QString(290, QLatin1Char('x'));
+  for (QString& line : lines)
+    line.replace(QStringLiteral("Order"), longName);
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  ASSERT_EQ(Surface.Entities[1]->EntityName(), longName);
+  const QStringList written = Written();
+  Surface.Clear();
+  ASSERT_EQ(Load(written), TLoadResult::Loaded);
+  EXPECT_EQ(Written(), written);
+  EXPECT_EQ(Surface.Relations.Count(), 1);
+  EXPECT_TRUE(Messages.Messages.isEmpty());
+}
+
 // What a line of text must be in the file: its first 253 characters (a
 // surrogate pair is one; a lone surrogate is one and becomes U+FFFD) in UTF-8.
 QByteArray FileLine(const QString& text)
@@ -360,7 +378,7 @@ TEST_F(DiagramFileTest, WrittenTextIsUtf8CutAt253CharactersForEveryMixOfCharacte
   const QStringList texts = TrickyTexts();
   customer->Description = texts;
   customer->EditFormCaption = texts[25];
-  // A line of several fields is cut as one line, wherever the cut falls.
+  // A line of several fields is written whole: cut, it would lose fields.
   auto a = std::make_unique<TAttribute>();
   a->Name = QString(240, QLatin1Char('n')) + QChar(0x00E9);
   a->SetColumnName(QStringLiteral("COL"));
@@ -380,7 +398,7 @@ TEST_F(DiagramFileTest, WrittenTextIsUtf8CutAt253CharactersForEveryMixOfCharacte
     description += FileLine(text);
   EXPECT_TRUE(bytes.contains("\r\n" + description + "Number,CUST_NO,FALSE,Money\r\n"));
   EXPECT_TRUE(bytes.contains("\r\nCustomer\r\n" + FileLine(texts[25]) + "&File\r\n"));
-  EXPECT_TRUE(bytes.contains("\r\n" + FileLine(attributeLine) + FileLine(texts[30]) + FileLine(texts.back()) +
+  EXPECT_TRUE(bytes.contains("\r\n" + attributeLine.toUtf8() + "\r\n" + FileLine(texts[30]) + FileLine(texts.back()) +
                              "1 0 0 0\r\n2\r\n" + FileLine(texts[7]) + "\r\n"));
   // A lone surrogate becomes the replacement character; the cut keeps a pair
   // whole when it is the 253rd character.
