@@ -1,7 +1,7 @@
 #include "appgen/AppGenerator.h"
 
 #include "appgen/LibraryCipher.h"
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/FormResource.h"

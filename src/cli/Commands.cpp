@@ -1,9 +1,9 @@
 #include "cli/Commands.h"
 
 #include "appgen/AppExpert.h"
-#include "build/BuildRun.h"
-#include "build/ReEngineer.h"
-#include "build/ServerDefinitions.h"
+#include "tablebuild/BuildRun.h"
+#include "tablebuild/ReEngineer.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "cli/StreamMessages.h"
 #include "diagramfile/DiagramFile.h"
 #include "engine/TableEngine.h"

@@ -1,8 +1,8 @@
 #include "dialogs/BuildTableDlg.h"
 
-#include "build/BuildRun.h"
-#include "build/ReEngineer.h"
-#include "build/ServerDefinitions.h"
+#include "tablebuild/BuildRun.h"
+#include "tablebuild/ReEngineer.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "dialogs/DialogButtons.h"
 #include "engine/TableEngine.h"
 #include "platform/MessageService.h"

@@ -1,7 +1,7 @@
 #include "shell/MainWindow.h"
 
 #include "appgen/AppExpert.h"
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/BuildFormDlg.h"
 #include "dialogs/BuildTableDlg.h"

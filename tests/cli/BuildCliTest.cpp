@@ -1,7 +1,7 @@
 // veska-cli build-database and reverse-engineer: building the sample's tables for
 // both desktop servers and reading them back, the exit statuses, and the
 // command lines refused.
-#include "build/TableBuilder.h"
+#include "tablebuild/TableBuilder.h"
 #include "cli/CliRun.h"
 #include "diagramfile/DiagramFile.h"
 #include "model/Entity.h"

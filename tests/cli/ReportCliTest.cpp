@@ -1,6 +1,6 @@
 // veska-cli entity-report and consistency-report: the same reports as the
 // desktop program with the same choices, and the exit statuses of convert.
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "cli/CliRun.h"
 #include "diagramfile/DiagramFile.h"
 #include "platform/IniFile.h"

@@ -1,4 +1,4 @@
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 
 #include "model/Diagram.h"
 #include "model/Identifiers.h"

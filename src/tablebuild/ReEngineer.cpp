@@ -1,4 +1,4 @@
-#include "build/ReEngineer.h"
+#include "tablebuild/ReEngineer.h"
 
 #include "engine/TableEngine.h"
 #include "model/Entity.h"

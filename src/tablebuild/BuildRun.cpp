@@ -1,6 +1,6 @@
-#include "build/BuildRun.h"
+#include "tablebuild/BuildRun.h"
 
-#include "build/TableBuilder.h"
+#include "tablebuild/TableBuilder.h"
 #include "model/Entity.h"
 #include "model/Relation.h"
 #include "platform/MessageService.h"

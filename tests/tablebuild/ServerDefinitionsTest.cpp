@@ -1,6 +1,6 @@
 // Server definitions read from a settings file, and the field type that a
 // model data type becomes on a server.
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "model/ModelFixture.h"
 #include "platform/IniFile.h"
 

@@ -4,7 +4,7 @@
 // is created or deleted through the table engine. Engine failures reach the
 // caller as TEngineError.
 
-#include "build/ServerDefinitions.h"
+#include "tablebuild/ServerDefinitions.h"
 #include "engine/TableEngine.h"
 
 #include <QHash>

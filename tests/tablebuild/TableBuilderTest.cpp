@@ -1,6 +1,6 @@
 // Field and index definitions of an entity's table, and creating and
 // deleting tables through the engine.
-#include "build/TableBuilder.h"
+#include "tablebuild/TableBuilder.h"
 #include "model/Entity.h"
 #include "model/ModelFixture.h"
 #include "platform/IniFile.h"

@@ -1,4 +1,4 @@
-#include "build/TableBuilder.h"
+#include "tablebuild/TableBuilder.h"
 
 #include "model/Diagram.h"
 #include "model/Entity.h"

@@ -1,7 +1,7 @@
 // Reading a directory of desktop tables into a model, and building a model
 // into tables and reading it back.
-#include "build/ReEngineer.h"
-#include "build/TableBuilder.h"
+#include "tablebuild/ReEngineer.h"
+#include "tablebuild/TableBuilder.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
 #include "model/ModelFixture.h"

@@ -1,6 +1,6 @@
 // The build run without its dialog: progress lines, messages and answers, and
 // the tables it leaves in the directory.
-#include "build/BuildRun.h"
+#include "tablebuild/BuildRun.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
 #include "model/Relation.h"
