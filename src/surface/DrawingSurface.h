@@ -99,8 +99,6 @@ public:
     QPoint Point(const TRelation& relation, int point) const;
   };
   THomeScale HomeScale() const;
-  QPoint HomePosition(const TControl& control) const { return HomeScale().Position(control); }
-  QPoint HomePoint(const TRelation& relation, int point) const { return HomeScale().Point(relation, point); }
   QSize HomeSize() const;
   void SetDiagramFont(const QFont& font);
 
