@@ -8,7 +8,10 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QStyleOptionHeader>
+#include <QStyledItemDelegate>
 #include <QTextBlock>
 
 namespace veska {
@@ -133,47 +136,50 @@ void TMemo::insertFromMimeData(const QMimeData* source)
 
 // ---- TCellDelegate -------------------------------------------------------------------
 
-QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
-{
-  if (CanEdit && !CanEdit(index.row(), index.column()))
-    return nullptr;
-  auto* editor = new QLineEdit(parent);
-  editor->setFrame(false);
-  if (PrepareEditor)
-    PrepareEditor(index.row(), index.column(), *editor);
-  const int row = index.row();
-  const int column = index.column();
-  Editor = editor;
-  EditorIndex = index;
-  connect(editor, &QLineEdit::textEdited, this, [this, row, column](const QString& text) {
-    if (OnEditText)
-      OnEditText(row, column, text);
-  });
-  return editor;
-}
+// The grid's in-place editor: a line edit that reports each change of its
+// text, and that is refreshed from the cell only when the cell's text really
+// differs (so a refresh does not move the caret while the user types).
+class TCellDelegate : public QStyledItemDelegate {
+public:
+  explicit TCellDelegate(TEditGrid& grid) : QStyledItemDelegate(&grid), FGrid(grid) {}
 
-void TCellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const
-{
-  auto* line = qobject_cast<QLineEdit*>(editor);
-  const QString text = index.data(Qt::EditRole).toString();
-  if (line && line->text() != text)
-    line->setText(text);
-}
+  // The editor open now and the cell it edits.
+  mutable QPointer<QLineEdit> Editor;
+  mutable QPersistentModelIndex EditorIndex;
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+  {
+    const QPoint cell = FGrid.CellOf(index);
+    if (cell.x() == FGrid.ChoiceColumn())
+      return nullptr;
+    auto* editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    emit FGrid.EditorOpened(cell.x(), cell.y(), editor);
+    Editor = editor;
+    EditorIndex = index;
+    TEditGrid* grid = &FGrid;
+    connect(editor, &QLineEdit::textEdited, grid,
+            [grid, cell](const QString& text) { emit grid->CellTextEdited(cell.x(), cell.y(), text); });
+    return editor;
+  }
+
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override
+  {
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    const QString text = index.data(Qt::EditRole).toString();
+    if (line && line->text() != text)
+      line->setText(text);
+  }
+
+private:
+  TEditGrid& FGrid;
+};
 
 // ---- TEditGrid -----------------------------------------------------------------------
 
 TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), HeadingRows(headingRows)
 {
-  FDelegate = new TCellDelegate(this);
-  FDelegate->OnEditText = [this](int row, int column, const QString& text) {
-    if (OnEditText)
-      OnEditText(column + 1, row + HeadingRows, text);
-  };
-  FDelegate->CanEdit = [this](int row, int column) { return !CanEdit || CanEdit(column + 1, row + HeadingRows); };
-  FDelegate->PrepareEditor = [this](int row, int column, QLineEdit& editor) {
-    if (PrepareEditor)
-      PrepareEditor(column + 1, row + HeadingRows, editor);
-  };
+  FDelegate = new TCellDelegate(*this);
   setItemDelegate(FDelegate);
   setSelectionMode(SingleSelection);
   setSelectionBehavior(SelectItems);
@@ -192,19 +198,15 @@ TEditGrid::TEditGrid(int headingRows, QWidget* parent) : QTableWidget(parent), H
   verticalHeader()->setSectionsMovable(true);
   connect(verticalHeader(), &QHeaderView::sectionMoved, this, &TEditGrid::SectionMoved);
   SetEditingByTyping(true);
-  connect(this, &QTableWidget::cellClicked, this, [this](int row, int column) {
-    if (OnCellClick)
-      OnCellClick(column + 1, row + HeadingRows);
-  });
+  connect(this, &QTableWidget::cellClicked, this,
+          [this](int row, int column) { emit CellChosen(column + 1, row + HeadingRows); });
   connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int column) {
     // A mouse press reports its click on release.
-    if (!FMousePressing && row >= 0 && column >= 0 && OnCellClick)
-      OnCellClick(column + 1, row + HeadingRows);
+    if (!FMousePressing && row >= 0 && column >= 0)
+      emit CellChosen(column + 1, row + HeadingRows);
   });
-  connect(this, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
-    if (OnDblClick)
-      OnDblClick(column + 1, row + HeadingRows);
-  });
+  connect(this, &QTableWidget::cellDoubleClicked, this,
+          [this](int row, int column) { emit CellDblClicked(column + 1, row + HeadingRows); });
   if (QAbstractButton* corner = Corner())
     corner->installEventFilter(this);
   verticalHeader()->viewport()->setMouseTracking(true);
@@ -306,17 +308,19 @@ void TEditGrid::mousePressEvent(QMouseEvent* event)
 
 void TEditGrid::keyPressEvent(QKeyEvent* event)
 {
-  if (state() != EditingState && !event->text().isEmpty() && event->key() != Qt::Key_Escape &&
-      event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab && OnKeyPress && OnKeyPress(event))
+  const QPoint cell = CurrentCell();
+  if (state() != EditingState && FChoiceColumn > 0 && cell.x() == FChoiceColumn && !event->text().isEmpty() &&
+      event->key() != Qt::Key_Escape && event->key() != Qt::Key_Tab && event->key() != Qt::Key_Backtab) {
+    emit ChoiceAsked(cell.x(), cell.y());
     return;
+  }
   QTableWidget::keyPressEvent(event);
 }
 
 void TEditGrid::focusInEvent(QFocusEvent* event)
 {
   QTableWidget::focusInEvent(event);
-  if (OnEnter)
-    OnEnter();
+  emit FocusEntered();
 }
 
 bool TEditGrid::eventFilter(QObject* watched, QEvent* event)
@@ -344,8 +348,10 @@ void TEditGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint 
 {
   const QPersistentModelIndex index = editor == FDelegate->Editor ? FDelegate->EditorIndex : QPersistentModelIndex();
   QTableWidget::closeEditor(editor, hint);
-  if (OnEditEnd && index.isValid())
-    OnEditEnd(index.column() + 1, index.row() + HeadingRows, Text(index.column() + 1, index.row() + HeadingRows));
+  if (index.isValid()) {
+    const QPoint cell = CellOf(index);
+    emit CellEditEnded(cell.x(), cell.y(), Text(cell.x(), cell.y()));
+  }
 }
 
 void TEditGrid::SetMarked(int column, int row, const QString& note)
@@ -434,8 +440,7 @@ void TEditGrid::SectionMoved(int, int oldVisual, int newVisual)
     const QSignalBlocker block(verticalHeader());
     verticalHeader()->moveSection(newVisual, oldVisual);
   }
-  if (OnRowMoved)
-    OnRowMoved(oldVisual + HeadingRows, newVisual + HeadingRows);
+  emit RowMoved(oldVisual + HeadingRows, newVisual + HeadingRows);
 }
 
 }  // namespace veska

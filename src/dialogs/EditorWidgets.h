@@ -4,10 +4,7 @@
 // characters, a validator that keeps commas out of names, and a grid whose
 // in-place editor reports every keystroke.
 
-#include <QPersistentModelIndex>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QValidator>
 
@@ -81,34 +78,13 @@ private:
   QString Admissible(QString text) const;
 };
 
-// The grid's in-place editor: a line edit that reports each change of its
-// text, and that is refreshed from the cell only when the cell's text really
-// differs (so a refresh does not move the caret while the user types).
-class TCellDelegate : public QStyledItemDelegate {
-  Q_OBJECT
-public:
-  using QStyledItemDelegate::QStyledItemDelegate;
-
-  // Called with (Qt row, Qt column, text) at every keystroke.
-  std::function<void(int, int, const QString&)> OnEditText;
-  // Returns whether the cell may be edited by typing.
-  std::function<bool(int, int)> CanEdit;
-  // Configures the line edit of a cell (limits, validators).
-  std::function<void(int, int, QLineEdit&)> PrepareEditor;
-
-  // The editor open now and the cell it edits.
-  mutable QPointer<QLineEdit> Editor;
-  mutable QPersistentModelIndex EditorIndex;
-
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
-  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
-};
+class TCellDelegate;
 
 // A string grid, addressed as the user counts its cells: column 0 holds the
 // row labels (shown in the row header), and with a heading row, row 0 holds
 // the column headings (shown in the column header) and the data starts at row
 // 1. Rows are moved by dragging their header; the view is put back at once
-// and OnRowMoved is called, so the owner decides what the move means.
+// and RowMoved is emitted, so the owner decides what the move means.
 class TEditGrid : public QTableWidget {
   Q_OBJECT
 public:
@@ -145,25 +121,32 @@ public:
   // default column width.
   void FitRowLabels();
 
-  // Called with (column, row, text) at every keystroke in a cell.
-  std::function<void(int, int, const QString&)> OnEditText;
-  // Called with (column, row, text) when a cell's in-place editor closes,
-  // after its text went into the cell; from inside the editor's key or focus
-  // handler, so it must not open a window.
-  std::function<void(int, int, const QString&)> OnEditEnd;
-  // Whether a cell may be edited by typing at all.
-  std::function<bool(int, int)> CanEdit;
-  // Configures the line edit of a cell (limits, validators).
-  std::function<void(int, int, QLineEdit&)> PrepareEditor;
-  // (from row, to row)
-  std::function<void(int, int)> OnRowMoved;
+  // The column whose cells are chosen from a list laid over them, not typed
+  // (0: none): typing there asks for the list (ChoiceAsked) instead.
+  void SetChoiceColumn(int column) { FChoiceColumn = column; }
+  int ChoiceColumn() const { return FChoiceColumn; }
+  // The cell of a model index.
+  QPoint CellOf(const QModelIndex& index) const { return QPoint(index.column() + 1, index.row() + HeadingRows); }
+
+  // Every signal names its cell as (column, row).
+signals:
+  // At every keystroke in a cell's in-place editor.
+  void CellTextEdited(int column, int row, const QString& text);
+  // When a cell's in-place editor closes, after its text went into the
+  // cell; from inside the editor's key or focus handler, so a receiver must
+  // not open a window.
+  void CellEditEnded(int column, int row, const QString& text);
+  // A cell's in-place editor opens; receivers set its limits and validators.
+  void EditorOpened(int column, int row, QLineEdit* editor);
   // A cell was clicked, or the current cell moved by the keyboard.
-  std::function<void(int, int)> OnCellClick;
-  std::function<void(int, int)> OnDblClick;
-  // A key with text was pressed while no cell was being edited; returns
-  // whether the key was used.
-  std::function<bool(QKeyEvent*)> OnKeyPress;
-  std::function<void()> OnEnter;
+  void CellChosen(int column, int row);
+  void CellDblClicked(int column, int row);
+  // A key with text was pressed on a cell of the choice column while no
+  // cell was being edited.
+  void ChoiceAsked(int column, int row);
+  // A row was dragged from one place to another (the view stays as it was).
+  void RowMoved(int from, int to);
+  void FocusEntered();
 
 protected:
   void mousePressEvent(QMouseEvent* event) override;
@@ -190,6 +173,7 @@ private:
   bool FMousePressing = false;
   bool FSizingRowLabels = false;
   bool FRowLabelsSized = false;
+  int FChoiceColumn = 0;
 };
 
 }  // namespace veska

@@ -137,28 +137,21 @@ QWidget* TObjectEditor::BuildTablesPage()
   layout->addLayout(bar);
   layout->addWidget(StringGrid1, 1);
 
-  StringGrid1->CanEdit = [](int column, int) { return column != tcType; };
-  StringGrid1->PrepareEditor = [](int column, int, QLineEdit& editor) {
+  StringGrid1->SetChoiceColumn(tcType);
+  connect(StringGrid1, &TEditGrid::EditorOpened, this, [](int column, int, QLineEdit* editor) {
     if (column == tcDefault || column == tcRule)
-      editor.setMaxLength(kMaxLineText);
-  };
-  StringGrid1->OnEditText = [this](int column, int row, const QString& text) {
-    CommitCell(StringGrid1, column, row, text);
-  };
-  StringGrid1->OnEditEnd = [this](int column, int row, const QString& text) {
-    CommitCellEnd(StringGrid1, column, row, text);
-  };
-  StringGrid1->OnCellClick = [this](int column, int row) { StringGrid1Click(column, row); };
-  StringGrid1->OnDblClick = [this](int, int) { StringGrid1DblClick(); };
-  StringGrid1->OnRowMoved = [this](int from, int to) { StringGrid1RowMoved(from, to); };
-  StringGrid1->OnKeyPress = [this](QKeyEvent*) {
-    const QPoint cell = StringGrid1->CurrentCell();
-    if (cell.x() != tcType)
-      return false;
-    OpenPicker(StringGrid1, ColumnTypeCombo, cell.x(), cell.y());
-    return true;
-  };
-  StringGrid1->OnEnter = [this] { ClosePicker(StringGrid1, ColumnTypeCombo); };
+      editor->setMaxLength(kMaxLineText);
+  });
+  connect(StringGrid1, &TEditGrid::CellTextEdited, this,
+          [this](int column, int row, const QString& text) { CommitCell(StringGrid1, column, row, text); });
+  connect(StringGrid1, &TEditGrid::CellEditEnded, this,
+          [this](int column, int row, const QString& text) { CommitCellEnd(StringGrid1, column, row, text); });
+  connect(StringGrid1, &TEditGrid::CellChosen, this, &TObjectEditor::StringGrid1Click);
+  connect(StringGrid1, &TEditGrid::CellDblClicked, this, [this] { StringGrid1DblClick(); });
+  connect(StringGrid1, &TEditGrid::RowMoved, this, &TObjectEditor::StringGrid1RowMoved);
+  connect(StringGrid1, &TEditGrid::ChoiceAsked, this,
+          [this](int column, int row) { OpenPicker(StringGrid1, ColumnTypeCombo, column, row); });
+  connect(StringGrid1, &TEditGrid::FocusEntered, this, [this] { ClosePicker(StringGrid1, ColumnTypeCombo); });
   return page;
 }
 
@@ -224,23 +217,16 @@ QWidget* TObjectEditor::BuildFormsPage()
   body->addWidget(StringGrid2, 1);
   layout->addLayout(body, 1);
 
-  StringGrid2->CanEdit = [](int column, int) { return column != fcDisplayType; };
-  StringGrid2->OnEditText = [this](int column, int row, const QString& text) {
-    CommitCell(StringGrid2, column, row, text);
-  };
-  StringGrid2->OnEditEnd = [this](int column, int row, const QString& text) {
-    CommitCellEnd(StringGrid2, column, row, text);
-  };
-  StringGrid2->OnCellClick = [this](int column, int row) { StringGrid2Click(column, row); };
-  StringGrid2->OnRowMoved = [this](int from, int to) { StringGrid2RowMoved(from, to); };
-  StringGrid2->OnKeyPress = [this](QKeyEvent*) {
-    const QPoint cell = StringGrid2->CurrentCell();
-    if (cell.x() != fcDisplayType)
-      return false;
-    OpenPicker(StringGrid2, DisplayTypeCombo, cell.x(), cell.y());
-    return true;
-  };
-  StringGrid2->OnEnter = [this] { ClosePicker(StringGrid2, DisplayTypeCombo); };
+  StringGrid2->SetChoiceColumn(fcDisplayType);
+  connect(StringGrid2, &TEditGrid::CellTextEdited, this,
+          [this](int column, int row, const QString& text) { CommitCell(StringGrid2, column, row, text); });
+  connect(StringGrid2, &TEditGrid::CellEditEnded, this,
+          [this](int column, int row, const QString& text) { CommitCellEnd(StringGrid2, column, row, text); });
+  connect(StringGrid2, &TEditGrid::CellChosen, this, &TObjectEditor::StringGrid2Click);
+  connect(StringGrid2, &TEditGrid::RowMoved, this, &TObjectEditor::StringGrid2RowMoved);
+  connect(StringGrid2, &TEditGrid::ChoiceAsked, this,
+          [this](int column, int row) { OpenPicker(StringGrid2, DisplayTypeCombo, column, row); });
+  connect(StringGrid2, &TEditGrid::FocusEntered, this, [this] { ClosePicker(StringGrid2, DisplayTypeCombo); });
   connect(ResetFormButton, &QPushButton::clicked, this, [this] { ResetFormButtonClick(); });
   OnEdit(FormStyleCombo, &QComboBox::activated, [this] {
     if (CurrentEntity)
@@ -285,22 +271,20 @@ QWidget* TObjectEditor::BuildIndexesPage()
   layout->addLayout(bar);
   layout->addWidget(StringGrid3, 1);
 
-  StringGrid3->PrepareEditor = [this](int column, int row, QLineEdit& editor) {
+  connect(StringGrid3, &TEditGrid::EditorOpened, this, [this](int column, int row, QLineEdit* editor) {
     if (row != 0)
       return;
-    editor.setValidator(new TNameValidator([this] { NameRefused(); }, &editor));
+    editor->setValidator(new TNameValidator([this] { NameRefused(); }, editor));
     // The name to go back to when the edit ends on a refused name.
     if (CurrentEntity && column >= 1 && column <= CurrentEntity->Indexes.Count())
       FIndexNameBeforeEdit = CurrentEntity->Indexes.Objects(column - 1)->Name();
-  };
-  StringGrid3->OnEditText = [this](int column, int row, const QString& text) {
-    CommitCell(StringGrid3, column, row, text);
-  };
-  StringGrid3->OnEditEnd = [this](int column, int row, const QString& text) {
-    CommitCellEnd(StringGrid3, column, row, text);
-  };
-  StringGrid3->OnDblClick = [this](int, int) { StringGrid3DblClick(); };
-  StringGrid3->OnRowMoved = [this](int from, int to) { StringGrid3RowMoved(from, to); };
+  });
+  connect(StringGrid3, &TEditGrid::CellTextEdited, this,
+          [this](int column, int row, const QString& text) { CommitCell(StringGrid3, column, row, text); });
+  connect(StringGrid3, &TEditGrid::CellEditEnded, this,
+          [this](int column, int row, const QString& text) { CommitCellEnd(StringGrid3, column, row, text); });
+  connect(StringGrid3, &TEditGrid::CellDblClicked, this, [this] { StringGrid3DblClick(); });
+  connect(StringGrid3, &TEditGrid::RowMoved, this, &TObjectEditor::StringGrid3RowMoved);
   connect(NewIndexButton, &QPushButton::clicked, this, [this] { NewIndexButtonClick(); });
   return page;
 }
