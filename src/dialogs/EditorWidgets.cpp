@@ -1,6 +1,7 @@
 #include "dialogs/EditorWidgets.h"
 
 #include <QAbstractButton>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -53,6 +54,44 @@ QValidator::State TNameValidator::validate(QString& input, int& pos) const
   if (FRefused)
     FRefused();
   return Acceptable;
+}
+
+// ---- TNameBox -----------------------------------------------------------------------
+
+TNameBox::TNameBox(const char* name, bool refuseCommas, QWidget* parent) : QComboBox(parent)
+{
+  setObjectName(QLatin1String(name));
+  setEditable(true);
+  setInsertPolicy(QComboBox::NoInsert);
+  setCompleter(nullptr);
+  setMaxVisibleItems(20);
+  setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  QLineEdit* line = lineEdit();
+  disconnect(line, &QLineEdit::editingFinished, this, nullptr);
+  disconnect(line, &QLineEdit::returnPressed, this, nullptr);
+  if (refuseCommas)
+    line->setValidator(new TNameValidator([this] { emit CommaRefused(); }, line));
+}
+
+bool TNameBox::Typed() const
+{
+  return currentText() != (currentIndex() >= 0 ? itemText(currentIndex()) : QString());
+}
+
+void TNameBox::focusOutEvent(QFocusEvent* event)
+{
+  if (event->reason() != Qt::PopupFocusReason)
+    emit NameEntered();
+  QComboBox::focusOutEvent(event);
+}
+
+void TNameBox::keyPressEvent(QKeyEvent* event)
+{
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    emit NameEntered();
+    return;
+  }
+  QComboBox::keyPressEvent(event);
 }
 
 // ---- TMemo ---------------------------------------------------------------------------
@@ -441,6 +480,94 @@ void TEditGrid::SectionMoved(int, int oldVisual, int newVisual)
     verticalHeader()->moveSection(newVisual, oldVisual);
   }
   emit RowMoved(oldVisual + HeadingRows, newVisual + HeadingRows);
+}
+
+// ---- TCellPicker ---------------------------------------------------------------------
+
+TCellPicker::TCellPicker(TEditGrid& grid, const char* name) : QComboBox(&grid), FGrid(grid)
+{
+  setObjectName(QLatin1String(name));
+  setMaxVisibleItems(16);
+  hide();
+  connect(&grid, &TEditGrid::CellChosen, this, &TCellPicker::CellChosen);
+  connect(&grid, &TEditGrid::ChoiceAsked, this, &TCellPicker::Open);
+  connect(&grid, &TEditGrid::FocusEntered, this, [this] {
+    hide();
+    FGrid.setFocusPolicy(Qt::StrongFocus);
+  });
+}
+
+void TCellPicker::CellChosen(int column, int row)
+{
+  const QPoint cell(column, row);
+  if (column == FGrid.ChoiceColumn()) {
+    FGrid.SetEditingByTyping(false);
+    if (cell == FCell)
+      Open(column, row);
+  } else {
+    FGrid.SetEditingByTyping(true);
+  }
+  FCell = cell;
+}
+
+void TCellPicker::Open(int column, int row)
+{
+  if (row < FGrid.HeadingRows || row >= FGrid.Rows())
+    return;
+  setGeometry(FGrid.CellRect(column, row));
+  setCurrentIndex(findText(FGrid.Text(column, row), Qt::MatchFixedString));
+  show();
+  raise();
+  setFocus(Qt::OtherFocusReason);
+}
+
+void TCellPicker::Cancel()
+{
+  // Giving the grid the focus takes it from the picker: that is no choice.
+  const QSignalBlocker quiet(this);
+  FGrid.setFocusPolicy(Qt::StrongFocus);
+  FGrid.setFocus();
+  hide();
+}
+
+bool TCellPicker::TakeChoice(QString& text)
+{
+  hide();
+  // Nothing chosen (the cell held a value the list does not know): the cell
+  // keeps its value.
+  if (currentIndex() < 0)
+    return false;
+  text = currentText();
+  FGrid.SetText(FCell.x(), FCell.y(), text);
+  return FCell.x() == FGrid.ChoiceColumn();
+}
+
+void TCellPicker::focusInEvent(QFocusEvent* event)
+{
+  // Tab leaves the picker for the next control, not for the grid.
+  FGrid.setFocusPolicy(Qt::ClickFocus);
+  QComboBox::focusInEvent(event);
+}
+
+void TCellPicker::focusOutEvent(QFocusEvent* event)
+{
+  if (event->reason() != Qt::PopupFocusReason)
+    emit Left();
+  QComboBox::focusOutEvent(event);
+}
+
+void TCellPicker::keyPressEvent(QKeyEvent* event)
+{
+  switch (event->key()) {
+  case Qt::Key_Return:
+  case Qt::Key_Enter:
+    FGrid.setFocusPolicy(Qt::StrongFocus);
+    FGrid.setFocus();
+    hide();
+    return;
+  case Qt::Key_Escape: Cancel(); return;
+  default: QComboBox::keyPressEvent(event);
+  }
 }
 
 }  // namespace veska

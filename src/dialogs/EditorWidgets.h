@@ -1,9 +1,11 @@
 #pragma once
 // Controls of the objects editor that behave differently from Qt's own: a
 // memo that reports its lines the way the editor counts them and can refuse
-// characters, a validator that keeps commas out of names, and a grid whose
-// in-place editor reports every keystroke.
+// characters, a validator that keeps commas out of names, a name box whose
+// typed text is taken when it is left, a grid whose in-place editor reports
+// every keystroke, and a list laid over a grid cell.
 
+#include <QComboBox>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QValidator>
@@ -76,6 +78,30 @@ protected:
 
 private:
   QString Admissible(QString text) const;
+};
+
+// The box naming a page's object: picking an entry emits `activated`, and
+// a typed name is taken (NameEntered) on Enter or when the box is left for
+// anything but its own list. The box neither picks nor inserts an entry
+// itself when the user finishes typing.
+class TNameBox : public QComboBox {
+  Q_OBJECT
+public:
+  // With `refuseCommas`, commas are kept out of typed names (CommaRefused).
+  TNameBox(const char* name, bool refuseCommas, QWidget* parent = nullptr);
+
+  // Whether the text differs from the entry chosen in the list.
+  bool Typed() const;
+
+signals:
+  void NameEntered();
+  void CommaRefused();
+
+protected:
+  // The box has the focus and passes its events to the line edit directly,
+  // so leaving and Enter are handled here.
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 class TCellDelegate;
@@ -174,6 +200,38 @@ private:
   bool FSizingRowLabels = false;
   bool FRowLabelsSized = false;
   int FChoiceColumn = 0;
+};
+
+// A list laid over a cell of a grid's choice column, whose values are
+// chosen, not typed. It opens on a second click of a cell or a key typed on
+// it; Enter and leaving it for another control end the choice (Left), Escape
+// drops it and gives the grid the focus.
+class TCellPicker : public QComboBox {
+  Q_OBJECT
+public:
+  TCellPicker(TEditGrid& grid, const char* name);
+
+  // The cell last clicked or opened, (column, row).
+  QPoint Cell() const { return FCell; }
+  // Hides the picker and puts its choice, if any, into its cell as `text`;
+  // returns whether a choice went into a cell of the choice column.
+  bool TakeChoice(QString& text);
+
+signals:
+  void Left();
+
+protected:
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+private:
+  void CellChosen(int column, int row);
+  void Open(int column, int row);
+  void Cancel();
+
+  TEditGrid& FGrid;
+  QPoint FCell{1, 1};
 };
 
 }  // namespace veska

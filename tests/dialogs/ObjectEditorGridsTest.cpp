@@ -74,7 +74,7 @@ TEST_F(EditorGridsTest, TablesShowsAttributeRowsAndAppliesEachKeystroke)
   TEntity* e = Place(10, 10, {QStringLiteral("Id"), QStringLiteral("Line")},
                      {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   Open(e, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
+  TEditGrid* g = Editor.Tables()->tableGrid;
   EXPECT_EQ(g->Rows(), 6);
   EXPECT_EQ(Row(g, 0), (QStringList{"Attribute", "Column Name", "Type", "Width", "Allow Nulls", "Default",
                                     "Validation Rule"}));
@@ -108,16 +108,38 @@ TEST_F(EditorGridsTest, TablesShowsAttributeRowsAndAppliesEachKeystroke)
   EXPECT_EQ(g->Text(4, 2), QStringLiteral("No"));
 }
 
+TEST_F(EditorGridsTest, DoubleClicksAreEditsAndWaitWhileThePageIsToBeShownAnew)
+{
+  TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
+  TEntity* child = Place(300, 10, {QStringLiteral("No")}, {QStringLiteral("Note")});
+  Draw(dtRelationOneToManyForeign, parent, child);
+  Open(child, TObjectEditor::pgTables);
+  TEditGrid* g = Editor.Tables()->tableGrid;
+  ASSERT_EQ(Row(g, 2).mid(0, 5), (QStringList{"Note", "Note", "Default", "0", "Yes"}));
+
+  // The parent leaves the model: until the page is shown anew, a
+  // double-click changes nothing.
+  S.DeleteEntity(S.Entities.IndexOfObject(parent));
+  DoubleClickCell(g, 4, 2);
+  EXPECT_TRUE(child->Attributes[0]->AllowNulls);
+  EXPECT_EQ(g->Text(4, 2), QStringLiteral("Yes"));
+  QApplication::processEvents();
+  DoubleClickCell(g, 4, 2);
+  EXPECT_FALSE(child->Attributes[0]->AllowNulls);
+  EXPECT_EQ(g->Text(4, 2), QStringLiteral("No"));
+}
+
 TEST_F(EditorGridsTest, TypePickerOpensOnSecondClickOrKeyAndSetsTheType)
 {
+  TTablesPage& tables = *Editor.Tables();
   TEntity* parent = Place(10, 10, {QStringLiteral("Id")});
   TEntity* child = Place(300, 10, {QStringLiteral("No")});
   Draw(dtRelationOneToManyForeign, parent, child);
   S.AddDomain(std::make_unique<TDomain>())->Name = QStringLiteral("Money");
   S.Domains.SetString(0, QStringLiteral("Money"));
   Open(child, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
-  QComboBox* picker = Editor.ColumnTypeCombo;
+  TEditGrid* g = tables.tableGrid;
+  QComboBox* picker = tables.columnTypePicker;
   QStringList items;
   for (int i = 0; i < picker->count(); ++i)
     items << picker->itemText(i);
@@ -132,7 +154,7 @@ TEST_F(EditorGridsTest, TypePickerOpensOnSecondClickOrKeyAndSetsTheType)
   picker->setCurrentIndex(picker->findText(QStringLiteral("Money")));
   QTest::keyClick(picker, Qt::Key_Return);
   EXPECT_FALSE(picker->isVisible());
-  Editor.ColumnTypeComboExit();
+  tables.CommitChoice();
   EXPECT_EQ(child->PrimaryKey[0]->DataType, QStringLiteral("Money"));
   EXPECT_EQ(g->Text(2, 1), QStringLiteral("Money"));
 
@@ -142,7 +164,7 @@ TEST_F(EditorGridsTest, TypePickerOpensOnSecondClickOrKeyAndSetsTheType)
   QTest::keyClick(g, Qt::Key_A);
   ASSERT_TRUE(picker->isVisible());
   picker->setCurrentIndex(picker->findText(QStringLiteral("Char")));
-  Editor.ColumnTypeComboExit();
+  tables.CommitChoice();
   EXPECT_EQ(child->Attributes[0]->DataType, QStringLiteral("Default"));
   EXPECT_EQ(g->Text(2, 2), QStringLiteral("Default"));
   TypeInCell(g, 3, 2, QStringLiteral("9"));
@@ -155,7 +177,7 @@ TEST_F(EditorGridsTest, TypePickerOpensOnSecondClickOrKeyAndSetsTheType)
   g->SetCurrentCell(2, 1);
   QTest::keyClick(g, Qt::Key_Space);
   EXPECT_EQ(picker->currentIndex(), -1);
-  Editor.ColumnTypeComboExit();
+  tables.CommitChoice();
   EXPECT_EQ(child->PrimaryKey[0]->DataType, QStringLiteral("Special"));
 }
 
@@ -164,7 +186,7 @@ TEST_F(EditorGridsTest, RowMovesReorderWithinKeysOrNonKeysOnly)
   TEntity* e = Place(10, 10, {QStringLiteral("K1"), QStringLiteral("K2")},
                      {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
   Open(e, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
+  TEditGrid* g = Editor.Tables()->tableGrid;
   g->verticalHeader()->moveSection(0, 1);  // drag the first key row below the second
   EXPECT_EQ(Names(e->PrimaryKey), (QStringList{"K2", "K1"}));
   EXPECT_EQ(g->Text(0, 1), QStringLiteral("K2"));
@@ -174,18 +196,19 @@ TEST_F(EditorGridsTest, RowMovesReorderWithinKeysOrNonKeysOnly)
   EXPECT_EQ(g->Text(0, 1), QStringLiteral("K2"));
 
   Editor.ShowPage(TObjectEditor::pgIndexes);
-  Editor.StringGrid3->verticalHeader()->moveSection(6, 4);  // C above A
+  Editor.Indexes()->indexGrid->verticalHeader()->moveSection(6, 4);  // C above A
   EXPECT_EQ(Names(e->Attributes), (QStringList{"C", "A", "B"}));
 }
 
 TEST_F(EditorGridsTest, FormsFieldsPickerAndReset)
 {
+  TFormsPage& forms = *Editor.Forms();
   TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("Name")});
   e->MenuGroup = QStringLiteral("Sales");
   Place(300, 10)->MenuGroup = QStringLiteral("SALES");
   Open(e, TObjectEditor::pgForms);
-  TEditGrid* g = Editor.StringGrid2;
-  EXPECT_EQ(Editor.MenuGroupCombo->count(), 1);
+  TEditGrid* g = forms.formGrid;
+  EXPECT_EQ(forms.menuGroupCombo->count(), 1);
   EXPECT_EQ(Row(g, 0), (QStringList{"Attribute", "Display Type", "Top", "Left", "Width"}));
   EXPECT_EQ(Row(g, 2), (QStringList{"Name", "Default", "0", "0", "0"}));
 
@@ -196,23 +219,23 @@ TEST_F(EditorGridsTest, FormsFieldsPickerAndReset)
 
   ClickCell(g, 1, 1);
   ClickCell(g, 1, 1);
-  ASSERT_TRUE(Editor.DisplayTypeCombo->isVisible());
-  Editor.DisplayTypeCombo->setCurrentIndex(Editor.DisplayTypeCombo->findText(QStringLiteral("CheckBox")));
-  Editor.DisplayTypeComboExit();
+  ASSERT_TRUE(forms.displayTypePicker->isVisible());
+  forms.displayTypePicker->setCurrentIndex(forms.displayTypePicker->findText(QStringLiteral("CheckBox")));
+  forms.CommitChoice();
   EXPECT_EQ(e->PrimaryKey[0]->DisplayType, TDisplayType::CheckBox);
   EXPECT_EQ(g->Text(1, 1), QStringLiteral("CheckBox"));
 
-  Editor.FormWidth->setText(QStringLiteral("300"));
-  Editor.FormHeight->setText(QStringLiteral("tall"));
-  Editor.MenuGroupCombo->setEditText(QStringLiteral("Stock"));
-  Editor.FormStyleCombo->setCurrentIndex(2);
-  emit Editor.FormStyleCombo->activated(2);
+  forms.formWidthEdit->setText(QStringLiteral("300"));
+  forms.formHeightEdit->setText(QStringLiteral("tall"));
+  forms.menuGroupCombo->setEditText(QStringLiteral("Stock"));
+  forms.formStyleCombo->setCurrentIndex(2);
+  emit forms.formStyleCombo->activated(2);
   EXPECT_EQ(e->FormWidth, 300);
   EXPECT_EQ(e->FormHeight, 0);
   EXPECT_EQ(e->MenuGroup, QStringLiteral("Stock"));
   EXPECT_EQ(e->FormStyle, fsVertical);
 
-  QTest::mouseClick(Editor.ResetFormButton, Qt::LeftButton);
+  QTest::mouseClick(forms.resetFormButton, Qt::LeftButton);
   EXPECT_EQ(Row(g, 1), (QStringList{"Id", "Default", "0", "0", "0"}));
   EXPECT_EQ(Row(g, 2), (QStringList{"Name", "Default", "0", "0", "0"}));
   EXPECT_EQ(e->FormWidth, 300);
@@ -220,16 +243,17 @@ TEST_F(EditorGridsTest, FormsFieldsPickerAndReset)
 
 TEST_F(EditorGridsTest, IndexesPositionsUniquenessDoubleClicksAndNew)
 {
+  TIndexesPage& indexes = *Editor.Indexes();
   TEntity* empty = Place(300, 10);
   Open(empty, TObjectEditor::pgIndexes);
-  QTest::mouseClick(Editor.NewIndexButton, Qt::LeftButton);
+  QTest::mouseClick(indexes.newIndexButton, Qt::LeftButton);
   EXPECT_TRUE(empty->Indexes.IsEmpty());
 
   TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("A"), QStringLiteral("B")});
   Editor.SetCurrentEntity(e);
-  TEditGrid* g = Editor.StringGrid3;
+  TEditGrid* g = indexes.indexGrid;
   EXPECT_EQ(g->Rows(), 5);
-  QTest::mouseClick(Editor.NewIndexButton, Qt::LeftButton);
+  QTest::mouseClick(indexes.newIndexButton, Qt::LeftButton);
   ASSERT_EQ(e->Indexes.Count(), 1);
   TIndex* ix = e->Indexes[0];
   EXPECT_EQ(g->Text(1, 0), ix->Name());
@@ -273,7 +297,7 @@ TEST_F(EditorGridsTest, IndexNameCollidingOnTheWayIsTakenAndAFinalCollisionRefus
   e->AddIndex(std::make_unique<TIndex>());
   e->AddIndex(std::make_unique<TIndex>());
   Open(e, TObjectEditor::pgIndexes);
-  TEditGrid* g = Editor.StringGrid3;
+  TEditGrid* g = Editor.Indexes()->indexGrid;
   ASSERT_EQ(g->Text(1, 0), QStringLiteral("Ix1_0"));
 
   // "Ix1_0" is taken on the way to "Ix1_0b": no message, the name arrives.
@@ -303,19 +327,20 @@ TEST_F(EditorGridsTest, IndexNameCollidingOnTheWayIsTakenAndAFinalCollisionRefus
 
 TEST_F(EditorGridsTest, IndexesGridOfAnEntityWithoutAttributesHasTwoRows)
 {
+  TIndexesPage& indexes = *Editor.Indexes();
   TEntity* empty = Place(10, 10);
   Open(empty, TObjectEditor::pgIndexes);
-  EXPECT_EQ(Editor.StringGrid3->Rows(), 2);
-  EXPECT_EQ(Editor.StringGrid3->Columns(), 2);
-  EXPECT_TRUE(Editor.StringGrid3->Text(0, 1).isEmpty());
-  EXPECT_EQ(Editor.StringGrid3->Text(0, 0), QStringLiteral("Attribute"));
+  EXPECT_EQ(indexes.indexGrid->Rows(), 2);
+  EXPECT_EQ(indexes.indexGrid->Columns(), 2);
+  EXPECT_TRUE(indexes.indexGrid->Text(0, 1).isEmpty());
+  EXPECT_EQ(indexes.indexGrid->Text(0, 0), QStringLiteral("Attribute"));
 
   Editor.SetCurrentEntity(Place(200, 10, {QStringLiteral("Id")}));
-  EXPECT_EQ(Editor.StringGrid3->Rows(), 3);
-  EXPECT_EQ(Editor.StringGrid3->Text(0, 1), QStringLiteral("Unique"));
+  EXPECT_EQ(indexes.indexGrid->Rows(), 3);
+  EXPECT_EQ(indexes.indexGrid->Text(0, 1), QStringLiteral("Unique"));
   Editor.SetCurrentEntity(nullptr);
-  EXPECT_EQ(Editor.StringGrid3->Rows(), 2);
-  EXPECT_TRUE(Editor.StringGrid3->Text(0, 1).isEmpty());
+  EXPECT_EQ(indexes.indexGrid->Rows(), 2);
+  EXPECT_TRUE(indexes.indexGrid->Text(0, 1).isEmpty());
 }
 
 TEST_F(EditorGridsTest, AttributeNameColumnFitsItsNamesAndIsResizable)
@@ -323,11 +348,11 @@ TEST_F(EditorGridsTest, AttributeNameColumnFitsItsNamesAndIsResizable)
   const QString name = QStringLiteral("Date of the first delivery to the customer");
   TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {name});
   Open(e, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
+  TEditGrid* g = Editor.Tables()->tableGrid;
   const int fitted = g->ColumnWidth(0);
   EXPECT_GT(fitted, g->fontMetrics().horizontalAdvance(name));
   Editor.ShowPage(TObjectEditor::pgIndexes);
-  EXPECT_GT(Editor.StringGrid3->ColumnWidth(0), g->fontMetrics().horizontalAdvance(name));
+  EXPECT_GT(Editor.Indexes()->indexGrid->ColumnWidth(0), g->fontMetrics().horizontalAdvance(name));
 
   // Dragging the right edge of the names sizes them; a reload keeps it.
   Editor.ShowPage(TObjectEditor::pgTables);
@@ -348,7 +373,7 @@ TEST_F(EditorGridsTest, WideningTheAttributeColumnNoLongerHidesTheColumnNameColu
 {
   TEntity* e = Place(10, 10, {QStringLiteral("Id")}, {QStringLiteral("Name")});
   Open(e, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
+  TEditGrid* g = Editor.Tables()->tableGrid;
   QHeaderView* names = g->verticalHeader();
   const int before = g->ColumnWidth(0);
   // The user drags the right edge of the names 60 pixels to the right.
@@ -369,11 +394,12 @@ TEST_F(EditorGridsTest, WideningTheAttributeColumnNoLongerHidesTheColumnNameColu
 
 TEST_F(EditorGridsTest, EscapeInATypePickerCancelsTheChoice)
 {
+  TTablesPage& tables = *Editor.Tables();
   TEntity* e = Place(10, 10, {QStringLiteral("Id")});
   Open(e, TObjectEditor::pgTables);
   QApplication::setActiveWindow(&Editor);
-  TEditGrid* g = Editor.StringGrid1;
-  QComboBox* picker = Editor.ColumnTypeCombo;
+  TEditGrid* g = tables.tableGrid;
+  QComboBox* picker = tables.columnTypePicker;
   ClickCell(g, 2, 1);
   ClickCell(g, 2, 1);
   ASSERT_TRUE(picker->isVisible());
@@ -382,7 +408,7 @@ TEST_F(EditorGridsTest, EscapeInATypePickerCancelsTheChoice)
   QTest::keyClick(picker, Qt::Key_Escape);
   EXPECT_FALSE(picker->isVisible());
   EXPECT_TRUE(g->hasFocus());
-  Editor.ComboBox3->setFocus();
+  tables.tableNameBox->setFocus();
   Editor.FormDeactivate();
   EXPECT_EQ(e->PrimaryKey[0]->DataType, QStringLiteral("Default"));
   EXPECT_EQ(g->Text(2, 1), QStringLiteral("Default"));
@@ -395,7 +421,7 @@ TEST_F(EditorGridsTest, CarriedInAttributesAreMarkedInTheGrids)
   Draw(dtRelationOneToManyForeign, parent, child);
   ASSERT_EQ(Names(child->Attributes), (QStringList{"Note", "Id"}));
   Open(child, TObjectEditor::pgTables);
-  TEditGrid* g = Editor.StringGrid1;
+  TEditGrid* g = Editor.Tables()->tableGrid;
   EXPECT_TRUE(g->Marked(0, 3));
   EXPECT_TRUE(g->Marked(2, 3));
   EXPECT_TRUE(g->Marked(3, 3));
@@ -404,11 +430,11 @@ TEST_F(EditorGridsTest, CarriedInAttributesAreMarkedInTheGrids)
     for (int column : {0, 2, 3})
       EXPECT_FALSE(g->Marked(column, row));
   Editor.ShowPage(TObjectEditor::pgForms);
-  EXPECT_TRUE(Editor.StringGrid2->Marked(0, 3));
-  EXPECT_FALSE(Editor.StringGrid2->Marked(0, 2));
+  EXPECT_TRUE(Editor.Forms()->formGrid->Marked(0, 3));
+  EXPECT_FALSE(Editor.Forms()->formGrid->Marked(0, 2));
   Editor.ShowPage(TObjectEditor::pgIndexes);
-  EXPECT_TRUE(Editor.StringGrid3->Marked(0, 4));
-  EXPECT_FALSE(Editor.StringGrid3->Marked(0, 2));
+  EXPECT_TRUE(Editor.Indexes()->indexGrid->Marked(0, 4));
+  EXPECT_FALSE(Editor.Indexes()->indexGrid->Marked(0, 2));
 
   // The mark goes with the attribute, not with the row.
   Editor.SetCurrentEntity(parent);

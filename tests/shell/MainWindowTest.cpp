@@ -670,7 +670,7 @@ TEST_F(MainWindowTest, FormsItemBuildsTheApplicationAndTheOpenEditorShowsTheCapt
   second->EditFormCaption.clear();
   Window->EditEntity(second, TObjectEditor::pgForms);
   ASSERT_TRUE(Window->ObjectEditor->isVisible());
-  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(), QString());
+  EXPECT_EQ(Window->ObjectEditor->Forms()->formNameBox->currentText(), QString());
   // The program's directory holds the shipped settings and library.
   const QDir shipped(QCoreApplication::applicationDirPath());
   for (const QString& name : {QStringLiteral("VESKA.INI"), QStringLiteral("VESKA.LIB")})
@@ -692,7 +692,7 @@ TEST_F(MainWindowTest, FormsItemBuildsTheApplicationAndTheOpenEditorShowsTheCapt
   EXPECT_EQ(page, TBuildFormDlg::pgOptions);
   EXPECT_EQ(Messages.Lines(), QStringList());
   EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7) << "project, main unit and form, two units and forms";
-  EXPECT_EQ(Window->ObjectEditor->ComboBox8->currentText(),
+  EXPECT_EQ(Window->ObjectEditor->Forms()->formNameBox->currentText(),
             QStringLiteral("Maintain ") + second->EntityName());
 }
 
@@ -827,15 +827,15 @@ TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
   EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgEntities);
   EXPECT_EQ(editor.CurrentEntity, e);
 
-  QLineEdit* name = editor.ComboBox1->lineEdit();
+  QLineEdit* name = editor.Entities()->entityNameBox->lineEdit();
   name->selectAll();
-  QTest::keyClicks(editor.ComboBox1, QStringLiteral("Sales,Order"));
-  QTest::keyClick(editor.ComboBox1, Qt::Key_Return);
-  QTest::keyClicks(editor.Memo1, QStringLiteral("Order,Id"));
-  QTest::keyClicks(editor.Memo2, QStringLiteral("Total"));
+  QTest::keyClicks(editor.Entities()->entityNameBox, QStringLiteral("Sales,Order"));
+  QTest::keyClick(editor.Entities()->entityNameBox, Qt::Key_Return);
+  QTest::keyClicks(editor.Entities()->keyAttributesMemo, QStringLiteral("Order,Id"));
+  QTest::keyClicks(editor.Entities()->nonKeyAttributesMemo, QStringLiteral("Total"));
   editor.ShowPage(TObjectEditor::pgTables);
-  editor.StringGrid1->SetCurrentCell(4, 2);
-  editor.StringGrid1DblClick();  // "Allow Nulls" of Total
+  editor.Tables()->tableGrid->SetCurrentCell(4, 2);
+  emit editor.Tables()->tableGrid->CellDblClicked(4, 2);  // "Allow Nulls" of Total
   EXPECT_EQ(e->EntityName(), QStringLiteral("SalesOrder"));
   EXPECT_FALSE(e->Attributes[0]->AllowNulls);
 
@@ -844,7 +844,7 @@ TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
   Item("NewItem")->trigger();
   EXPECT_EQ(editor.CurrentEntity, nullptr);
   QApplication::processEvents();
-  EXPECT_TRUE(editor.StringGrid1->Text(0, 1).isEmpty());
+  EXPECT_TRUE(editor.Tables()->tableGrid->Text(0, 1).isEmpty());
 
   Files.Names << Path(QStringLiteral("sales.erd"));
   Item("OpenItem")->trigger();
@@ -860,7 +860,7 @@ TEST_F(MainWindowTest, ObjectsEditorEditsSurviveSaveAndReload)
   // The editor opens on the page asked for, with the loaded entity.
   Window->EditEntity(Surface().Entities[0], TObjectEditor::pgIndexes);
   EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgIndexes);
-  EXPECT_EQ(editor.StringGrid3->Text(0, 2), QStringLiteral("OrderId"));
+  EXPECT_EQ(editor.Indexes()->indexGrid->Text(0, 2), QStringLiteral("OrderId"));
 }
 
 }  // namespace
@@ -931,7 +931,7 @@ TEST_F(MainWindowTest, TheViewLetsGoOfAnEntityTheEditorDeletesWhileItHoldsTheMou
   TEntity* entity = DrawEntity(QPoint(300, 300));
   Send(QEvent::MouseButtonPress, Centre(*entity), Qt::LeftButton, Qt::LeftButton);
   ASSERT_EQ(Window->ObjectEditor->CurrentEntity, entity);
-  Window->ObjectEditor->DeleteEntityButton->click();
+  Window->ObjectEditor->Entities()->deleteEntityButton->click();
   EXPECT_FALSE(View().MouseCaptured());
   // The rest of the gesture reaches nothing that has gone.
   Send(QEvent::MouseMove, QPoint(330, 330), Qt::NoButton, Qt::LeftButton);
@@ -987,8 +987,8 @@ TEST_F(MainWindowTest, DesktopKeysZoomDisplayModeAndTheDiagramsEdge)
   // In the objects editor the keys belong to its fields.
   QApplication::setActiveWindow(Window->ObjectEditor);
   Window->ObjectEditor->ShowPage(TObjectEditor::pgTables);
-  Window->ObjectEditor->StringGrid1->setFocus();
-  QTest::keyClick(Window->ObjectEditor->StringGrid1, Qt::Key_Plus, Qt::ControlModifier);
+  Window->ObjectEditor->Tables()->tableGrid->setFocus();
+  QTest::keyClick(Window->ObjectEditor->Tables()->tableGrid, Qt::Key_Plus, Qt::ControlModifier);
   EXPECT_DOUBLE_EQ(Surface().ZoomFactor, 1.0);
 
   Item("SchemaItem")->trigger();
