@@ -45,8 +45,7 @@ QString TDiagram::DefaultName(const QString& prefix, int counter) const
 
 void TDiagram::Invalidate(const QRect& rect) const
 {
-  if (OnInvalidate)
-    OnInvalidate(rect);
+  OnInvalidate(rect);
 }
 
 // ---- Taking objects in ---------------------------------------------------------

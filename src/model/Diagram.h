@@ -4,6 +4,7 @@
 // revision. The drawing surface builds on it.
 
 #include "model/Entity.h"
+#include "model/Listeners.h"
 #include "model/Objects.h"
 #include "model/Relation.h"
 #include "model/StringList.h"
@@ -129,14 +130,14 @@ public:
 
   // Called with the area of a control that must be drawn again (diagram
   // coordinates; an empty rectangle means everything). The desktop view
-  // connects to it.
-  std::function<void(const QRect&)> OnInvalidate;
+  // listens to it.
+  TListeners<const QRect&> OnInvalidate;
   void Invalidate(const QRect& rect) const;
 
   // Called with a domain, entity, relation, text label or process just
   // before the model lets go of it, and with nullptr before everything goes
   // (Clear). Windows that keep references to model objects forget them here.
-  std::function<void(const void*)> OnObjectRemoving;
+  TListeners<const void*> OnObjectRemoving;
 
   // The next stacking number for a control brought to the front.
   quint64 NextZOrder() { return ++FZCounter; }
@@ -151,8 +152,7 @@ protected:
   void Removing(const void* object)
   {
     ControlsChanged();
-    if (OnObjectRemoving)
-      OnObjectRemoving(object);
+    OnObjectRemoving(object);
   }
   void RemoveRelationLinks(TRelation* relation);
 

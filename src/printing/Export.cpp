@@ -15,7 +15,7 @@
 
 #include <array>
 #include <cmath>
-#include <functional>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -42,7 +42,7 @@ public:
     Save();
     // The view hears nothing of the passing 100%: it would follow the
     // surface's size there and back and lose its scroll position.
-    FOnInvalidate = std::exchange(S.OnInvalidate, nullptr);
+    FQuietView.emplace(S.OnInvalidate);
     S.ResetZoom();
     FRescaled = true;
   }
@@ -51,7 +51,7 @@ public:
     if (!FRescaled)
       return;
     Restore();
-    S.OnInvalidate = std::move(FOnInvalidate);
+    FQuietView.reset();
   }
   TFullSizeGuard(const TFullSizeGuard&) = delete;
   TFullSizeGuard& operator=(const TFullSizeGuard&) = delete;
@@ -133,7 +133,7 @@ private:
   }
 
   TDrawingSurface& S;
-  std::function<void(const QRect&)> FOnInvalidate;
+  std::optional<TListeners<const QRect&>::TMute> FQuietView;
   bool FRescaled = false;
   int FWidth = 0;
   int FHeight = 0;

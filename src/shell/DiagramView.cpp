@@ -61,7 +61,7 @@ TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
 {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::StrongFocus);
-  FSurface.OnInvalidate = [this](const QRect& rect) {
+  FInvalidated = FSurface.OnInvalidate.Add([this](const QRect& rect) {
     if (FSurface.Width != width() || FSurface.Height != height())
       SyncSize();
     if (rect.isEmpty())
@@ -72,13 +72,8 @@ TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
       update(rect.adjusted(-3, -3, 3, 3));
     if (OnInvalidated)
       OnInvalidated();
-  };
+  });
   SyncSize();
-}
-
-TDiagramView::~TDiagramView()
-{
-  FSurface.OnInvalidate = nullptr;
 }
 
 void TDiagramView::SetPageDevice(const TPageDevice& device)

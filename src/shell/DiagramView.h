@@ -21,7 +21,6 @@ namespace veska {
 class TDiagramView final : public QWidget {
 public:
   explicit TDiagramView(TDrawingSurface& surface, QWidget* parent = nullptr);
-  ~TDiagramView() override;
 
   TDrawingSurface& Surface() const { return FSurface; }
 
@@ -79,6 +78,7 @@ private:
   void Release(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
 
   TDrawingSurface& FSurface;
+  TSubscription FInvalidated;
   TPageDevice FPageDevice;
   // The page grid of the last paint and what it was computed for: measuring
   // it on every paint would crowd the text measurer's few remembered fonts

@@ -237,16 +237,13 @@ TSDIAppForm::~TSDIAppForm()
 {
   // The reopen dialog writes the recent-file list back when it is destroyed
   // and may report a failure over this window, so it goes while the window is
-  // whole. The view
-  // and the surface's handlers point into this window; both go before the
-  // surface, and the surface before the window's other children.
+  // whole. The view and this window's listeners go before the surface (see
+  // FSurfaceListeners), and the surface before the window's other children.
   delete ReOpenDlg;
   ReOpenDlg = nullptr;
-  FSurface->OnObjectRemoving = nullptr;
   ObjectEditor->DrawingSurface = nullptr;
   delete ScrollBox1;
   FView = nullptr;
-  FSurface.reset();
 }
 
 QAction* TSDIAppForm::AddItem(QMenu* menu, const char* name, const QString& caption, const QString& hint,
@@ -450,31 +447,34 @@ void TSDIAppForm::BuildSpeedPanel()
 void TSDIAppForm::ConnectSurface()
 {
   TDrawingSurface& s = *FSurface;
-  s.OnDrawingToolChange = [this](TDrawingSurface& surface) {
+  auto listen = [this](auto& notification, auto listener) {
+    FSurfaceListeners.push_back(notification.Add(std::move(listener)));
+  };
+  listen(s.OnDrawingToolChange, [this](TDrawingSurface& surface) {
     if (QAbstractButton* button = FToolGroup->button(int(surface.ActiveDrawingTool())))
       button->setChecked(true);
-  };
-  s.OnRLabelVisibleChange = [this](TDrawingSurface& surface) {
+  });
+  listen(s.OnRLabelVisibleChange, [this](TDrawingSurface& surface) {
     findChild<QAction*>(QStringLiteral("ShowLabels1"))
         ->setText(surface.RelationLabelVisible ? QStringLiteral("Hide &Labels") : QStringLiteral("Show &Labels"));
-  };
-  s.OnDrawingSurfaceRMBClick = [this](TDrawingSurface&) { SurfacePopup(); };
-  s.OnEntityRMBClick = [this](TEntity& entity) {
+  });
+  listen(s.OnDrawingSurfaceRMBClick, [this](TDrawingSurface&) { SurfacePopup(); });
+  listen(s.OnEntityRMBClick, [this](TEntity& entity) {
     PopupEntity = &entity;
     EntityPopup();
-  };
-  s.OnRelationRMBClick = [this](TRelation& relation) {
+  });
+  listen(s.OnRelationRMBClick, [this](TRelation& relation) {
     PopupRelation = &relation;
     RelationPopup();
-  };
-  s.OnLabelRMBClick = [this](TTextLabel& label) {
+  });
+  listen(s.OnLabelRMBClick, [this](TTextLabel& label) {
     PopupLabel = &label;
     LabelPopup();
-  };
-  s.OnEntityDblClick = [this](TEntity& entity) { EditEntity(&entity, TObjectEditor::pgEntities); };
-  s.OnRelationDblClick = [this](TRelation& relation) { EditRelation(&relation); };
-  s.OnLabelDblClick = [this](TTextLabel& label) { EditLabel(&label); };
-  s.OnObjectRemoving = [this](const void* object) {
+  });
+  listen(s.OnEntityDblClick, [this](TEntity& entity) { EditEntity(&entity, TObjectEditor::pgEntities); });
+  listen(s.OnRelationDblClick, [this](TRelation& relation) { EditRelation(&relation); });
+  listen(s.OnLabelDblClick, [this](TTextLabel& label) { EditLabel(&label); });
+  listen(s.OnObjectRemoving, [this](const void* object) {
     if (!object || object == PopupEntity)
       PopupEntity = nullptr;
     if (!object || object == PopupRelation)
@@ -484,7 +484,7 @@ void TSDIAppForm::ConnectSurface()
     FView->ObjectRemoving(object);
     if (ObjectEditor)
       ObjectEditor->ObjectRemoving(object);
-  };
+  });
 }
 
 // ---- The objects editor ------------------------------------------------------------

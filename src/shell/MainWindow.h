@@ -245,6 +245,10 @@ private:
   TMessageService& FMessages;
   TFileDialogs& FFileDialogs;
   std::unique_ptr<TDrawingSurface> FSurface;
+  // This window's listeners to the surface; declared after it, they go
+  // before it, so the surface's last notifications reach no half-destroyed
+  // window.
+  std::vector<TSubscription> FSurfaceListeners;
   TDiagramView* FView = nullptr;
   std::unique_ptr<QPrinter> FPrinter;
   QPageLayout FPdfLayout;

@@ -51,15 +51,15 @@ public:
   TDisplayLocation DisplayLocation = TDisplayLocation::BottomRight;
 
   // Notifications to the main window.
-  std::function<void(TDrawingSurface&)> OnDrawingToolChange;
-  std::function<void(TDrawingSurface&)> OnRLabelVisibleChange;
-  std::function<void(TDrawingSurface&)> OnDrawingSurfaceRMBClick;
-  std::function<void(TEntity&)> OnEntityRMBClick;
-  std::function<void(TEntity&)> OnEntityDblClick;
-  std::function<void(TRelation&)> OnRelationRMBClick;
-  std::function<void(TRelation&)> OnRelationDblClick;
-  std::function<void(TTextLabel&)> OnLabelRMBClick;
-  std::function<void(TTextLabel&)> OnLabelDblClick;
+  TListeners<TDrawingSurface&> OnDrawingToolChange;
+  TListeners<TDrawingSurface&> OnRLabelVisibleChange;
+  TListeners<TDrawingSurface&> OnDrawingSurfaceRMBClick;
+  TListeners<TEntity&> OnEntityRMBClick;
+  TListeners<TEntity&> OnEntityDblClick;
+  TListeners<TRelation&> OnRelationRMBClick;
+  TListeners<TRelation&> OnRelationDblClick;
+  TListeners<TTextLabel&> OnLabelRMBClick;
+  TListeners<TTextLabel&> OnLabelDblClick;
 
   void SetActiveDrawingTool(TDrawingTool tool);
   void SetEntityDisplayMode(TEntityDisplayMode mode);

@@ -54,7 +54,7 @@ QRect RouteArea(const TRoute& route)
 // object; tells whether the press is a left press, which the caller handles.
 template <class TSender>
 bool LeftPress(TDrawingSurface& surface, TMouseButton button, QPoint screen,
-               const std::function<void(TSender&)>& event, TSender& sender)
+               const TListeners<TSender&>& event, TSender& sender)
 {
   if (button == TMouseButton::Right) {
     surface.MousePositionX = screen.x();

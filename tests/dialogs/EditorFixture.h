@@ -15,6 +15,7 @@ namespace veska::test {
 class EditorTest : public SurfaceTest {
 protected:
   TObjectEditor Editor;
+  TSubscription EditorForgets;
 
   void SetUp() override
   {
@@ -22,12 +23,12 @@ protected:
     Editor.DrawingSurface = &S;
     Editor.SetSettingsNames({QStringLiteral("Char"), QStringLiteral("Integer")},
                             {QStringLiteral("Paradox"), QStringLiteral("Dbase")});
-    S.OnObjectRemoving = [this](const void* object) { Editor.ObjectRemoving(object); };
+    EditorForgets = S.OnObjectRemoving.Add([this](const void* object) { Editor.ObjectRemoving(object); });
   }
 
   void TearDown() override
   {
-    S.OnObjectRemoving = nullptr;
+    EditorForgets.Reset();
     SurfaceTest::TearDown();
   }
 

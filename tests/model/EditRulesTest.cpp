@@ -129,7 +129,7 @@ TEST_F(EditRulesTest, LabelCaptionEditKeepingItsSizeRepaintsTheLabel)
   label->SetCaption(QStringLiteral("first\r\nsecond"));
   const QRect bounds = label->BoundsRect();
   QList<QRect> invalidated;
-  D.OnInvalidate = [&](const QRect& rect) { invalidated << rect; };
+  const TSubscription invalidate = D.OnInvalidate.Add([&](const QRect& rect) { invalidated << rect; });
 
   // The shorter line changes; the label keeps its size but must be drawn
   // again with its new text.
@@ -145,7 +145,6 @@ TEST_F(EditRulesTest, LabelCaptionEditKeepingItsSizeRepaintsTheLabel)
   for (const QRect& rect : invalidated)
     all |= rect;
   EXPECT_TRUE(all.contains(label->BoundsRect()));
-  D.OnInvalidate = nullptr;
 }
 
 }  // namespace

@@ -9,11 +9,12 @@ constexpr auto R = TMouseButton::Right;
 class MouseTest : public SurfaceTest {
 protected:
   int Invalidations = 0;
+  TSubscription InvalidationCounter;
 
   void SetUp() override
   {
     SurfaceTest::SetUp();
-    S.OnInvalidate = [this](const QRect&) { ++Invalidations; };
+    InvalidationCounter = S.OnInvalidate.Add([this](const QRect&) { ++Invalidations; });
   }
 
   // Press, release and the click that the view sends after it.
@@ -52,8 +53,8 @@ TEST_F(MouseTest, EntityAndLabelToolsPlaceAtThePressedPoint)
 {
   TEntity* edited = nullptr;
   TTextLabel* labelled = nullptr;
-  S.OnEntityDblClick = [&](TEntity& e) { edited = &e; };
-  S.OnLabelDblClick = [&](TTextLabel& l) { labelled = &l; };
+  const TSubscription entityDblClick = S.OnEntityDblClick.Add([&](TEntity& e) { edited = &e; });
+  const TSubscription labelDblClick = S.OnLabelDblClick.Add([&](TTextLabel& l) { labelled = &l; });
 
   S.SetActiveDrawingTool(dtEntity);
   S.SurfaceMouseDown(L, false, QPoint(120, 80), QPoint(900, 700));
@@ -206,10 +207,12 @@ TEST_F(MouseTest, RightButtonStoresTheScreenPointAndReportsTheObject)
   TRelation* r = Draw(dtRelationOneToManyForeign, a, Place(300, 300));
   TTextLabel* note = Label(QPoint(500, 50), QStringLiteral("Note"));
   QStringList events;
-  S.OnDrawingSurfaceRMBClick = [&](TDrawingSurface&) { events << QStringLiteral("surface"); };
-  S.OnEntityRMBClick = [&](TEntity& e) { events << e.EntityName(); };
-  S.OnRelationRMBClick = [&](TRelation& rel) { events << rel.RelationName(); };
-  S.OnLabelRMBClick = [&](TTextLabel& l) { events << l.Caption(); };
+  const TSubscription drawingSurfaceRMBClick =
+      S.OnDrawingSurfaceRMBClick.Add([&](TDrawingSurface&) { events << QStringLiteral("surface"); });
+  const TSubscription entityRMBClick = S.OnEntityRMBClick.Add([&](TEntity& e) { events << e.EntityName(); });
+  const TSubscription relationRMBClick =
+      S.OnRelationRMBClick.Add([&](TRelation& rel) { events << rel.RelationName(); });
+  const TSubscription labelRMBClick = S.OnLabelRMBClick.Add([&](TTextLabel& l) { events << l.Caption(); });
 
   S.SurfaceMouseDown(R, false, QPoint(1, 1), QPoint(11, 12));
   S.EntityMouseDown(*a, R, false, QPoint(1, 1), QPoint(21, 22));

@@ -144,9 +144,9 @@ TEST_F(SpatialIndexTest, HitTestWhileObjectsAreDeletedLeavesNoStaleEntry)
   TRelation* r = Draw(dtRelationOneToManyForeign, a, Place(100, 300));
   const QPoint onLine = r->Segments[0].BoundsRect().center();
   ASSERT_EQ(S.HitTest(onLine).Relation, r);
-  S.OnObjectRemoving = [&](const void*) { S.HitTest(QPoint(101, 101)); };
+  TSubscription hitTestOnRemoval = S.OnObjectRemoving.Add([&](const void*) { S.HitTest(QPoint(101, 101)); });
   S.DeleteEntity(S.Entities.IndexOfObject(a));
-  S.OnObjectRemoving = nullptr;
+  hitTestOnRemoval.Reset();
   EXPECT_EQ(S.HitTest(QPoint(101, 101)).Kind, THit::TKind::None);
   EXPECT_EQ(S.HitTest(onLine).Kind, THit::TKind::None);
   EXPECT_EQ(S.Index().Count(), 1u);

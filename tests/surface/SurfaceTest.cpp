@@ -8,7 +8,7 @@ namespace {
 TEST_F(SurfaceTest, ToolsSetTheMouseStateAndReportEveryChange)
 {
   int changes = 0;
-  S.OnDrawingToolChange = [&](TDrawingSurface&) { ++changes; };
+  const TSubscription drawingToolChange = S.OnDrawingToolChange.Add([&](TDrawingSurface&) { ++changes; });
   for (TDrawingTool tool : {dtEntity, dtRelationOneToManyForeign, dtRelationOneToManyMaster, dtRelationOneToOneForeign,
                             dtRelationOneToOneMaster, dtLabel, dtPointer, dtPointer}) {
     S.SetActiveDrawingTool(tool);
@@ -66,7 +66,7 @@ TEST_F(SurfaceTest, KeyEditsInAParentRedrawTheChildrenWhoseBoxesChange)
   Draw(dtRelationOneToManyMaster, parent, child);
   Draw(dtRelationOneToManyForeign, child, grandchild);
   QList<QRect> areas;
-  S.OnInvalidate = [&](const QRect& area) { areas << area; };
+  const TSubscription invalidate = S.OnInvalidate.Add([&](const QRect& area) { areas << area; });
   // Each box, before and after, lies inside an area that was redrawn. (An
   // empty area would mean everything, but a control of size 0 sends one too,
   // so only areas that name the box count.)
@@ -132,7 +132,7 @@ TEST_F(SurfaceTest, DrawnMasterRelationThatClosesACycleIsRefused)
 TEST_F(SurfaceTest, LabelVisibilityFollowsTheSettingAndTheView)
 {
   int changes = 0;
-  S.OnRLabelVisibleChange = [&](TDrawingSurface&) { ++changes; };
+  const TSubscription rLabelVisibleChange = S.OnRLabelVisibleChange.Add([&](TDrawingSurface&) { ++changes; });
   TEntity* a = Place(100, 100);
   TEntity* b = Place(100, 300);
   TEntity* c = Place(300, 300);
