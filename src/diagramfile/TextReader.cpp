@@ -1,5 +1,6 @@
 #include "diagramfile/TextReader.h"
 
+#include "diagramfile/AsciiRuns.h"
 #include "model/CaseFold.h"
 #include "platform/TextEncoding.h"
 
@@ -7,10 +8,6 @@
 
 #include <climits>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace veska {
 
@@ -39,49 +36,6 @@ bool ParsePlainInt(QByteArrayView token, int& value)
     return false;
   value = static_cast<int>(v);
   return true;
-}
-
-// Widens the leading run of ASCII bytes among the first `limit` of `in` to
-// `out`, a unit each, and returns how many it widened. Sixteen bytes go at a
-// time; the last few of a run of eight or more go as one block that overlaps
-// the one before (it writes the same units again).
-qsizetype WidenAscii(const char* in, qsizetype limit, QChar* out)
-{
-  qsizetype i = 0;
-#if defined(__SSE2__)
-  const __m128i zero = _mm_setzero_si128();
-  const auto widen = [&](__m128i bytes, QChar* to) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi8(bytes, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 8), _mm_unpackhi_epi8(bytes, zero));
-  };
-  if (limit >= 16) {
-    for (; i + 16 <= limit; i += 16) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
-      if (_mm_movemask_epi8(bytes) != 0)
-        break;
-      widen(bytes, out + i);
-    }
-    if (i + 16 > limit && i < limit) {
-      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + limit - 16));
-      if (_mm_movemask_epi8(bytes) == 0) {
-        widen(bytes, out + limit - 16);
-        return limit;
-      }
-    }
-  } else if (limit >= 8) {
-    // Eight bytes in the low half, the upper half zero.
-    const __m128i first = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in));
-    const __m128i last = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + limit - 8));
-    if (_mm_movemask_epi8(_mm_or_si128(first, last)) == 0) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(first, zero));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + limit - 8), _mm_unpacklo_epi8(last, zero));
-      return limit;
-    }
-  }
-#endif
-  for (; i < limit && static_cast<unsigned char>(in[i]) < 0x80; ++i)
-    out[i] = QChar(static_cast<char16_t>(in[i]));
-  return i;
 }
 }  // namespace
 
