@@ -135,19 +135,6 @@ TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err)
   };
 }
 
-TOptionHandler ListOption(const QString& what, QStringList& names, bool& given, std::FILE* err)
-{
-  return [&names, &given, what, err](const QStringList& args, int& i) {
-    QString list;
-    const int status = ValueOption(what, list, err)(args, i);
-    if (status == ExitOk) {
-      names << list.split(QLatin1Char(','), Qt::SkipEmptyParts);
-      given = true;
-    }
-    return status;
-  };
-}
-
 int ChooseEntities(const TDrawingSurface& surface, const QString& in, bool given, QStringList& names, std::FILE* err)
 {
   if (!given) {

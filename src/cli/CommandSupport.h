@@ -68,10 +68,6 @@ int ParseCommandLine(const QString& command, const QString& fileNames, const QSt
 // The handler of an option that takes one value into `value`.
 TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err);
 
-// The handler of an option that takes a list of names separated by commas,
-// added to `names`; `given` records that the option was used.
-TOptionHandler ListOption(const QString& what, QStringList& names, bool& given, std::FILE* err);
-
 // The entities a command works on: the names given, each of which must be an
 // entity of the diagram `in` (else ExitUsage after saying so), or every
 // entity in list order.
