@@ -58,7 +58,14 @@ TObjectEditor::TObjectEditor(QWidget* parent) : QWidget(parent, Qt::Window)
   ShowPage(pgEntities);
 }
 
-TObjectEditor::~TObjectEditor() = default;
+TObjectEditor::~TObjectEditor()
+{
+  // The pages go while the window is whole: closing a top-level window takes
+  // the focus from its focused control, whose handlers reach the window.
+  delete FPageStack;
+  FPageStack = nullptr;
+  FPages = {};
+}
 
 void TObjectEditor::MakePages()
 {
