@@ -1,10 +1,10 @@
 #include "appgen/AppGenerator.h"
 
 #include "appgen/LibraryCipher.h"
+#include "formresource/FormResource.h"
 #include "tablebuild/ServerDefinitions.h"
 #include "model/Entity.h"
 #include "model/Relation.h"
-#include "platform/FormResource.h"
 #include "platform/IniFile.h"
 #include "platform/Progress.h"
 #include "platform/SafeFile.h"

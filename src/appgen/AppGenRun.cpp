@@ -1,6 +1,6 @@
 #include "appgen/AppGenerator.h"
 
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 
 namespace veska {
 

@@ -8,7 +8,7 @@
 #include "diagramfile/DiagramFile.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 #include "platform/IniFile.h"
 #include "platform/Installation.h"
 #include "platform/SafeFile.h"
