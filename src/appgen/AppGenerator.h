@@ -129,14 +129,28 @@ public:
   QStringList Run(const TAppProgress& progress, const std::function<QByteArray(const QString&)>& toResource);
 
 private:
+  // Writes the files of Run in turn (AppGenRun.cpp).
+  class TRunFiles;
+
   // Appends template n with its arguments to `out`.
   void Put(QString& out, int n, std::initializer_list<TFormatArg> args = {}) const;
   // Appends one of the program's own lines (formatted, then CR LF).
   void Line(QString& out, const QString& format, std::initializer_list<TFormatArg> args = {}) const;
   TEntity* FormEntity(int i) const;
+  // The menu groups of the main form, each with its forms.
+  void PutMenuGroups(QString& out) const;
+  // The lookups of the entity's form (its relations as child), and its
+  // elements (key first, then the other attributes) with their widths.
+  void CollectLookups(const TEntity& entity);
+  void CollectElements(const TEntity& entity);
   // The index in LookupList of the lookup that fills the element's attribute,
   // or -1 when it is no lookup attribute.
   int LookupOf(const TFormElement& element) const;
+  // The unit's declarations of the fields of a row or column form; returns
+  // the elements whose lookup is a button beside an edit box.
+  std::vector<int> PutFieldDeclarations(QString& out) const;
+  // The click handler of element k's lookup button.
+  void PutLookupHandler(QString& out, const QString& form, int k) const;
   void PutLabel(QString& out, int k, qint64 x, qint64 y, const TFormElement& element) const;
   void PutLookupCombo(QString& out, int k, qint64 x, qint64 y, qint64 w, const TFormElement& element) const;
   // Element k of a form laid out in a row (horizontal) or in a column.

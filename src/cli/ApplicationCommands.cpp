@@ -5,7 +5,7 @@
 #include "appgen/AppExpert.h"
 #include "cli/CommandSupport.h"
 #include "cli/StreamMessages.h"
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 #include "platform/IniFile.h"
 #include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"

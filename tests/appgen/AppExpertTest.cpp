@@ -4,7 +4,7 @@
 
 #include "model/Entity.h"
 #include "model/Relation.h"
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 #include "support/RecordingProgress.h"
 
 #include <QDir>

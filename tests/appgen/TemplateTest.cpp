@@ -3,7 +3,7 @@
 // and whole form and unit texts composed from the templates and the
 // generator's own fixed lines.
 #include "appgen/LibraryCipher.h"
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "appgen/AppGenerator.h"
 #include "diagramfile/DiagramFile.h"
 #include "model/Entity.h"
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 #include "surface/SurfaceFixture.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/FormResource.h"
+#include "formresource/FormResource.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
