@@ -127,7 +127,7 @@ void OpenOnStart(TSDIAppForm& window, const TCommandLine& commandLine)
     return;
   const QString name = commandLine.FileName;
   // The window is the timer's context: closed before the loop runs, it opens nothing.
-  QTimer::singleShot(0, &window, [&window, name] { window.OpenNamedFile(name); });
+  QTimer::singleShot(0, &window, [&window, name] { window.Document().OpenNamed(name); });
 }
 
 }  // namespace veska

@@ -2,7 +2,6 @@
 
 #include "appgen/AppExpert.h"
 #include "tablebuild/ServerDefinitions.h"
-#include "diagramfile/DiagramFile.h"
 #include "dialogs/BuildFormDlg.h"
 #include "dialogs/BuildTableDlg.h"
 #include "dialogs/FilterDlg.h"
@@ -11,12 +10,11 @@
 #include "dialogs/PrintDlg.h"
 #include "dialogs/ProgressWindow.h"
 #include "dialogs/SetupDlg.h"
-#include "platform/SafeFile.h"
 #include "platform/TextMeasurer.h"
-#include "printing/PagePrinter.h"
 #include "shell/DiagramView.h"
 #include "shell/HelpWindow.h"
-#include "shell/QtPagePrinter.h"
+#include "shell/PopupMenus.h"
+#include "shell/PrintCommands.h"
 #include "shell/ReOpenDlg.h"
 #include "shell/ReportCommands.h"
 #include "shell/Settings.h"
@@ -25,19 +23,11 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPageSetupDialog>
-#include <QPrintDialog>
-#include <QPushButton>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -53,43 +43,8 @@ namespace {
 // The diagram is drawn at the 96 pixels per inch the text measurer uses.
 constexpr int kPixelsPerInch = 96;
 
-// A diagram that holds nothing a user made: no entity, relation, domain,
-// process or text label.
-bool IsEmptyDiagram(const TDrawingSurface& surface)
-{
-  return surface.Entities.IsEmpty() && surface.Relations.IsEmpty() && surface.Domains.IsEmpty() &&
-         surface.ServerProcs.IsEmpty() && surface.Labels.IsEmpty();
-}
-
 const QString kZoomRefused =
     QStringLiteral("The diagram is not zoomed in further: it would be 32767 pixels wide or high.");
-
-// Whether a file holds exactly the given bytes, compared block by block.
-bool SameAsFile(const QByteArray& bytes, const QString& fileName)
-{
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    return false;
-  constexpr qint64 kBlock = 1024;
-  for (qint64 offset = 0;; offset += kBlock) {
-    const QByteArray block = file.read(kBlock);
-    if (block != bytes.mid(offset, kBlock))
-      return false;
-    if (block.size() < kBlock)
-      return true;
-  }
-}
-
-// The name with its extension replaced by ".BAK".
-QString BackupName(const QString& fileName)
-{
-  const QFileInfo info(fileName);
-  const QString name = info.fileName();
-  const int dot = name.lastIndexOf(QLatin1Char('.'));
-  const QString base = dot > 0 ? name.left(dot) : name;
-  const QString dir = fileName.left(fileName.size() - name.size());
-  return dir + base + QStringLiteral(".BAK");
-}
 
 }  // namespace
 
@@ -119,9 +74,8 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
       FMessages(messages),
       FFileDialogs(fileDialogs),
       FSurface(std::make_unique<TDrawingSurface>(messages, TQtTextMeasurer::Instance())),
-      FPdfLayout(DefaultPdfLayout())
+      FDocument(std::make_unique<TDiagramDocument>(*FSurface, messages, fileDialogs))
 {
-  PrinterInstalled = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
   setObjectName(QStringLiteral("SDIAppForm"));
   FSurface->Width = 8 * kPixelsPerInch;
   FSurface->Height = 10 * kPixelsPerInch;
@@ -163,7 +117,6 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
     }
   };
   ScrollBox1->setWidget(FView);
-  ShowPageGrid();
   layout->addWidget(ScrollBox1, 1);
   setCentralWidget(central);
 
@@ -187,25 +140,16 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   // A diagram half read is not painted: its entities are laid out and its
   // relations routed only when the reading ends.
   FLoadProgress->OnBusy = [this](bool busy) { FView->setUpdatesEnabled(!busy); };
+  FDocument->SetLoadProgress(FLoadProgress.get());
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  for (int i = 0; i < int(FPopupActions.size()); ++i) {
-    QAction* item = PopupMenu1->addAction(QString());
-    item->setObjectName(QStringLiteral("PopupItem%1").arg(i + 1));
-    connect(item, &QAction::triggered, this, [this, i] {
-      if (const auto action = FPopupActions[size_t(i)])
-        action();
-    });
-    FPopupItems << item;
-  }
-
+  FPopups = std::make_unique<TPopupMenus>(*this);
   BuildMenus();
   BuildSpeedPanel();
   ConnectSurface();
+  ConnectDocument();
   UpdateExportItem();
 
-  FSurface->DiagramName = NewDiagramName;
+  FSurface->DiagramName = TDiagramDocument::NewDiagramName;
   SetTitle();
 
   // The dialogs live as long as the window and keep their states between
@@ -218,6 +162,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   AboutBox = new TAboutBox(this);
   SetupDlg = new TSetupDlg(kPixelsPerInch, this);
   PrintDlg = new TPrintDlg(this);
+  FPrinting = std::make_unique<TPrintCommands>(*this, *FSurface, *FView, *PrintDlg, FMessages, FFileDialogs);
   ReOpenDlg = new TReOpenDlg(FSettings, this, &FMessages);
   FilterDlg = new TFilterDlg(this);
   FindDlg = new TFindDlg(this);
@@ -237,8 +182,8 @@ TSDIAppForm::~TSDIAppForm()
 {
   // The reopen dialog writes the recent-file list back when it is destroyed
   // and may report a failure over this window, so it goes while the window is
-  // whole. The view and this window's listeners go before the surface (see
-  // FSurfaceListeners), and the surface before the window's other children.
+  // whole. The view and the listeners go before the surface (see
+  // FListeners), and the surface before the window's other children.
   delete ReOpenDlg;
   ReOpenDlg = nullptr;
   ObjectEditor->DrawingSurface = nullptr;
@@ -273,18 +218,19 @@ void TSDIAppForm::BuildMenus()
           QKeySequence(Qt::CTRL | Qt::Key_R));
   AddItem(file, "MergeItem", QStringLiteral("&Merge..."), QStringLiteral("Merge a file to current diagram"),
           [this] { MergeItemClick(); }, QKeySequence(Qt::CTRL | Qt::Key_M));
-  AddItem(file, "SaveItem", QStringLiteral("&Save..."), QStringLiteral("Save current file"), [this] { SaveItemClick(); },
-          QKeySequence(Qt::CTRL | Qt::Key_S));
+  AddItem(file, "SaveItem", QStringLiteral("&Save..."), QStringLiteral("Save current file"),
+          [this] { FDocument->Save(); }, QKeySequence(Qt::CTRL | Qt::Key_S));
   AddItem(file, "SaveAsItem", QStringLiteral("Save &As..."), QStringLiteral("Save to a new file"),
-          [this] { SaveAsItemClick(); });
+          [this] { FDocument->SaveAs(); });
   FExportItem = AddItem(file, "ExportItem", QStringLiteral("Export..."),
-                        QStringLiteral("Export the whole diagram as PDF, SVG or PNG"), [this] { ExportItemClick(); });
+                        QStringLiteral("Export the whole diagram as PDF, SVG or PNG"),
+                        [this] { FPrinting->Export(FDocument->FileName()); });
   connect(file, &QMenu::aboutToShow, this, [this] { UpdateExportItem(); });
   file->addSeparator();
-  AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"), [this] { PrintItemClick(); },
-          QKeySequence(Qt::CTRL | Qt::Key_P));
+  AddItem(file, "PrintItem", QStringLiteral("&Print"), QStringLiteral("Print diagram"),
+          [this] { FPrinting->Print(VisibleCentre()); }, QKeySequence(Qt::CTRL | Qt::Key_P));
   AddItem(file, "PrintSetupItem", QStringLiteral("Pr&int Setup"), QStringLiteral("Setup Printer Options"),
-          [this] { PrintSetupItemClick(); });
+          [this] { FPrinting->PrintSetup(); });
   file->addSeparator();
   AddItem(file, "ExitItem", QStringLiteral("E&xit"), QStringLiteral("Exit application"), [this] { close(); },
           QKeySequence(Qt::ALT | Qt::Key_X));
@@ -325,7 +271,7 @@ void TSDIAppForm::BuildMenus()
   diagramKeys(AddItem(edit, "SelectAllItem", QStringLiteral("Select &All"), QStringLiteral("Select all entities"),
                       [this] { FSurface->SelectAllEntities(); }),
               {QKeySequence(Qt::CTRL | Qt::Key_A)});
-  diagramKeys(AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { UndoItemClick(); }),
+  diagramKeys(AddItem(edit, "UndoItem", QStringLiteral("&Undo"), QString(), [this] { FDocument->Undo(); }),
               {QKeySequence(Qt::CTRL | Qt::Key_Z)});
   edit->addSeparator();
   // Ctrl+= as well, for keyboards on which "+" needs Shift.
@@ -408,8 +354,9 @@ QToolButton* TSDIAppForm::AddButton(const char* name, int x, const QString& hint
 void TSDIAppForm::BuildSpeedPanel()
 {
   AddButton("OpenBtn", 8, QStringLiteral("Open|Open a file"), TToolIcon::Open, [this] { OpenItemClick(); });
-  AddButton("SaveBtn", 32, QStringLiteral("Save|Save current file"), TToolIcon::Save, [this] { SaveItemClick(); });
-  AddButton("PrintBtn", 56, QStringLiteral("Print|Print diagram"), TToolIcon::Print, [this] { PrintItemClick(); });
+  AddButton("SaveBtn", 32, QStringLiteral("Save|Save current file"), TToolIcon::Save, [this] { FDocument->Save(); });
+  AddButton("PrintBtn", 56, QStringLiteral("Print|Print diagram"), TToolIcon::Print,
+            [this] { FPrinting->Print(VisibleCentre()); });
   AddButton("ExitBtn", 91, QStringLiteral("Exit|Exit application"), TToolIcon::Exit, [this] { close(); });
 
   // The drawing tools: exactly one is down.
@@ -448,7 +395,7 @@ void TSDIAppForm::ConnectSurface()
 {
   TDrawingSurface& s = *FSurface;
   auto listen = [this](auto& notification, auto listener) {
-    FSurfaceListeners.push_back(notification.Add(std::move(listener)));
+    FListeners.push_back(notification.Add(std::move(listener)));
   };
   listen(s.OnDrawingToolChange, [this](TDrawingSurface& surface) {
     if (QAbstractButton* button = FToolGroup->button(int(surface.ActiveDrawingTool())))
@@ -458,33 +405,29 @@ void TSDIAppForm::ConnectSurface()
     findChild<QAction*>(QStringLiteral("ShowLabels1"))
         ->setText(surface.RelationLabelVisible ? QStringLiteral("Hide &Labels") : QStringLiteral("Show &Labels"));
   });
-  listen(s.OnDrawingSurfaceRMBClick, [this](TDrawingSurface&) { SurfacePopup(); });
-  listen(s.OnEntityRMBClick, [this](TEntity& entity) {
-    PopupEntity = &entity;
-    EntityPopup();
-  });
-  listen(s.OnRelationRMBClick, [this](TRelation& relation) {
-    PopupRelation = &relation;
-    RelationPopup();
-  });
-  listen(s.OnLabelRMBClick, [this](TTextLabel& label) {
-    PopupLabel = &label;
-    LabelPopup();
-  });
   listen(s.OnEntityDblClick, [this](TEntity& entity) { EditEntity(&entity, TObjectEditor::pgEntities); });
   listen(s.OnRelationDblClick, [this](TRelation& relation) { EditRelation(&relation); });
   listen(s.OnLabelDblClick, [this](TTextLabel& label) { EditLabel(&label); });
   listen(s.OnObjectRemoving, [this](const void* object) {
-    if (!object || object == PopupEntity)
-      PopupEntity = nullptr;
-    if (!object || object == PopupRelation)
-      PopupRelation = nullptr;
-    if (!object || object == PopupLabel)
-      PopupLabel = nullptr;
     FView->ObjectRemoving(object);
     if (ObjectEditor)
       ObjectEditor->ObjectRemoving(object);
   });
+}
+
+void TSDIAppForm::ConnectDocument()
+{
+  TDiagramDocument& d = *FDocument;
+  FListeners.push_back(d.OnClearing.Add([this] {
+    FView->ReleaseCapture();
+    FPopups->Forget();
+  }));
+  FListeners.push_back(d.OnLoaded.Add([this] { FView->SyncSize(); }));
+  FListeners.push_back(d.OnSaved.Add([this](const QString& fileName) {
+    FView->SyncSize();
+    ReOpenDlg->AddFile(fileName);
+  }));
+  FListeners.push_back(d.OnFileNameChange.Add([this](const QString&) { SetTitle(); }));
 }
 
 // ---- The objects editor ------------------------------------------------------------
@@ -566,107 +509,15 @@ void TSDIAppForm::ShowCounts()
 
 void TSDIAppForm::SetTitle()
 {
-  setWindowTitle(QStringLiteral("Veska - ") + QFileInfo(FileName).fileName());
+  setWindowTitle(QStringLiteral("Veska - ") + QFileInfo(FDocument->FileName()).fileName());
 }
 
-// ---- Snapshot, question, file commands --------------------------------------------
-
-void TSDIAppForm::Snapshot()
-{
-  WriteDiagram(*FSurface, UndoSnapshot);
-}
-
-void TSDIAppForm::BeforeClear()
-{
-  FView->ReleaseCapture();
-  PopupEntity = nullptr;
-  PopupRelation = nullptr;
-  PopupLabel = nullptr;
-}
-
-bool TSDIAppForm::QueryCloseDiagram()
-{
-  // The diagram as saving would write it; it becomes the undo snapshot only
-  // when the diagram is really given up, so that a cancelled question leaves
-  // Undo as it was.
-  QByteArray current;
-  WriteDiagram(*FSurface, current);
-  const bool unchanged =
-      QFileInfo(FileName).isFile() ? SameAsFile(current, FileName) : IsEmptyDiagram(*FSurface);
-  if (!unchanged) {
-    switch (FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Save changes to \"%1\"?").arg(FileName),
-                           mbYes | mbNo | mbCancel)) {
-    case mbYes:
-      // A diagram that was not written (a failure, or a Save As that the user
-      // cancelled) is not given up.
-      if (!SaveItemClick())
-        return false;
-      break;
-    case mbNo: break;
-    default: return false;
-    }
-  }
-  UndoSnapshot = std::move(current);
-  BeforeClear();
-  FSurface->Clear();
-  return true;
-}
-
-std::optional<TLoadResult> TSDIAppForm::Load(const QString& fileName)
-{
-  std::optional<TLoadResult> result;
-  try {
-    result = LoadDiagram(*FSurface, fileName, FLoadProgress.get());
-  } catch (const TFileError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-  }
-  FView->SyncSize();
-  return result;
-}
-
-bool TSDIAppForm::WriteFile(const QString& fileName, const QString& backupName)
-{
-  try {
-    SaveDiagram(*FSurface, fileName, backupName);
-  } catch (const TFileError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-    return false;
-  }
-  FView->SyncSize();
-  return true;
-}
-
-void TSDIAppForm::AddRecentFile(const QString& fileName)
-{
-  ReOpenDlg->AddFile(fileName);
-}
+// ---- File and build commands ------------------------------------------------------
 
 void TSDIAppForm::NewItemClick()
 {
-  if (!QueryCloseDiagram())
-    return;
-  FileName = NewFileName;
-  FSurface->DiagramName = NewDiagramName;
-  SetTitle();
-  FSurface->Repaint();
-  FView->update();
-}
-
-void TSDIAppForm::OpenDiagram(const QString& fileName)
-{
-  if (!QueryCloseDiagram())
-    return;
-  const std::optional<TLoadResult> result = Load(fileName);
-  if (result && *result != TLoadResult::NotADiagram) {
-    Snapshot();
-    FileName = fileName;
-  } else {
-    // The surface was emptied for the rejected file: neither that file nor the
-    // previous diagram's file may be the one a later Save overwrites with the
-    // empty diagram.
-    FileName = NewFileName;
-  }
-  SetTitle();
+  if (FDocument->New())
+    FView->update();
 }
 
 void TSDIAppForm::DatabaseBuildItemClick()
@@ -681,7 +532,7 @@ void TSDIAppForm::FormsBuildItemClick()
   // The settings file is read anew, as every setting is.
   BuildFormDlg->LibraryFile = LibraryFilePath(FSettings.Ini(), FSettings.ProgramDirectory());
   // The saved diagram is never replaced by a generated file.
-  BuildFormDlg->DiagramFile = FileName;
+  BuildFormDlg->DiagramFile = FDocument->FileName();
   BuildFormDlg->SetDrawingSurface(FSurface.get());
   BuildFormDlg->exec();
   // The run gives a form without a caption one; an open editor shows it.
@@ -691,12 +542,10 @@ void TSDIAppForm::FormsBuildItemClick()
 
 void TSDIAppForm::ReEngineerItemClick()
 {
-  if (!QueryCloseDiagram())
-    return;
   // The model read from the tables is a new diagram: a later Save must not
   // overwrite the file of the diagram just closed.
-  FileName = NewFileName;
-  FSurface->DiagramName = NewDiagramName;
+  if (!FDocument->New())
+    return;
   BuildTableDlg->BuildModel = true;
   BuildTableDlg->SetDrawingSurface(FSurface.get());
   BuildTableDlg->exec();
@@ -705,16 +554,16 @@ void TSDIAppForm::ReEngineerItemClick()
   // the closed diagram was scrolled to.
   ScrollBox1->horizontalScrollBar()->setValue(0);
   ScrollBox1->verticalScrollBar()->setValue(0);
-  SetTitle();
   FSurface->Repaint();
   FView->update();
 }
 
 void TSDIAppForm::OpenItemClick()
 {
-  const QString name = FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), FileFilter);
+  const QString name =
+      FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), TDiagramDocument::FileFilter);
   if (!name.isEmpty())
-    OpenDiagram(name);
+    FDocument->Open(name);
 }
 
 void TSDIAppForm::ReopenItemClick()
@@ -723,90 +572,15 @@ void TSDIAppForm::ReopenItemClick()
     return;
   const QString name = ReOpenDlg->GetSelected();
   if (!name.isEmpty())
-    OpenNamedFile(name);
-}
-
-void TSDIAppForm::OpenNamedFile(const QString& fileName)
-{
-  const QFileInfo file(fileName);
-  if (!file.isFile()) {
-    FMessages.Error(QStringLiteral("\"%1\" File not found.").arg(fileName));
-    return;
-  }
-  // A relative name is made absolute once: Save must reach the same file
-  // after the current directory changed.
-  OpenDiagram(file.isAbsolute() ? fileName : file.absoluteFilePath());
+    FDocument->OpenNamed(name);
 }
 
 void TSDIAppForm::MergeItemClick()
 {
-  const QString name = FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), FileFilter);
-  if (!name.isEmpty())
-    Load(name);
-}
-
-bool TSDIAppForm::SaveItemClick()
-{
-  if (FileName != NewFileName) {
-    // The file being replaced becomes the backup, but only once the new text
-    // is safely on disk: a failed save leaves the file and the old backup.
-    if (!WriteFile(FileName, BackupName(FileName)))
-      return false;
-    AddRecentFile(FileName);
-    return true;
-  }
-  return SaveAsItemClick();
-}
-
-bool TSDIAppForm::SaveAsItemClick()
-{
   const QString name =
-      FFileDialogs.SaveFileName(QStringLiteral("Veska - Save Diagram As"), FileFilter, FileName);
-  if (name.isEmpty())
-    return false;
-  if (QFileInfo::exists(name) &&
-      FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Replace existing file \"%1\"?").arg(name),
-                     mbYes | mbNo) != mbYes)
-    return false;
-  if (!WriteFile(name))
-    return false;
-  FileName = name;
-  AddRecentFile(FileName);
-  SetTitle();
-  return true;
-}
-
-void TSDIAppForm::ExportItemClick()
-{
-  const QFileInfo current(FileName);
-  const QString proposed = current.dir().filePath(current.completeBaseName() + QStringLiteral(".pdf"));
-  const QString name = FFileDialogs.SaveFileName(QStringLiteral("Veska - Export Diagram"), ExportFilter, proposed);
-  if (name.isEmpty())
-    return;
-  const std::optional<TExportFormat> format = ExportFormatOf(name);
-  if (format == TExportFormat::Png) {
-    QInputDialog dialog(this);
-    dialog.setObjectName(ExportResolutionDlgName);
-    dialog.setWindowTitle(QStringLiteral("Veska - Export Image"));
-    dialog.setLabelText(QStringLiteral("Resolution (dots per inch; the screen shows %1):").arg(kScreenDpi));
-    dialog.setInputMode(QInputDialog::IntInput);
-    dialog.setIntRange(kMinExportDpi, kMaxExportDpi);
-    dialog.setIntStep(kScreenDpi / 2);
-    dialog.setIntValue(FExportDpi);
-    if (dialog.exec() != QDialog::Accepted)
-      return;
-    FExportDpi = dialog.intValue();
-  }
-  if (format && QFileInfo::exists(name) &&
-      FMessages.Show(TMsgDlgType::mtConfirmation, QStringLiteral("Replace existing file \"%1\"?").arg(name),
-                     mbYes | mbNo) != mbYes)
-    return;
-  try {
-    // An unknown extension is refused here with the message that says why.
-    ExportDiagram(*FSurface, name, TExportFormat::ByExtension, FExportDpi);
-  } catch (const TExportError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-  }
+      FFileDialogs.OpenFileName(QStringLiteral("Veska - Open Diagram"), TDiagramDocument::FileFilter);
+  if (!name.isEmpty())
+    FDocument->Merge(name);
 }
 
 void TSDIAppForm::ScheduleObjectsUpdate()
@@ -826,37 +600,18 @@ void TSDIAppForm::UpdateExportItem()
   FExportItem->setEnabled(HasDrawnObjects(*FSurface));
 }
 
-void TSDIAppForm::UndoItemClick()
-{
-  // The snapshot is kept in its file first. Without it the diagram could
-  // not come back: a failed write keeps the diagram as it is.
-  try {
-    WriteFileSafely(UndoFileName, UndoSnapshot);
-  } catch (const TFileAccessError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-    return;
-  }
-  // The file now holds exactly the snapshot, which is loaded from memory so
-  // that nothing can fail between clearing the diagram and reading it back.
-  const QByteArray snapshot = UndoSnapshot;
-  BeforeClear();
-  FSurface->Clear();
-  LoadDiagramBytes(*FSurface, snapshot);
-  FView->SyncSize();
-}
-
 // ---- Edit and options commands -----------------------------------------------------
 
 void TSDIAppForm::ChooseTool(TDrawingTool tool)
 {
   if (tool != dtPointer)
-    Snapshot();
+    FDocument->Snapshot();
   FSurface->SetActiveDrawingTool(tool);
 }
 
 void TSDIAppForm::AddDomainItemClick()
 {
-  Snapshot();
+  FDocument->Snapshot();
   FSurface->SetActiveDrawingTool(dtPointer);
   EditDomain(FSurface->AddDomain(std::make_unique<TDomain>()));
 }
@@ -864,7 +619,7 @@ void TSDIAppForm::AddDomainItemClick()
 void TSDIAppForm::DeleteCurrentItemClick()
 {
   FView->ReleaseCapture();
-  Snapshot();
+  FDocument->Snapshot();
   FSurface->DeleteSelected();
 }
 
@@ -874,7 +629,7 @@ void TSDIAppForm::DeleteItemClick()
   FindDlg->Prepare(*FSurface);
   if (FindDlg->exec() != QDialog::Accepted)
     return;
-  Snapshot();
+  FDocument->Snapshot();
   FView->ReleaseCapture();
   const QString& type = FindDlg->SelectedType;
   const int pos = FindDlg->SelectedIndex;
@@ -936,49 +691,6 @@ void TSDIAppForm::SetupItemClick()
   FView->SyncSize();
 }
 
-QPrinter& TSDIAppForm::Printer()
-{
-  if (!FPrinter) {
-    QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull() && !QPrinterInfo::availablePrinters().isEmpty())
-      info = QPrinterInfo::availablePrinters().constFirst();
-    FPrinter = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-  }
-  return *FPrinter;
-}
-
-void TSDIAppForm::SetPrinterInstalled(std::function<bool()> installed)
-{
-  PrinterInstalled = std::move(installed);
-  ShowPageGrid();
-}
-
-bool TSDIAppForm::HasPrinter() const
-{
-  return PrinterInstalled && PrinterInstalled();
-}
-
-TPageDevice TSDIAppForm::PageDevice()
-{
-  if (HasPrinter()) {
-    const TPageDevice device = TQtPagePrinter::DeviceOf(Printer());
-    if (!device.PageSize.isEmpty() && device.Resolution > 0)
-      return device;
-  }
-  return PdfPageDevice(FPdfLayout);
-}
-
-void TSDIAppForm::ShowPageGrid()
-{
-  FView->SetPageDevice(PageDevice());
-}
-
-void TSDIAppForm::SetPdfPageLayout(const QPageLayout& layout)
-{
-  FPdfLayout = layout;
-  ShowPageGrid();
-}
-
 QPoint TSDIAppForm::VisibleCentre() const
 {
   return FView->mapFrom(ScrollBox1->viewport(), ScrollBox1->viewport()->rect().center());
@@ -993,77 +705,6 @@ void TSDIAppForm::ShowHelpPage(QWidget* window, const QString& page)
       help = new THelpWindow(FSettings.HelpDirectory(), window);
   }
   help->ShowPage(page);
-}
-
-void TSDIAppForm::PrintSetupItemClick()
-{
-  if (HasPrinter()) {
-    // Qt's print dialog chooses the printer, and through its properties the
-    // page size and orientation; nothing is printed from here.
-    QPrintDialog dialog(&Printer(), this);
-    dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
-    // Qt names its confirm button "Print"; here it only keeps the choice.
-    for (QDialogButtonBox* box : dialog.findChildren<QDialogButtonBox*>())
-      if (QPushButton* ok = box->button(QDialogButtonBox::Ok))
-        ok->setText(QStringLiteral("OK"));
-    if (dialog.exec() == QDialog::Accepted)
-      ShowPageGrid();
-    return;
-  }
-  // Without a printer the page is the one of the PDF output.
-  QPrinter pdf(QPrinter::HighResolution);
-  pdf.setOutputFormat(QPrinter::PdfFormat);
-  pdf.setPageLayout(FPdfLayout);
-  QPageSetupDialog dialog(&pdf, this);
-  if (dialog.exec() == QDialog::Accepted)
-    SetPdfPageLayout(pdf.pageLayout());
-}
-
-void TSDIAppForm::PrintItemClick()
-{
-  const bool printer = HasPrinter();
-  const TPageDevice device = PageDevice();
-  FView->SetPageDevice(device);
-  const TPageGrid grid = PageGrid(*FSurface, device);
-  const QPoint current = grid.PageAt(VisibleCentre());
-  PrintDlg->PagesAcross = grid.Across;
-  PrintDlg->PagesDown = grid.Down;
-  PrintDlg->CurrentPageColumn = current.x();
-  PrintDlg->CurrentPageRow = current.y();
-  if (PrintDlg->exec() != QDialog::Accepted)
-    return;
-  const QList<QPoint> pages = PrintDlg->ChosenPages();
-  if (pages.isEmpty())
-    return;
-  if (!printer) {
-    PrintToPdf(pages);
-    return;
-  }
-  TQtPagePrinter jobs(Printer());
-  try {
-    PrintPages(*FSurface, jobs, pages);
-  } catch (const TPrintError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-  }
-}
-
-void TSDIAppForm::PrintToPdf(const QList<QPoint>& pages)
-{
-  if (FMessages.Show(TMsgDlgType::mtConfirmation,
-                     QStringLiteral("No printer is installed. Write the chosen pages to a PDF file instead?"),
-                     mbYes | mbNo) != mbYes)
-    return;
-  const QString fileName = FFileDialogs.SaveFileName(PdfTitle, PdfFilter, QString());
-  if (fileName.isEmpty())
-    return;
-  try {
-    WritePagesPdf(*FSurface, pages, fileName, FPdfLayout);
-  } catch (const TFileAccessError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-  } catch (const TPrintError& e) {
-    FMessages.Error(QString::fromStdString(e.what()));
-  }
 }
 
 void TSDIAppForm::FontItemClick()
@@ -1110,155 +751,10 @@ void TSDIAppForm::closeEvent(QCloseEvent* event)
 {
   ObjectEditor->FormDeactivate();
   ObjectEditor->hide();
-  if (QueryCloseDiagram())
+  if (FDocument->QueryClose())
     event->accept();
   else
     event->ignore();
-}
-
-// ---- Pop-up menus ------------------------------------------------------------------
-
-QPoint TSDIAppForm::PopupPoint() const
-{
-  return QPoint(FSurface->MousePositionX, FSurface->MousePositionY);
-}
-
-void TSDIAppForm::SetPopupItem(int index, const QString& caption, std::function<void()> action, bool enabled)
-{
-  QAction* item = FPopupItems[index];
-  item->setSeparator(false);
-  item->setText(caption);
-  item->setVisible(true);
-  item->setEnabled(enabled);
-  FPopupActions[size_t(index)] = std::move(action);
-}
-
-void TSDIAppForm::SetPopupSeparator(int index)
-{
-  QAction* item = FPopupItems[index];
-  item->setText(QString());
-  item->setSeparator(true);
-  item->setVisible(true);
-  FPopupActions[size_t(index)] = nullptr;
-}
-
-void TSDIAppForm::ClearPopup()
-{
-  for (int i = 1; i < FPopupItems.size(); ++i)
-    FPopupItems[i]->setVisible(false);
-}
-
-std::function<void()> TSDIAppForm::PopupDelete(std::function<int()> position, void (TDiagram::*remove)(int))
-{
-  return [this, position = std::move(position), remove] {
-    // The object may have gone since the menu was filled.
-    const int pos = position();
-    if (pos < 0)
-      return;
-    Snapshot();
-    BeforeClear();
-    (FSurface.get()->*remove)(pos);
-  };
-}
-
-void TSDIAppForm::ShowPopup()
-{
-  PopupMenu1->popup(PopupPoint());
-}
-
-// The "Edit" items choose the pointer and open the objects editor on the
-// pop-up's object.
-std::function<void()> TSDIAppForm::PopupEdit(std::function<void()> open)
-{
-  return [this, open = std::move(open)] {
-    FSurface->SetActiveDrawingTool(dtPointer);
-    open();
-  };
-}
-
-void TSDIAppForm::SurfacePopup()
-{
-  ClearPopup();
-  SetPopupItem(0, QStringLiteral("Add Domain"), [this] { AddDomainItemClick(); });
-  SetPopupItem(1, QStringLiteral("Add Entity"), [this] {
-    Snapshot();
-    FSurface->SetActiveDrawingTool(dtPointer);
-    auto entity = std::make_unique<TEntity>();
-    const QPoint at = FView->mapFromGlobal(PopupPoint());
-    entity->SetPosition(at.x(), at.y());
-    PopupEntity = FSurface->AddEntity(std::move(entity));
-    PopupEntity->Repaint();
-    EditEntity(PopupEntity, TObjectEditor::pgEntities);
-  });
-  SetPopupItem(2, QStringLiteral("Add Relation"), [this] { ChooseTool(dtRelationOneToManyForeign); });
-  SetPopupItem(4, QStringLiteral("Add Text"), [this] {
-    Snapshot();
-    FSurface->SetActiveDrawingTool(dtPointer);
-    auto label = std::make_unique<TTextLabel>();
-    const QPoint at = FView->mapFromGlobal(PopupPoint());
-    label->SetPosition(at.x(), at.y());
-    label->Transparent = true;
-    PopupLabel = FSurface->AddLabel(std::move(label));
-    PopupLabel->Repaint();
-    EditLabel(PopupLabel);
-  });
-  SetPopupItem(5, QStringLiteral("Edit Domain"), [this] {
-    Snapshot();
-    FSurface->SetActiveDrawingTool(dtPointer);
-    EditDomain(nullptr);
-  });
-  ShowPopup();
-}
-
-void TSDIAppForm::EntityPopup()
-{
-  ClearPopup();
-  const auto edit = [this](int page) {
-    return PopupEdit([this, page] {
-      if (PopupEntity)
-        EditEntity(PopupEntity, page);
-    });
-  };
-  SetPopupItem(0, QStringLiteral("Edit Entity"), edit(TObjectEditor::pgEntities));
-  SetPopupItem(1, QStringLiteral("Edit Table"), edit(TObjectEditor::pgTables));
-  SetPopupItem(2, QStringLiteral("Edit Form"), edit(TObjectEditor::pgForms));
-  SetPopupItem(3, QStringLiteral("Edit Indexes"), edit(TObjectEditor::pgIndexes));
-  SetPopupSeparator(4);
-  SetPopupItem(5, QStringLiteral("Delete"),
-               PopupDelete([this] { return FSurface->Entities.IndexOfObject(PopupEntity); }, &TDiagram::DeleteEntity));
-  ShowPopup();
-}
-
-void TSDIAppForm::RelationPopup()
-{
-  ClearPopup();
-  SetPopupItem(0, QStringLiteral("Edit Relation"), PopupEdit([this] {
-                 if (PopupRelation)
-                   EditRelation(PopupRelation);
-               }));
-  SetPopupItem(1, QStringLiteral("Reset Label"), [this] {
-    FSurface->SetActiveDrawingTool(dtPointer);
-    if (FSurface->Relations.IndexOfObject(PopupRelation) >= 0)
-      PopupRelation->ResetLabel();
-  });
-  SetPopupSeparator(2);
-  SetPopupItem(3, QStringLiteral("Delete"),
-               PopupDelete([this] { return FSurface->Relations.IndexOfObject(PopupRelation); },
-                           &TDiagram::DeleteRelation));
-  ShowPopup();
-}
-
-void TSDIAppForm::LabelPopup()
-{
-  ClearPopup();
-  SetPopupItem(0, QStringLiteral("Edit Label"), PopupEdit([this] {
-                 if (PopupLabel)
-                   EditLabel(PopupLabel);
-               }));
-  SetPopupSeparator(1);
-  SetPopupItem(2, QStringLiteral("Delete"),
-               PopupDelete([this] { return FSurface->Labels.IndexOfObject(PopupLabel); }, &TDiagram::DeleteLabel));
-  ShowPopup();
 }
 
 }  // namespace veska

@@ -1,5 +1,8 @@
 #pragma once
 // Runs veska-cli as a separate process and reads what it wrote.
+
+#include "support/FileBytes.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -25,19 +28,6 @@ inline TRun Cli(const QStringList& args)
   const QString err = QString::fromUtf8(p.readAllStandardError());
   run.ErrLines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
   return run;
-}
-
-inline QByteArray Read(const QString& path)
-{
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void Write(const QString& path, const QByteArray& bytes)
-{
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
 }
 
 inline const QString kSample = QStringLiteral(VESKA_EXAMPLES_DIR "/sales.erd");

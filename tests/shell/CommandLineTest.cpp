@@ -157,7 +157,7 @@ protected:
     Window->show();
     OpenOnStart(*Window, commandLine);
     // Nothing is opened before the window shows and the event loop runs.
-    EXPECT_EQ(Window->FileName, TSDIAppForm::NewFileName);
+    EXPECT_EQ(Window->Document().FileName(), TDiagramDocument::NewFileName);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
   }
 
@@ -181,7 +181,7 @@ TEST_F(StartWithFile, ADiagramNamedRelativeToTheCurrentDirectoryIsOpened)
   ASSERT_TRUE(QFile::copy(QStringLiteral(VESKA_EXAMPLES_DIR "/sales.erd"), Dir.filePath(QStringLiteral("sales.erd"))));
   Start({QStringLiteral("sales.erd")});
   const QString absolute = QDir(Dir.path()).absoluteFilePath(QStringLiteral("sales.erd"));
-  QTRY_COMPARE(Window->FileName, absolute);
+  QTRY_COMPARE(Window->Document().FileName(), absolute);
   EXPECT_GT(Window->DrawingSurface().Entities.Count(), 0);
   EXPECT_EQ(Window->windowTitle(), QStringLiteral("Veska - sales.erd"));
   EXPECT_TRUE(Messages.Lines().isEmpty()) << Messages.Lines().join(QLatin1Char('\n')).toStdString();
@@ -194,7 +194,7 @@ TEST_F(StartWithFile, AFileThatIsNotADiagramGivesOpensMessageAndStaysUnnamed)
   QTRY_COMPARE(Messages.Messages.size(), 1);
   EXPECT_EQ(Messages.Lines(),
             QStringList{QStringLiteral("error: Input file is not a VESKA diagram. Please select another file.")});
-  EXPECT_EQ(Window->FileName, TSDIAppForm::NewFileName);
+  EXPECT_EQ(Window->Document().FileName(), TDiagramDocument::NewFileName);
   EXPECT_EQ(Window->DrawingSurface().Entities.Count(), 0);
 }
 
@@ -205,7 +205,7 @@ TEST_F(StartWithFile, ACorruptDiagramKeepsWhatWasReadUnderItsName)
   QTRY_COMPARE(Messages.Messages.size(), 1);
   EXPECT_EQ(Messages.Lines(), QStringList{QStringLiteral(
                                   "error: Input file is corrupted. Please save the diagram content to another file.")});
-  EXPECT_EQ(Window->FileName, Dir.filePath(QStringLiteral("cut.erd")));
+  EXPECT_EQ(Window->Document().FileName(), Dir.filePath(QStringLiteral("cut.erd")));
 }
 
 TEST_F(StartWithFile, AMissingFileIsNotFound)
@@ -213,7 +213,7 @@ TEST_F(StartWithFile, AMissingFileIsNotFound)
   Start({QStringLiteral("missing.erd")});
   QTRY_COMPARE(Messages.Messages.size(), 1);
   EXPECT_EQ(Messages.Lines(), QStringList{QStringLiteral("error: \"missing.erd\" File not found.")});
-  EXPECT_EQ(Window->FileName, TSDIAppForm::NewFileName);
+  EXPECT_EQ(Window->Document().FileName(), TDiagramDocument::NewFileName);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "shell/DiagramView.h"
 #include "shell/FileDialogs.h"
 #include "shell/MainWindow.h"
+#include "shell/PrintCommands.h"
 #include "shell/Settings.h"
 #include "ShownWindow.h"
 #include "support/PdfTools.h"
@@ -72,7 +73,7 @@ protected:
     QTimer::singleShot(0, [this, dpi] {
       auto* dialog = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
-      EXPECT_EQ(dialog->objectName(), TSDIAppForm::ExportResolutionDlgName);
+      EXPECT_EQ(dialog->objectName(), TPrintCommands::ExportResolutionDlgName);
       ShownDpi = dialog->intValue();
       auto* spin = dialog->findChild<QSpinBox*>();
       ASSERT_NE(spin, nullptr);

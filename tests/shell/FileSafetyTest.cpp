@@ -117,7 +117,7 @@ TEST_F(FileSafetyTest, UndoOnAFullDiskKeepsTheDiagramAndSaysWhy)
   Trigger("UndoItem");
   EXPECT_TRUE(Messages.Messages.isEmpty());
   EXPECT_EQ(Surface().Entities.Count(), 1);
-  EXPECT_EQ(Bytes(Dir.filePath(QStringLiteral("undo.bak"))), Window->UndoSnapshot);
+  EXPECT_EQ(Bytes(Dir.filePath(QStringLiteral("undo.bak"))), Window->Document().UndoSnapshot());
 }
 
 }  // namespace

@@ -156,7 +156,7 @@ TEST_F(StatusAndProgressTest, LongLoadShowsAWindowModalDialogNamingTheFileAndHol
   EXPECT_FALSE(progress.Busy());
   EXPECT_TRUE(Window->View().updatesEnabled());
   EXPECT_GT(Surface().Entities.Count(), 0);
-  EXPECT_EQ(Window->FileName, kExample);
+  EXPECT_EQ(Window->Document().FileName(), kExample);
 }
 
 TEST_F(StatusAndProgressTest, ProgressDialogEndsBeforeAFailedLoadIsReported)
