@@ -55,4 +55,22 @@ struct TSqlBuildOptions {
   QStringList TableFilter;
 };
 
+// Where the statements of a build go: a live database (SqlRun.h) or a
+// script file (SqlScript.h). The run (RunSqlBuild in SqlRun.h) calls Begin
+// once, Execute for each step that has a statement, and End once unless
+// Begin failed.
+class TSqlTarget {
+public:
+  virtual ~TSqlTarget() = default;
+  // Connects, or starts the script; the reason when it cannot (the server's
+  // own message), which ends the run as one error.
+  virtual QString Begin() = 0;
+  // Runs or writes one statement; the server's message when it failed, and
+  // the target is then as it was before the statement.
+  virtual QString Execute(const TSqlStep& step) = 0;
+  // Keeps everything (`commit`) or nothing that the run can take back; the
+  // reason when that failed.
+  virtual QString End(bool commit) = 0;
+};
+
 }  // namespace veska
