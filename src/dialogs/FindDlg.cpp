@@ -19,10 +19,8 @@ TFindDlg::TFindDlg(QWidget* parent) : QDialog(parent)
 
   ComboBox1 = new QComboBox(this);
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  // Processes can be found too, but the program offers no way to make one,
-  // so the kind is not offered.
-  ComboBox1->addItems({QStringLiteral("Domain"), QStringLiteral("Entity"), QStringLiteral("Relation"),
-                       QStringLiteral("Text")});
+  ComboBox1->addItems({QStringLiteral("Domain"), QStringLiteral("Entity"), QStringLiteral("Process"),
+                       QStringLiteral("Relation"), QStringLiteral("Text")});
   ComboBox1->setCurrentIndex(0);
   auto* typeLabel = new QLabel(QStringLiteral("Object &Type"), this);
   typeLabel->setBuddy(ComboBox1);

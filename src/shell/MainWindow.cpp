@@ -248,9 +248,8 @@ void TSDIAppForm::BuildMenus()
   AddItem(relation, "OneToOneItem", QStringLiteral("OneTo&One"),
           QStringLiteral("Add a new one to one foreign key relation"),
           [this] { ChooseTool(dtRelationOneToOneForeign); });
-  // The program offers no command for processes: the item stays hidden.
-  AddItem(edit, "AddProcessItem", QStringLiteral("Add Proce&ss"), QStringLiteral("Add a new Process"), nullptr)
-      ->setVisible(false);
+  AddItem(edit, "AddProcessItem", QStringLiteral("Add Proce&ss"), QStringLiteral("Add a new Process"),
+          [this] { AddProcessItemClick(); });
   AddItem(edit, "AddTextItem", QStringLiteral("Add &Text"), QStringLiteral("Add a new Text label"),
           [this] { ChooseTool(dtLabel); });
   edit->addSeparator();
@@ -491,6 +490,14 @@ void TSDIAppForm::EditDomain(TDomain* domain)
   ShowObjectEditor(TObjectEditor::pgDomains);
 }
 
+void TSDIAppForm::EditProcess(TServerProc* process)
+{
+  ObjectEditor->DrawingSurface = FSurface.get();
+  if (process)
+    ObjectEditor->SetCurrentProcess(process);
+  ShowObjectEditor(TObjectEditor::pgProcesses);
+}
+
 void TSDIAppForm::ShowZoom()
 {
   FZoomLabel->setText(QStringLiteral("%1%").arg(qRound(FSurface->ZoomFactor * 100)));
@@ -614,6 +621,13 @@ void TSDIAppForm::AddDomainItemClick()
   FDocument->Snapshot();
   FSurface->SetActiveDrawingTool(dtPointer);
   EditDomain(FSurface->AddDomain(std::make_unique<TDomain>()));
+}
+
+void TSDIAppForm::AddProcessItemClick()
+{
+  FDocument->Snapshot();
+  FSurface->SetActiveDrawingTool(dtPointer);
+  EditProcess(FSurface->AddServerProc(std::make_unique<TServerProc>()));
 }
 
 void TSDIAppForm::DeleteCurrentItemClick()

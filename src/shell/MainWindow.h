@@ -90,6 +90,9 @@ public:
   void ReopenItemClick();
   void MergeItemClick();
   void AddDomainItemClick();
+  // A new process of the model, current in the objects editor, for the
+  // servers that run processes.
+  void AddProcessItemClick();
   void DeleteCurrentItemClick();
   void DeleteItemClick();
   void DisplayViewItemClick();
@@ -115,12 +118,14 @@ public:
   void ReEngineerItemClick();
   // Chooses a drawing tool; every tool but the pointer takes a snapshot first.
   void ChooseTool(TDrawingTool tool);
-  // Open the objects editor on an object (a domain may be none) and a page.
+  // Open the objects editor on an object (a domain or a process may be
+  // none) and a page.
   void ShowObjectEditor(int page);
   void EditEntity(TEntity* entity, int page);
   void EditRelation(TRelation* relation);
   void EditLabel(TTextLabel* label);
   void EditDomain(TDomain* domain);
+  void EditProcess(TServerProc* process);
 
 protected:
   void closeEvent(QCloseEvent* event) override;

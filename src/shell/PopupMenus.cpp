@@ -139,6 +139,7 @@ void TPopupMenus::SurfacePopup()
     FWindow.EditEntity(FEntity, TObjectEditor::pgEntities);
   });
   SetItem(2, QStringLiteral("Add Relation"), [this] { FWindow.ChooseTool(dtRelationOneToManyForeign); });
+  SetItem(3, QStringLiteral("Add Process"), [this] { FWindow.AddProcessItemClick(); });
   SetItem(4, QStringLiteral("Add Text"), [this, &s] {
     FWindow.Document().Snapshot();
     s.SetActiveDrawingTool(dtPointer);
@@ -154,6 +155,11 @@ void TPopupMenus::SurfacePopup()
     FWindow.Document().Snapshot();
     s.SetActiveDrawingTool(dtPointer);
     FWindow.EditDomain(nullptr);
+  });
+  SetItem(6, QStringLiteral("Edit Process"), [this, &s] {
+    FWindow.Document().Snapshot();
+    s.SetActiveDrawingTool(dtPointer);
+    FWindow.EditProcess(nullptr);
   });
   Show();
 }

@@ -40,7 +40,7 @@ TEST_F(FindDlgTest, ListsEachKindInSurfaceOrderAndEnablesOkOnPick)
 
   TFindDlg dlg;
   EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Veska - Find Object"));
-  EXPECT_EQ(dlg.ComboBox1->count(), 4);
+  EXPECT_EQ(dlg.ComboBox1->count(), 5);
   dlg.ComboBox1->setCurrentIndex(1);  // left on another kind by an earlier use
   dlg.Prepare(S);
   EXPECT_EQ(dlg.ComboBox1->currentText(), QStringLiteral("Domain"));

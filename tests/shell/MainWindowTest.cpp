@@ -57,15 +57,14 @@ TEST_F(MainWindowTest, ToolButtonsAndMenuItemsFollowTheSurfaceTool)
   EXPECT_EQ(Surface().ActiveDrawingTool(), dtPointer);
   EXPECT_TRUE(Button("PointerBtn")->isChecked());
 
-  // Commands whose dialogs are not part of the program yet are offered but
-  // disabled; the process item is never shown.
+  // Every command is offered and enabled.
   EXPECT_TRUE(Item("PrintItem")->isEnabled());
   EXPECT_TRUE(Item("PrintSetupItem")->isEnabled());
   EXPECT_TRUE(Button("PrintBtn")->isEnabled());
   EXPECT_TRUE(Item("FormsBuildItem")->isEnabled());
   EXPECT_TRUE(Item("DatabaseItem")->isEnabled());
   EXPECT_TRUE(Item("ReEngineerItem")->isEnabled());
-  EXPECT_FALSE(Item("AddProcessItem")->isVisible());
+  EXPECT_TRUE(Item("AddProcessItem")->isVisible());
   Item("ContentItem")->trigger();
   EXPECT_TRUE(Window->HelpWindow->isVisible());
   EXPECT_EQ(Item("ExitItem")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_X));
@@ -128,7 +127,8 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
   };
 
   rightClick(QPoint(200, 150));
-  EXPECT_EQ(shown(), (QStringList{"Add Domain", "Add Entity", "Add Relation", "Add Text", "Edit Domain"}));
+  EXPECT_EQ(shown(), (QStringList{"Add Domain", "Add Entity", "Add Relation", "Add Process", "Add Text", "Edit Domain",
+                                  "Edit Process"}));
   Window->Popups().Menu()->actions()[1]->trigger();  // Add Entity, at the click
   ASSERT_EQ(Surface().Entities.Count(), 1);
   TEntity* entity = Surface().Entities[0];
@@ -170,6 +170,43 @@ TEST_F(MainWindowTest, DeletesAnObjectChosenByName)
 
   Item("UndoItem")->trigger();
   EXPECT_EQ(Surface().Entities.Count(), 2);
+}
+
+TEST_F(MainWindowTest, ProcessesAreAddedFromTheMenuOrThePopupAndDeletedByName)
+{
+  Item("AddProcessItem")->trigger();
+  ASSERT_EQ(Surface().ServerProcs.Count(), 1);
+  TObjectEditor& editor = *Window->ObjectEditor;
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgProcesses);
+  EXPECT_EQ(editor.CurrentProcess, Surface().ServerProcs[0]);
+  EXPECT_FALSE(Window->Document().UndoSnapshot().isEmpty()) << "adding takes a snapshot first";
+
+  // The pop-up's "Add Process" adds another; "Edit Process" opens the page on
+  // the process shown last.
+  Send(QEvent::MouseButtonPress, QPoint(300, 300), Qt::RightButton, Qt::RightButton);
+  Send(QEvent::MouseButtonRelease, QPoint(300, 300), Qt::RightButton, Qt::NoButton);
+  Window->Popups().Menu()->actions()[3]->trigger();
+  Window->Popups().Menu()->hide();
+  ASSERT_EQ(Surface().ServerProcs.Count(), 2);
+  EXPECT_EQ(editor.CurrentProcess, Surface().ServerProcs[1]);
+  editor.hide();
+  Window->Popups().Menu()->actions()[6]->trigger();
+  EXPECT_TRUE(editor.isVisible());
+  EXPECT_EQ(editor.ActivePage(), TObjectEditor::pgProcesses);
+
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TFindDlg*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->ComboBox1->setCurrentText(QStringLiteral("Process"));
+    dialog->ComboBox1Change();
+    dialog->ListBox1->setCurrentRow(0);
+    dialog->ListBox1Click();
+    dialog->OKBtnClick();
+  });
+  const QString second = Surface().ServerProcs.Strings(1);
+  Item("DeleteItem")->trigger();
+  EXPECT_EQ(Surface().ServerProcs.Texts(), QStringList{second});
 }
 
 TEST_F(MainWindowTest, TheLabelsItemFollowsTheSurface)
