@@ -199,11 +199,7 @@ QAction* TSDIAppForm::AddItem(QMenu* menu, const char* name, const QString& capt
   item->setStatusTip(hint);
   if (!shortcut.isEmpty())
     item->setShortcut(shortcut);
-  if (action)
-    connect(item, &QAction::triggered, this, [action = std::move(action)] { action(); });
-  else
-    // The dialogs of this command are not part of the program yet.
-    item->setEnabled(false);
+  connect(item, &QAction::triggered, this, [action = std::move(action)] { action(); });
   return item;
 }
 
@@ -343,10 +339,7 @@ QToolButton* TSDIAppForm::AddButton(const char* name, int x, const QString& hint
   const int bar = hint.indexOf(QLatin1Char('|'));
   button->setToolTip(bar < 0 ? hint : hint.left(bar));
   button->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-  if (action)
-    connect(button, &QToolButton::clicked, this, [action = std::move(action)] { action(); });
-  else
-    button->setEnabled(false);
+  connect(button, &QToolButton::clicked, this, [action = std::move(action)] { action(); });
   return button;
 }
 
