@@ -188,6 +188,19 @@ bool TIniFile::CanStoreKey(const QString& key)
 
 void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
 {
+  QList<std::pair<QString, QString>> entries;
+  for (const QString& key : keys)
+    entries.append({key, QString()});
+  WriteSection(section, entries);
+}
+
+bool TIniFile::CanStoreValue(const QString& value)
+{
+  return value == value.trimmed() && !value.contains(QLatin1Char('\n')) && !value.contains(QLatin1Char('\r'));
+}
+
+void TIniFile::WriteSection(const QString& section, const QList<std::pair<QString, QString>>& entries)
+{
   const auto fail = [&](const TFileAccessError& e) {
     throw std::runtime_error(
       QStringLiteral("Cannot write \"%1\": %2").arg(FPath, QString::fromStdString(e.what())).toStdString());
@@ -201,10 +214,10 @@ void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
     fail(e);
   }
 
-  QStringList entries;
-  for (const QString& key : keys)
-    if (CanStoreKey(key))
-      entries.append(key + QLatin1Char('='));
+  QStringList written;
+  for (const auto& [key, value] : entries)
+    if (CanStoreKey(key) && CanStoreValue(value))
+      written.append(key + QLatin1Char('=') + value);
 
   QStringList out;
   for (const TLine& l : lines)
@@ -222,7 +235,7 @@ void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
     while (keepBlank > from && lines[keepBlank - 1].Text.trimmed().isEmpty())
       --keepBlank;
     QStringList rebuilt = out.mid(0, from);
-    rebuilt += entries;
+    rebuilt += written;
     rebuilt += out.mid(keepBlank, end - keepBlank);
     // Later sections of the same name would shadow nothing but confuse
     // readers of the file; they are erased with the first one.
@@ -238,7 +251,7 @@ void TIniFile::WriteSectionKeys(const QString& section, const QStringList& keys)
     if (!out.isEmpty() && !out.last().trimmed().isEmpty())
       out.append(QString());
     out.append(QLatin1Char('[') + section + QLatin1Char(']'));
-    out += entries;
+    out += written;
   }
 
   QByteArray bytes;

@@ -36,6 +36,10 @@ public:
   // the system's message when the file cannot be written, and also when it
   // exists but cannot be read, which would lose its other sections.
   void WriteSectionKeys(const QString& section, const QStringList& keys);
+  // The same with a value for each key; an entry whose value could not be
+  // read back the same (with surrounding blanks or a line break) is left
+  // out as well.
+  void WriteSection(const QString& section, const QList<std::pair<QString, QString>>& entries);
   // The value of the first entry of the key in the first section of that
   // name; empty when there is none.
   QString ReadSetting(const QString& section, const QString& key) const;
@@ -52,6 +56,7 @@ public:
 
   // TRUE when WriteSectionKeys writes `key` so that it reads back unchanged.
   static bool CanStoreKey(const QString& key);
+  static bool CanStoreValue(const QString& value);
 
 private:
   QString FPath;

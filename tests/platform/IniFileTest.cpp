@@ -117,6 +117,22 @@ TEST_F(IniFileTest, WritingASectionErasesItAndKeepsTheRest)
   EXPECT_TRUE(Contents().endsWith("odd line\r\n\r\n[New]\r\nStra\xc3\x9f" "e=\r\n"));
 }
 
+TEST_F(IniFileTest, WrittenValuesReadBackAndNoValueAddsALine)
+{
+  TIniFile ini(Path);
+  ini.WriteSection(QStringLiteral("PostgreSQL-Connection"),
+                   {{QStringLiteral("Host"), QStringLiteral("/run/pg")},
+                    {QStringLiteral("Options"), QStringLiteral("a=b;c")},
+                    {QStringLiteral("User"), QStringLiteral("x\n[Servers]\nEvil=")},
+                    {QStringLiteral("Database"), QStringLiteral(" padded ")},
+                    {QStringLiteral("Port"), QString()}});
+  EXPECT_EQ(ini.ReadSection(QStringLiteral("postgresql-connection")),
+            (QList<std::pair<QString, QString>>{{QStringLiteral("Host"), QStringLiteral("/run/pg")},
+                                                {QStringLiteral("Options"), QStringLiteral("a=b;c")},
+                                                {QStringLiteral("Port"), QString()}}));
+  EXPECT_TRUE(ini.ReadSection(QStringLiteral("Servers")).isEmpty());
+}
+
 TEST_F(IniFileTest, SingleByteFilesAreReadAsWindows1252)
 {
   Write("[MRUFiles]\r\nC:\\Mod\xe8les\\caf\xe9.erd=\r\n");
