@@ -73,10 +73,7 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
   }
   end(true);
   run.Finish();
-  QString completed = QStringLiteral("Processing completed.");
-  if (result.ErrorCount > 0)
-    completed += QStringLiteral(" Error Count = ") + QString::number(result.ErrorCount);
-  messages.Information(completed);
+  messages.Information(BuildCompletedMessage(result.ErrorCount));
   return result;
 }
 
