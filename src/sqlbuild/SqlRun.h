@@ -42,7 +42,8 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
 // A live database over Qt SQL (drivers QSQLITE, QPSQL, QMYSQL).
 //
 // SQLite and PostgreSQL run the whole build as one transaction: End(false)
-// leaves the database exactly as it was. Each statement runs inside a
+// leaves the database exactly as it was (a SQLite file that was missing
+// stays, empty). Each statement runs inside a
 // savepoint, and a failed one is rolled back to it, so that the build can go
 // on after it (PostgreSQL refuses every later statement of a transaction that
 // had a failure otherwise). MySQL commits each definition statement as it

@@ -452,6 +452,19 @@ TEST_P(SqlRunPasswordTest, TheRightPasswordBuildsAndNeverShows)
   ExpectPasswordNowhere();
 }
 
+TEST_P(SqlRunPasswordTest, TheConnectionOfTheCommandLineReachesTheServer)
+{
+  QString text =
+      QStringLiteral("host='%1' dbname=%2 user=%3").arg(Connection.Host, Connection.Database, Connection.User);
+  if (Connection.Port > 0)
+    text += QStringLiteral(" port=%1").arg(Connection.Port);
+  QString error;
+  const std::optional<TSqlConnection> parsed = ParseSqlConnection(text, &error);
+  ASSERT_TRUE(parsed) << error.toStdString();
+  Connection = *parsed;
+  ExpectBuilt(test::TSqlServer::UserPassword());
+}
+
 TEST_P(SqlRunPasswordTest, WithoutAPasswordTheClientsOwnSettingsSupplyIt)
 {
   const QByteArray password = test::TSqlServer::UserPassword().toUtf8();
