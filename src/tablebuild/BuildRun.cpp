@@ -28,6 +28,14 @@ QString NameKey(const QString& name)
 
 }  // namespace
 
+QString BuildCompletedMessage(int errorCount)
+{
+  QString completed = QStringLiteral("Processing completed.");
+  if (errorCount > 0)
+    completed += QStringLiteral(" Error Count = ") + QString::number(errorCount);
+  return completed;
+}
+
 TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const TDrawingSurface& surface,
                       TMessageService& messages, const TBuildProgress& progress, TProgress* bar)
 {
@@ -135,10 +143,7 @@ TBuildResult RunBuild(const TIniFile& ini, const TBuildSettings& settings, const
   }
 
   run.Finish();
-  QString completed = QStringLiteral("Processing completed.");
-  if (result.ErrorCount > 0)
-    completed += QStringLiteral(" Error Count = ") + QString::number(result.ErrorCount);
-  messages.Information(completed);
+  messages.Information(BuildCompletedMessage(result.ErrorCount));
   return result;
 }
 

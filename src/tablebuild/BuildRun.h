@@ -32,6 +32,10 @@ struct TBuildResult {
 // Each call replaces the previous progress line.
 using TBuildProgress = std::function<void(const QString&)>;
 
+// The information that ends a completed build: "Processing completed." and,
+// when there were errors, " Error Count = N".
+QString BuildCompletedMessage(int errorCount);
+
 // Runs the build for a "Paradox" or "Dbase" server (letter case ignored);
 // any other server does nothing and shows nothing. Failures to drop a table
 // are ignored; a table that cannot be created counts as an error and asks

@@ -1,0 +1,222 @@
+#include "sqlbuild/SqlRun.h"
+
+#include "platform/MessageService.h"
+#include "platform/Progress.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+
+#include <atomic>
+
+namespace veska {
+
+namespace {
+
+// How long a connection waits for a server that does not answer, in
+// seconds, unless the connection's options say otherwise: a host that is
+// down must not hang the build.
+constexpr int ConnectTimeout = 15;
+
+// The savepoint each statement of a transaction runs in.
+const QString StepSavepoint = QStringLiteral("veska_step");
+
+QString NewConnectionName()
+{
+  static std::atomic<quint64> next{0};
+  return QStringLiteral("veska-sql-build-%1").arg(++next);
+}
+
+}  // namespace
+
+TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target, TMessageService& messages,
+                          const TBuildProgress& progress, TProgress* bar)
+{
+  TSqlRunResult result;
+  TProgressRun run(bar, QStringLiteral("Building the database"), qint64(steps.size()));
+  if (const QString error = target.Begin(); !error.isEmpty()) {
+    run.Finish();
+    result.Reached = false;
+    result.ErrorCount = 1;
+    messages.Error(error);
+    return result;
+  }
+  // The target's End, whose failure is one more error.
+  auto end = [&](bool commit) {
+    if (const QString error = target.End(commit); !error.isEmpty()) {
+      ++result.ErrorCount;
+      messages.Error(error);
+    }
+  };
+  qint64 done = 0;
+  for (const TSqlStep& step : steps) {
+    if (progress)
+      progress(step.Caption);
+    run.Step(++done);
+    QString error = step.Error;
+    if (error.isEmpty() && !step.Statement.isEmpty()) {
+      error = target.Execute(step);
+      // What is dropped may not be there: creating it reports what matters.
+      if (step.Kind == TSqlStep::Drop)
+        error.clear();
+    }
+    if (error.isEmpty())
+      continue;
+    ++result.ErrorCount;
+    if (messages.Show(TMsgDlgType::mtConfirmation, error, mbAbort | mbIgnore) == mbAbort) {
+      result.Aborted = true;
+      run.Finish();
+      // A database that could not be put back is worth knowing about even
+      // when the run ends without its completion message.
+      end(false);
+      return result;
+    }
+  }
+  end(true);
+  run.Finish();
+  messages.Information(BuildCompletedMessage(result.ErrorCount));
+  return result;
+}
+
+TSqlDatabaseTarget::TSqlDatabaseTarget(TSqlDialect dialect, const TSqlConnection& connection,
+                                       const QString& password)
+    : FDialect(dialect), FConnection(connection), FPassword(password), FConnectionName(NewConnectionName())
+{
+}
+
+TSqlDatabaseTarget::~TSqlDatabaseTarget()
+{
+  if (!FAdded)
+    return;
+  {
+    // Every handle of the connection is gone before it is removed.
+    QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
+    if (FInTransaction)
+      db.rollback();
+    db.close();
+  }
+  QSqlDatabase::removeDatabase(FConnectionName);
+}
+
+QString TSqlDatabaseTarget::Begin()
+{
+  const QString driver = SqlDriverName(FDialect);
+  if (!QSqlDatabase::isDriverAvailable(driver))
+    return QStringLiteral("The Qt SQL driver %1 for %2 is not installed.").arg(driver, SqlDialectName(FDialect));
+  if (FDialect == TSqlDialect::SQLite && FConnection.DatabaseFile.isEmpty())
+    return QStringLiteral("No database file is given for SQLite.");
+  if (FDialect == TSqlDialect::MySQL && FPassword.isEmpty())
+    FPassword = MySqlDefaultPassword();
+
+  QString error;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, FConnectionName);
+    FAdded = true;
+    QStringList options;
+    if (!FConnection.Options.trimmed().isEmpty())
+      options << FConnection.Options.trimmed();
+    switch (FDialect) {
+    case TSqlDialect::SQLite:
+      db.setDatabaseName(FConnection.DatabaseFile);
+      break;
+    case TSqlDialect::PostgreSQL:
+      // libpq takes a socket directory as the host, and finds a password in
+      // PGPASSWORD or ~/.pgpass itself when none is given.
+      db.setHostName(FConnection.Host);
+      db.setDatabaseName(FConnection.Database);
+      if (!FConnection.Options.contains(QLatin1String("connect_timeout")))
+        options << QStringLiteral("connect_timeout=%1").arg(ConnectTimeout);
+      break;
+    case TSqlDialect::MySQL:
+      if (FConnection.Host.startsWith(QLatin1Char('/')))
+        options << QStringLiteral("UNIX_SOCKET=") + FConnection.Host;
+      else
+        db.setHostName(FConnection.Host);
+      db.setDatabaseName(FConnection.Database);
+      if (!FConnection.Options.contains(QLatin1String("MYSQL_OPT_CONNECT_TIMEOUT"), Qt::CaseInsensitive))
+        options << QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1").arg(ConnectTimeout);
+      break;
+    }
+    if (FDialect != TSqlDialect::SQLite) {
+      if (FConnection.Port > 0)
+        db.setPort(FConnection.Port);
+      db.setUserName(FConnection.User);
+      db.setPassword(FPassword);
+    }
+    // libpq's options are apart by blanks, QMYSQL's by semicolons.
+    db.setConnectOptions(options.join(FDialect == TSqlDialect::MySQL ? QStringLiteral(";") : QStringLiteral(" ")));
+    const bool opened = db.open();
+    // The open connection needs the password no more.
+    db.setPassword(QString());
+    if (!opened)
+      return Message(db.lastError());
+  }
+
+  // SQLite checks foreign keys only when asked, and only outside a
+  // transaction can it be asked.
+  if (FDialect == TSqlDialect::SQLite)
+    error = Run(QStringLiteral("PRAGMA foreign_keys = ON"));
+  if (error.isEmpty() && FDialect != TSqlDialect::MySQL) {
+    QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
+    if (db.transaction())
+      FInTransaction = true;
+    else
+      error = Message(db.lastError());
+  }
+  if (!error.isEmpty())
+    QSqlDatabase::database(FConnectionName, false).close();
+  return error;
+}
+
+QString TSqlDatabaseTarget::Execute(const TSqlStep& step)
+{
+  if (!FInTransaction)
+    return Run(step.Statement);
+  if (const QString error = Run(QStringLiteral("SAVEPOINT ") + StepSavepoint); !error.isEmpty())
+    return error;
+  const QString error = Run(step.Statement);
+  if (!error.isEmpty())
+    Run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + StepSavepoint);
+  Run(QStringLiteral("RELEASE SAVEPOINT ") + StepSavepoint);
+  return error;
+}
+
+QString TSqlDatabaseTarget::End(bool commit)
+{
+  QString error;
+  QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
+  if (FInTransaction) {
+    FInTransaction = false;
+    if (!(commit ? db.commit() : db.rollback())) {
+      error = Message(db.lastError());
+      // Nothing of a failed commit may stay: SQLite keeps the transaction
+      // open after a COMMIT that a deferred foreign key refused (PostgreSQL
+      // has ended it already).
+      if (commit && FDialect == TSqlDialect::SQLite)
+        db.rollback();
+    }
+  }
+  db.close();
+  return error;
+}
+
+QString TSqlDatabaseTarget::Message(const QSqlError& error) const
+{
+  QString text = error.databaseText().trimmed();
+  if (text.isEmpty())
+    text = error.text().trimmed();
+  if (text.isEmpty())
+    text = QStringLiteral("The database reported an error without a message.");
+  if (!FPassword.isEmpty())
+    text.replace(FPassword, QStringLiteral("********"));
+  return text;
+}
+
+QString TSqlDatabaseTarget::Run(const QString& statement)
+{
+  QSqlQuery query(QSqlDatabase::database(FConnectionName, false));
+  if (query.exec(statement))
+    return QString();
+  return Message(query.lastError());
+}
+
+}  // namespace veska
