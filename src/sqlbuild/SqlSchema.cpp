@@ -118,8 +118,7 @@ public:
 
   std::vector<TSqlStep> Run()
   {
-    for (const TEntity* e : Clashing)
-      Steps.push_back(ErrorStep(TableCaption(*e), S.TableNameClashMessage(*e)));
+    Steps = std::move(Refusals);
     if (O.DropTables)
       DropTables();
     if (OwnDomains)
@@ -151,7 +150,8 @@ private:
   // The chosen entities that have a table of their own, parents first.
   std::vector<const TEntity*> Order;
   QSet<const TEntity*> Chosen;
-  std::vector<const TEntity*> Clashing;
+  // The errors of chosen entities whose table cannot be named.
+  std::vector<TSqlStep> Refusals;
   // Tables that could not be written: nothing more is built on them.
   QSet<const TEntity*> Broken;
   // Domains of their own on the server (PostgreSQL), by their SQL type.
@@ -169,26 +169,23 @@ private:
 
   void ChooseEntities()
   {
+    QSet<const TEntity*> seen;
     std::vector<const TEntity*> chosen;
     for (const QString& name : O.TableFilter) {
       const TEntity* e = S.FModel.Entities.Find(name);
-      if (!e || Chosen.contains(e))
+      if (!e || seen.contains(e))
         continue;
+      seen.insert(e);
+      QString refusal = S.TableNameClashMessage(*e);
+      if (refusal.isEmpty() && S.TableNameOf(*e).isEmpty())
+        refusal = QStringLiteral("The entity %1 has no table name.").arg(e->EntityName());
+      if (!refusal.isEmpty()) {
+        Refusals.push_back(ErrorStep(TableCaption(*e), refusal));
+        continue;
+      }
       Chosen.insert(e);
-      if (!S.TableNameClashMessage(*e).isEmpty())
-        Clashing.push_back(e);
-      else if (S.TableNameOf(*e).isEmpty())
-        Broken.insert(e);
-      else
-        chosen.push_back(e);
+      chosen.push_back(e);
     }
-    for (const TEntity* e : Clashing)
-      Chosen.remove(e);
-    for (const TEntity* e : std::as_const(Broken)) {
-      Chosen.remove(e);
-      Steps.push_back(ErrorStep(TableCaption(*e), QStringLiteral("The entity %1 has no table name.").arg(e->EntityName())));
-    }
-    Broken.clear();
     ParentsFirst(chosen);
   }
 
@@ -419,7 +416,8 @@ private:
       statement += QStringLiteral(" COMMENT ") + QuoteString(D, description);
     Steps.push_back(CreateStep(caption, statement));
     if (D == TSqlDialect::PostgreSQL && !description.isEmpty())
-      Steps.push_back(CreateStep(caption, QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(Table(e), QuoteString(D, description))));
+      Steps.push_back(CreateStep(
+          caption, QStringLiteral("COMMENT ON TABLE %1 IS %2").arg(Table(e), QuoteString(D, description))));
     Steps.insert(Steps.end(), comments.begin(), comments.end());
   }
 
@@ -441,9 +439,10 @@ private:
                                                .arg(index->Name(), e.EntityName())));
         continue;
       }
+      const QString name = Id(IndexName(e, index->Name()));
       Steps.push_back(CreateStep(caption, QStringLiteral("CREATE %1INDEX %2 ON %3 %4")
-                                              .arg(index->Unique ? QStringLiteral("UNIQUE ") : QString(),
-                                                   Id(IndexName(e, index->Name())), Table(e), ColumnList(index->Columns))));
+                                              .arg(index->Unique ? QStringLiteral("UNIQUE ") : QString(), name,
+                                                   Table(e), ColumnList(index->Columns))));
     }
   }
 
@@ -465,8 +464,9 @@ private:
     const bool unique = !IsToMany(r.Cardinality);
     const bool keyServes = keyPrefix && (!unique || copies.size() == size_t(child.PrimaryKey.Count()));
     if (!keyServes && (unique || D != TSqlDialect::MySQL)) {
-      const QString name = D == TSqlDialect::MySQL ? CutIdentifier(D, r.RelationName(), S.FServer.MaxIDLength)
-                                                   : Names.Unique(S.TableNameOf(child) + QLatin1Char('_') + r.RelationName());
+      const QString name = D == TSqlDialect::MySQL
+                               ? CutIdentifier(D, r.RelationName(), S.FServer.MaxIDLength)
+                               : Names.Unique(S.TableNameOf(child) + QLatin1Char('_') + r.RelationName());
       Steps.push_back(CreateStep(caption, QStringLiteral("CREATE %1INDEX %2 ON %3 %4")
                                               .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Id(name),
                                                    Table(child), ColumnList(copies))));

@@ -37,7 +37,8 @@ protected:
     amount->Description = {QStringLiteral("Money in cents' worth")};
     D.AddDomain(std::move(amount));
 
-    Customer = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("Id")}, {QStringLiteral("Name"), QStringLiteral("Note")});
+    Customer = MakeEntity(QStringLiteral("Customer"), {QStringLiteral("Id")},
+                          {QStringLiteral("Name"), QStringLiteral("Note")});
     Type(Customer, true, 0, QStringLiteral("AutoInc"));
     Type(Customer, false, 0, QStringLiteral("VarChar"), QStringLiteral("30"));
     Customer->Attributes.Objects(0)->AllowNulls = false;
@@ -79,8 +80,8 @@ protected:
     Hostile->Attributes.Objects(0)->DefaultValue = kHostileDefault;
 
     AddProcess(QStringLiteral("Touch"), QStringLiteral("postgresql"),
-               {QStringLiteral("CREATE OR REPLACE FUNCTION touch() RETURNS integer AS $$"), QStringLiteral("  SELECT 1;"),
-                QStringLiteral("$$ LANGUAGE sql;")});
+               {QStringLiteral("CREATE OR REPLACE FUNCTION touch() RETURNS integer AS $$"),
+                QStringLiteral("  SELECT 1;"), QStringLiteral("$$ LANGUAGE sql;")});
     AddProcess(QStringLiteral("Count"), QStringLiteral("MySQL"),
                {QStringLiteral("CREATE OR REPLACE PROCEDURE counted() BEGIN"), QStringLiteral("  SELECT 1;"),
                 QStringLiteral("  SELECT 2;"), QStringLiteral("END;")});

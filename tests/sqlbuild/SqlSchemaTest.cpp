@@ -81,9 +81,11 @@ TEST_F(SqlModelTest, PostgreSqlBuildsDomainsConstraintsCommentsAndItsProcess)
   EXPECT_TRUE(statements.contains(QStringLiteral(
       "ALTER TABLE \"Invoice\" ADD CONSTRAINT \"Bills\" FOREIGN KEY (\"Region\", \"No\") REFERENCES \"Order\" "
       "(\"Region\", \"No\")")));
-  EXPECT_TRUE(statements.contains(QStringLiteral("CREATE UNIQUE INDEX \"Invoice_Bills\" ON \"Invoice\" (\"Region\", \"No\")")));
+  EXPECT_TRUE(statements.contains(
+      QStringLiteral("CREATE UNIQUE INDEX \"Invoice_Bills\" ON \"Invoice\" (\"Region\", \"No\")")));
   EXPECT_TRUE(statements.contains(QStringLiteral("CREATE INDEX \"Order_Places\" ON \"Order\" (\"Id\")")));
-  EXPECT_TRUE(statements.contains(QStringLiteral("CREATE UNIQUE INDEX \"Customer_ByName\" ON \"Customer\" (\"Name\")")));
+  EXPECT_TRUE(
+      statements.contains(QStringLiteral("CREATE UNIQUE INDEX \"Customer_ByName\" ON \"Customer\" (\"Name\")")));
   // Only the process written for this server, whole, without its closing ";".
   EXPECT_EQ(Captions(steps).last(), QStringLiteral("Creating Process Touch"));
   EXPECT_EQ(statements.last(),
@@ -131,7 +133,8 @@ TEST_F(SqlModelTest, SQLiteDeclaresForeignKeysWithTheTablesParentsFirst)
                            "  \"Note\" text DEFAULT ('O''Brien\\''; DROP TABLE y; --' || char(10) || 'next line')\n)"));
   EXPECT_TRUE(Find(steps, QStringLiteral("  CONSTRAINT \"Contains\" FOREIGN KEY (\"Region\", \"No\") REFERENCES "
                                          "\"Order\" (\"Region\", \"No\") ON DELETE CASCADE\n)")));
-  EXPECT_TRUE(Find(steps, QStringLiteral("\"Total\" numeric(10,2) DEFAULT 0.5 CHECK (\"Total\" >= 0 AND 'VALUE' <> '')")));
+  EXPECT_TRUE(
+      Find(steps, QStringLiteral("\"Total\" numeric(10,2) DEFAULT 0.5 CHECK (\"Total\" >= 0 AND 'VALUE' <> '')")));
   // The relations' indexes carry their captions.
   EXPECT_EQ(Captions(steps).filter(QStringLiteral("Relation")),
             QStringList({"Creating Relation Places", "Creating Relation Contains", "Creating Relation Bills"}));
@@ -168,8 +171,7 @@ TEST_F(SqlModelTest, EachOptionSwitchedOffLeavesItsPartOut)
     options = Options();
     options.CreateTables = false;
     steps = Steps(server, options);
-    EXPECT_EQ(Count(steps, QStringLiteral("CREATE TABLE")) + Count(steps, QStringLiteral("CREATE UNIQUE INDEX \"Customer")),
-              0);
+    EXPECT_EQ(Count(steps, QStringLiteral("CREATE TABLE")) + Count(steps, QStringLiteral("INDEX \"Customer")), 0);
     EXPECT_EQ(Dropped(steps).size(), 5);
     // Foreign keys can be added to tables that stand, except on SQLite.
     EXPECT_EQ(Count(steps, QStringLiteral("ADD CONSTRAINT")), server == "SQLite" ? 0 : 3);
@@ -182,7 +184,8 @@ TEST_F(SqlModelTest, WithoutDomainsPostgreSqlWritesTheDomainOnTheColumn)
   options.Domains = false;
   const std::vector<TSqlStep> steps = Steps(QStringLiteral("PostgreSQL"), options);
   EXPECT_EQ(Count(steps, QStringLiteral("DOMAIN")), 0);
-  EXPECT_TRUE(Find(steps, QStringLiteral("\"Total\" numeric(10,2) DEFAULT 0.5 CHECK (\"Total\" >= 0 AND 'VALUE' <> '')")));
+  EXPECT_TRUE(
+      Find(steps, QStringLiteral("\"Total\" numeric(10,2) DEFAULT 0.5 CHECK (\"Total\" >= 0 AND 'VALUE' <> '')")));
 }
 
 TEST_F(SqlModelTest, WithoutAKeyClauseSQLiteCountersArePlainIntegers)
@@ -252,6 +255,13 @@ TEST_F(SqlModelTest, TableNamesThatClashOnceCutAreErrorsForBoth)
   EXPECT_TRUE(error->Statement.isEmpty());
   // SQLite cuts nothing: both are built.
   EXPECT_EQ(Created(Steps(QStringLiteral("SQLite"))).size(), 5);
+
+  Line->SetTableName(QString());
+  const std::vector<TSqlStep> unnamed = Steps(QStringLiteral("SQLite"));
+  EXPECT_EQ(Created(unnamed), QStringList({"Customer", "Order", "Invoice", "Hostile"}));
+  ASSERT_TRUE(Find(unnamed, QStringLiteral("OrderLine has no table name")));
+  EXPECT_EQ(Find(unnamed, QStringLiteral("OrderLine has no table name"))->Caption,
+            QStringLiteral("Creating Table OrderLine"));
 }
 
 TEST_F(SqlModelTest, IndexNamesAreUniqueInTheSchemaWhereTheServerWantsThat)

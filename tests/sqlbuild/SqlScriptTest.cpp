@@ -147,9 +147,9 @@ public:
       return;
     }
     TRun start = AsServer(bin + QStringLiteral("pg_ctl"),
-                          {QStringLiteral("-D"), FData, QStringLiteral("-o"), QStringLiteral("-k %1 -h '' -F").arg(FDir),
-                           QStringLiteral("-w"), QStringLiteral("-l"), QDir(FDir).filePath(QStringLiteral("log")),
-                           QStringLiteral("start")});
+                          {QStringLiteral("-D"), FData, QStringLiteral("-o"),
+                           QStringLiteral("-k %1 -h '' -F").arg(FDir), QStringLiteral("-w"), QStringLiteral("-l"),
+                           QDir(FDir).filePath(QStringLiteral("log")), QStringLiteral("start")});
     if (start.Code != 0)
       Failure = QStringLiteral("pg_ctl start: ") + start.Err + start.Out;
     else
@@ -226,15 +226,16 @@ public:
       create = Client({QStringLiteral("-e"), QStringLiteral("CREATE DATABASE model")}, QString(), false);
     } while (create.Code != 0 && !deadline.hasExpired() && FServer.state() == QProcess::Running);
     if (create.Code != 0)
-      Failure = QStringLiteral("mariadbd did not come up: ") + create.Err + QString::fromUtf8(ReadAll(QDir(dir).filePath(QStringLiteral("log"))));
+      Failure = QStringLiteral("mariadbd did not come up: ") + create.Err
+                + QString::fromUtf8(ReadAll(QDir(dir).filePath(QStringLiteral("log"))));
   }
   ~TMariaDatabase() override
   {
     if (FServer.state() == QProcess::NotRunning)
       return;
     RunProgram(QStringLiteral("mariadb-admin"),
-               {QStringLiteral("--no-defaults"), QStringLiteral("-S"), FSocket, QStringLiteral("-u"), QStringLiteral("root"),
-                QStringLiteral("shutdown")});
+               {QStringLiteral("--no-defaults"), QStringLiteral("-S"), FSocket, QStringLiteral("-u"),
+                QStringLiteral("root"), QStringLiteral("shutdown")});
     if (!FServer.waitForFinished(30000))
       FServer.kill();
   }
@@ -350,7 +351,8 @@ TEST_F(SqlScriptApplyTest, SQLiteScriptAppliesWithTheSqlite3Client)
 
   // Columns in key-then-attribute order with their types, NOT NULL and key positions.
   EXPECT_EQ(Rows(db, QStringLiteral("SELECT name, lower(type), \"notnull\", pk FROM pragma_table_info('Order')")),
-            QStringLiteral("Region|char(2)|1|1\nNo|integer|1|2\nTotal|numeric(10,2)|0|0\nplaced|date|0|0\nId|integer|0|0"));
+            QStringLiteral("Region|char(2)|1|1\nNo|integer|1|2\nTotal|numeric(10,2)|0|0\n"
+                           "placed|date|0|0\nId|integer|0|0"));
   EXPECT_EQ(Rows(db, QStringLiteral("SELECT name, pk FROM pragma_table_info('Customer')")),
             QStringLiteral("Id|1\nName|0\nNote|0"));
   // The counter is the rowid.

@@ -128,7 +128,8 @@ TEST(ShippedSettings, MapEveryDataTypeOnEverySqlServer)
     const TServerDefinition s = ReadServer(ini, server);
     const TTypeMap map = ReadSqlTypeMap(ini, server);
     for (int i = 0; i < types.size(); ++i)
-      EXPECT_FALSE(map.FieldTypeNames()[i].trimmed().isEmpty()) << server.toStdString() << " " << types[i].toStdString();
+      EXPECT_FALSE(map.FieldTypeNames()[i].trimmed().isEmpty())
+          << server.toStdString() << " " << types[i].toStdString();
     EXPECT_TRUE(types.contains(s.DefaultDataType, Qt::CaseInsensitive));
     EXPECT_TRUE(s.SchemaFileSupport);
     EXPECT_TRUE(ExpandSqlType(*map.Lookup(QStringLiteral("AutoInc")), QString()).Identity);
