@@ -98,6 +98,9 @@ TEST_F(SqlModelTest, SQLiteDeclaresForeignKeysWithTheTablesParentsFirst)
   EXPECT_EQ(Count(steps, QStringLiteral("ALTER TABLE")), 0);
   EXPECT_EQ(Count(steps, QStringLiteral("DOMAIN")), 0);
   EXPECT_EQ(Count(steps, QStringLiteral("touch")) + Count(steps, QStringLiteral("counted")), 0);
+  // A process written for SQLite is not built either: the server has no ProcedureSupport.
+  AddProcess(QStringLiteral("Lite"), QStringLiteral("sqlite"), {QStringLiteral("CREATE VIEW v AS SELECT 1")});
+  EXPECT_EQ(Count(Steps(QStringLiteral("SQLite"), options), QStringLiteral("CREATE VIEW")), 0);
   EXPECT_EQ(Find(steps, QStringLiteral("CREATE TABLE \"Customer\""))->Statement,
             QStringLiteral("CREATE TABLE \"Customer\" (\n"
                            "  -- People who buy\n"
