@@ -51,6 +51,29 @@ std::optional<QString> TTypeMap::Lookup(const QString& dataType) const
   return FFieldTypeNames.value(it.value());
 }
 
+std::optional<QString> TTypeMap::LookupVariant(const QString& baseType, bool foreignKey) const
+{
+  if (foreignKey)
+    if (auto name = Lookup(baseType + QStringLiteral("(FK)")))
+      return name;
+  return Lookup(baseType);
+}
+
+TTypeMap ReadTypeMap(const TIniFile& ini, const QString& section)
+{
+  // The map's values, each the first entry of its key.
+  QHash<QString, QString> mapped;
+  const auto map = ini.ReadSection(section);
+  for (auto it = map.crbegin(); it != map.crend(); ++it)
+    mapped.insert(it->first.toCaseFolded(), it->second);
+  const QStringList dataTypes = ReadDataTypes(ini);
+  QStringList names;
+  names.reserve(dataTypes.size());
+  for (const QString& type : dataTypes)
+    names.append(mapped.value(type.toCaseFolded()));
+  return TTypeMap(dataTypes, names);
+}
+
 QStringList ReadServers(const TIniFile& ini)
 {
   return ini.ReadSectionKeys(QStringLiteral("Servers"));
@@ -79,18 +102,7 @@ TServerDefinition ReadServer(const TIniFile& ini, const QString& server)
   def.DefaultDataType = value(own, QStringLiteral("DefaultDataType"));
   def.MaxIDLength = TIniFile::ToNumber(value(own, QStringLiteral("MaxIDLength")));
   def.MaxColIDLength = TIniFile::ToNumber(value(own, QStringLiteral("MaxColIDLength")));
-
-  // The map's values, each the first entry of its key.
-  QHash<QString, QString> mapped;
-  const auto map = ini.ReadSection(server + QStringLiteral("-DataMap"));
-  for (auto it = map.crbegin(); it != map.crend(); ++it)
-    mapped.insert(it->first.toCaseFolded(), it->second);
-  const QStringList dataTypes = ReadDataTypes(ini);
-  QStringList names;
-  names.reserve(dataTypes.size());
-  for (const QString& type : dataTypes)
-    names.append(mapped.value(type.toCaseFolded()));
-  def.TypeMap = TTypeMap(dataTypes, names);
+  def.TypeMap = ReadTypeMap(ini, server + QStringLiteral("-DataMap"));
   return def;
 }
 
@@ -99,21 +111,21 @@ QString ReadLibraryFileName(const TIniFile& ini)
   return ini.ReadSetting(QStringLiteral("Library"), QStringLiteral("FileName"));
 }
 
-TFieldType FieldTypeOf(const QString& dataType, bool foreignKey, const TDiagram& model,
-                       const TServerDefinition& server)
+QString ResolvedDataType(const QString& dataType, const TDiagram& model, const QString& defaultDataType)
 {
   QString text = dataType;
   if (const TDomain* domain = model.Domains.Find(text))
     text = domain->DataType;
   if (SameText(text, QStringLiteral("Default")))
-    text = server.DefaultDataType;
-  const QString base = BaseType(text);
-  std::optional<QString> name;
-  if (foreignKey)
-    name = server.TypeMap.Lookup(base + QStringLiteral("(FK)"));
-  if (!name)
-    name = server.TypeMap.Lookup(base);
-  if (name)
+    text = defaultDataType;
+  return text;
+}
+
+TFieldType FieldTypeOf(const QString& dataType, bool foreignKey, const TDiagram& model,
+                       const TServerDefinition& server)
+{
+  const QString base = BaseType(ResolvedDataType(dataType, model, server.DefaultDataType));
+  if (const std::optional<QString> name = server.TypeMap.LookupVariant(base, foreignKey))
     if (const auto type = FieldTypeOfName(*name))
       return *type;
   return ftString;

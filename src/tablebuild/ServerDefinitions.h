@@ -73,6 +73,9 @@ public:
   const QStringList& FieldTypeNames() const { return FFieldTypeNames; }
   // The field type name mapped to the data type; none when it is not listed.
   std::optional<QString> Lookup(const QString& dataType) const;
+  // For a foreign key the entry of the "(FK)" variant of `baseType` when
+  // there is one, else the entry of `baseType`.
+  std::optional<QString> LookupVariant(const QString& baseType, bool foreignKey) const;
 
 private:
   QStringList FDataTypes;
@@ -91,6 +94,11 @@ struct TServerDefinition {
   TTypeMap TypeMap;
 };
 
+// The values of a map section ("<server>-DataMap"), one for each data type
+// in the order of ReadDataTypes, each the first entry of its key; empty for
+// a type the section lacks.
+TTypeMap ReadTypeMap(const TIniFile& ini, const QString& section);
+
 // The key list of "Servers".
 QStringList ReadServers(const TIniFile& ini);
 // The key list of "DataTypes".
@@ -101,6 +109,11 @@ QStringList ReadDataTypes(const TIniFile& ini);
 TServerDefinition ReadServer(const TIniFile& ini, const QString& server);
 // "Library"/"FileName" as written (relative to the program's directory).
 QString ReadLibraryFileName(const TIniFile& ini);
+
+// The data type text that a model data type stands for: a domain's name
+// stands for the domain's data type (one level), "Default" for the server's
+// default type; any other text for itself, its size part included.
+QString ResolvedDataType(const QString& dataType, const TDiagram& model, const QString& defaultDataType);
 
 // The field type of a model data type on a server: a domain's name stands
 // for the domain's data type (one level), "Default" for the server's default
