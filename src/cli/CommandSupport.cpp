@@ -102,7 +102,8 @@ int CheckDirectory(const QString& dir, std::FILE* err)
 }
 
 int ParseCommandLine(const QString& command, const QString& fileNames, const QStringList& args,
-                     const std::map<QString, TOptionHandler>& options, QStringList& files, std::FILE* err)
+                     const std::map<QString, TOptionHandler>& options, QStringList& files, std::FILE* err,
+                     int fewest)
 {
   for (int i = 0; i < args.size(); ++i) {
     const auto it = options.find(args[i]);
@@ -116,11 +117,19 @@ int ParseCommandLine(const QString& command, const QString& fileNames, const QSt
       files << args[i];
     }
   }
-  if (files.size() != 2) {
+  if (files.size() < fewest || files.size() > 2) {
     PrintLine(err, QStringLiteral("veska-cli: %1 needs %2 (see veska-cli --help)").arg(command, fileNames));
     return ExitUsage;
   }
   return ExitOk;
+}
+
+TOptionHandler FlagOption(bool& flag, bool value)
+{
+  return [&flag, value](const QStringList&, int&) {
+    flag = value;
+    return int(ExitOk);
+  };
 }
 
 TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err)

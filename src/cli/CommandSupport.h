@@ -58,12 +58,16 @@ int CheckDirectory(const QString& dir, std::FILE* err);
 // returns ExitOk or ExitUsage (after saying why).
 using TOptionHandler = std::function<int(const QStringList& args, int& i)>;
 
-// Reads a command line of options and the two file names: each option that
+// Reads a command line of options and file names: each option that
 // `options` knows is handed to its handler (which may take its value and
 // returns ExitOk or ExitUsage); any other option, or a count of names other
-// than two, is a usage error (after saying why).
+// than `fewest` to two, is a usage error (after saying why).
 int ParseCommandLine(const QString& command, const QString& fileNames, const QStringList& args,
-                     const std::map<QString, TOptionHandler>& options, QStringList& files, std::FILE* err);
+                     const std::map<QString, TOptionHandler>& options, QStringList& files, std::FILE* err,
+                     int fewest = 2);
+
+// The handler of an option that takes no value and sets `flag` to `value`.
+TOptionHandler FlagOption(bool& flag, bool value = true);
 
 // The handler of an option that takes one value into `value`.
 TOptionHandler ValueOption(const QString& what, QString& value, std::FILE* err);

@@ -43,8 +43,24 @@ QString HelpText()
       "      entities named (default: all, in list order). Each progress line\n"
       "      goes to standard output. A table that cannot be created is\n"
       "      reported and answered Ignore, so every table is tried, or Abort\n"
-      "      with --stop-on-error. Only the servers Paradox and Dbase have\n"
-      "      desktop tables.\n"
+      "      with --stop-on-error. The servers Paradox and Dbase have desktop\n"
+      "      tables.\n"
+      "  build-database --server NAME (--database FILE | --connect TEXT)\n"
+      "                 [SQL OPTIONS] [the options above] IN\n"
+      "      Builds the diagram IN into an SQL database: for SQLite into the\n"
+      "      database file FILE (created when missing); for PostgreSQL and\n"
+      "      MySQL through the connection TEXT, \"host=H port=P dbname=D\n"
+      "      user=U\" (a value in single quotes may hold blanks; a host that\n"
+      "      starts with \"/\" is the server's socket). A password is never an\n"
+      "      argument: it is taken where the server's own client takes it\n"
+      "      (PGPASSWORD or ~/.pgpass; MYSQL_PWD or ~/.my.cnf). SQL options:\n"
+      "      --no-primary-key, --no-foreign-keys, --no-domains (write each\n"
+      "      domain's type and rule on its columns), --processes (run the\n"
+      "      model's processes of the server after the tables).\n"
+      "  schema --server NAME [SQL OPTIONS] [--drop] [--no-create]\n"
+      "         [--tables NAME[,NAME...]] [--stop-on-error] [--settings FILE] IN OUT\n"
+      "      Writes the statements that build-database would run on the SQL\n"
+      "      server NAME into the script OUT, as Save To File does.\n"
       "  reverse-engineer [--settings FILE] DIR OUT\n"
       "      Reads the desktop tables of directory DIR into a new diagram, as\n"
       "      Build, ReEngineer does, and writes it to OUT.\n"
@@ -106,11 +122,13 @@ QString HelpText()
       "     reverse-engineer: a table could not be read (OUT holds the tables read\n"
       "     before it)\n"
       "  3  a file cannot be opened or written, or DIR is not a (writable)\n"
-      "     directory; build-application: the template library cannot be\n"
+      "     directory; build-database: the database cannot be reached;\n"
+      "     schema: OUT cannot be written; build-application: the template library cannot be\n"
       "     read or a file cannot be generated (the files written before stay);\n"
       "     export: the diagram has nothing drawn or the image\n"
       "     would be too large\n"
-      "  4  build-database: some table could not be created;\n"
+      "  4  build-database, schema: some table or statement could not be\n"
+      "     created;\n"
       "     build-application: a generated line was cut at 2048 characters\n"
       "     (the files are written; a form that cannot be converted is not)\n"
       "  64 the command line is not understood\n");
@@ -142,6 +160,8 @@ int Dispatch(const QStringList& args, std::FILE* out, std::FILE* err)
     return ConsistencyReport(args.mid(1), dataDirectory, err);
   if (args[0] == QStringLiteral("build-database"))
     return BuildDatabase(args.mid(1), dataDirectory, out, err);
+  if (args[0] == QStringLiteral("schema"))
+    return Schema(args.mid(1), dataDirectory, out, err);
   if (args[0] == QStringLiteral("reverse-engineer"))
     return ReverseEngineer(args.mid(1), dataDirectory, err);
   if (args[0] == QStringLiteral("build-application"))

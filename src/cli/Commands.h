@@ -13,7 +13,7 @@ enum TExitStatus : int {
   ExitNotADiagram = 1,
   ExitCorrupted = 2,
   ExitFileError = 3,
-  ExitBuildErrors = 4,  // some table could not be created, or a generated line was cut
+  ExitBuildErrors = 4,  // some table or statement could not be created, or a generated line was cut
   ExitUsage = 64,
 };
 
@@ -26,6 +26,8 @@ int ConsistencyReport(const QStringList& args, const QString& programDirectory, 
 // directory of tables into a new diagram.
 int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
 int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err);
+// Write the statements of an SQL build as a script.
+int Schema(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);
 // Generate the application of a diagram's entities into a directory, and
 // print a generated form file as form text.
 int BuildApplication(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err);

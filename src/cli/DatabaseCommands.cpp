@@ -1,8 +1,10 @@
 // The database commands: build-database, which builds the tables of a
-// diagram's entities, and reverse-engineer, which reads a directory of tables
+// diagram's entities (desktop tables here, an SQL database in
+// SqlCommands.cpp), and reverse-engineer, which reads a directory of tables
 // into a new diagram.
 
 #include "cli/CommandSupport.h"
+#include "cli/DatabaseArgs.h"
 #include "cli/StreamMessages.h"
 #include "engine/TableEngine.h"
 #include "platform/IniFile.h"
@@ -12,143 +14,54 @@
 #include "tablebuild/ServerDefinitions.h"
 
 #include <QFileInfo>
-#include <QSet>
 
-#include <algorithm>
+#include <optional>
 
 namespace veska::cli {
 
-namespace {
-
-// Headless, nobody can choose: a question offering Ignore is answered Ignore,
-// so that one failure does not stop the rest of the work, or Abort when the
-// caller asked to stop at the first error; everything is still printed.
-class TIgnoringMessages final : public TMessageService {
-public:
-  TIgnoringMessages(std::FILE* stream, bool abort) : FPrinter(stream), FAbort(abort) {}
-  TMsgButton Show(TMsgDlgType type, const QString& text, int buttons) override
-  {
-    const TMsgButton printed = FPrinter.Show(type, text, buttons);
-    if (FAbort && (buttons & mbAbort))
-      return mbAbort;
-    return (buttons & mbIgnore) ? mbIgnore : printed;
-  }
-
-private:
-  TStreamMessages FPrinter;
-  bool FAbort;
-};
-
-// The entity names of a "--tables" list: every name given once, none empty
-// (letter case ignored, as entity names are compared). Returns ExitOk or
-// ExitUsage after saying why.
-int SplitEntityNames(const QString& option, const QString& list, QStringList& names, std::FILE* err)
-{
-  QSet<QString> seen;
-  for (const QString& name : list.split(QLatin1Char(','))) {
-    if (name.isEmpty()) {
-      PrintLine(err, QStringLiteral("veska-cli: %1 needs entity names separated by single commas").arg(option));
-      return ExitUsage;
-    }
-    if (seen.contains(name.toCaseFolded())) {
-      PrintLine(err, QStringLiteral("veska-cli: %1 names the entity %2 twice").arg(option, name));
-      return ExitUsage;
-    }
-    seen.insert(name.toCaseFolded());
-    names << name;
-  }
-  return ExitOk;
-}
-
-// The server to build for: the one named in `server`, or the first one the
-// settings file lists when none is. Returns ExitOk or ExitUsage (after
-// saying why).
-int ChooseServer(const TIniFile& ini, QString& server, std::FILE* err)
-{
-  const QStringList servers = ReadServers(ini);
-  if (server.isEmpty()) {
-    if (servers.isEmpty()) {
-      PrintLine(err, QStringLiteral("veska-cli: the settings file lists no servers; name one with --server"));
-      return ExitUsage;
-    }
-    server = servers.first();
-    return ExitOk;
-  }
-  // The name as the settings file spells it, as the desktop program's list
-  // offers it.
-  const auto it = std::find_if(servers.begin(), servers.end(),
-                               [&](const QString& s) { return s.compare(server, Qt::CaseInsensitive) == 0; });
-  if (it == servers.end()) {
-    PrintLine(err, QStringLiteral("veska-cli: unknown server %1").arg(server));
-    return ExitUsage;
-  }
-  server = *it;
-  return ExitOk;
-}
-
-}  // namespace
-
 int BuildDatabase(const QStringList& args, const QString& programDirectory, std::FILE* out, std::FILE* err)
 {
-  TBuildSettings build;  // creates tables, drops none
-  QString server;
-  QString settingsGiven;
-  QStringList entities;
-  bool entitiesGiven = false;
-  bool stopOnError = false;
-  const std::map<QString, TOptionHandler> options = {
-    {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
-    {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
-    {QStringLiteral("--tables"),
-     [&](const QStringList& a, int& i) {
-       QString list;
-       if (const int status = ValueOption(QStringLiteral("entity names"), list, err)(a, i))
-         return status;
-       entitiesGiven = true;
-       return SplitEntityNames(a[i - 1], list, entities, err);
-     }},
-    {QStringLiteral("--drop"),
-     [&](const QStringList&, int&) {
-       build.DropTables = true;
-       return int(ExitOk);
-     }},
-    {QStringLiteral("--no-create"),
-     [&](const QStringList&, int&) {
-       build.CreateTables = false;
-       return int(ExitOk);
-     }},
-    {QStringLiteral("--stop-on-error"),
-     [&](const QStringList&, int&) {
-       stopOnError = true;
-       return int(ExitOk);
-     }},
-  };
-  QStringList files;
-  if (const int status =
-          ParseCommandLine(QStringLiteral("build-database"), QStringLiteral("IN and DIR"), args, options, files, err))
+  TDatabaseArgs parsed;
+  if (const int status = ParseDatabaseArgs(QStringLiteral("build-database"),
+                                           QStringLiteral("IN and DIR (IN alone for an SQL server)"), 1, args,
+                                           programDirectory, parsed, err))
     return status;
-  QString settings;
-  if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
+  const TIniFile ini(parsed.Settings);
+  if (const std::optional<TSqlDialect> dialect = ReadSqlDialect(ini, parsed.Server))
+    return BuildSqlDatabase(parsed, *dialect, out, err);
+
+  // Desktop tables go into a directory, and take none of the SQL options.
+  if (!parsed.SqlOnly.isEmpty()) {
+    PrintLine(err, QStringLiteral("veska-cli: %1 is for SQL servers; %2 builds desktop tables")
+                       .arg(parsed.SqlOnly.first(), parsed.Server));
+    return ExitUsage;
+  }
+  if (parsed.Files.size() != 2) {
+    PrintLine(err, QStringLiteral("veska-cli: build-database needs IN and DIR for %1 (see veska-cli --help)")
+                       .arg(parsed.Server));
+    return ExitUsage;
+  }
+  const QString& dir = parsed.Files[1];
+  if (const int status = CheckDirectory(dir, err))
     return status;
-  const TIniFile ini(settings);
-  if (const int status = ChooseServer(ini, server, err))
-    return status;
-  if (const int status = CheckDirectory(files[1], err))
-    return status;
-  if (!QFileInfo(files[1]).isWritable()) {
-    PrintLine(err, QStringLiteral("error: %1: Permission denied").arg(files[1]));
+  if (!QFileInfo(dir).isWritable()) {
+    PrintLine(err, QStringLiteral("error: %1: Permission denied").arg(dir));
     return ExitFileError;
   }
 
-  TIgnoringMessages messages(err, stopOnError);
+  TIgnoringMessages messages(err, parsed.StopOnError);
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
-  const int status = OpenInto(surface, files[0], err);
+  const int status = OpenInto(surface, parsed.Files[0], err);
   if (NothingRead(status))
     return status;
-  if (const int chosen = ChooseEntities(surface, files[0], entitiesGiven, entities, err))
+  QStringList entities = parsed.Entities;
+  if (const int chosen = ChooseEntities(surface, parsed.Files[0], parsed.EntitiesGiven, entities, err))
     return chosen;
-  build.ServerName = server;
-  build.Directory = files[1];
+  TBuildSettings build;
+  build.ServerName = parsed.Server;
+  build.DropTables = parsed.Options.DropTables;
+  build.CreateTables = parsed.Options.CreateTables;
+  build.Directory = dir;
   build.TableFilter = entities;
   const TBuildResult result = RunBuild(ini, build, surface, messages, [out](const QString& line) {
     PrintLine(out, line);

@@ -45,9 +45,9 @@ TBuildDialog::TBuildDialog(const QString& allChosen, const QString& treeCaption,
   FDirectoryText = new QLineEdit(destination);
   FDirectoryText->setObjectName(QString::fromLatin1(editName));
   FDirectoryText->setReadOnly(true);
-  auto* destinationLayout = new QFormLayout(destination);
-  destinationLayout->addRow(treeCaption, DirectoryListBox1);
-  destinationLayout->addRow(editCaption, FDirectoryText);
+  FDestinationLayout = new QFormLayout(destination);
+  FDestinationLayout->addRow(treeCaption, DirectoryListBox1);
+  FDestinationLayout->addRow(editCaption, FDirectoryText);
   PageControl->addTab(destination, QStringLiteral("Destination"));
 
   auto* progress = new QWidget(PageControl);
@@ -82,6 +82,21 @@ TBuildDialog::TBuildDialog(const QString& allChosen, const QString& treeCaption,
 QWidget* TBuildDialog::OptionsPage() const
 {
   return PageControl->widget(pgOptions);
+}
+
+void TBuildDialog::AddOtherDestination(QWidget* other)
+{
+  FOtherDestination = other;
+  FDestinationLayout->addRow(other);
+  FDestinationLayout->setRowVisible(other, false);
+}
+
+void TBuildDialog::ShowDirectoryDestination(bool directory)
+{
+  FDestinationLayout->setRowVisible(DirectoryListBox1, directory);
+  FDestinationLayout->setRowVisible(FDirectoryText, directory);
+  if (FOtherDestination)
+    FDestinationLayout->setRowVisible(FOtherDestination, !directory);
 }
 
 QString TBuildDialog::Directory() const

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QFileSystemModel;
+class QFormLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -63,6 +64,11 @@ protected:
 
   QWidget* OptionsPage() const;
   QLineEdit* DirectoryText() const { return FDirectoryText; }
+  // Places `other` on the destination page below the directory, for
+  // destinations that are no directory.
+  void AddOtherDestination(QWidget* other);
+  // Shows the directory tree and text, or the other destination instead.
+  void ShowDirectoryDestination(bool directory);
   // The filter button's caption: all chosen, "n of m", or "None of m", which
   // also disables OK.
   void UpdateFilterCaption();
@@ -76,6 +82,8 @@ private:
   QString FAllChosen;
   QFileSystemModel* FDirectories = nullptr;
   QLineEdit* FDirectoryText = nullptr;
+  QFormLayout* FDestinationLayout = nullptr;
+  QWidget* FOtherDestination = nullptr;
 };
 
 }  // namespace veska

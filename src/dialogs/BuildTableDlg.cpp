@@ -1,9 +1,13 @@
 #include "dialogs/BuildTableDlg.h"
 
+#include "sqlbuild/SqlRun.h"
+#include "sqlbuild/SqlSchema.h"
+#include "sqlbuild/SqlScript.h"
 #include "tablebuild/BuildRun.h"
 #include "tablebuild/ReEngineer.h"
 #include "tablebuild/ServerDefinitions.h"
 #include "dialogs/DialogButtons.h"
+#include "dialogs/SqlDestination.h"
 #include "engine/TableEngine.h"
 #include "platform/MessageService.h"
 #include "surface/DrawingSurface.h"
@@ -53,6 +57,8 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   TargetServerComboBox->setObjectName(QStringLiteral("TargetServerComboBox"));
   TargetServerComboBox->setEditable(false);
   DatabaseEdit = DirectoryText();
+  SqlDestination = new TSqlDestination(this);
+  AddOtherDestination(SqlDestination);
 
   auto* groups = new QHBoxLayout;
   groups->addWidget(Group(options, QStringLiteral("Table"), {CreateTableCheckBox, DropTableCheckBox}));
@@ -72,6 +78,37 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   TargetServerComboBoxChange();
 
   connect(TargetServerComboBox, &QComboBox::currentIndexChanged, this, [this] { TargetServerComboBoxChange(); });
+  connect(SaveToFileCheckBox, &QCheckBox::toggled, this, [this] { ShowDestination(); });
+}
+
+void TBuildTableDlg::SetUserSettings(TIniFile* userSettings)
+{
+  FUserSettings = userSettings;
+  ShowDestination();
+}
+
+std::optional<TSqlDialect> TBuildTableDlg::ChosenDialect() const
+{
+  // Reading tables into a model reads a directory, whatever the server.
+  if (BuildModel)
+    return std::nullopt;
+  return ReadSqlDialect(FIni, TargetServerComboBox->currentText());
+}
+
+bool TBuildTableDlg::SavesToFile() const
+{
+  return SaveToFileCheckBox->isEnabled() && SaveToFileCheckBox->isChecked();
+}
+
+void TBuildTableDlg::ShowDestination()
+{
+  const std::optional<TSqlDialect> dialect = ChosenDialect();
+  ShowDirectoryDestination(!dialect);
+  if (!dialect)
+    return;
+  SqlDestination->ShowFor(*dialect, SavesToFile());
+  if (FUserSettings)
+    SqlDestination->Recall(*FUserSettings, TargetServerComboBox->currentText());
 }
 
 void TBuildTableDlg::SetDrawingSurface(TDrawingSurface* surface)
@@ -87,6 +124,7 @@ void TBuildTableDlg::TargetServerComboBoxChange()
   CreateDomainCheckBox->setEnabled(server.DomainSupport);
   CreateProcessCheckBox->setEnabled(server.ProcedureSupport);
   SaveToFileCheckBox->setEnabled(server.SchemaFileSupport);
+  ShowDestination();
 }
 
 void TBuildTableDlg::FormActivate()
@@ -97,19 +135,29 @@ void TBuildTableDlg::FormActivate()
   SetHelpPage(HelpBtn, BuildModel ? QStringLiteral("reengineer.html") : QStringLiteral("builddatabase.html"));
   ProgressText->clear();
   OKBtn->setText(QStringLiteral("OK"));
+  ShowDestination();
 }
 
 void TBuildTableDlg::OKBtnClick()
 {
   if (!FSurface || !OKBtn->isEnabled())
     return;
-  if (PageControl->currentIndex() == pgOptions
-      && !(SaveToFileCheckBox->isEnabled() && SaveToFileCheckBox->isChecked())) {
+  const std::optional<TSqlDialect> dialect = ChosenDialect();
+  // A desktop build that saves to a file starts at once; an SQL build always
+  // shows where it goes: the script file, or the database.
+  if (PageControl->currentIndex() == pgOptions && (dialect || !SavesToFile())) {
     PageControl->setCurrentIndex(pgDestination);
     OKBtn->setText(QStringLiteral("Build"));
     return;
   }
-  if (BuildModel)
+  if (dialect) {
+    if (const QString missing = SqlDestination->Missing(); !missing.isEmpty()) {
+      PageControl->setCurrentIndex(pgDestination);
+      FMessages.Error(missing);
+      return;
+    }
+    RunSqlBuild(*dialect);
+  } else if (BuildModel)
     ReadDatabase();
   else
     RunBuildPage();
@@ -126,6 +174,45 @@ void TBuildTableDlg::ReadDatabase()
     // The entities read before the error stay in the model.
     FMessages.Error(QString::fromStdString(e.what()));
   }
+}
+
+void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
+{
+  const QString server = TargetServerComboBox->currentText();
+  // The destination is remembered for the next build; a settings file that
+  // cannot be written costs only that convenience, not the build.
+  if (FUserSettings) {
+    try {
+      SqlDestination->Remember(*FUserSettings, server);
+    } catch (const std::runtime_error&) {
+    }
+  }
+  TSqlBuildOptions options;
+  options.DropTables = DropTableCheckBox->isChecked();
+  options.CreateTables = CreateTableCheckBox->isChecked();
+  options.PrimaryKeys = PrimaryKeyCheckBox->isChecked();
+  options.ForeignKeys = ForeignKeyCheckBox->isChecked();
+  options.Domains = CreateDomainCheckBox->isEnabled() && CreateDomainCheckBox->isChecked();
+  options.Processes = CreateProcessCheckBox->isEnabled() && CreateProcessCheckBox->isChecked();
+  options.TableFilter = TableFilter;
+  PageControl->setCurrentIndex(pgProgress);
+  const std::vector<TSqlStep> steps = SqlBuildSteps(FIni, server, *FSurface, options);
+  // The password is taken from the field and the field emptied at once: it
+  // lives no longer than the run.
+  const QString password = SqlDestination->passwordEdit->text();
+  SqlDestination->passwordEdit->clear();
+  std::unique_ptr<TSqlTarget> target;
+  if (SavesToFile())
+    target = std::make_unique<TSqlScriptTarget>(dialect, SqlDestination->FileName());
+  else
+    target = std::make_unique<TSqlDatabaseTarget>(dialect, SqlDestination->Connection(), password);
+  veska::RunSqlBuild(
+      steps, *target, FMessages,
+      [this](const QString& line) {
+        ProgressText->setPlainText(line);
+        ProgressText->repaint();
+      },
+      &WorkProgress);
 }
 
 void TBuildTableDlg::RunBuildPage()

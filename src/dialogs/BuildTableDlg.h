@@ -1,13 +1,18 @@
 #pragma once
 // The database build dialog. In mode build (BuildModel false) the user picks
-// a target server, options, the entities to build and a destination
-// directory, and OK runs the build; in mode information model (BuildModel
-// true) OK reads the tables of the chosen directory into the surface.
+// a target server, options, the entities to build and a destination (a
+// directory for desktop tables; a script file, SQLite's database file or a
+// server connection for the SQL servers), and OK runs the build; in mode
+// information model (BuildModel true) OK reads the tables of the chosen
+// directory into the surface.
 //
 // The main window makes it once; TableFilter keeps the chosen entities
 // between showings, pruned of entities that no longer exist.
 
 #include "dialogs/BuildDialog.h"
+#include "sqlbuild/SqlBuild.h"
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +22,7 @@ namespace veska {
 
 class TIniFile;
 class TMessageService;
+class TSqlDestination;
 
 class TBuildTableDlg : public TBuildDialog {
   Q_OBJECT
@@ -33,6 +39,8 @@ public:
   QCheckBox* SaveToFileCheckBox = nullptr;
   QComboBox* TargetServerComboBox = nullptr;
   QLineEdit* DatabaseEdit = nullptr;
+  // The destination of an SQL server, in place of the directory.
+  TSqlDestination* SqlDestination = nullptr;
 
   // The entities chosen for the build, in the order chosen.
   QStringList& TableFilter = FChosen;
@@ -42,17 +50,27 @@ public:
   // Called before each showing, after BuildModel is set (see TBuildDialog).
   // In mode information model OK is always enabled.
   void SetDrawingSurface(TDrawingSurface* surface);
+  // Where the destination of each SQL server is remembered for the user
+  // (none: nothing is remembered); it outlives the dialog.
+  void SetUserSettings(TIniFile* userSettings);
 
   void TargetServerComboBoxChange();
   void FormActivate() override;
   void OKBtnClick() override;
 
 private:
+  // The dialect of the chosen server; none for a desktop server.
+  std::optional<TSqlDialect> ChosenDialect() const;
+  bool SavesToFile() const;
+  // The destination page for the chosen server and choice.
+  void ShowDestination();
   void RunBuildPage();
+  void RunSqlBuild(TSqlDialect dialect);
   void ReadDatabase();
 
   const TIniFile& FIni;
   TMessageService& FMessages;
+  TIniFile* FUserSettings = nullptr;
 };
 
 }  // namespace veska

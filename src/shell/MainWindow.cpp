@@ -71,6 +71,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
 TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDialogs& fileDialogs, QWidget* parent)
     : QMainWindow(parent),
       FSettings(settings),
+      FUserSettings(TSettings::UserSettingsFile()),
       FMessages(messages),
       FFileDialogs(fileDialogs),
       FSurface(std::make_unique<TDrawingSurface>(messages, TQtTextMeasurer::Instance())),
@@ -171,6 +172,7 @@ TSDIAppForm::TSDIAppForm(TSettings& settings, TMessageService& messages, TFileDi
   // The data types are read once, when the dialog is made.
   ValidateDlg = new TValidateDlg(ReadDataTypes(FSettings.Ini()), this);
   BuildTableDlg = new TBuildTableDlg(FSettings.Ini(), FMessages, this);
+  BuildTableDlg->SetUserSettings(&FUserSettings);
   BuildFormDlg = new TBuildFormDlg(FMessages, this);
   ShowReportDlg = new TShowReportDlg(FMessages, this);
   ShowReportDlg->AskPdfFileName = [this](const QString& title, const QString& filter) {

@@ -4,6 +4,7 @@
 // surface, the print commands or a dialog.
 
 #include "dialogs/DialogButtons.h"
+#include "platform/IniFile.h"
 #include "shell/DiagramDocument.h"
 #include "shell/FileDialogs.h"
 #include "shell/Pictures.h"
@@ -157,6 +158,8 @@ private:
   void UpdateExportItem();
 
   TSettings& FSettings;
+  // The user's own settings: where the build dialog remembers destinations.
+  TIniFile FUserSettings;
   TMessageService& FMessages;
   TFileDialogs& FFileDialogs;
   std::unique_ptr<TDrawingSurface> FSurface;

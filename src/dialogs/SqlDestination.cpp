@@ -1,0 +1,150 @@
+#include "dialogs/SqlDestination.h"
+
+#include "platform/IniFile.h"
+
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+
+namespace veska {
+
+namespace {
+
+// The section of the user's settings that keeps a server's destination.
+QString ConnectionSection(const QString& server)
+{
+  return server + QStringLiteral("-Connection");
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name)
+{
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(QString::fromLatin1(name));
+  return edit;
+}
+
+}  // namespace
+
+TSqlDestination::TSqlDestination(QWidget* parent) : QWidget(parent)
+{
+  setObjectName(QStringLiteral("SqlDestination"));
+  FFileRow = new QWidget(this);
+  fileEdit = MakeEdit(FFileRow, "SqlFileEdit");
+  browseButton = new QPushButton(QStringLiteral("&Browse..."), FFileRow);
+  browseButton->setObjectName(QStringLiteral("SqlBrowseButton"));
+  browseButton->setAutoDefault(false);
+  auto* fileLayout = new QHBoxLayout(FFileRow);
+  fileLayout->setContentsMargins(0, 0, 0, 0);
+  fileLayout->addWidget(fileEdit, 1);
+  fileLayout->addWidget(browseButton);
+
+  hostEdit = MakeEdit(this, "SqlHostEdit");
+  hostEdit->setPlaceholderText(QStringLiteral("the local server"));
+  portBox = new QSpinBox(this);
+  portBox->setObjectName(QStringLiteral("SqlPortBox"));
+  portBox->setRange(0, 65535);
+  portBox->setSpecialValueText(QStringLiteral("usual"));
+  databaseEdit = MakeEdit(this, "SqlDatabaseEdit");
+  userEdit = MakeEdit(this, "SqlUserEdit");
+  passwordEdit = MakeEdit(this, "SqlPasswordEdit");
+  passwordEdit->setEchoMode(QLineEdit::Password);
+  passwordEdit->setPlaceholderText(QStringLiteral("from the client's settings"));
+
+  FLayout = new QFormLayout(this);
+  FLayout->setContentsMargins(0, 0, 0, 0);
+  FFileLabel = new QLabel(QStringLiteral("&File"), this);
+  FFileLabel->setBuddy(fileEdit);
+  FLayout->addRow(FFileLabel, FFileRow);
+  FLayout->addRow(QStringLiteral("&Host"), hostEdit);
+  FLayout->addRow(QStringLiteral("P&ort"), portBox);
+  FLayout->addRow(QStringLiteral("D&atabase"), databaseEdit);
+  FLayout->addRow(QStringLiteral("&User"), userEdit);
+  FLayout->addRow(QStringLiteral("&Password"), passwordEdit);
+
+  connect(browseButton, &QPushButton::clicked, this, [this] { Browse(); });
+}
+
+void TSqlDestination::ShowFor(TSqlDialect dialect, bool saveToFile)
+{
+  FScript = saveToFile;
+  FShowsFile = saveToFile || dialect == TSqlDialect::SQLite;
+  FFileLabel->setText(saveToFile ? QStringLiteral("Script &file") : QStringLiteral("Database &file"));
+  FLayout->setRowVisible(FFileRow, FShowsFile);
+  for (QWidget* field : {static_cast<QWidget*>(hostEdit), static_cast<QWidget*>(portBox),
+                         static_cast<QWidget*>(databaseEdit), static_cast<QWidget*>(userEdit),
+                         static_cast<QWidget*>(passwordEdit)})
+    FLayout->setRowVisible(field, !FShowsFile);
+}
+
+void TSqlDestination::Recall(const TIniFile& userSettings, const QString& server)
+{
+  const QString section = ConnectionSection(server);
+  fileEdit->setText(userSettings.ReadSetting(section, FScript ? QStringLiteral("Script") : QStringLiteral("File")));
+  hostEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Host")));
+  portBox->setValue(userSettings.ReadSettingNumber(section, QStringLiteral("Port")));
+  databaseEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Database")));
+  userEdit->setText(userSettings.ReadSetting(section, QStringLiteral("User")));
+  passwordEdit->clear();
+}
+
+void TSqlDestination::Remember(TIniFile& userSettings, const QString& server) const
+{
+  const QString section = ConnectionSection(server);
+  // The file not shown now keeps what was remembered for it.
+  QString file = userSettings.ReadSetting(section, QStringLiteral("File"));
+  QString script = userSettings.ReadSetting(section, QStringLiteral("Script"));
+  if (FShowsFile)
+    (FScript ? script : file) = fileEdit->text().trimmed();
+  userSettings.WriteSection(section, {{QStringLiteral("File"), file},
+                                      {QStringLiteral("Script"), script},
+                                      {QStringLiteral("Host"), hostEdit->text().trimmed()},
+                                      {QStringLiteral("Port"), QString::number(portBox->value())},
+                                      {QStringLiteral("Database"), databaseEdit->text().trimmed()},
+                                      {QStringLiteral("User"), userEdit->text().trimmed()}});
+}
+
+QString TSqlDestination::FileName() const
+{
+  return fileEdit->text().trimmed();
+}
+
+TSqlConnection TSqlDestination::Connection() const
+{
+  TSqlConnection connection;
+  if (FShowsFile) {
+    connection.DatabaseFile = FileName();
+    return connection;
+  }
+  connection.Host = hostEdit->text().trimmed();
+  connection.Port = portBox->value();
+  connection.Database = databaseEdit->text().trimmed();
+  connection.User = userEdit->text().trimmed();
+  return connection;
+}
+
+QString TSqlDestination::Missing() const
+{
+  if (FShowsFile && fileEdit->text().trimmed().isEmpty())
+    return FScript ? QStringLiteral("Please name the script file to write.")
+                   : QStringLiteral("Please name the database file to build.");
+  return QString();
+}
+
+void TSqlDestination::Browse()
+{
+  // A database file may exist already: it is built into, not replaced.
+  const QString name =
+      FScript ? QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Script File"), fileEdit->text(),
+                                             QStringLiteral("SQL Scripts (*.sql *.SQL);;All Files (*)"))
+              : QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Database File"), fileEdit->text(),
+                                             QStringLiteral("SQLite Databases (*.db *.sqlite *.sqlite3);;All Files (*)"),
+                                             nullptr, QFileDialog::DontConfirmOverwrite);
+  if (!name.isEmpty())
+    fileEdit->setText(name);
+}
+
+}  // namespace veska

@@ -1,0 +1,69 @@
+#pragma once
+// The destination of a build for an SQL server, on the build dialog's
+// "Destination" page in place of the directory tree: a script file when the
+// statements are saved to a file, the database file of SQLite, or the
+// connection of a PostgreSQL or MySQL server (host, port, database, user and
+// a password that is asked each time and never kept).
+
+#include "sqlbuild/SqlBuild.h"
+#include "sqlbuild/SqlConnection.h"
+
+#include <QWidget>
+
+class QFormLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+namespace veska {
+
+class TIniFile;
+
+class TSqlDestination : public QWidget {
+  Q_OBJECT
+public:
+  explicit TSqlDestination(QWidget* parent = nullptr);
+
+  // The script file, or SQLite's database file.
+  QLineEdit* fileEdit = nullptr;
+  QPushButton* browseButton = nullptr;
+  QLineEdit* hostEdit = nullptr;
+  // 0: the server's usual port.
+  QSpinBox* portBox = nullptr;
+  QLineEdit* databaseEdit = nullptr;
+  QLineEdit* userEdit = nullptr;
+  QLineEdit* passwordEdit = nullptr;
+
+  // Shows the fields that a build for the dialect needs: a script file
+  // (`saveToFile`), SQLite's database file, or the connection.
+  void ShowFor(TSqlDialect dialect, bool saveToFile);
+  bool ShowsFile() const { return FShowsFile; }
+
+  // The fields remembered for `server` in the user's settings; the password
+  // is emptied.
+  void Recall(const TIniFile& userSettings, const QString& server);
+  // Remembers every field but the password for `server`. Throws
+  // std::runtime_error when the settings cannot be written.
+  void Remember(TIniFile& userSettings, const QString& server) const;
+
+  // The file named (the script, or SQLite's database).
+  QString FileName() const;
+  // The connection of the fields shown; the password is not part of it.
+  TSqlConnection Connection() const;
+
+  // What must still be filled in before the build can run, as the message
+  // that asks for it; empty when nothing is missing.
+  QString Missing() const;
+
+private:
+  void Browse();
+
+  QFormLayout* FLayout = nullptr;
+  QLabel* FFileLabel = nullptr;
+  QWidget* FFileRow = nullptr;
+  bool FShowsFile = false;
+  bool FScript = false;
+};
+
+}  // namespace veska
