@@ -97,7 +97,7 @@ int Schema(const QStringList& arguments, const QString& programDirectory, std::F
     return ExitUsage;
   }
   TIgnoringMessages messages(err, args.StopOnError);
-  TSqlScriptTarget target(*dialect, args.Files[1]);
+  TSqlScriptTarget target(args.Files[1], *dialect);
   return RunOnTarget(args, target, messages, out, err);
 }
 

@@ -17,6 +17,7 @@
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -203,7 +204,7 @@ void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
   SqlDestination->passwordEdit->clear();
   std::unique_ptr<TSqlTarget> target;
   if (SavesToFile())
-    target = std::make_unique<TSqlScriptTarget>(dialect, SqlDestination->FileName());
+    target = std::make_unique<TSqlScriptTarget>(SqlDestination->FileName(), dialect);
   else
     target = std::make_unique<TSqlDatabaseTarget>(dialect, SqlDestination->Connection(), password);
   veska::RunSqlBuild(
