@@ -97,9 +97,9 @@ public:
     int Width = 0;
     bool ForeignKey = false;
   };
-  // The lines the box remembers of its layouts in the last two fonts, the
-  // latest (`memo` 0) first; empty before a layout in a second font.
-  const std::vector<TLayoutLine>& RememberedLines(int memo) const { return FMemos[memo].Lines; }
+  // The lines the box remembers of its layouts in the last two fonts (`memo`
+  // 0 the latest, 1 the one before); empty where none is remembered.
+  const std::vector<TLayoutLine>& RememberedLines(int memo) const { return FMemos[static_cast<size_t>(memo)].Lines; }
 
 private:
   friend class TDiagram;

@@ -180,12 +180,21 @@ void LayoutAheadInto(const TEntity& entity, int distance, const std::function<vo
   LayoutStage(entity, distance, std::cref(fetch));
 }
 
+void ZoomAhead(const TStringList<TEntity, true>& entities, int i)
+{
+  if (i + 4 < entities.Count())
+    Prefetch(&entities[i + 4]->Left);
+}
+
+void ZoomAhead(const TStringList<TRelation, true>& relations, int i)
+{
+  if (i + 3 < relations.Count())
+    PrefetchObject(relations[i + 3]);
+}
+
 void WriteEntityAhead(const TEntity& e, int distance)
 {
   switch (distance) {
-  case 3:
-    PrefetchObject(&e);
-    break;
   case 2:
     PrefetchText(e.EntityName());
     PrefetchEntries(e.PrimaryKey);
@@ -216,9 +225,6 @@ void WriteOrderAhead(const TEntity& e, int distance)
 void WriteIndexesAhead(const TEntity& e, int distance)
 {
   switch (distance) {
-  case 3:
-    PrefetchObject(&e);
-    break;
   case 2:
     PrefetchEntries(e.Indexes);
     break;
@@ -234,9 +240,6 @@ void WriteIndexesAhead(const TEntity& e, int distance)
 void WriteRelationAhead(const TRelation& r, int distance)
 {
   switch (distance) {
-  case 3:
-    PrefetchObject(&r);
-    break;
   case 2:
     PrefetchText(r.RelationName());
     Prefetch(&r.Parent->EntityName());
@@ -254,9 +257,6 @@ void WriteRelationAhead(const TRelation& r, int distance)
 void WriteCarriedAhead(const TRelation& r, int distance)
 {
   switch (distance) {
-  case 3:
-    PrefetchObject(&r);
-    break;
   case 2:
     PrefetchText(r.RelationName());
     PrefetchEntries(r.MigratedAttributes);

@@ -54,18 +54,27 @@ void LayoutAheadInto(const TEntity& entity, int distance, const std::function<vo
 // itself at the farthest `distance` (3), the boxes of its two entities nearer.
 void RouteAhead(const TRelation& relation, int distance);
 
+// A zoom step moves every box and then steps every relation's points. Called
+// before entry `i` of the walk: asks for the position of the box four places
+// ahead, for the whole relation three places ahead.
+void ZoomAhead(const TStringList<TEntity, true>& entities, int i);
+void ZoomAhead(const TStringList<TRelation, true>& relations, int i);
+
 // ---- Writing ----------------------------------------------------------------------
 
-// Calls `write` for each object of `list` in order, after `stage` for the
-// objects 3, 2 and 1 places ahead and then (`distance` 0) for the one it
-// writes. The stages below ask, at 3, for the object; at 2, for what it
-// holds; at 1, for the objects in that; at 0, for their texts.
+// Calls `write` for each object of `list` in order, after asking for the
+// object three places ahead and calling `stage` for the objects 2 and 1
+// places ahead and then (`distance` 0) for the one it writes. The stages
+// below ask, at 2, for what the object holds; at 1, for the objects in that;
+// at 0, for their texts.
 template <typename List, typename Stage, typename Write>
 void WalkAhead(const List& list, Stage stage, Write write)
 {
   const int n = list.Count();
   for (int i = 0; i < n; ++i) {
-    StagesAfter(list, i, 3, stage);
+    if (i + 3 < n)
+      PrefetchObject(list[i + 3]);
+    StagesAfter(list, i, 2, stage);
     stage(*list[i], 0);
     write(*list[i]);
   }

@@ -60,23 +60,9 @@ protected:
 
   TEntity* Make(const QString& name, const QStringList& keys, const QStringList& attrs = {})
   {
-    TEntity* e = D.AddEntity(std::make_unique<TEntity>());
-    D.RenameEntity(D.Entities.IndexOfObject(e), name);
-    for (const QString& k : keys)
-      e->InsertKeyAttribute(e->PrimaryKey.Count(), k);
-    for (const QString& a : attrs)
-      e->InsertAttribute(e->Attributes.Count(), a);
-    return e;
+    return MakeEntityIn(D, name, keys, attrs);
   }
-
-  TRelation* Relate(TEntity* parent, TEntity* child)
-  {
-    auto r = std::make_unique<TRelation>();
-    r->Parent = parent;
-    r->Child = child;
-    r->Cardinality = kCardinalityZeroOrMany;
-    return D.AddRelation(std::move(r), true);
-  }
+  TRelation* Relate(TEntity* parent, TEntity* child) { return RelateIn(D, parent, child, false); }
 
   // Lays `e` out; whether it measured anything.
   bool Measures(TEntity* e)
