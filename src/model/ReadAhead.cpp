@@ -312,36 +312,6 @@ void CarriedAhead(const TRelation& relation, int distance)
   }
 }
 
-void JoinAhead(const TRelation& relation, int distance)
-{
-  const TEntity& parent = *relation.Parent;
-  const TEntity& child = *relation.Child;
-  switch (distance) {
-  case 4:
-    Prefetch(&parent.PrimaryKey);
-    Prefetch(&parent.ParentRelations());
-    Prefetch(&child.PrimaryKey);
-    Prefetch(&child.Attributes);
-    Prefetch(&child.ChildRelations());
-    break;
-  case 3:
-    PrefetchEntries(parent.PrimaryKey);
-    // The copies go to the end of the child's list.
-    if (const int count = relation.ChildList().Count(); count > 0)
-      Prefetch(&relation.ChildList().Strings(count - 1));
-    break;
-  case 2:
-    PrefetchObjects(parent.PrimaryKey);
-    break;
-  default:
-    for (const TAttribute* key : parent.PrimaryKey) {
-      PrefetchText(key->Name);
-      PrefetchText(key->ColumnName());
-    }
-    break;
-  }
-}
-
 void RouteAhead(const TRelation& relation, int distance)
 {
   if (distance == 3) {

@@ -113,9 +113,4 @@ void EntityListsAhead(const TEntity& entity, int distance);
 // the relation and in the child.
 void CarriedAhead(const TRelation& relation, int distance);
 
-// A relation read from a file, `distance` (1 to 4) relations before it joins
-// the diagram: its entities, their lists, the parent's key attributes (which
-// the relation copies into the child) and their texts, in that order.
-void JoinAhead(const TRelation& relation, int distance);
-
 }  // namespace veska
