@@ -281,7 +281,6 @@ TEntity* TDiagramReader::FileEntity(const QString& name) const
   const int i = FEntities.IndexOf(name);
   if (i < 0)
     throw TCorruptFile("entity not found");
-  ReadAheadFrom(FEntities, i, EntityListsAhead);
   return FEntities[i];
 }
 

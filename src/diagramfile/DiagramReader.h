@@ -4,7 +4,6 @@
 // CarriedAttributes.cpp.
 
 #include "diagramfile/TextReader.h"
-#include "model/ReadAhead.h"
 #include "platform/Progress.h"
 #include "surface/DrawingSurface.h"
 

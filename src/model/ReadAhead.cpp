@@ -271,47 +271,6 @@ void WriteCarriedAhead(const TRelation& r, int distance)
   }
 }
 
-void EntityListsAhead(const TEntity& entity, int distance)
-{
-  switch (distance) {
-  case 3:
-    Prefetch(&entity.PrimaryKey);
-    Prefetch(&entity.Attributes);
-    Prefetch(&entity.Indexes);
-    break;
-  case 2:
-    PrefetchEntries(entity.PrimaryKey);
-    PrefetchEntries(entity.Attributes);
-    break;
-  default:
-    PrefetchEntryTexts(entity.PrimaryKey);
-    PrefetchEntryTexts(entity.Attributes);
-    break;
-  }
-}
-
-void CarriedAhead(const TRelation& relation, int distance)
-{
-  const TAttributeRefs& copies = relation.MigratedAttributes;
-  switch (distance) {
-  case 3:
-    Prefetch(&relation.Parent);
-    Prefetch(reinterpret_cast<const char*>(&copies) + sizeof(copies) - 1);
-    Prefetch(&relation.PrimaryRelation());
-    break;
-  case 2:
-    Prefetch(&relation.Parent->PrimaryKey);
-    Prefetch(&relation.ChildList());
-    PrefetchEntries(copies);
-    break;
-  default:
-    PrefetchObjects(copies);
-    PrefetchEntryTexts(copies);
-    PrefetchEntries(relation.ChildList());
-    break;
-  }
-}
-
 void RouteAhead(const TRelation& relation, int distance)
 {
   if (distance == 3) {

@@ -1,6 +1,6 @@
 #pragma once
 // Reading a model's memory ahead of the walks over all of it. Writing,
-// loading, laying out and clearing a large diagram visit every entity,
+// laying out, zooming and clearing a large diagram visit every entity,
 // relation and attribute, whose objects and texts lie scattered over the
 // heap; one by one, each of those waits on memory. The walks ask for the
 // memory of the objects a few places ahead of the one at hand, in stages (an
@@ -90,27 +90,5 @@ void WriteCarriedAhead(const TRelation& relation, int distance);
 void WriteOrderAhead(const TEntity& entity, int distance);
 // An entity's name and its indexes.
 void WriteIndexesAhead(const TEntity& entity, int distance);
-
-// ---- Loading ----------------------------------------------------------------------
-
-// After the item of entry `i`, asks for what the items of the entries that
-// follow in the list read (the sections of a file list entities and
-// relations in the order they were written), and for the texts that looking
-// up their names compares.
-template <typename List, typename Stage>
-void ReadAheadFrom(const List& list, int i, Stage stage)
-{
-  if (i + 2 < list.Count())
-    PrefetchText(list.Strings(i + 2));
-  StagesAfter(list, i, 3, stage);
-}
-
-// What the item of an object `distance` (1 to 3) places ahead reads: the
-// farther, the earlier stage.
-// The lists of attributes of the entity (their entries and texts).
-void EntityListsAhead(const TEntity& entity, int distance);
-// The copies that the relation carried into its child, and their entries in
-// the relation and in the child.
-void CarriedAhead(const TRelation& relation, int distance);
 
 }  // namespace veska

@@ -38,8 +38,8 @@ public:
   void SetVisible(bool value);
   bool Selected() const { return FSelected; }
   void SetSelected(bool value);
-  // Suspended, PrimaryRelation and Sequence hand out references, so that a
-  // walk over many relations can ask for their memory ahead.
+  // Suspended and Sequence hand out references, so that a walk over many
+  // relations can ask for their memory ahead.
   const bool& Suspended() const { return FSuspended; }
   void SetSuspended(bool value);
 
@@ -49,7 +49,7 @@ public:
   TAttributeRefs MigratedAttributes;
   TRelationCardinality Cardinality = 0;
 
-  const bool& PrimaryRelation() const { return FPrimaryRelation; }
+  bool PrimaryRelation() const { return FPrimaryRelation; }
   // Moves the copies between the child's key and non-key attributes; refuses
   // to close a cycle of primary relations.
   void SetPrimaryRelation(bool value);
