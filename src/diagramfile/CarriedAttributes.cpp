@@ -235,7 +235,6 @@ void TDiagramReader::ReadCarried()
       const int at = FRelations.IndexOf(In.ReadLine());
       if (at < 0)
         throw TCorruptFile("relation not found");
-      ReadAheadFrom(FRelations, at, CarriedAhead);
       TCarriedItem item{FRelations[at], {}};
       const int keys = item.Relation->Parent->PrimaryKey.Count();
       if (keys != item.Relation->MigratedAttributes.Count())

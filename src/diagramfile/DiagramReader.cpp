@@ -11,7 +11,6 @@
 #include <QSet>
 
 #include <cmath>
-#include <deque>
 
 namespace veska {
 
@@ -263,49 +262,18 @@ std::unique_ptr<TRelation> TDiagramReader::ReadRelation(QString& fileName)
   return r;
 }
 
-// Each relation joins the diagram a few records after it was read, so that
-// the memory of its entities, which were made long before, can be asked for
-// in the meantime; they join in the order read, as each would have right
-// after its record, and a record that cannot be read ends the section after
-// the relations read before it have joined.
+// Each relation joins the diagram, under the name the file gives it, right
+// after its record; a record that cannot be read ends the section.
 void TDiagramReader::ReadRelations()
 {
-  struct TRead {
-    QString FileName;
-    std::unique_ptr<TRelation> Relation;
-  };
-  constexpr size_t kAhead = 4;
-  std::deque<TRead> read;
-  const int n = ReadCount();
-  int joined = 0;
-  const auto joinFirst = [&] {
-    TRead first = std::move(read.front());
-    read.pop_front();
-    first.Relation->SetRelationName(first.FileName);
-    CountCopies(*first.Relation);
-    FRelations.Add(first.FileName, S.AddRelation(std::move(first.Relation), false));
-    FProgress.StepWithin(kLoadEntitiesDone, kLoadRelationsDone, ++joined, n);
-  };
-  for (int i = 0;; ++i) {
-    TRead next;
-    try {
-      if (!More(i, n))
-        break;
-      next.Relation = ReadRelation(next.FileName);
-    } catch (const std::exception&) {
-      while (!read.empty())
-        joinFirst();
-      throw;
-    }
-    read.push_back(std::move(next));
-    if (read.size() > kAhead)
-      joinFirst();
-    // The first of those still to join joins next.
-    for (size_t k = 0; k < read.size(); ++k)
-      JoinAhead(*read[k].Relation, static_cast<int>(k + 1));
+  for (int i = 0, n = ReadCount(); More(i, n); ++i) {
+    QString fileName;
+    std::unique_ptr<TRelation> r = ReadRelation(fileName);
+    r->SetRelationName(fileName);
+    CountCopies(*r);
+    FRelations.Add(fileName, S.AddRelation(std::move(r), false));
+    FProgress.StepWithin(kLoadEntitiesDone, kLoadRelationsDone, i + 1, n);
   }
-  while (!read.empty())
-    joinFirst();
 }
 
 TEntity* TDiagramReader::FileEntity(const QString& name) const
@@ -313,7 +281,6 @@ TEntity* TDiagramReader::FileEntity(const QString& name) const
   const int i = FEntities.IndexOf(name);
   if (i < 0)
     throw TCorruptFile("entity not found");
-  ReadAheadFrom(FEntities, i, EntityListsAhead);
   return FEntities[i];
 }
 

@@ -4,8 +4,6 @@
 // CarriedAttributes.cpp.
 
 #include "diagramfile/TextReader.h"
-#include "model/ReadAhead.h"
-#include "platform/Prefetch.h"
 #include "platform/Progress.h"
 #include "surface/DrawingSurface.h"
 
@@ -106,16 +104,5 @@ private:
   TRecurringTexts FNames;
   TRecurringTexts FColumns;
 };
-
-// After the item of entry `i`, asks for what the items of the entries that
-// follow in the list read (the sections list them in that order), and for
-// the texts that looking up their names compares.
-template <typename List, typename Stage>
-void ReadAheadFrom(const List& list, int i, Stage stage)
-{
-  if (i + 2 < list.Count())
-    PrefetchText(list.Strings(i + 2));
-  StagesAfter(list, i, 3, stage);
-}
 
 }  // namespace veska

@@ -6,7 +6,6 @@
 #include "diagramfile/AsciiRuns.h"
 #include "diagramfile/FileVersions.h"
 #include "model/ReadAhead.h"
-#include "platform/Prefetch.h"
 #include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 
@@ -197,49 +196,6 @@ private:
   char* FEnd = nullptr;  // the end of the room
 };
 
-// Writing a large model waits on memory more than it computes: the walks
-// below ask for the memory of the objects a few places ahead of the one they
-// write, in stages: an object three places ahead, what it holds two places
-// ahead (`middle`), the objects in that one place ahead (`near`), their texts
-// just before they are written. Each stage reads only memory that an earlier
-// one asked for.
-
-template <typename List>
-void PrefetchFields(const List& attributes)
-{
-  for (const TAttribute* a : attributes)
-    PrefetchFields(*a);
-}
-
-// Calls `write` for each object of `list` in order.
-template <typename List, typename Middle, typename Near, typename Write>
-void WalkAhead(const List& list, Middle middle, Near near, Write write)
-{
-  const int n = list.Count();
-  for (int i = 0; i < n; ++i) {
-    if (i + 3 < n)
-      PrefetchObject(list[i + 3]);
-    if (i + 2 < n)
-      middle(*list[i + 2]);
-    if (i + 1 < n)
-      near(*list[i + 1]);
-    write(*list[i]);
-  }
-}
-
-// The stages of a walk over entities that writes their attributes.
-void EntityMiddle(const TEntity& e)
-{
-  PrefetchText(e.EntityName());
-  PrefetchEntries(e.PrimaryKey);
-  PrefetchEntries(e.Attributes);
-}
-void EntityNear(const TEntity& e)
-{
-  PrefetchObjects(e.PrimaryKey);
-  PrefetchObjects(e.Attributes);
-}
-
 void WriteRecord(TTextWriter& w, const TDomain& d)
 {
   w.Names(d.Name, ',', d.DataType);
@@ -338,31 +294,20 @@ void WriteHeader(TTextWriter& w, const TDrawingSurface& s)
   w.Line(Bool(s.RelationLabelVisible));
 }
 
+// Writing a large model waits on memory more than it computes: each walk
+// below asks for the memory of the objects a few places ahead of the one it
+// writes (`WalkAhead` and its stages in model/ReadAhead.h).
+
 void WriteEntities(TTextWriter& w, const TDrawingSurface::THomeScale& home, const TDrawingSurface& s)
 {
   w.Numbers(s.Entities.Count());
-  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
-    PrefetchFields(e.PrimaryKey);
-    PrefetchFields(e.Attributes);
-    WriteRecord(w, home, e);
-  });
+  WalkAhead(s.Entities, WriteEntityAhead, [&](const TEntity& e) { WriteRecord(w, home, e); });
 }
 
 void WriteRelations(TTextWriter& w, const TDrawingSurface::THomeScale& home, const TDrawingSurface& s)
 {
   w.Numbers(s.Relations.Count());
-  WalkAhead(
-      s.Relations,
-      [](const TRelation& r) {
-        PrefetchText(r.RelationName());
-        Prefetch(&r.Parent->EntityName());
-        Prefetch(&r.Child->EntityName());
-      },
-      [](const TRelation& r) {
-        PrefetchText(r.Parent->EntityName());
-        PrefetchText(r.Child->EntityName());
-      },
-      [&](const TRelation& r) { WriteRecord(w, home, r); });
+  WalkAhead(s.Relations, WriteRelationAhead, [&](const TRelation& r) { WriteRecord(w, home, r); });
 }
 
 // Per relation, the copies it carried into its child: the name each has in
@@ -370,26 +315,14 @@ void WriteRelations(TTextWriter& w, const TDrawingSurface::THomeScale& home, con
 void WriteCarried(TTextWriter& w, const TDrawingSurface& s)
 {
   w.Numbers(s.Relations.Count());
-  WalkAhead(
-      s.Relations,
-      [](const TRelation& r) {
-        PrefetchText(r.RelationName());
-        PrefetchEntries(r.MigratedAttributes);
-      },
-      [](const TRelation& r) {
-        PrefetchObjects(r.MigratedAttributes);
-        for (int i = 0; i < r.MigratedAttributes.Count(); ++i)
-          PrefetchText(r.MigratedAttributes.Strings(i));
-      },
-      [&](const TRelation& r) {
-        const TAttributeRefs& carried = r.MigratedAttributes;
-        PrefetchFields(carried);
-        w.Names(r.RelationName());
-        for (int i = 0; i < carried.Count(); ++i) {
-          w.Names(carried.Strings(i));
-          WriteRecord(w, *carried.Objects(i));
-        }
-      });
+  WalkAhead(s.Relations, WriteCarriedAhead, [&](const TRelation& r) {
+    const TAttributeRefs& carried = r.MigratedAttributes;
+    w.Names(r.RelationName());
+    for (int i = 0; i < carried.Count(); ++i) {
+      w.Names(carried.Strings(i));
+      WriteRecord(w, *carried.Objects(i));
+    }
+  });
 }
 
 // Per entity, the names of its key and other attributes in list order, the
@@ -397,11 +330,7 @@ void WriteCarried(TTextWriter& w, const TDrawingSurface& s)
 void WriteOrder(TTextWriter& w, const TDrawingSurface& s)
 {
   w.Numbers(s.Entities.Count());
-  WalkAhead(s.Entities, EntityMiddle, EntityNear, [&](const TEntity& e) {
-    for (const TAttribute* a : e.PrimaryKey)
-      PrefetchText(a->Name);
-    for (const TAttribute* a : e.Attributes)
-      PrefetchText(a->Name);
+  WalkAhead(s.Entities, WriteOrderAhead, [&](const TEntity& e) {
     w.Names(e.EntityName());
     for (const TAttribute* a : e.PrimaryKey)
       w.Names(a->Name);
@@ -413,18 +342,12 @@ void WriteOrder(TTextWriter& w, const TDrawingSurface& s)
 void WriteIndexes(TTextWriter& w, const TDrawingSurface& s)
 {
   w.Numbers(s.Entities.Count());
-  WalkAhead(
-      s.Entities, [](const TEntity& e) { PrefetchEntries(e.Indexes); },
-      [](const TEntity& e) {
-        PrefetchText(e.EntityName());
-        PrefetchObjects(e.Indexes);
-      },
-      [&](const TEntity& e) {
-        w.Names(e.EntityName());
-        w.Numbers(e.Indexes.Count());
-        for (const TIndex* index : e.Indexes)
-          WriteRecord(w, *index);
-      });
+  WalkAhead(s.Entities, WriteIndexesAhead, [&](const TEntity& e) {
+    w.Names(e.EntityName());
+    w.Numbers(e.Indexes.Count());
+    for (const TIndex* index : e.Indexes)
+      WriteRecord(w, *index);
+  });
 }
 
 }  // namespace

@@ -388,7 +388,7 @@ void TDiagram::LayoutAll(const TLayoutStep& step)
   ++FUpdateCount;
   const int entities = Entities.Count();
   for (int i = 0; i < entities; ++i) {
-    StagesAfter(Entities, i, 4, [](const TEntity& ahead, int distance) { ahead.LayoutAhead(distance); });
+    StagesAfter(Entities, i, 4, LayoutAhead);
     TEntity* e = Entities[i];
     if (e->Visible && !e->Dragging)
       e->ComputeLayout();

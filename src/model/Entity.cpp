@@ -4,7 +4,6 @@
 #include "model/Identifiers.h"
 #include "model/Relation.h"
 #include "model/Rounding.h"
-#include "platform/Prefetch.h"
 
 #include <QVarLengthArray>
 
@@ -474,7 +473,7 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
     for (const TAttributeList* list : lists)
       for (int k = 0; list && k < list->Count(); ++k, ++i) {
         const TAttribute& a = *list->Objects(k);
-        const TLayoutMemo::TLine& line = memo.Lines[i];
+        const TLayoutLine& line = memo.Lines[i];
         if (!SameData(line.Name, a.Name) || line.ForeignKey != a.ForeignKey)
           return false;
       }
@@ -482,7 +481,7 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
   };
   const auto widest = [](const TLayoutMemo& memo) {
     int w = memo.TitleWidth;
-    for (const TLayoutMemo::TLine& line : memo.Lines)
+    for (const TLayoutLine& line : memo.Lines)
       w = qMax(w, line.Width);
     return w;
   };
@@ -509,47 +508,6 @@ int TEntity::WidestLine(const QFont& font, TEntityDisplayMode mode, int& lines)
     }
   memo.Lines.shrink_to_fit();
   return widest(memo);
-}
-
-void TEntity::LayoutAhead(int distance) const
-{
-  switch (distance) {
-  case 4:
-    PrefetchObject(this);
-    break;
-  case 3:
-    PrefetchEntries(PrimaryKey);
-    PrefetchEntries(Attributes);
-    for (const TLayoutMemo& memo : FMemos)
-      Prefetch(memo.Lines.data());
-    Prefetch(FParentOf.data());
-    Prefetch(FChildOf.data());
-    break;
-  case 2:
-    // What a memo compares: the name and the foreign-key flag.
-    for (const TAttributeList* list : {&PrimaryKey, &Attributes})
-      for (const TAttribute* a : *list) {
-        Prefetch(&a->Name);
-        Prefetch(&a->ForeignKey);
-      }
-    break;
-  default:
-    for (const TLayoutMemo& memo : FMemos)
-      for (size_t i = 2; i < memo.Lines.size(); i += 2)
-        Prefetch(&memo.Lines[i]);
-    // A new size releases the relations of the box.
-    for (const std::vector<TRelation*>* relations : {&FParentOf, &FChildOf})
-      for (const TRelation* r : *relations)
-        r->SuspendAhead();
-    // The texts are read only where no memo holds widths to compare with.
-    if (FMemos[0].Lines.empty() && FMemos[1].Lines.empty()) {
-      PrefetchText(FEntityName);
-      for (const TAttributeList* list : {&PrimaryKey, &Attributes})
-        for (const TAttribute* a : *list)
-          PrefetchText(a->Name);
-    }
-    break;
-  }
 }
 
 void TEntity::ComputeLayout()

@@ -78,13 +78,6 @@ public:
   // Recomputes width and height from the content in the diagram's display
   // mode and zoom; routes the entity's relations again when the size changed.
   void ComputeLayout();
-  // Asks for the memory a layout of the box reads, in stages: the entity
-  // itself at the farthest `distance` (4), the lists it holds at 3, what a
-  // layout compares of their attributes at 2 and, at 1, the remembered
-  // lines, the relations a new size releases and the texts a first layout
-  // measures. A walk laying out many boxes calls it for the boxes ahead of
-  // the one at hand.
-  void LayoutAhead(int distance) const;
   // The text of an attribute line in the box for the given display mode.
   static QString AttributeLine(const TAttribute& a, TEntityDisplayMode mode, bool forMeasure);
 
@@ -95,6 +88,18 @@ public:
   // of the diagram's relation list. Kept by the diagram.
   const std::vector<TRelation*>& ParentRelations() const { return FParentOf; }
   const std::vector<TRelation*>& ChildRelations() const { return FChildOf; }
+
+  // A line of the box as a layout measured it: the text measured (kept, so
+  // that unchanged characters are known to measure the same), its width and
+  // whether it is a foreign key.
+  struct TLayoutLine {
+    QString Name;
+    int Width = 0;
+    bool ForeignKey = false;
+  };
+  // The lines the box remembers of its layouts in the last two fonts (`memo`
+  // 0 the latest, 1 the one before); empty where none is remembered.
+  const std::vector<TLayoutLine>& RememberedLines(int memo) const { return FMemos[static_cast<size_t>(memo)].Lines; }
 
 private:
   friend class TDiagram;
@@ -118,12 +123,7 @@ private:
     TEntityDisplayMode Mode = emName;
     QString Title;
     int TitleWidth = 0;
-    struct TLine {
-      QString Name;
-      int Width = 0;
-      bool ForeignKey = false;
-    };
-    std::vector<TLine> Lines;
+    std::vector<TLayoutLine> Lines;
   };
   // The widest line of the box, from a memo of the same font where the
   // texts are unchanged, else measured (and remembered in place of the

@@ -14,7 +14,20 @@ void PrefetchTexts(const QStringList& lines)
     PrefetchText(line);
 }
 
-void PrefetchAllFields(const TAttributeList& list)
+// The blocks of every text of the attribute.
+void PrefetchFields(const TAttribute& a)
+{
+  PrefetchText(a.Name);
+  PrefetchText(a.ColumnName());
+  PrefetchText(a.DataType);
+  PrefetchText(a.Width);
+  PrefetchText(a.DefaultValue);
+  PrefetchText(a.Rule);
+  Prefetch(a.Description.constData());
+}
+
+template <typename List>
+void PrefetchAllFields(const List& list)
 {
   for (const TAttribute* a : list)
     PrefetchFields(*a);
@@ -98,86 +111,162 @@ void Ahead(const List& list, int i)
       AheadOf(list, i - distance, distance);
 }
 
-}  // namespace
-
-void PrefetchFields(const TAttribute& a)
+// What showing or suspending the relation reads (a new size of one of its
+// boxes releases it).
+template <typename Fetch>
+void SuspendAhead(const TRelation& r, Fetch fetch)
 {
-  PrefetchText(a.Name);
-  PrefetchText(a.ColumnName());
-  PrefetchText(a.DataType);
-  PrefetchText(a.Width);
-  PrefetchText(a.DefaultValue);
-  PrefetchText(a.Rule);
-  Prefetch(a.Description.constData());
+  fetch(&r.Parent);
+  fetch(&r.Suspended());
+  fetch(&r.Sequence());
+  for (const TRelationSegment& s : r.Segments)
+    fetch(&s.Visible);
 }
 
-void EntityListsAhead(const TEntity& entity, int distance)
+template <typename Fetch>
+void LayoutStage(const TEntity& e, int distance, Fetch fetch)
 {
-  switch (distance) {
-  case 3:
-    Prefetch(&entity.PrimaryKey);
-    Prefetch(&entity.Attributes);
-    Prefetch(&entity.Indexes);
-    break;
-  case 2:
-    PrefetchEntries(entity.PrimaryKey);
-    PrefetchEntries(entity.Attributes);
-    break;
-  default:
-    PrefetchEntryTexts(entity.PrimaryKey);
-    PrefetchEntryTexts(entity.Attributes);
-    break;
-  }
-}
-
-void CarriedAhead(const TRelation& relation, int distance)
-{
-  const TAttributeRefs& copies = relation.MigratedAttributes;
-  switch (distance) {
-  case 3:
-    Prefetch(&relation.Parent);
-    Prefetch(reinterpret_cast<const char*>(&copies) + sizeof(copies) - 1);
-    Prefetch(&relation.FPrimaryRelation);
-    break;
-  case 2:
-    Prefetch(&relation.Parent->PrimaryKey);
-    Prefetch(&relation.ChildList());
-    PrefetchEntries(copies);
-    break;
-  default:
-    PrefetchObjects(copies);
-    PrefetchEntryTexts(copies);
-    PrefetchEntries(relation.ChildList());
-    break;
-  }
-}
-
-void JoinAhead(const TRelation& relation, int distance)
-{
-  const TEntity& parent = *relation.Parent;
-  const TEntity& child = *relation.Child;
+  constexpr int kMemos = 2;
   switch (distance) {
   case 4:
-    Prefetch(&parent.PrimaryKey);
-    Prefetch(&parent.ParentRelations());
-    Prefetch(&child.PrimaryKey);
-    Prefetch(&child.Attributes);
-    Prefetch(&child.ChildRelations());
+    PrefetchObject(&e, fetch);
     break;
   case 3:
-    PrefetchEntries(parent.PrimaryKey);
-    // The copies go to the end of the child's list.
-    if (const int count = relation.ChildList().Count(); count > 0)
-      Prefetch(&relation.ChildList().Strings(count - 1));
+    PrefetchEntries(e.PrimaryKey, fetch);
+    PrefetchEntries(e.Attributes, fetch);
+    for (int m = 0; m < kMemos; ++m)
+      fetch(e.RememberedLines(m).data());
+    fetch(e.ParentRelations().data());
+    fetch(e.ChildRelations().data());
     break;
   case 2:
-    PrefetchObjects(parent.PrimaryKey);
+    // What a memo compares: the name and the foreign-key flag.
+    for (const TAttributeList* list : {&e.PrimaryKey, &e.Attributes})
+      for (const TAttribute* a : *list) {
+        fetch(&a->Name);
+        fetch(&a->ForeignKey);
+      }
     break;
   default:
-    for (const TAttribute* key : parent.PrimaryKey) {
-      PrefetchText(key->Name);
-      PrefetchText(key->ColumnName());
+    for (int m = 0; m < kMemos; ++m) {
+      const std::vector<TEntity::TLayoutLine>& lines = e.RememberedLines(m);
+      for (size_t i = 2; i < lines.size(); i += 2)
+        fetch(&lines[i]);
     }
+    // A new size releases the relations of the box.
+    for (const std::vector<TRelation*>* relations : {&e.ParentRelations(), &e.ChildRelations()})
+      for (const TRelation* r : *relations)
+        SuspendAhead(*r, fetch);
+    // The texts are read only where no memo holds widths to compare with.
+    if (e.RememberedLines(0).empty() && e.RememberedLines(1).empty()) {
+      PrefetchText(e.EntityName(), fetch);
+      for (const TAttributeList* list : {&e.PrimaryKey, &e.Attributes})
+        for (const TAttribute* a : *list)
+          PrefetchText(a->Name, fetch);
+    }
+    break;
+  }
+}
+
+}  // namespace
+
+void LayoutAhead(const TEntity& entity, int distance)
+{
+  LayoutStage(entity, distance, TPrefetch());
+}
+
+void LayoutAheadInto(const TEntity& entity, int distance, const std::function<void(const void*)>& fetch)
+{
+  LayoutStage(entity, distance, std::cref(fetch));
+}
+
+void ZoomAhead(const TStringList<TEntity, true>& entities, int i)
+{
+  if (i + 4 < entities.Count())
+    Prefetch(&entities[i + 4]->Left);
+}
+
+void ZoomAhead(const TStringList<TRelation, true>& relations, int i)
+{
+  if (i + 3 < relations.Count())
+    PrefetchObject(relations[i + 3]);
+}
+
+void WriteEntityAhead(const TEntity& e, int distance)
+{
+  switch (distance) {
+  case 2:
+    PrefetchText(e.EntityName());
+    PrefetchEntries(e.PrimaryKey);
+    PrefetchEntries(e.Attributes);
+    break;
+  case 1:
+    PrefetchObjects(e.PrimaryKey);
+    PrefetchObjects(e.Attributes);
+    break;
+  default:
+    PrefetchAllFields(e.PrimaryKey);
+    PrefetchAllFields(e.Attributes);
+    break;
+  }
+}
+
+void WriteOrderAhead(const TEntity& e, int distance)
+{
+  if (distance > 0) {
+    WriteEntityAhead(e, distance);
+    return;
+  }
+  for (const TAttributeList* list : {&e.PrimaryKey, &e.Attributes})
+    for (const TAttribute* a : *list)
+      PrefetchText(a->Name);
+}
+
+void WriteIndexesAhead(const TEntity& e, int distance)
+{
+  switch (distance) {
+  case 2:
+    PrefetchEntries(e.Indexes);
+    break;
+  case 1:
+    PrefetchText(e.EntityName());
+    PrefetchObjects(e.Indexes);
+    break;
+  default:
+    break;
+  }
+}
+
+void WriteRelationAhead(const TRelation& r, int distance)
+{
+  switch (distance) {
+  case 2:
+    PrefetchText(r.RelationName());
+    Prefetch(&r.Parent->EntityName());
+    Prefetch(&r.Child->EntityName());
+    break;
+  case 1:
+    PrefetchText(r.Parent->EntityName());
+    PrefetchText(r.Child->EntityName());
+    break;
+  default:
+    break;
+  }
+}
+
+void WriteCarriedAhead(const TRelation& r, int distance)
+{
+  switch (distance) {
+  case 2:
+    PrefetchText(r.RelationName());
+    PrefetchEntries(r.MigratedAttributes);
+    break;
+  case 1:
+    PrefetchObjects(r.MigratedAttributes);
+    PrefetchEntryTexts(r.MigratedAttributes);
+    break;
+  default:
+    PrefetchAllFields(r.MigratedAttributes);
     break;
   }
 }

@@ -3,7 +3,6 @@
 #include "model/Diagram.h"
 #include "model/Entity.h"
 #include "model/Identifiers.h"
-#include "platform/Prefetch.h"
 
 namespace veska {
 
@@ -70,15 +69,6 @@ void TRelation::SetSuspended(bool value)
     Reroute();
     ShowSegments(true);
   }
-}
-
-void TRelation::SuspendAhead() const
-{
-  Prefetch(&Parent);
-  Prefetch(&FSuspended);
-  Prefetch(&FSequence);
-  for (const TRelationSegment& s : Segments)
-    Prefetch(&s.Visible);
 }
 
 void TRelation::SetSelected(bool value)

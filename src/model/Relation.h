@@ -38,10 +38,10 @@ public:
   void SetVisible(bool value);
   bool Selected() const { return FSelected; }
   void SetSelected(bool value);
-  bool Suspended() const { return FSuspended; }
+  // Suspended and Sequence hand out references, so that a walk over many
+  // relations can ask for their memory ahead.
+  const bool& Suspended() const { return FSuspended; }
   void SetSuspended(bool value);
-  // Asks for the memory that showing or suspending the relation reads.
-  void SuspendAhead() const;
 
   TEntity* Parent = nullptr;
   TEntity* Child = nullptr;
@@ -74,11 +74,10 @@ public:
   TAttributeList& ChildList() const;
 
   // Position in the diagram's relation list order; kept by the diagram.
-  quint64 Sequence() const { return FSequence; }
+  const quint64& Sequence() const { return FSequence; }
 
 private:
   friend class TDiagram;
-  friend void CarriedAhead(const TRelation& relation, int distance);
   void ShowSegments(bool show);
 
   TDiagram* FDiagram = nullptr;

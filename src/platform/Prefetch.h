@@ -22,39 +22,46 @@ inline void Prefetch(const void* p)
 #endif
 }
 
+// The helpers below hand every address they ask for to `fetch`, Prefetch by
+// default; another `fetch` can record what a walk ahead reaches.
+struct TPrefetch {
+  void operator()(const void* p) const { Prefetch(p); }
+};
+
 // Every cache line of an object.
-template <typename T>
-void PrefetchObject(const T* object)
+template <typename T, typename Fetch = TPrefetch>
+void PrefetchObject(const T* object, Fetch fetch = {})
 {
   const char* bytes = reinterpret_cast<const char*>(object);
   for (std::size_t at = 0; at < sizeof(T); at += 64)
-    Prefetch(bytes + at);
+    fetch(bytes + at);
 }
 
 // The characters of a text and the header of their block before them (its
 // reference count, and the allocator's bookkeeping of the block).
-inline void PrefetchText(const QString& text)
+template <typename Fetch = TPrefetch>
+void PrefetchText(const QString& text, Fetch fetch = {})
 {
   const auto data = reinterpret_cast<std::uintptr_t>(text.constData());
-  Prefetch(reinterpret_cast<const void*>(data));
-  Prefetch(reinterpret_cast<const void*>(data - 32));
+  fetch(reinterpret_cast<const void*>(data));
+  fetch(reinterpret_cast<const void*>(data - 32));
 }
 
 // The entries of a list of texts and objects (`Strings(i)` refers into them),
 // two to a cache line.
-template <typename List>
-void PrefetchEntries(const List& list)
+template <typename List, typename Fetch = TPrefetch>
+void PrefetchEntries(const List& list, Fetch fetch = {})
 {
   for (int i = 0; i < list.Count(); i += 2)
-    Prefetch(&list.Strings(i));
+    fetch(&list.Strings(i));
 }
 
 // The objects of a list of texts and objects.
-template <typename List>
-void PrefetchObjects(const List& list)
+template <typename List, typename Fetch = TPrefetch>
+void PrefetchObjects(const List& list, Fetch fetch = {})
 {
   for (const auto* object : list)
-    PrefetchObject(object);
+    PrefetchObject(object, fetch);
 }
 
 }  // namespace veska

@@ -1,7 +1,7 @@
 #include "surface/DrawingSurface.h"
 
+#include "model/ReadAhead.h"
 #include "model/Rounding.h"
-#include "platform/Prefetch.h"
 
 #include <algorithm>
 #include <climits>
@@ -245,15 +245,13 @@ void TDrawingSurface::ZoomTo(int newSize)
   BeginUpdate();
   const int entities = Entities.Count();
   for (int i = 0; i < entities; ++i) {
-    if (i + 4 < entities)
-      Prefetch(&Entities[i + 4]->Left);
+    ZoomAhead(Entities, i);
     TEntity* e = Entities[i];
     e->SetPosition(e->ZoomHome.Step(QPoint(e->Left, e->Top), oldSize, newSize, base));
   }
   const int relations = Relations.Count();
   for (int i = 0; i < relations; ++i) {
-    if (i + 3 < relations)
-      PrefetchObject(Relations[i + 3]);
+    ZoomAhead(Relations, i);
     StepRelationZoom(*Relations[i], oldSize, newSize, base);
   }
   const QFont zoomed = ZoomedFont();

@@ -32,6 +32,29 @@ inline QStringList Names(const TAttributeList& list)
   return names;
 }
 
+// An entity with the given key and other attributes, made as the editors do.
+inline TEntity* MakeEntityIn(TDiagram& d, const QString& name, const QStringList& keys = {},
+                             const QStringList& attrs = {})
+{
+  TEntity* e = d.AddEntity(std::make_unique<TEntity>());
+  d.RenameEntity(d.Entities.IndexOfObject(e), name);
+  for (const QString& k : keys)
+    e->InsertKeyAttribute(e->PrimaryKey.Count(), k);
+  for (const QString& a : attrs)
+    e->InsertAttribute(e->Attributes.Count(), a);
+  return e;
+}
+
+inline TRelation* RelateIn(TDiagram& d, TEntity* parent, TEntity* child, bool primary, bool reuse = true)
+{
+  auto r = std::make_unique<TRelation>();
+  r->Parent = parent;
+  r->Child = child;
+  r->Cardinality = kCardinalityZeroOrMany;
+  r->InitPrimaryRelation(primary);
+  return d.AddRelation(std::move(r), reuse);
+}
+
 class ModelTest : public ::testing::Test {
 protected:
   TRecordingMessages Msgs;
@@ -44,23 +67,12 @@ protected:
 
   TEntity* MakeEntity(const QString& name, const QStringList& keys = {}, const QStringList& attrs = {})
   {
-    TEntity* e = D.AddEntity(std::make_unique<TEntity>());
-    D.RenameEntity(D.Entities.IndexOfObject(e), name);
-    for (const QString& k : keys)
-      e->InsertKeyAttribute(e->PrimaryKey.Count(), k);
-    for (const QString& a : attrs)
-      e->InsertAttribute(e->Attributes.Count(), a);
-    return e;
+    return MakeEntityIn(D, name, keys, attrs);
   }
 
   TRelation* Relate(TEntity* parent, TEntity* child, bool primary, bool reuse = true)
   {
-    auto r = std::make_unique<TRelation>();
-    r->Parent = parent;
-    r->Child = child;
-    r->Cardinality = kCardinalityZeroOrMany;
-    r->InitPrimaryRelation(primary);
-    return D.AddRelation(std::move(r), reuse);
+    return RelateIn(D, parent, child, primary, reuse);
   }
 
   // For every relation: one copy per parent key attribute, in the child's
