@@ -1,11 +1,15 @@
 // The build dialog driven through its widgets: the filter caption and the OK
-// button, the way from Options to Destination to a build, and reading the
-// built tables back in the information model mode.
+// button, the way from Options to Destination to a build, reading the built
+// tables back in the information model mode, and the destinations of the SQL
+// servers (a script, SQLite's file, a connection with its password).
 #include "dialogs/BuildTableDlg.h"
 #include "dialogs/BuildDialogFixture.h"
+#include "dialogs/SqlDestination.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
 #include "platform/IniFile.h"
+#include "support/FileBytes.h"
+#include "support/SqlServers.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,10 +18,12 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -211,6 +217,108 @@ TEST_F(BuildTableDlgTest, SaveToFileOnlySkipsTheDestinationPageWhenTheServerSupp
   EXPECT_TRUE(Dlg->isVisible());
   EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
   EXPECT_EQ(ListTables(Dir.path()).size(), 0);
+}
+
+class SqlBuildTableDlgTest : public BuildTableDlgTest {
+protected:
+  void SetUp() override
+  {
+    BuildTableDlgTest::SetUp();
+    Dlg->SetUserSettings(&User);
+  }
+
+  // Chooses the server on the Options page and moves to Destination.
+  void ToDestination(const QString& server, bool saveToFile)
+  {
+    Show(false);
+    Dlg->TargetServerComboBox->setCurrentText(server);
+    Dlg->SaveToFileCheckBox->setChecked(saveToFile);
+    ClickOK();
+    ASSERT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
+  }
+  static void Type(QLineEdit* edit, const QString& text)
+  {
+    edit->clear();
+    QTest::keyClicks(edit, text);
+  }
+
+  TIniFile User{Dir.filePath(QStringLiteral("user.ini"))};
+  TSqlDestination& Destination() const { return *Dlg->SqlDestination; }
+};
+
+TEST_F(SqlBuildTableDlgTest, SQLiteBuildsIntoTheFileNamedAndRemembersIt)
+{
+  ToDestination(QStringLiteral("SQLite"), false);
+  EXPECT_FALSE(Dlg->DirectoryListBox1->isVisible());
+  EXPECT_TRUE(Destination().fileEdit->isVisible());
+  EXPECT_FALSE(Destination().hostEdit->isVisible());
+
+  // Without a file nothing runs, and the user is told what is missing.
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Msgs.Lines(), QStringList{QStringLiteral("error: Please name the database file to build.")});
+  Msgs.Reset();
+
+  const QString file = Dir.filePath(QStringLiteral("model.db"));
+  Type(Destination().fileEdit, file);
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  EXPECT_EQ(Msgs.Lines(), QStringList{QStringLiteral("information: Processing completed.")});
+  const test::TProgramOutput tables =
+      test::RunSqlite3(file, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table';"));
+  ASSERT_TRUE(tables.Ok()) << tables.Describe().toStdString();
+  EXPECT_EQ(tables.Lines(), QStringList{QStringLiteral("3")});
+
+  // The next showing offers the same file again.
+  Destination().fileEdit->clear();
+  ToDestination(QStringLiteral("SQLite"), false);
+  EXPECT_EQ(Destination().fileEdit->text(), file);
+}
+
+TEST_F(SqlBuildTableDlgTest, SaveToFileWritesTheScriptAndConnectsToNothing)
+{
+  ToDestination(QStringLiteral("PostgreSQL"), true);
+  EXPECT_TRUE(Destination().fileEdit->isVisible());
+  EXPECT_FALSE(Destination().passwordEdit->isVisible());
+  const QString script = Dir.filePath(QStringLiteral("model.sql"));
+  Type(Destination().fileEdit, script);
+  ClickOK();
+  EXPECT_EQ(Msgs.Lines(), QStringList{QStringLiteral("information: Processing completed.")});
+  const QByteArray text = test::Read(script);
+  EXPECT_TRUE(text.startsWith("BEGIN;\r\n")) << text.left(40).toStdString();
+  EXPECT_EQ(text.count("CREATE TABLE "), 3);
+}
+
+TEST_F(SqlBuildTableDlgTest, AConnectionKeepsItsFieldsButNeverThePassword)
+{
+  ToDestination(QStringLiteral("PostgreSQL"), false);
+  EXPECT_FALSE(Destination().fileEdit->isVisible());
+  EXPECT_TRUE(Destination().passwordEdit->isVisible());
+  EXPECT_EQ(Destination().passwordEdit->echoMode(), QLineEdit::Password);
+  // No server listens here: the run ends as one error with the server's
+  // message, and nothing is reported as completed.
+  const QString nowhere = Dir.filePath(QStringLiteral("nowhere"));
+  Type(Destination().hostEdit, nowhere);
+  Destination().portBox->setValue(5499);
+  Type(Destination().databaseEdit, QStringLiteral("shop"));
+  Type(Destination().userEdit, QStringLiteral("designer"));
+  Type(Destination().passwordEdit, QStringLiteral("Hunter2-Secret"));
+  ClickOK();
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_FALSE(Msgs.Messages[0].Text.contains(QStringLiteral("Hunter2")));
+  EXPECT_FALSE(Dlg->ProgressText->toPlainText().contains(QStringLiteral("Hunter2")));
+  EXPECT_TRUE(Destination().passwordEdit->text().isEmpty()) << "the password lives no longer than the run";
+
+  const QByteArray settings = test::Read(User.FileName());
+  EXPECT_FALSE(settings.contains("Hunter2"));
+  Destination().hostEdit->clear();
+  ToDestination(QStringLiteral("PostgreSQL"), false);
+  EXPECT_EQ(Destination().hostEdit->text(), nowhere);
+  EXPECT_EQ(Destination().portBox->value(), 5499);
+  EXPECT_EQ(Destination().databaseEdit->text(), QStringLiteral("shop"));
+  EXPECT_EQ(Destination().userEdit->text(), QStringLiteral("designer"));
+  EXPECT_TRUE(Destination().passwordEdit->text().isEmpty());
 }
 
 }  // namespace
