@@ -178,6 +178,17 @@ TEST_F(SqlModelTest, WithoutAKeyClauseSQLiteCountersArePlainIntegers)
   EXPECT_TRUE(Find(steps, QStringLiteral("  PRIMARY KEY (\"Id\", \"Branch\")")));
 }
 
+TEST_F(SqlModelTest, MySqlCountersThatLeadNoPrimaryKeyGetAKeyOfTheirOwn)
+{
+  // MySQL refuses a counter that is not the first column of some key.
+  EXPECT_TRUE(Find(Steps(QStringLiteral("MySQL")), QStringLiteral("`Id` int AUTO_INCREMENT NOT NULL")));
+  TSqlBuildOptions options = Options();
+  options.PrimaryKeys = false;
+  EXPECT_TRUE(Find(Steps(QStringLiteral("MySQL"), options), QStringLiteral("`Id` int AUTO_INCREMENT UNIQUE NOT NULL")));
+  Customer->InsertKeyAttribute(0, QStringLiteral("Branch"));
+  EXPECT_TRUE(Find(Steps(QStringLiteral("MySQL")), QStringLiteral("`Id` int AUTO_INCREMENT UNIQUE NOT NULL")));
+}
+
 TEST_F(SqlModelTest, OnlyRelationsBetweenChosenEntitiesAreBuilt)
 {
   TSqlBuildOptions options = Options();
