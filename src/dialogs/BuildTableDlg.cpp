@@ -79,7 +79,15 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   TargetServerComboBoxChange();
 
   connect(TargetServerComboBox, &QComboBox::currentIndexChanged, this, [this] { TargetServerComboBoxChange(); });
-  connect(SaveToFileCheckBox, &QCheckBox::toggled, this, [this] { ShowDestination(); });
+  // What the user typed stays; only the file field changes its meaning.
+  connect(SaveToFileCheckBox, &QCheckBox::toggled, this, [this] {
+    const std::optional<TSqlDialect> dialect = ChosenDialect();
+    if (!dialect)
+      return;
+    SqlDestination->ShowFor(*dialect, SavesToFile());
+    if (FUserSettings)
+      SqlDestination->RecallFile(*FUserSettings, TargetServerComboBox->currentText());
+  });
 }
 
 void TBuildTableDlg::SetUserSettings(TIniFile* userSettings)

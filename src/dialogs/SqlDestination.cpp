@@ -83,12 +83,18 @@ void TSqlDestination::ShowFor(TSqlDialect dialect, bool saveToFile)
 void TSqlDestination::Recall(const TIniFile& userSettings, const QString& server)
 {
   const QString section = ConnectionSection(server);
-  fileEdit->setText(userSettings.ReadSetting(section, FScript ? QStringLiteral("Script") : QStringLiteral("File")));
+  RecallFile(userSettings, server);
   hostEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Host")));
   portBox->setValue(userSettings.ReadSettingNumber(section, QStringLiteral("Port")));
   databaseEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Database")));
   userEdit->setText(userSettings.ReadSetting(section, QStringLiteral("User")));
   passwordEdit->clear();
+}
+
+void TSqlDestination::RecallFile(const TIniFile& userSettings, const QString& server)
+{
+  fileEdit->setText(userSettings.ReadSetting(ConnectionSection(server),
+                                             FScript ? QStringLiteral("Script") : QStringLiteral("File")));
 }
 
 void TSqlDestination::Remember(TIniFile& userSettings, const QString& server) const

@@ -43,6 +43,9 @@ public:
   // The fields remembered for `server` in the user's settings; the password
   // is emptied.
   void Recall(const TIniFile& userSettings, const QString& server);
+  // Only the file remembered for what is shown now (the script, or the
+  // database file), when the choice between them changed.
+  void RecallFile(const TIniFile& userSettings, const QString& server);
   // Remembers every field but the password for `server`. Throws
   // std::runtime_error when the settings cannot be written.
   void Remember(TIniFile& userSettings, const QString& server) const;

@@ -319,6 +319,13 @@ TEST_F(SqlBuildTableDlgTest, AConnectionKeepsItsFieldsButNeverThePassword)
   EXPECT_EQ(Destination().databaseEdit->text(), QStringLiteral("shop"));
   EXPECT_EQ(Destination().userEdit->text(), QStringLiteral("designer"));
   EXPECT_TRUE(Destination().passwordEdit->text().isEmpty());
+
+  // Switching to a script and back keeps what was typed meanwhile.
+  Type(Destination().hostEdit, QStringLiteral("db.example"));
+  Dlg->SaveToFileCheckBox->setChecked(true);
+  EXPECT_TRUE(Destination().fileEdit->isVisible());
+  Dlg->SaveToFileCheckBox->setChecked(false);
+  EXPECT_EQ(Destination().hostEdit->text(), QStringLiteral("db.example"));
 }
 
 }  // namespace
