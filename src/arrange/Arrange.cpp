@@ -26,6 +26,8 @@ constexpr int kNodeSeparation = 24;
 // Graphviz measures in points, 72 to the inch; a diagram pixel is taken as
 // one point, so positions come back in pixels.
 constexpr double kPointsPerInch = 72.0;
+// The most boxes the layered layout places with Graphviz's full effort.
+constexpr size_t kThoroughLimit = 300;
 
 // Graphviz keeps global state (its error handling, the plugin tables) and is
 // not thread-safe: one layout at a time, each with its own context.
@@ -139,6 +141,14 @@ TLayout RunGraphviz(const std::vector<TEntity*>& entities, const std::vector<TLi
     graphAttr("rankdir", "TB");
     graphAttr("nodesep", QByteArray::number(kNodeSeparation / kPointsPerInch));
     graphAttr("ranksep", QByteArray::number(band / kPointsPerInch));
+    // Beyond a few hundred boxes, fewer passes at the crossings and the
+    // network simplex: measured 6 s down to under 2 s at 1,000 entities,
+    // the rows and their order still sound.
+    if (entities.size() > kThoroughLimit) {
+      graphAttr("mclimit", "0.2");
+      graphAttr("nslimit", "2");
+      graphAttr("nslimit1", "2");
+    }
   } else {
     graphAttr("overlap", "prism");
     graphAttr("sep", "+" + QByteArray::number(kNodeSeparation / 2));
