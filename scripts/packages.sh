@@ -28,9 +28,10 @@ veska_ensure_packages() {
 # diagram as SVG, and the scalable icon), Liberation Sans, which has Arial's metrics so entity
 # boxes measure as designed, and mimalloc, the programs' allocator; Qt's SQL
 # drivers for SQLite, PostgreSQL and MySQL/MariaDB, which the database build
-# connects through.
+# connects through; Graphviz's libraries (gvc, cgraph and their layout
+# plugins), which Arrange lays the diagram out with.
 VESKA_BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-liberation2 fontconfig
-  libmimalloc-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-mysql)
+  libmimalloc-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-mysql libgraphviz-dev)
 # What the tests and benchmarks need in addition.
 # python3-dbfread, libdbd-xbase-perl, gdal-bin (ogrinfo) and shapelib are
 # independent readers and a writer of dBASE tables, pxlib-dev of Paradox

@@ -1,5 +1,6 @@
 #include "shell/MainWindow.h"
 
+#include "arrange/Arrange.h"
 #include "appgen/AppExpert.h"
 #include "tablebuild/ServerDefinitions.h"
 #include "dialogs/BuildFormDlg.h"
@@ -306,6 +307,8 @@ void TSDIAppForm::BuildMenus()
           [this] { FontItemClick(); });
   AddItem(options, "ShowLabels1", QStringLiteral("Hide &Labels"), QStringLiteral("Show/Hide relationship labels"),
           [this] { ShowLabelsClick(); });
+  AddItem(options, "ArrangeItem", QStringLiteral("&Arrange"), QStringLiteral("Lay out the diagram automatically"),
+          [this] { ArrangeItemClick(); }, QKeySequence(Qt::CTRL | Qt::Key_L));
 
   QMenu* report = menuBar()->addMenu(QStringLiteral("&Report"));
   AddItem(report, "EntityListItem", QStringLiteral("&Entity List"), QStringLiteral("Generate entity report"),
@@ -727,6 +730,22 @@ void TSDIAppForm::FontItemClick()
 void TSDIAppForm::ShowLabelsClick()
 {
   FSurface->SetRelationLabelVisible(!FSurface->RelationLabelVisible);
+}
+
+void TSDIAppForm::ArrangeItemClick()
+{
+  FDocument->Snapshot();
+  FView->ReleaseCapture();
+  FSurface->SetActiveDrawingTool(dtPointer);
+  bool selectedOnly = false;
+  for (const TEntity* e : FSurface->Entities)
+    selectedOnly = selectedOnly || (e->Visible && e->Selected());
+  ArrangeDiagram(*FSurface, selectedOnly);
+  FView->SyncSize();
+  if (!selectedOnly) {
+    ScrollBox1->horizontalScrollBar()->setValue(0);
+    ScrollBox1->verticalScrollBar()->setValue(0);
+  }
 }
 
 void TSDIAppForm::ZoomAround(int numerator, int denominator, QPoint viewportPoint)

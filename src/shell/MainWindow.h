@@ -103,6 +103,9 @@ public:
   void ShowHelpPage(QWidget* window, const QString& page) override;
   void FontItemClick();
   void ShowLabelsClick();
+  // Lays out the selected entities, or the whole diagram when none is
+  // selected, as one step that Undo takes back.
+  void ArrangeItemClick();
   // Zoom by numerator / denominator, keeping the diagram point under a point
   // of the scroll area's viewport where it is (the menu's zoom keeps the
   // middle of the view).

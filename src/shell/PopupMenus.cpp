@@ -161,6 +161,7 @@ void TPopupMenus::SurfacePopup()
     s.SetActiveDrawingTool(dtPointer);
     FWindow.EditProcess(nullptr);
   });
+  SetItem(7, QStringLiteral("Arrange"), [this] { FWindow.ArrangeItemClick(); });
   Show();
 }
 

@@ -62,7 +62,7 @@ private:
 
   TSDIAppForm& FWindow;
   QMenu* FMenu = nullptr;
-  std::array<std::function<void()>, 7> FActions;
+  std::array<std::function<void()>, 8> FActions;
   QList<QAction*> FItems;
   TEntity* FEntity = nullptr;
   TRelation* FRelation = nullptr;

@@ -8,6 +8,7 @@
 
 #include <QDir>
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -21,10 +22,8 @@ const std::array<const char*, 22> kDataTypeOfField = {
   "Text",     "Blob",    "Text",     "Blob",     "Blob",   "Blob",
 };
 
-// Distance from left to left in a row, from top to top between rows.
+// The room before the first box and between boxes, in a row and between rows.
 constexpr int kMargin = 20;
-constexpr int kColumnStep = 100;
-constexpr int kRowStep = 160;
 
 }  // namespace
 
@@ -64,6 +63,7 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
   qint64 done = 0;
   int top = kMargin;
   int left = kMargin;
+  int rowBottom = top;  // of the tallest box of the row
   for (const QString& file : tables) {
     QList<TFieldInfo> fields;
     std::optional<TEngineError> error;
@@ -103,14 +103,19 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
     entity->Repaint();  // its size follows the attributes read
     run.Step(++done);
 
-    left += kColumnStep;
-    if (surface.Width - 80 <= left) {
-      top += kRowStep;
+    // With its size known, the box goes right of the last one, or starts a
+    // new row below the row's tallest box when it would pass the surface's
+    // right edge.
+    if (left > kMargin && left + entity->Width > surface.Width - kMargin) {
+      top = rowBottom + kMargin;
       left = kMargin;
     }
+    entity->SetPosition(left, top);
+    left += entity->Width + kMargin;
+    rowBottom = std::max(rowBottom, top + entity->Height);
+    surface.Width = std::max(surface.Width, left);
   }
-  if (top + 80 > surface.Height)
-    surface.Height = top + 80;
+  surface.Height = std::max({surface.Height, top + 80, rowBottom + kMargin});
   return result;
 }
 

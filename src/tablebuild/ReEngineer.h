@@ -20,7 +20,10 @@ struct TReEngineerResult {
 };
 
 // Adds the tables of `directory`, in the order the engine lists them, laid
-// out in rows from (20, 20); the surface grows downwards to hold the last row.
+// out in rows from (20, 20): each box 20 pixels right of the one before, a
+// new row 20 pixels below the row's tallest box where the surface's width
+// is reached; the surface grows to hold the boxes (at least 80 pixels below
+// the last row's top).
 // A file that is no table at all (another program's file under a table's
 // extension) is skipped and named in the result. An engine error ends the
 // reading and propagates (TEngineError); the entities read until then stay.

@@ -128,7 +128,7 @@ TEST_F(MainWindowTest, PopupMenusActOnTheRightClickedPlaceOrObject)
 
   rightClick(QPoint(200, 150));
   EXPECT_EQ(shown(), (QStringList{"Add Domain", "Add Entity", "Add Relation", "Add Process", "Add Text", "Edit Domain",
-                                  "Edit Process"}));
+                                  "Edit Process", "Arrange"}));
   Window->Popups().Menu()->actions()[1]->trigger();  // Add Entity, at the click
   ASSERT_EQ(Surface().Entities.Count(), 1);
   TEntity* entity = Surface().Entities[0];

@@ -46,16 +46,56 @@ protected:
   }
 };
 
-TEST_F(ReEngineerTest, LaysEntitiesOutInRowsAndGrowsTheSurfaceToHoldThem)
+TEST_F(ReEngineerTest, LaysBoxesOutInRowsTwentyPixelsApartAndGrowsTheSurfaceToHoldThem)
 {
-  for (int i = 0; i < 7; ++i)
-    Make(QStringLiteral("T%1").arg(i), TTableType::Dbase);
-  S.Width = 640;
-  S.Height = 200;
+  // Boxes of different widths and heights, in the order the engine lists
+  // them (by file name).
+  const QList<TFieldDef> wide{{QStringLiteral("ID"), eftInteger, 0, true},
+                              {QStringLiteral("DESCRIPTIO"), eftString, 40, false}};
+  const QList<TFieldDef> tall{{QStringLiteral("ID"), eftInteger, 0, true}, {QStringLiteral("A"), eftInteger, 0, false},
+                              {QStringLiteral("B"), eftInteger, 0, false}, {QStringLiteral("C"), eftInteger, 0, false}};
+  Make(QStringLiteral("A_CUSTOM"), TTableType::Dbase, wide);
+  Make(QStringLiteral("B_ORDERS"), TTableType::Dbase, tall);
+  Make(QStringLiteral("C_LINES"), TTableType::Dbase, wide);
+  Make(QStringLiteral("D_PARTS"), TTableType::Dbase);
+  Make(QStringLiteral("E_STOCK"), TTableType::Dbase, wide);
+  Make(QStringLiteral("F_SHIP"), TTableType::Dbase, tall);
+  S.Width = 400;
+  S.Height = 100;
   ReEngineer(S, Dir.path());
-  EXPECT_EQ(Positions(), (QList<QPoint>{{20, 20}, {120, 20}, {220, 20}, {320, 20}, {420, 20}, {520, 20}, {20, 180}}));
-  EXPECT_EQ(S.Height, 260);  // the last row's top + 80
-  EXPECT_EQ(S.Width, 640);
+  QStringList sizes;
+  for (const TEntity* e : S.Entities)
+    sizes << QStringLiteral("%1x%2").arg(e->Width).arg(e->Height);
+  ASSERT_EQ(sizes, (QStringList{QStringLiteral("80x46"), QStringLiteral("64x74"), QStringLiteral("80x46"),
+                                QStringLiteral("48x32"), QStringLiteral("80x46"), QStringLiteral("48x74")}));
+  // E_STOCK would end at 452, past 400 - 20: a new row 20 below B_ORDERS,
+  // the tallest of the first.
+  EXPECT_EQ(Positions(), (QList<QPoint>{{20, 20}, {120, 20}, {204, 20}, {304, 20}, {20, 114}, {120, 114}}));
+  EXPECT_EQ(S.Height, 208);  // the last row's bottom + 20
+  EXPECT_EQ(S.Width, 400);
+}
+
+TEST_F(ReEngineerTest, NoBoxLiesOnAnotherAndABoxWiderThanTheSurfaceWidensIt)
+{
+  QList<TFieldDef> fields{{QStringLiteral("ID"), eftInteger, 0, true}};
+  for (int i = 0; i < 12; ++i) {
+    if (i % 3 == 0)
+      fields.append({QStringLiteral("FIELD%1").arg(i), eftString, 20, false});
+    Make(QStringLiteral("TABLE%1").arg(i, 2, 10, QLatin1Char('0')), TTableType::Dbase, fields);
+  }
+  S.Width = 100;  // narrower than the widest box
+  ReEngineer(S, Dir.path());
+  ASSERT_EQ(S.Entities.Count(), 12);
+  for (const TEntity* a : S.Entities) {
+    EXPECT_LE(a->Left + a->Width + 20, S.Width) << qPrintable(a->EntityName());
+    EXPECT_LE(a->Top + a->Height + 20, S.Height) << qPrintable(a->EntityName());
+    for (const TEntity* b : S.Entities) {
+      if (a != b) {
+        EXPECT_FALSE(a->BoundsRect().intersects(b->BoundsRect()))
+            << qPrintable(a->EntityName()) << " on " << qPrintable(b->EntityName());
+      }
+    }
+  }
 }
 
 TEST_F(ReEngineerTest, AnEmptyDirectoryAddsNothingAndKeepsAtLeast100High)
@@ -189,7 +229,7 @@ TEST_F(ReEngineerTest, FilesThatAreNoTablesAreSkippedAndNamedInsteadOfEndingTheR
   const TReEngineerResult result = ReEngineer(S, Dir.path());
   ASSERT_EQ(S.Entities.Count(), 2);
   EXPECT_EQ(S.Entities.Objects(1)->EntityName(), QStringLiteral("Z"));
-  EXPECT_EQ(Positions(), (QList<QPoint>{{20, 20}, {120, 20}}));
+  EXPECT_EQ(Positions(), (QList<QPoint>{{20, 20}, {56, 20}}));
   EXPECT_EQ(result.Skipped, (QStringList{"notes.dbf", "proj.db", "Thumbs.db"}));
   EXPECT_EQ(ReEngineerCompletion(result),
             "Processing completed.\nnotes.dbf was skipped: it is not a table.\n"
