@@ -27,6 +27,10 @@ QString HelpText()
       "      Opens the diagram IN, merges each FILE in the order given (as the\n"
       "      Merge command does), and writes the diagram to OUT in the current\n"
       "      file format. Revision and save date are kept as read.\n"
+      "  arrange IN OUT\n"
+      "      Opens the diagram IN, lays out all of it as Options, Arrange does\n"
+      "      (related entities near each other, parents above their children,\n"
+      "      no boxes on each other) and writes it to OUT.\n"
       "  entity-report [OPTIONS] IN OUT\n"
       "      Opens the diagram IN and writes its entity list report to OUT, as\n"
       "      Report, Entity List does with the same choices.\n"
@@ -154,6 +158,8 @@ int Dispatch(const QStringList& args, std::FILE* out, std::FILE* err)
   const QString dataDirectory = DataDirectory(QCoreApplication::applicationDirPath());
   if (args[0] == QStringLiteral("convert"))
     return Convert(args.mid(1), err);
+  if (args[0] == QStringLiteral("arrange"))
+    return Arrange(args.mid(1), err);
   if (args[0] == QStringLiteral("entity-report"))
     return EntityReport(args.mid(1), err);
   if (args[0] == QStringLiteral("consistency-report"))

@@ -18,6 +18,8 @@ enum TExitStatus : int {
 };
 
 int Convert(const QStringList& args, std::FILE* err);
+// Lay out the whole diagram as Options, Arrange does.
+int Arrange(const QStringList& args, std::FILE* err);
 // Write the entity list or the consistency check of a diagram to a file.
 // `programDirectory` holds the default settings file VESKA.INI.
 int EntityReport(const QStringList& args, std::FILE* err);

@@ -1,6 +1,8 @@
 // The diagram commands: convert, which opens, merges and writes diagrams,
-// and export, which writes a diagram as a picture or its printed pages.
+// arrange, which lays a diagram out, and export, which writes a diagram as a
+// picture or its printed pages.
 
+#include "arrange/Arrange.h"
 #include "cli/CommandSupport.h"
 #include "cli/StreamMessages.h"
 #include "platform/SafeFile.h"
@@ -43,6 +45,22 @@ int Convert(const QStringList& args, std::FILE* err)
     status = qMax(status, result);
   }
 
+  if (const int written = WriteDiagramFile(surface, files[1], err))
+    return written;
+  return status;
+}
+
+int Arrange(const QStringList& args, std::FILE* err)
+{
+  QStringList files;
+  if (const int status = ParseCommandLine(QStringLiteral("arrange"), QStringLiteral("IN and OUT"), args, {}, files, err))
+    return status;
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  const int status = OpenInto(surface, files[0], err);
+  if (NothingRead(status))
+    return status;
+  ArrangeDiagram(surface, false);
   if (const int written = WriteDiagramFile(surface, files[1], err))
     return written;
   return status;

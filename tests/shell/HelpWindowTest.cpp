@@ -70,9 +70,9 @@ TEST(HelpWindow, ShippedHelpIsCompleteBesideTheProgram)
 {
   const QString dir = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("help"));
   THelpWindow help(dir);
-  // The contents page and the fifteen pages it links to, each with a title
+  // The contents page and the sixteen pages it links to, each with a title
   // and keywords.
-  ASSERT_EQ(help.Pages().size(), 16) << dir.toStdString();
+  ASSERT_EQ(help.Pages().size(), 17) << dir.toStdString();
   for (const THelpWindow::TPage& page : help.Pages()) {
     EXPECT_NE(page.Title, page.File) << page.File.toStdString();
     EXPECT_FALSE(page.Keywords.isEmpty()) << page.File.toStdString();
