@@ -335,7 +335,8 @@ QString TMariaDbServer::SocketFile() const
 TProgramOutput TMariaDbServer::Client(const QString& database, const QString& sql) const
 {
   QStringList arguments{QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + SocketFile(),
-                        QStringLiteral("-u") + SuperUser(), QStringLiteral("-N"), QStringLiteral("-B")};
+                        QStringLiteral("-u") + SuperUser(), QStringLiteral("-N"), QStringLiteral("-B"),
+                        QStringLiteral("-r")};
   if (!database.isEmpty())
     arguments << database;
   return RunProgram(Program(QStringLiteral("mariadb")), arguments, sql.toUtf8());

@@ -51,7 +51,7 @@ public:
   QString CreateDatabase();
   // Runs statements through the server's command-line client as its
   // superuser in `database` (empty: none); rows as "a|b" (psql) or "a\tb"
-  // (mariadb).
+  // (mariadb), the values as stored (no escapes for line breaks or tabs).
   virtual TProgramOutput Client(const QString& database, const QString& sql) const = 0;
   // A login that needs its password, and the password.
   static QString PasswordUser() { return QStringLiteral("veska_pw"); }
