@@ -115,7 +115,8 @@ protected:
                               .arg(q("Order"), q("Region"), q("No"), q("Id"), q("Total"));
     EXPECT_FALSE(db.Query(order + QStringLiteral("('EU', 1, 1, -1)")).Ok());
     ASSERT_TRUE(db.Query(order + QStringLiteral("('EU', 1, 1, 2.5)")).Ok());
-    ASSERT_TRUE(db.Query(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ('EU', 2)").arg(q("Order"), q("Region"), q("No"))).Ok());
+    ASSERT_TRUE(
+        db.Query(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES ('EU', 2)").arg(q("Order"), q("Region"), q("No"))).Ok());
     EXPECT_EQ(Rows(db, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = 2 AND %3 = 0.5")
                            .arg(q("Order"), q("No"), q("Total"))),
               QStringLiteral("1"));

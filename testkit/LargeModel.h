@@ -1,11 +1,12 @@
 #pragma once
-// A large diagram built through the model's own operations, for timing.
+// Large diagrams built through the model's own operations, for the
+// benchmarks and the tests that build big models.
 
 #include "surface/DrawingSurface.h"
 
 #include <QStringList>
 
-namespace veska::bench {
+namespace veska::testkit {
 
 // Sizes of a generated diagram. The default is the reference size; Scaled(k)
 // multiplies every count by k.
@@ -54,4 +55,4 @@ TEntity* ChainHead(const TDrawingSurface& surface);
 // from parent to child (the length of the longest path).
 int PrimaryDepth(const TEntity* entity);
 
-}  // namespace veska::bench
+}  // namespace veska::testkit

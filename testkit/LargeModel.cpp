@@ -1,4 +1,4 @@
-#include "LargeModel.h"
+#include "testkit/LargeModel.h"
 
 #include <QtMath>
 
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace veska::bench {
+namespace veska::testkit {
 
 namespace {
 
@@ -209,4 +209,4 @@ int PrimaryDepth(const TEntity* entity)
   return depth;
 }
 
-}  // namespace veska::bench
+}  // namespace veska::testkit
