@@ -41,6 +41,15 @@ public:
 // Throws std::runtime_error when the model refused an operation.
 void BuildLargeModel(TDrawingSurface& surface, const TModelSize& size);
 
+// Gives every attribute whose column name (its name when it has none)
+// another attribute of its entity already has, letter case ignored, the
+// column name "NAME_2" (or _3, ...), so that each table's columns are
+// distinct. A generated model carries the same key into an entity along
+// several relations (a primary chain and a relation from the same group)
+// under one name; building it into a database needs the copies apart.
+// Returns how many attributes it renamed.
+int NameColumnsApart(TDiagram& model);
+
 // Fills an empty surface with one chain of `length` entities joined by
 // primary relations; only the head has a key attribute of its own, so every
 // entity below holds one copy. The relations join the list from the head
