@@ -5,7 +5,7 @@
 // 40,000 entities, so the growth per doubling can be read from the rows.
 
 #include "BenchRun.h"
-#include "LargeModel.h"
+#include "testkit/LargeModel.h"
 #include "diagramfile/DiagramFile.h"
 #include "platform/TextMeasurer.h"
 
@@ -23,6 +23,8 @@
 #include <memory>
 
 namespace veska::bench {
+
+using namespace veska::testkit;
 
 namespace {
 

@@ -13,7 +13,7 @@
 // veska_bench (5,000 to 40,000 entities).
 
 #include "BenchRun.h"
-#include "LargeModel.h"
+#include "testkit/LargeModel.h"
 #include "diagramfile/DiagramFile.h"
 #include "dialogs/ProgressWindow.h"
 #include "platform/MessageService.h"
@@ -43,6 +43,8 @@
 #include <stdexcept>
 
 namespace veska::bench {
+
+using namespace veska::testkit;
 
 namespace {
 

@@ -5,7 +5,7 @@
 // white background, then the diagram.
 
 #include "BenchRun.h"
-#include "LargeModel.h"
+#include "testkit/LargeModel.h"
 #include "platform/TextMeasurer.h"
 #include "surface/Painting.h"
 
@@ -18,6 +18,8 @@
 #include <memory>
 
 namespace veska::bench {
+
+using namespace veska::testkit;
 
 namespace {
 

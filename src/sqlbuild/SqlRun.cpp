@@ -155,6 +155,12 @@ QString TSqlDatabaseTarget::Begin()
   // transaction can it be asked.
   if (FDialect == TSqlDialect::SQLite)
     error = Run(QStringLiteral("PRAGMA foreign_keys = ON"));
+  // Every statement of a build rewrites the schema table, which holds each
+  // table's CREATE statement: for thousands of tables SQLite's default page
+  // cache (2 MB) reads it back from the file for every statement. The cache
+  // is this connection's; the file does not keep it.
+  if (error.isEmpty() && FDialect == TSqlDialect::SQLite)
+    error = Run(QStringLiteral("PRAGMA cache_size = -262144"));
   if (error.isEmpty() && FDialect != TSqlDialect::MySQL) {
     QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
     if (db.transaction())
@@ -171,6 +177,23 @@ QString TSqlDatabaseTarget::Execute(const TSqlStep& step)
 {
   if (!FInTransaction)
     return Run(step.Statement);
+  if (FDialect == TSqlDialect::PostgreSQL) {
+    // Each round trip to the server costs more than most statements of a
+    // build: the savepoint of the step before is released as this one's is
+    // set, in one text (SQLite's driver would run only its first statement).
+    // COMMIT and ROLLBACK end the last one with the transaction.
+    const QString savepoint = QStringLiteral("SAVEPOINT ") + StepSavepoint;
+    if (const QString error = Run(FSavepointHeld ? QStringLiteral("RELEASE ") + savepoint + QStringLiteral("; ")
+                                                       + savepoint
+                                                 : savepoint);
+        !error.isEmpty())
+      return error;
+    FSavepointHeld = true;
+    const QString error = Run(step.Statement);
+    if (!error.isEmpty())
+      Run(QStringLiteral("ROLLBACK TO ") + savepoint);
+    return error;
+  }
   if (const QString error = Run(QStringLiteral("SAVEPOINT ") + StepSavepoint); !error.isEmpty())
     return error;
   const QString error = Run(step.Statement);
@@ -184,6 +207,7 @@ QString TSqlDatabaseTarget::End(bool commit)
 {
   QString error;
   QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
+  FSavepointHeld = false;
   if (FInTransaction) {
     FInTransaction = false;
     if (!(commit ? db.commit() : db.rollback())) {

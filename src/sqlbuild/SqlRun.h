@@ -46,7 +46,8 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
 // stays, empty). Each statement runs inside a
 // savepoint, and a failed one is rolled back to it, so that the build can go
 // on after it (PostgreSQL refuses every later statement of a transaction that
-// had a failure otherwise). MySQL commits each definition statement as it
+// had a failure otherwise); on PostgreSQL the savepoint is released when the
+// next one is set, which saves a round trip to the server per statement. MySQL commits each definition statement as it
 // runs and cannot take one back: what ran before an Abort stays.
 class TSqlDatabaseTarget final : public TSqlTarget {
 public:
@@ -75,6 +76,8 @@ private:
   QString FConnectionName;
   bool FAdded = false;
   bool FInTransaction = false;
+  // PostgreSQL: the savepoint of the step before is still set.
+  bool FSavepointHeld = false;
 };
 
 }  // namespace veska

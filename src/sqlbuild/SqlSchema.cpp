@@ -7,6 +7,8 @@
 
 #include <QRegularExpression>
 
+#include <set>
+
 namespace veska {
 
 TSqlSchema::TSqlSchema(const TIniFile& ini, const QString& server, const TDiagram& model)
@@ -193,26 +195,45 @@ private:
   // cycle of relations goes where the cycle is met.
   void ParentsFirst(const std::vector<const TEntity*>& chosen)
   {
+    // The chosen parents each entity waits for, and the entities whose
+    // parents are all placed by their position in the choice: the first of
+    // them goes next, else (a cycle) the first entity not placed yet.
     QHash<const TEntity*, int> parents;
+    QHash<const TEntity*, size_t> position;
+    for (size_t i = 0; i < chosen.size(); ++i)
+      position.insert(chosen[i], i);
     for (const TEntity* e : chosen)
       for (const TRelation* r : e->ChildRelations())
         if (r->Parent != e && Chosen.contains(r->Parent))
           ++parents[e];
+    std::set<size_t> ready;
+    for (size_t i = 0; i < chosen.size(); ++i)
+      if (parents.value(chosen[i]) == 0)
+        ready.insert(i);
     std::vector<bool> placed(chosen.size(), false);
+    size_t firstUnplaced = 0;
+    Order.reserve(chosen.size());
     while (Order.size() < chosen.size()) {
-      size_t next = chosen.size();
-      for (size_t i = 0; i < chosen.size() && next == chosen.size(); ++i)
-        if (!placed[i] && parents.value(chosen[i]) == 0)
-          next = i;
-      for (size_t i = 0; i < chosen.size() && next == chosen.size(); ++i)
-        if (!placed[i])
-          next = i;
+      while (placed[firstUnplaced])
+        ++firstUnplaced;
+      size_t next = firstUnplaced;
+      if (!ready.empty()) {
+        next = *ready.begin();
+        ready.erase(ready.begin());
+      }
       placed[next] = true;
       const TEntity* e = chosen[next];
       Order.push_back(e);
-      for (const TRelation* r : e->ParentRelations())
-        if (r->Child != e && parents.contains(r->Child))
-          --parents[r->Child];
+      for (const TRelation* r : e->ParentRelations()) {
+        if (r->Child == e)
+          continue;
+        const auto waiting = parents.find(r->Child);
+        if (waiting != parents.end() && --*waiting == 0) {
+          const size_t child = position.value(r->Child);
+          if (!placed[child])
+            ready.insert(child);
+        }
+      }
     }
   }
 

@@ -11,7 +11,7 @@ TSqlScriptTarget::TSqlScriptTarget(QString fileName, TSqlDialect dialect)
 
 QString TSqlScriptTarget::Begin()
 {
-  FStatements.clear();
+  FBody.clear();
   return {};
 }
 
@@ -21,35 +21,84 @@ QString TSqlScriptTarget::Execute(const TSqlStep& step)
     QString delimiter = QStringLiteral("$$");
     while (step.Statement.contains(delimiter))
       delimiter += QLatin1Char('$');
-    FStatements << QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement);
+    FBody += QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement).toUtf8();
   } else {
-    FStatements << step.Statement + QLatin1Char(';');
+    FBody += step.Statement.toUtf8();
+    FBody += ';';
   }
+  FBody += "\n\n";
   return {};
+}
+
+QByteArray TSqlScriptTarget::Head() const
+{
+  QByteArray head;
+  if (FDialect == TSqlDialect::SQLite)
+    head += "PRAGMA foreign_keys = ON;\n\n";
+  if (FDialect != TSqlDialect::MySQL)
+    head += "BEGIN;\n\n";
+  return head;
+}
+
+QByteArray TSqlScriptTarget::Tail() const
+{
+  return FDialect != TSqlDialect::MySQL ? QByteArray("COMMIT;\n") : QByteArray();
+}
+
+QByteArrayView TSqlScriptTarget::Body() const
+{
+  // The last statement's blank line is no part of a script without COMMIT:
+  // it ends with its last statement's line end.
+  if (Tail().isEmpty()) {
+    if (FBody.isEmpty())
+      return QByteArrayView("\n");
+    return QByteArrayView(FBody).chopped(1);
+  }
+  return QByteArrayView(FBody);
 }
 
 QString TSqlScriptTarget::Text() const
 {
-  QStringList parts;
-  if (FDialect == TSqlDialect::SQLite)
-    parts << QStringLiteral("PRAGMA foreign_keys = ON;");
-  const bool transaction = FDialect != TSqlDialect::MySQL;
-  if (transaction)
-    parts << QStringLiteral("BEGIN;");
-  parts << FStatements;
-  if (transaction)
-    parts << QStringLiteral("COMMIT;");
-  return parts.join(QStringLiteral("\n\n")) + QLatin1Char('\n');
+  QByteArray text = Head();
+  text.append(Body());
+  text.append(Tail());
+  return QString::fromUtf8(text);
 }
+
+namespace {
+
+// Appends the text with CR LF for each LF.
+void AppendWithCrLf(QByteArray& out, QByteArrayView text)
+{
+  for (qsizetype from = 0; from < text.size();) {
+    qsizetype end = text.indexOf('\n', from);
+    if (end < 0)
+      end = text.size();
+    out.append(text.data() + from, end - from);
+    if (end < text.size())
+      out.append("\r\n", 2);
+    from = end + 1;
+  }
+}
+
+}  // namespace
 
 QString TSqlScriptTarget::End(bool commit)
 {
   if (!commit)
     return {};
-  QString text = Text();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  // The statements are kept as UTF-8 and get their CR LF in one pass: a
+  // large model's script is tens of megabytes.
+  const QByteArray head = Head();
+  const QByteArrayView body = Body();
+  const QByteArray tail = Tail();
+  QByteArray bytes;
+  bytes.reserve(2 * (head.size() + tail.size()) + body.size() + body.count('\n'));
+  AppendWithCrLf(bytes, head);
+  AppendWithCrLf(bytes, body);
+  AppendWithCrLf(bytes, tail);
   try {
-    WriteFileSafely(FFileName, text.toUtf8());
+    WriteFileSafely(FFileName, bytes);
   } catch (const TFileAccessError& e) {
     return QStringLiteral("The script %1 could not be written: %2").arg(FFileName, QString::fromStdString(e.what()));
   }

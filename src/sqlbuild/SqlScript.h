@@ -7,6 +7,8 @@
 
 #include "sqlbuild/SqlBuild.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -31,9 +33,16 @@ public:
   QString Text() const;
 
 private:
+  // What comes before the statements (SQLite's PRAGMA, BEGIN) and after
+  // them (COMMIT), and the statements between, UTF-8 with "\n" line ends.
+  QByteArray Head() const;
+  QByteArray Tail() const;
+  QByteArrayView Body() const;
+
   QString FFileName;
   TSqlDialect FDialect;
-  QStringList FStatements;
+  // Each statement with its ";" and a blank line.
+  QByteArray FBody;
 };
 
 }  // namespace veska

@@ -2,10 +2,10 @@
 // lines, Abort and Ignore, what a transaction takes back, connections that
 // fail and passwords that never show. What the run leaves is read back
 // through the servers' own clients and catalogs.
+#include "SqlTestDatabases.h"
 #include "sqlbuild/SqlRun.h"
 #include "support/RecordingMessages.h"
 #include "support/RecordingProgress.h"
-#include "support/SqlServers.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,29 +92,9 @@ protected:
   void SetUp() override
   {
     ASSERT_TRUE(Dir.isValid());
-    switch (Dialect()) {
-    case TSqlDialect::SQLite:
-      Connection.DatabaseFile = Dir.filePath(QStringLiteral("build.db"));
-      break;
-    case TSqlDialect::PostgreSQL: {
-      TPostgresServer& server = TPostgresServer::Shared();
-      ASSERT_TRUE(server.Failure().isEmpty()) << server.Failure().toStdString();
-      Connection.Host = server.SocketDirectory();
-      Connection.Port = server.Port();
-      Connection.User = TPostgresServer::SuperUser();
-      Connection.Database = server.CreateDatabase();
+    Connection = test::NewDatabase(Dialect(), Dir.filePath(QStringLiteral("build.db")));
+    if (Dialect() != TSqlDialect::SQLite) {
       ASSERT_FALSE(Connection.Database.isEmpty());
-      break;
-    }
-    case TSqlDialect::MySQL: {
-      TMariaDbServer& server = TMariaDbServer::Shared();
-      ASSERT_TRUE(server.Failure().isEmpty()) << server.Failure().toStdString();
-      Connection.Host = server.SocketFile();
-      Connection.User = TMariaDbServer::SuperUser();
-      Connection.Database = server.CreateDatabase();
-      ASSERT_FALSE(Connection.Database.isEmpty());
-      break;
-    }
     }
   }
 
@@ -151,12 +131,7 @@ protected:
   // its rows.
   QStringList Client(const QString& sql) const
   {
-    test::TProgramOutput out;
-    switch (Dialect()) {
-    case TSqlDialect::SQLite: out = test::RunSqlite3(Connection.DatabaseFile, sql); break;
-    case TSqlDialect::PostgreSQL: out = TPostgresServer::Shared().Client(Connection.Database, sql); break;
-    case TSqlDialect::MySQL: out = TMariaDbServer::Shared().Client(Connection.Database, sql); break;
-    }
+    const test::TProgramOutput out = test::RunClient(Dialect(), Connection, sql);
     EXPECT_TRUE(out.Ok()) << out.Describe().toStdString();
     return out.Lines();
   }

@@ -44,7 +44,7 @@ QStringList Dropped(const std::vector<TSqlStep>& steps)
   return names;
 }
 
-// What the servers make of the statements is tried in SqlScriptTest; here
+// What the servers make of the statements is tried in SqlScriptApplyTest; here
 // the order of the steps, their kinds and captions, and what each dialect
 // leaves out.
 TEST_F(SqlModelTest, PostgreSqlDropsAndMakesDomainsAroundTheTablesAndAddsKeysAfterThem)
@@ -86,6 +86,30 @@ TEST_F(SqlModelTest, MySqlWritesDomainsOnColumnsAndLetsTheServerIndexForeignKeys
                      "  PRIMARY KEY (`K`)\n)")));
   EXPECT_EQ(Count(steps, QStringLiteral("CREATE INDEX")), 0);
   EXPECT_EQ(Captions(steps).filter(QStringLiteral("Creating Process")), QStringList({"Creating Process Count"}));
+}
+
+// A ring of relations has no parent first: the first entity of the choice
+// that waits for none goes next, else the first not placed yet, and what it
+// frees follows in the order chosen.
+TEST_F(SqlModelTest, ARingOfRelationsIsBrokenAtTheFirstEntityChosen)
+{
+  TEntity* a = MakeEntity(QStringLiteral("A"), {QStringLiteral("a")});
+  TEntity* b = MakeEntity(QStringLiteral("B"), {QStringLiteral("b")});
+  TEntity* c = MakeEntity(QStringLiteral("C"), {QStringLiteral("c")});
+  TEntity* d = MakeEntity(QStringLiteral("D"), {QStringLiteral("d")});
+  Relate(a, b, false);
+  Relate(b, c, false);
+  Relate(c, a, false);
+  Relate(a, d, false);
+  Relate(Customer, d, false);
+  TSqlBuildOptions options = Options();
+  options.TableFilter = QStringList({"D", "C", "B", "Customer", "A"});
+  // Only Customer waits for nobody; then nothing is free, and D, the first
+  // not placed, goes though it waits for A; then C, which frees A, which
+  // frees B.
+  EXPECT_EQ(Created(Steps(QStringLiteral("SQLite"), options)), QStringList({"Customer", "D", "C", "A", "B"}));
+  options.TableFilter = QStringList({"B", "A", "C"});
+  EXPECT_EQ(Created(Steps(QStringLiteral("SQLite"), options)), QStringList({"B", "C", "A"}));
 }
 
 TEST_F(SqlModelTest, SQLiteDeclaresForeignKeysWithTheTablesParentsFirst)

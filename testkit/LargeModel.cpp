@@ -1,5 +1,6 @@
-#include "LargeModel.h"
+#include "testkit/LargeModel.h"
 
+#include <QSet>
 #include <QtMath>
 
 #include <algorithm>
@@ -7,7 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
-namespace veska::bench {
+namespace veska::testkit {
 
 namespace {
 
@@ -177,6 +178,30 @@ void BuildLargeModel(TDrawingSurface& s, const TModelSize& size)
   s.EndUpdate();
 }
 
+int NameColumnsApart(TDiagram& model)
+{
+  int renamed = 0;
+  for (int i = 0; i < model.Entities.Count(); ++i) {
+    TEntity* entity = model.Entities.Objects(i);
+    QSet<QString> taken;
+    for (TAttributeList* list : {&entity->PrimaryKey, &entity->Attributes}) {
+      for (int a = 0; a < list->Count(); ++a) {
+        TAttribute* attribute = list->Objects(a);
+        const QString name = attribute->ColumnName().isEmpty() ? attribute->Name : attribute->ColumnName();
+        QString column = name;
+        for (int n = 2; taken.contains(column.toCaseFolded()); ++n)
+          column = QStringLiteral("%1_%2").arg(name).arg(n);
+        if (column != name) {
+          attribute->SetColumnName(column);
+          ++renamed;
+        }
+        taken.insert(column.toCaseFolded());
+      }
+    }
+  }
+  return renamed;
+}
+
 void BuildPrimaryChain(TDrawingSurface& s, int length, bool bottomUp)
 {
   s.BeginUpdate();
@@ -209,4 +234,4 @@ int PrimaryDepth(const TEntity* entity)
   return depth;
 }
 
-}  // namespace veska::bench
+}  // namespace veska::testkit

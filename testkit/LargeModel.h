@@ -1,11 +1,12 @@
 #pragma once
-// A large diagram built through the model's own operations, for timing.
+// Large diagrams built through the model's own operations, for the
+// benchmarks and the tests that build big models.
 
 #include "surface/DrawingSurface.h"
 
 #include <QStringList>
 
-namespace veska::bench {
+namespace veska::testkit {
 
 // Sizes of a generated diagram. The default is the reference size; Scaled(k)
 // multiplies every count by k.
@@ -40,6 +41,15 @@ public:
 // Throws std::runtime_error when the model refused an operation.
 void BuildLargeModel(TDrawingSurface& surface, const TModelSize& size);
 
+// Gives every attribute whose column name (its name when it has none)
+// another attribute of its entity already has, letter case ignored, the
+// column name "NAME_2" (or _3, ...), so that each table's columns are
+// distinct. A generated model carries the same key into an entity along
+// several relations (a primary chain and a relation from the same group)
+// under one name; building it into a database needs the copies apart.
+// Returns how many attributes it renamed.
+int NameColumnsApart(TDiagram& model);
+
 // Fills an empty surface with one chain of `length` entities joined by
 // primary relations; only the head has a key attribute of its own, so every
 // entity below holds one copy. The relations join the list from the head
@@ -54,4 +64,4 @@ TEntity* ChainHead(const TDrawingSurface& surface);
 // from parent to child (the length of the longest path).
 int PrimaryDepth(const TEntity* entity);
 
-}  // namespace veska::bench
+}  // namespace veska::testkit
