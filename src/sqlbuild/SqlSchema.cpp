@@ -263,9 +263,18 @@ private:
   void DropTables()
   {
     const QString cascade = D == TSqlDialect::PostgreSQL ? QStringLiteral(" CASCADE") : QString();
+    // MySQL drops no table that another refers to, which tables in a ring of
+    // references always are: its checks are off while the tables go.
+    const bool mySql = D == TSqlDialect::MySQL && !Order.empty();
+    if (mySql)
+      Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Dropping Table ") + Order.back()->EntityName(),
+                               QStringLiteral("SET FOREIGN_KEY_CHECKS = 0"), {}});
     for (auto it = Order.crbegin(); it != Order.crend(); ++it)
       Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Dropping Table ") + (*it)->EntityName(),
                                QStringLiteral("DROP TABLE IF EXISTS ") + Table(**it) + cascade, {}});
+    if (mySql)
+      Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Dropping Table ") + Order.front()->EntityName(),
+                               QStringLiteral("SET FOREIGN_KEY_CHECKS = 1"), {}});
     if (OwnDomains)
       for (const TDomain* domain : UsedDomains())
         Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Dropping Domain ") + domain->Name,

@@ -8,6 +8,7 @@
 // build with Drop Table over the first gives the same catalog again.
 #include "SqlTestDatabases.h"
 #include "diagramfile/DiagramFile.h"
+#include "model/ModelFixture.h"
 #include "platform/IniFile.h"
 #include "platform/TextMeasurer.h"
 #include "sqlbuild/SqlRun.h"
@@ -244,6 +245,16 @@ TEST_P(SqlEndToEndTest, TheSalesExampleBuildsTheSameLiveAndAsAScript)
     break;
   }
   EXPECT_EQ(Messages.Texts, QStringList());
+}
+
+TEST_P(SqlEndToEndTest, TablesThatReferToEachOtherInARingAreDroppedAndBuiltAgain)
+{
+  TEntity* left = MakeEntityIn(Surface, QStringLiteral("Left"), {QStringLiteral("LeftId")});
+  TEntity* right = MakeEntityIn(Surface, QStringLiteral("Right"), {QStringLiteral("RightId")});
+  RelateIn(Surface, left, right, false);
+  RelateIn(Surface, right, left, false);
+  const QStringList catalog = BuildBothWays();
+  EXPECT_EQ(CountOf(catalog, QStringLiteral("T")), 2) << catalog.join(QLatin1Char('\n')).toStdString();
 }
 
 std::string DialectName(const ::testing::TestParamInfo<TSqlDialect>& info)
