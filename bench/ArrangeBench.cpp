@@ -1,5 +1,5 @@
 // Timings of Arrange on the generated large diagram (the model of
-// LargeModel.h: a relation and a half per entity, groups of six joined by
+// testkit/LargeModel.h: a relation and a half per entity, groups of six joined by
 // primary chains, text labels): the whole diagram as the command picks its
 // layout, and each layout forced, to place the limit between them
 // (kLayeredLayoutLimit) where the layered one stops fitting in time.
@@ -7,9 +7,9 @@
 //   veska_arrange_bench [--benchmark_filter=REGEX]
 
 #include "BenchRun.h"
-#include "LargeModel.h"
 #include "arrange/Arrange.h"
 #include "platform/TextMeasurer.h"
+#include "testkit/LargeModel.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +22,9 @@
 #include <vector>
 
 namespace veska::bench {
+
+using namespace veska::testkit;
+
 namespace {
 
 struct TArrangeFixture {
