@@ -161,6 +161,10 @@ QString TSqlDatabaseTarget::Begin()
   // is this connection's; the file does not keep it.
   if (error.isEmpty() && FDialect == TSqlDialect::SQLite)
     error = Run(QStringLiteral("PRAGMA cache_size = -262144"));
+  // PostgreSQL's notices (a table not there to drop) would go to standard
+  // error beside the run's own messages; its warnings and errors still come.
+  if (error.isEmpty() && FDialect == TSqlDialect::PostgreSQL)
+    error = Run(QStringLiteral("SET client_min_messages = warning"));
   if (error.isEmpty() && FDialect != TSqlDialect::MySQL) {
     QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
     if (db.transaction())
