@@ -19,9 +19,11 @@ namespace veska::cli {
 namespace {
 
 // Opens IN and builds the steps for the chosen entities onto `target`;
-// ExitOk, or the status of what went wrong.
-int RunOnTarget(const TDatabaseArgs& args, TSqlTarget& target, TIgnoringMessages& messages, std::FILE* out,
-                std::FILE* err)
+// ExitOk, or the status of what went wrong. A target that could not keep
+// the run's work is a file error when `keptIsAFile` (a script that was not
+// written), else failed statements (a commit the server refused).
+int RunOnTarget(const TDatabaseArgs& args, TSqlTarget& target, TIgnoringMessages& messages, bool keptIsAFile,
+                std::FILE* out, std::FILE* err)
 {
   TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
   const int status = OpenInto(surface, args.Files[0], err);
@@ -36,7 +38,7 @@ int RunOnTarget(const TDatabaseArgs& args, TSqlTarget& target, TIgnoringMessages
         PrintLine(out, line);
         std::fflush(out);
       });
-  if (!result.Reached)
+  if (!result.Reached || (keptIsAFile && !result.Kept))
     return ExitFileError;
   return result.ErrorCount > 0 ? ExitBuildErrors : status;
 }
@@ -76,7 +78,7 @@ int BuildSqlDatabase(const TDatabaseArgs& args, TSqlDialect dialect, std::FILE* 
   // No password is ever an argument: the client library finds it where its
   // own programs do.
   TSqlDatabaseTarget target(dialect, connection, QString());
-  return RunOnTarget(args, target, messages, out, err);
+  return RunOnTarget(args, target, messages, false, out, err);
 }
 
 int Schema(const QStringList& arguments, const QString& programDirectory, std::FILE* out, std::FILE* err)
@@ -98,7 +100,7 @@ int Schema(const QStringList& arguments, const QString& programDirectory, std::F
   }
   TIgnoringMessages messages(err, args.StopOnError);
   TSqlScriptTarget target(args.Files[1], *dialect);
-  return RunOnTarget(args, target, messages, out, err);
+  return RunOnTarget(args, target, messages, true, out, err);
 }
 
 }  // namespace veska::cli

@@ -45,7 +45,9 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
     if (const QString error = target.End(commit); !error.isEmpty()) {
       ++result.ErrorCount;
       messages.Error(error);
+      return false;
     }
+    return true;
   };
   qint64 done = 0;
   for (const TSqlStep& step : steps) {
@@ -71,7 +73,7 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
       return result;
     }
   }
-  end(true);
+  result.Kept = end(true);
   run.Finish();
   messages.Information(BuildCompletedMessage(result.ErrorCount));
   return result;

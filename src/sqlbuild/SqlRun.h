@@ -24,6 +24,9 @@ struct TSqlRunResult {
   // false: the target could not begin (the server was not reached, the file
   // not opened); nothing was built.
   bool Reached = true;
+  // false: the target could not keep what the run did (the commit or the
+  // script's file failed), so nothing of it stands.
+  bool Kept = true;
 };
 
 // Runs the steps on the target. A target that cannot begin shows the reason

@@ -2,6 +2,8 @@
 
 #include "platform/SafeFile.h"
 
+#include <QFileInfo>
+
 namespace veska {
 
 TSqlScriptTarget::TSqlScriptTarget(QString fileName, TSqlDialect dialect)
@@ -12,6 +14,15 @@ TSqlScriptTarget::TSqlScriptTarget(QString fileName, TSqlDialect dialect)
 QString TSqlScriptTarget::Begin()
 {
   FBody.clear();
+  // A file that cannot be written is said before the run, not after it.
+  const QFileInfo file(FFileName);
+  const QFileInfo dir(file.absolutePath());
+  if (file.isDir())
+    return QStringLiteral("The script %1 could not be written: it is a directory").arg(FFileName);
+  if (!dir.isDir())
+    return QStringLiteral("The script %1 could not be written: No such directory").arg(FFileName);
+  if (!dir.isWritable())
+    return QStringLiteral("The script %1 could not be written: Permission denied").arg(FFileName);
   return {};
 }
 

@@ -112,6 +112,11 @@ TEST_F(SqlCliTest, CommandLinesThatMixTheKindsOfServerOrCarryAPasswordAreRefused
                         Path("x.sql")})),
             64);
   EXPECT_FALSE(QFileInfo::exists(Path("x.sql")));
+  // A script that cannot be written is said before anything is built.
+  const TRun nowhere = Cli({"schema", "--server", "SQLite", "--settings", kSettings, kSample, Path("no/x.sql")});
+  EXPECT_EQ(nowhere.Status, 3);
+  EXPECT_TRUE(nowhere.Out.isEmpty());
+  EXPECT_EQ(nowhere.ErrLines.size(), 1) << nowhere.ErrLines.join(QLatin1Char('\n')).toStdString();
   EXPECT_FALSE(QFileInfo::exists(Path("x.db")));
 
   const TRun run = Cli({"build-database", "--server", "PostgreSQL", "--settings", kSettings, "--connect",
