@@ -19,6 +19,9 @@ constexpr int ConnectTimeout = 15;
 
 // The savepoint each statement of a transaction runs in.
 const QString StepSavepoint = QStringLiteral("veska_step");
+// PostgreSQL: how many statements run in one savepoint at most, and run
+// again after a failure among them.
+constexpr qsizetype SavepointInterval = 100;
 
 QString NewConnectionName()
 {
@@ -184,20 +187,46 @@ QString TSqlDatabaseTarget::Execute(const TSqlStep& step)
   if (!FInTransaction)
     return Run(step.Statement);
   if (FDialect == TSqlDialect::PostgreSQL) {
-    // Each round trip to the server costs more than most statements of a
-    // build: the savepoint of the step before is released as this one's is
-    // set, in one text (SQLite's driver would run only its first statement).
-    // COMMIT and ROLLBACK end the last one with the transaction.
-    const QString savepoint = QStringLiteral("SAVEPOINT ") + StepSavepoint;
-    if (const QString error = Run(FSavepointHeld ? QStringLiteral("RELEASE ") + savepoint + QStringLiteral("; ")
-                                                       + savepoint
-                                                 : savepoint);
-        !error.isEmpty())
-      return error;
-    FSavepointHeld = true;
+    // PostgreSQL's release of a savepoint walks every relation the
+    // transaction made so far, which for thousands of tables costs more than
+    // the statements: a savepoint is set only before every
+    // SavepointInterval-th statement. A failed statement takes the
+    // transaction back to it, and the statements since it, which ran before,
+    // run again. The savepoint before is released as the next is set, in one
+    // round trip (SQLite's driver would run only its first statement); COMMIT
+    // and ROLLBACK end the last one with the transaction.
+    if (!FSavepointHeld || FSinceSavepoint.size() >= SavepointInterval) {
+      const QString savepoint = QStringLiteral("SAVEPOINT ") + StepSavepoint;
+      if (const QString error = Run(FSavepointHeld ? QStringLiteral("RELEASE ") + savepoint + QStringLiteral("; ")
+                                                         + savepoint
+                                                   : savepoint);
+          !error.isEmpty())
+        return error;
+      FSavepointHeld = true;
+      FSinceSavepoint.clear();
+    }
     const QString error = Run(step.Statement);
-    if (!error.isEmpty())
-      Run(QStringLiteral("ROLLBACK TO ") + savepoint);
+    if (error.isEmpty()) {
+      FSinceSavepoint.push_back(step.Statement);
+      return error;
+    }
+    Run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + StepSavepoint);
+    for (qsizetype i = 0; i < FSinceSavepoint.size(); ++i) {
+      if (const QString again = Run(FSinceSavepoint[i]); !again.isEmpty()) {
+        // What ran once runs again in the same state; should it not, the
+        // statements from it on are not built, which is said.
+        const QString lost = QStringLiteral("%1\n\nRunning the %2 statements before it again failed (%3): they "
+                                            "are not built.")
+                                 .arg(error)
+                                 .arg(FSinceSavepoint.size() - i)
+                                 .arg(again);
+        Run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + StepSavepoint);
+        FSinceSavepoint.resize(i);
+        for (const QString& statement : std::as_const(FSinceSavepoint))
+          Run(statement);
+        return lost;
+      }
+    }
     return error;
   }
   if (const QString error = Run(QStringLiteral("SAVEPOINT ") + StepSavepoint); !error.isEmpty())
@@ -214,6 +243,7 @@ QString TSqlDatabaseTarget::End(bool commit)
   QString error;
   QSqlDatabase db = QSqlDatabase::database(FConnectionName, false);
   FSavepointHeld = false;
+  FSinceSavepoint.clear();
   if (FInTransaction) {
     FInTransaction = false;
     if (!(commit ? db.commit() : db.rollback())) {

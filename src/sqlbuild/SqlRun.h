@@ -9,6 +9,7 @@
 
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -46,12 +47,13 @@ TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target
 //
 // SQLite and PostgreSQL run the whole build as one transaction: End(false)
 // leaves the database exactly as it was (a SQLite file that was missing
-// stays, empty). Each statement runs inside a
-// savepoint, and a failed one is rolled back to it, so that the build can go
-// on after it (PostgreSQL refuses every later statement of a transaction that
-// had a failure otherwise); on PostgreSQL the savepoint is released when the
-// next one is set, which saves a round trip to the server per statement. MySQL commits each definition statement as it
-// runs and cannot take one back: what ran before an Abort stays.
+// stays, empty). Each statement runs inside a savepoint, and a failed one is
+// rolled back to it, so that the build can go on after it (PostgreSQL refuses
+// every later statement of a transaction that had a failure otherwise). On
+// PostgreSQL a savepoint holds up to 100 statements: a failed one takes the
+// build back to it, and those before it run again. MySQL commits each
+// definition statement as it runs and cannot take one back: what ran before
+// an Abort stays.
 class TSqlDatabaseTarget final : public TSqlTarget {
 public:
   // `password` is held in memory only; empty lets the client find one as its
@@ -79,8 +81,9 @@ private:
   QString FConnectionName;
   bool FAdded = false;
   bool FInTransaction = false;
-  // PostgreSQL: the savepoint of the step before is still set.
+  // PostgreSQL: a savepoint is set, and the statements that ran since.
   bool FSavepointHeld = false;
+  QStringList FSinceSavepoint;
 };
 
 }  // namespace veska

@@ -121,6 +121,14 @@ public:
   std::vector<TSqlStep> Run()
   {
     Steps = std::move(Refusals);
+    // Room for every step the build can make: a large model's steps are
+    // hundreds of thousands, and a vector grown step by step would move them
+    // all again at each growth.
+    size_t most = Steps.size() + 2 * Order.size() + 2 + 3 * size_t(S.FModel.Domains.Count())
+                  + 2 * size_t(S.FModel.Relations.Count()) + size_t(S.FModel.ServerProcs.Count());
+    for (const TEntity* e : Order)
+      most += 1 + size_t(e->PrimaryKey.Count() + e->Attributes.Count() + e->Indexes.Count());
+    Steps.reserve(most);
     if (O.DropTables)
       DropTables();
     if (OwnDomains)

@@ -6,14 +6,52 @@
 
 namespace veska {
 
+namespace {
+
+// Appends the text with CR LF for each LF.
+void AppendWithCrLf(QByteArray& out, QByteArrayView text)
+{
+  for (qsizetype from = 0; from < text.size();) {
+    qsizetype end = text.indexOf('\n', from);
+    if (end < 0)
+      end = text.size();
+    out.append(text.data() + from, end - from);
+    if (end < text.size())
+      out.append("\r\n", 2);
+    from = end + 1;
+  }
+}
+
+// What comes before the statements: SQLite's PRAGMA and, but on MySQL, BEGIN.
+QByteArrayView Head(TSqlDialect dialect)
+{
+  switch (dialect) {
+  case TSqlDialect::SQLite:
+    return "PRAGMA foreign_keys = ON;\r\n\r\nBEGIN;\r\n\r\n";
+  case TSqlDialect::PostgreSQL:
+    return "BEGIN;\r\n\r\n";
+  case TSqlDialect::MySQL:
+    break;
+  }
+  return {};
+}
+
+// What comes after them: COMMIT, but on MySQL.
+QByteArrayView Tail(TSqlDialect dialect)
+{
+  return dialect != TSqlDialect::MySQL ? QByteArrayView("COMMIT;\r\n") : QByteArrayView();
+}
+
+}  // namespace
+
 TSqlScriptTarget::TSqlScriptTarget(QString fileName, TSqlDialect dialect)
-  : FFileName(std::move(fileName)), FDialect(dialect)
+  : FFileName(std::move(fileName)), FDialect(dialect), FScript(Head(dialect).toByteArray())
 {
 }
 
 QString TSqlScriptTarget::Begin()
 {
-  FBody.clear();
+  FScript = Head(FDialect).toByteArray();
   // A file that cannot be written is said before the run, not after it.
   const QFileInfo file(FFileName);
   const QFileInfo dir(file.absolutePath());
@@ -32,88 +70,60 @@ QString TSqlScriptTarget::Execute(const TSqlStep& step)
     QString delimiter = QStringLiteral("$$");
     while (step.Statement.contains(delimiter))
       delimiter += QLatin1Char('$');
-    FBody += QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement).toUtf8();
+    AppendWithCrLf(FScript, QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement).toUtf8());
   } else {
-    FBody += step.Statement.toUtf8();
-    FBody += ';';
+    AppendWithCrLf(FScript, step.Statement.toUtf8());
+    FScript += ';';
   }
-  FBody += "\n\n";
+  FScript += "\r\n\r\n";
   return {};
 }
 
-QByteArray TSqlScriptTarget::Head() const
-{
-  QByteArray head;
-  if (FDialect == TSqlDialect::SQLite)
-    head += "PRAGMA foreign_keys = ON;\n\n";
-  if (FDialect != TSqlDialect::MySQL)
-    head += "BEGIN;\n\n";
-  return head;
-}
-
-QByteArray TSqlScriptTarget::Tail() const
-{
-  return FDialect != TSqlDialect::MySQL ? QByteArray("COMMIT;\n") : QByteArray();
-}
-
-QByteArrayView TSqlScriptTarget::Body() const
+void TSqlScriptTarget::Finish(QByteArray& script) const
 {
   // The last statement's blank line is no part of a script without COMMIT:
   // it ends with its last statement's line end.
-  if (Tail().isEmpty()) {
-    if (FBody.isEmpty())
-      return QByteArrayView("\n");
-    return QByteArrayView(FBody).chopped(1);
-  }
-  return QByteArrayView(FBody);
+  if (!Tail(FDialect).isEmpty())
+    script.append(Tail(FDialect));
+  else if (script.isEmpty())
+    script = QByteArray("\r\n");
+  else
+    script.chop(2);
+}
+
+void TSqlScriptTarget::Unfinish(QByteArray& script, qsizetype size) const
+{
+  if (script.size() < size)
+    script.append("\r\n", 2);
+  else
+    script.truncate(size);
 }
 
 QString TSqlScriptTarget::Text() const
 {
-  QByteArray text = Head();
-  text.append(Body());
-  text.append(Tail());
+  QByteArray text = FScript;
+  Finish(text);
+  // Every LF of the script has a CR put before it.
+  text.replace("\r\n", "\n");
   return QString::fromUtf8(text);
 }
-
-namespace {
-
-// Appends the text with CR LF for each LF.
-void AppendWithCrLf(QByteArray& out, QByteArrayView text)
-{
-  for (qsizetype from = 0; from < text.size();) {
-    qsizetype end = text.indexOf('\n', from);
-    if (end < 0)
-      end = text.size();
-    out.append(text.data() + from, end - from);
-    if (end < text.size())
-      out.append("\r\n", 2);
-    from = end + 1;
-  }
-}
-
-}  // namespace
 
 QString TSqlScriptTarget::End(bool commit)
 {
   if (!commit)
     return {};
-  // The statements are kept as UTF-8 and get their CR LF in one pass: a
-  // large model's script is tens of megabytes.
-  const QByteArray head = Head();
-  const QByteArrayView body = Body();
-  const QByteArray tail = Tail();
-  QByteArray bytes;
-  bytes.reserve(2 * (head.size() + tail.size()) + body.size() + body.count('\n'));
-  AppendWithCrLf(bytes, head);
-  AppendWithCrLf(bytes, body);
-  AppendWithCrLf(bytes, tail);
+  // A large model's script is tens of megabytes: the file is written from the
+  // buffer that collected it, given its end in place.
+  const qsizetype size = FScript.size();
+  Finish(FScript);
+  QString error;
   try {
-    WriteFileSafely(FFileName, bytes);
+    WriteFileSafely(FFileName, FScript);
   } catch (const TFileAccessError& e) {
-    return QStringLiteral("The script %1 could not be written: %2").arg(FFileName, QString::fromStdString(e.what()));
+    error = QStringLiteral("The script %1 could not be written: %2").arg(FFileName, QString::fromStdString(e.what()));
   }
-  return {};
+  Unfinish(FScript, size);
+  return error;
 }
 
 }  // namespace veska

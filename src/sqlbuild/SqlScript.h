@@ -10,7 +10,6 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-#include <QStringList>
 
 namespace veska {
 
@@ -33,16 +32,18 @@ public:
   QString Text() const;
 
 private:
-  // What comes before the statements (SQLite's PRAGMA, BEGIN) and after
-  // them (COMMIT), and the statements between, UTF-8 with "\n" line ends.
-  QByteArray Head() const;
-  QByteArray Tail() const;
-  QByteArrayView Body() const;
+  // Ends the script as its file has it: COMMIT, or (MySQL) the last
+  // statement's blank line taken off. Unfinish takes that back, given the
+  // script's size before.
+  void Finish(QByteArray& script) const;
+  void Unfinish(QByteArray& script, qsizetype size) const;
 
   QString FFileName;
   TSqlDialect FDialect;
-  // Each statement with its ";" and a blank line.
-  QByteArray FBody;
+  // The script so far as its file has it, UTF-8 with CR LF line ends: what
+  // comes before the statements (SQLite's PRAGMA, BEGIN), then each
+  // statement with its ";" and a blank line.
+  QByteArray FScript;
 };
 
 }  // namespace veska

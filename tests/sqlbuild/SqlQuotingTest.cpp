@@ -15,6 +15,10 @@ TEST(SqlQuoting, IdentifiersAreAlwaysQuotedWithTheirQuoteDoubled)
   EXPECT_EQ(QuoteIdentifier(TSqlDialect::MySQL, name), QStringLiteral("`x\"; DROP TABLE ``y``; --`"));
   // Letter case stays: a plain name is quoted too.
   EXPECT_EQ(QuoteIdentifier(TSqlDialect::PostgreSQL, QStringLiteral("Order")), QStringLiteral("\"Order\""));
+  // Quotes at either end and side by side, and no name at all.
+  EXPECT_EQ(QuoteIdentifier(TSqlDialect::PostgreSQL, QStringLiteral("\"\"a\"")), QStringLiteral("\"\"\"\"\"a\"\"\""));
+  EXPECT_EQ(QuoteIdentifier(TSqlDialect::MySQL, QStringLiteral("``")), QStringLiteral("``````"));
+  EXPECT_EQ(QuoteIdentifier(TSqlDialect::SQLite, QString()), QStringLiteral("\"\""));
 }
 
 TEST(SqlQuoting, StringsDoubleQuotesAndOnMySqlBackslashesAndKeepLineBreaksOutOfTheText)

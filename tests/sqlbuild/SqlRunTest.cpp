@@ -232,6 +232,32 @@ TEST_P(SqlRunTest, IgnoreGoesOnAndBuildsTheRest)
   EXPECT_EQ(Tables(), (QStringList{QStringLiteral("a"), QStringLiteral("c")}));
 }
 
+// Failures among many statements: a run that goes on after one keeps every
+// table made before it and after it (PostgreSQL runs many statements in one
+// savepoint and takes them back with a failure).
+TEST_P(SqlRunTest, IgnoreAmongManyStatementsKeepsAllBeforeAndAfterTheFailure)
+{
+  std::vector<TSqlStep> steps;
+  QStringList built;
+  for (int i = 0; i < 250; ++i) {
+    const QString name = QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0'));
+    steps.push_back(Create(name, CreateTable(name)));
+    built << name;
+    // Failures in the middle of a savepoint's statements, one soon after
+    // another, and one first after a savepoint.
+    if (i == 150 || i == 151 || i == 199)
+      steps.push_back(Create(QStringLiteral("t010"), CreateTable(QStringLiteral("t010"))));
+  }
+  Msgs.Answers = {mbIgnore, mbIgnore, mbIgnore};
+  const TSqlRunResult result = Run(steps);
+  EXPECT_EQ(result.ErrorCount, 3);
+  EXPECT_FALSE(result.Aborted);
+  ASSERT_EQ(Msgs.Messages.size(), 4) << Msgs.Lines().join(QLatin1Char('\n')).toStdString();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_TRUE(Msgs.Messages[i].Text.contains(AlreadyExists())) << Msgs.Messages[i].Text.toStdString();
+  EXPECT_EQ(Tables(), built);
+}
+
 TEST_P(SqlRunTest, AbortEndsAtOnceAndTakesBackWhatTheServerCan)
 {
   Client(QStringLiteral("CREATE TABLE kept (id INTEGER NOT NULL PRIMARY KEY); INSERT INTO kept VALUES (7);"));
