@@ -124,7 +124,7 @@ public:
     // Room for every step the build can make: a large model's steps are
     // hundreds of thousands, and a vector grown step by step would move them
     // all again at each growth.
-    size_t most = Steps.size() + 2 * Order.size() + 2 + 3 * size_t(S.FModel.Domains.Count())
+    size_t most = Steps.size() + 2 * Order.size() + 4 + 3 * size_t(S.FModel.Domains.Count())
                   + 2 * size_t(S.FModel.Relations.Count()) + size_t(S.FModel.ServerProcs.Count());
     for (const TEntity* e : Order)
       most += 1 + size_t(e->PrimaryKey.Count() + e->Attributes.Count() + e->Indexes.Count());
@@ -141,9 +141,7 @@ public:
           CreateIndexes(*e);
     }
     if (O.ForeignKeys && (D != TSqlDialect::SQLite || O.CreateTables))
-      for (const TRelation* r : S.FModel.Relations)
-        if (Joins(*r))
-          CreateRelation(*r);
+      CreateRelations();
     if (O.Processes && S.FServer.ProcedureSupport)
       CreateProcesses();
     return std::move(Steps);
@@ -485,6 +483,26 @@ private:
                                               .arg(index->Unique ? QStringLiteral("UNIQUE ") : QString(), name,
                                                    Table(e), ColumnList(index->Columns))));
     }
+  }
+
+  void CreateRelations()
+  {
+    std::vector<const TRelation*> joining;
+    for (const TRelation* r : S.FModel.Relations)
+      if (Joins(*r))
+        joining.push_back(r);
+    // MySQL copies a whole table to add a foreign key while it checks
+    // references; tables this build dropped and made again are empty, with
+    // nothing to check, so the checks are off while their keys are added.
+    const bool fresh = D == TSqlDialect::MySQL && O.DropTables && O.CreateTables && !joining.empty();
+    if (fresh)
+      Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Creating Relation ") + joining.front()->RelationName(),
+                               QStringLiteral("SET FOREIGN_KEY_CHECKS = 0"), {}});
+    for (const TRelation* r : joining)
+      CreateRelation(*r);
+    if (fresh)
+      Steps.push_back(TSqlStep{TSqlStep::Drop, QStringLiteral("Creating Relation ") + joining.back()->RelationName(),
+                               QStringLiteral("SET FOREIGN_KEY_CHECKS = 1"), {}});
   }
 
   void CreateRelation(const TRelation& r)

@@ -266,10 +266,8 @@ INSTANTIATE_TEST_SUITE_P(Servers, SqlEndToEndTest,
                          ::testing::Values(TSqlDialect::SQLite, TSqlDialect::PostgreSQL, TSqlDialect::MySQL),
                          DialectName);
 
-// The generated model on MariaDB takes minutes (every ALTER TABLE that adds
-// a foreign key copies its table), and its Drop Table cannot drop tables
-// that refer to each other in a ring: MariaDB refuses to drop a table
-// another one refers to, and the build passes over a failed drop.
+// The generated model: a thousand tables with their keys, indexes and
+// references, in rings too, built and rebuilt on each server.
 class SqlEndToEndLargeTest : public SqlEndToEndTest {};
 
 TEST_P(SqlEndToEndLargeTest, AGeneratedModelOfAThousandEntitiesBuildsTheSameLiveAndAsAScript)
@@ -284,7 +282,8 @@ TEST_P(SqlEndToEndLargeTest, AGeneratedModelOfAThousandEntitiesBuildsTheSameLive
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SqlEndToEndLargeTest,
-                         ::testing::Values(TSqlDialect::SQLite, TSqlDialect::PostgreSQL), DialectName);
+                         ::testing::Values(TSqlDialect::SQLite, TSqlDialect::PostgreSQL, TSqlDialect::MySQL),
+                         DialectName);
 
 }  // namespace
 }  // namespace veska::test
