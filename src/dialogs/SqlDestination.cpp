@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 
 #include <QFileDialog>
+#include <QHash>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -82,35 +83,51 @@ void TSqlDestination::ShowFor(TSqlDialect dialect, bool saveToFile)
 
 void TSqlDestination::Recall(const TIniFile& userSettings, const QString& server)
 {
-  const QString section = ConnectionSection(server);
-  RecallFile(userSettings, server);
-  hostEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Host")));
-  portBox->setValue(userSettings.ReadSettingNumber(section, QStringLiteral("Port")));
-  databaseEdit->setText(userSettings.ReadSetting(section, QStringLiteral("Database")));
-  userEdit->setText(userSettings.ReadSetting(section, QStringLiteral("User")));
+  const QHash<QString, QString> kept = Remembered(userSettings, server);
+  fileEdit->setText(kept.value(FileKey()));
+  hostEdit->setText(kept.value(QStringLiteral("host")));
+  portBox->setValue(TIniFile::ToNumber(kept.value(QStringLiteral("port"))));
+  databaseEdit->setText(kept.value(QStringLiteral("database")));
+  userEdit->setText(kept.value(QStringLiteral("user")));
   passwordEdit->clear();
 }
 
 void TSqlDestination::RecallFile(const TIniFile& userSettings, const QString& server)
 {
-  fileEdit->setText(userSettings.ReadSetting(ConnectionSection(server),
-                                             FScript ? QStringLiteral("Script") : QStringLiteral("File")));
+  fileEdit->setText(Remembered(userSettings, server).value(FileKey()));
 }
 
 void TSqlDestination::Remember(TIniFile& userSettings, const QString& server) const
 {
-  const QString section = ConnectionSection(server);
   // The file not shown now keeps what was remembered for it.
-  QString file = userSettings.ReadSetting(section, QStringLiteral("File"));
-  QString script = userSettings.ReadSetting(section, QStringLiteral("Script"));
+  const QHash<QString, QString> kept = Remembered(userSettings, server);
+  QString file = kept.value(QStringLiteral("file"));
+  QString script = kept.value(QStringLiteral("script"));
   if (FShowsFile)
     (FScript ? script : file) = fileEdit->text().trimmed();
-  userSettings.WriteSection(section, {{QStringLiteral("File"), file},
-                                      {QStringLiteral("Script"), script},
-                                      {QStringLiteral("Host"), hostEdit->text().trimmed()},
-                                      {QStringLiteral("Port"), QString::number(portBox->value())},
-                                      {QStringLiteral("Database"), databaseEdit->text().trimmed()},
-                                      {QStringLiteral("User"), userEdit->text().trimmed()}});
+  userSettings.WriteSection(ConnectionSection(server),
+                            {{QStringLiteral("File"), file},
+                             {QStringLiteral("Script"), script},
+                             {QStringLiteral("Host"), hostEdit->text().trimmed()},
+                             {QStringLiteral("Port"), QString::number(portBox->value())},
+                             {QStringLiteral("Database"), databaseEdit->text().trimmed()},
+                             {QStringLiteral("User"), userEdit->text().trimmed()}});
+}
+
+QHash<QString, QString> TSqlDestination::Remembered(const TIniFile& userSettings, const QString& server)
+{
+  // One read of the file; key names ignore letter case, the first of a name
+  // counts.
+  QHash<QString, QString> kept;
+  for (const auto& [key, value] : userSettings.ReadSection(ConnectionSection(server)))
+    if (const QString folded = key.toCaseFolded(); !kept.contains(folded))
+      kept.insert(folded, value);
+  return kept;
+}
+
+QString TSqlDestination::FileKey() const
+{
+  return FScript ? QStringLiteral("script") : QStringLiteral("file");
 }
 
 QString TSqlDestination::FileName() const

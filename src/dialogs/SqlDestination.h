@@ -8,6 +8,7 @@
 #include "sqlbuild/SqlBuild.h"
 #include "sqlbuild/SqlConnection.h"
 
+#include <QHash>
 #include <QWidget>
 
 class QFormLayout;
@@ -61,6 +62,10 @@ public:
 
 private:
   void Browse();
+  // The fields remembered for `server`, by case-folded key.
+  static QHash<QString, QString> Remembered(const TIniFile& userSettings, const QString& server);
+  // The key of the file shown now: the script's or the database's.
+  QString FileKey() const;
 
   QFormLayout* FLayout = nullptr;
   QLabel* FFileLabel = nullptr;
