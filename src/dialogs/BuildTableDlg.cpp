@@ -189,11 +189,13 @@ void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
 {
   const QString server = TargetServerComboBox->currentText();
   // The destination is remembered for the next build; a settings file that
-  // cannot be written costs only that convenience, not the build.
+  // cannot be written is said, and costs only that convenience, not the
+  // build (the file stays as it was).
   if (FUserSettings) {
     try {
       SqlDestination->Remember(*FUserSettings, server);
-    } catch (const std::runtime_error&) {
+    } catch (const std::runtime_error& e) {
+      FMessages.Error(QString::fromStdString(e.what()));
     }
   }
   TSqlBuildOptions options;

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
@@ -273,6 +274,25 @@ TEST_F(SqlBuildTableDlgTest, SQLiteBuildsIntoTheFileNamedAndRemembersIt)
   Destination().fileEdit->clear();
   ToDestination(QStringLiteral("SQLite"), false);
   EXPECT_EQ(Destination().fileEdit->text(), file);
+}
+
+TEST_F(SqlBuildTableDlgTest, SettingsThatCannotBeWrittenAreSaidAndTheBuildStillRuns)
+{
+  // A directory below a regular file cannot exist, not even for root.
+  const QString blocker = Dir.filePath(QStringLiteral("blocker"));
+  test::Write(blocker, "x");
+  TIniFile unwritable(blocker + QStringLiteral("/veska/VESKA.INI"));
+  Dlg->SetUserSettings(&unwritable);
+  ToDestination(QStringLiteral("SQLite"), false);
+  const QString file = Dir.filePath(QStringLiteral("model.db"));
+  Type(Destination().fileEdit, file);
+  ClickOK();
+  ASSERT_EQ(Msgs.Messages.size(), 2) << Msgs.Lines().join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_TRUE(Msgs.Messages[0].Text.contains(blocker)) << Msgs.Messages[0].Text.toStdString();
+  EXPECT_EQ(Msgs.Lines().last(), QStringLiteral("information: Processing completed."));
+  EXPECT_TRUE(QFileInfo::exists(file));
+  EXPECT_EQ(test::Read(blocker), QByteArray("x"));
 }
 
 TEST_F(SqlBuildTableDlgTest, SaveToFileWritesTheScriptAndConnectsToNothing)
