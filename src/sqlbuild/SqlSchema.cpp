@@ -154,6 +154,8 @@ private:
   TNameSet Names;
   // Foreign key names, unique in the schema (MySQL wants that).
   TNameSet Constraints;
+  // MySQL: index names, unique per table.
+  QHash<const TEntity*, TNameSet> TableIndexNames;
   bool OwnDomains = false;
   // The chosen entities that have a table of their own, parents first.
   std::vector<const TEntity*> Order;
@@ -417,9 +419,17 @@ private:
     QStringList definitions;
     bool keyInColumn = false;
     std::vector<TSqlStep> comments;
+    QHash<QString, const TAttribute*> columns;
     for (const TAttributeList* list : {&e.PrimaryKey, &e.Attributes}) {
       const bool key = list == &e.PrimaryKey;
       for (const TAttribute* a : *list) {
+        if (const TAttribute*& first = columns[S.ColumnNameOf(*a).toCaseFolded()]; first) {
+          Steps.push_back(ErrorStep(caption, ColumnClashMessage(e, *first, *a)));
+          Broken.insert(&e);
+          return;
+        } else {
+          first = a;
+        }
         const TSqlType column = ColumnDefinition(e, *a, key, key && e.PrimaryKey.Count() == 1);
         if (!column.Error.isEmpty()) {
           Steps.push_back(ErrorStep(caption, column.Error));
@@ -460,12 +470,27 @@ private:
     Steps.insert(Steps.end(), comments.begin(), comments.end());
   }
 
+  QString ColumnClashMessage(const TEntity& e, const TAttribute& first, const TAttribute& second) const
+  {
+    return QStringLiteral("The attributes %1 and %2 of the entity %3 both give the column name %4 (letter case "
+                          "ignored%5): the table is not created.")
+        .arg(first.Name, second.Name, e.EntityName(), S.ColumnNameOf(second),
+             S.FServer.MaxColIDLength > 0 ? QStringLiteral(", names cut to %1").arg(S.FServer.MaxColIDLength)
+                                          : QString());
+  }
+
   // Index names are the server's per table on MySQL, per schema elsewhere
-  // (then "TABLE_INDEX").
+  // (then "TABLE_INDEX"); unique either way.
   QString IndexName(const TEntity& e, const QString& name)
   {
-    if (D == TSqlDialect::MySQL)
-      return CutIdentifier(D, name, S.FServer.MaxIDLength);
+    if (D == TSqlDialect::MySQL) {
+      auto names = TableIndexNames.find(&e);
+      if (names == TableIndexNames.end()) {
+        names = TableIndexNames.insert(&e, TNameSet(D, S.FServer.MaxIDLength));
+        names->Take(QStringLiteral("PRIMARY"));
+      }
+      return names->Unique(name);
+    }
     return Names.Unique(S.TableNameOf(e) + QLatin1Char('_') + name);
   }
 
@@ -523,9 +548,7 @@ private:
     const bool unique = !IsToMany(r.Cardinality);
     const bool keyServes = keyPrefix && (!unique || copies.size() == size_t(child.PrimaryKey.Count()));
     if (!keyServes && (unique || D != TSqlDialect::MySQL)) {
-      const QString name = D == TSqlDialect::MySQL
-                               ? CutIdentifier(D, r.RelationName(), S.FServer.MaxIDLength)
-                               : Names.Unique(S.TableNameOf(child) + QLatin1Char('_') + r.RelationName());
+      const QString name = IndexName(child, r.RelationName());
       Steps.push_back(CreateStep(caption, QStringLiteral("CREATE %1INDEX %2 ON %3 %4")
                                               .arg(unique ? QStringLiteral("UNIQUE ") : QString(), Id(name),
                                                    Table(child), ColumnList(copies))));

@@ -316,6 +316,26 @@ TEST_F(SqlModelTest, IndexNamesAreUniqueInTheSchemaWhereTheServerWantsThat)
     if (step.Caption == QStringLiteral("Creating Index ByNo"))
       mysql << step.Statement;
   EXPECT_EQ(mysql, QStringList({"CREATE INDEX `ByNo` ON `Order` (`No`)", "CREATE INDEX `ByNo` ON `OrderLine` (`No`)"}));
+  // MySQL's names are the table's own, but two cut alike still differ.
+  QStringList cut;
+  for (const TSqlStep& step : Steps(QStringLiteral("MySQL")))
+    if (step.Statement.contains(QStringLiteral("ON `Order` ")) && step.Caption.startsWith(QStringLiteral("Creating Index i")))
+      cut << step.Statement.section(QLatin1Char('`'), 1, 1);
+  EXPECT_EQ(cut, QStringList({longName.left(64), longName.left(62) + QStringLiteral("_2")}));
+}
+
+TEST_F(SqlModelTest, AttributesThatGiveOneColumnNameStopTheTableWithAnError)
+{
+  Order->Attributes.Objects(1)->SetColumnName(QStringLiteral("TOTAL"));
+  for (const QString& server : {QStringLiteral("SQLite"), QStringLiteral("PostgreSQL"), QStringLiteral("MySQL")}) {
+    SCOPED_TRACE(server.toStdString());
+    const std::vector<TSqlStep> steps = Steps(server);
+    const TSqlStep* error = Find(steps, QStringLiteral("The attributes Total and placed of the entity Order"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Caption, QStringLiteral("Creating Table Order"));
+    EXPECT_TRUE(error->Statement.isEmpty());
+    EXPECT_FALSE(Created(steps).contains(QStringLiteral("Order")));
+  }
 }
 
 TEST_F(SqlModelTest, AServerWithoutDialectGivesOneError)
