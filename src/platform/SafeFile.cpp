@@ -10,6 +10,8 @@
 #include <csignal>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,6 +52,11 @@ public:
   TDescriptor(const TDescriptor&) = delete;
   TDescriptor& operator=(const TDescriptor&) = delete;
   TDescriptor(TDescriptor&& other) noexcept : FFd(other.FFd) { other.FFd = -1; }
+  TDescriptor& operator=(TDescriptor&& other) noexcept
+  {
+    std::swap(FFd, other.FFd);
+    return *this;
+  }
   ~TDescriptor()
   {
     if (FFd >= 0)
@@ -79,7 +86,7 @@ int OpenFile(const QByteArray& path, int flags, mode_t mode = 0)
 }
 
 // 0, or the error of the first write that failed.
-int WriteAll(int fd, const QByteArray& bytes)
+int WriteAll(int fd, QByteArrayView bytes)
 {
   const char* data = bytes.constData();
   qint64 left = bytes.size();
@@ -132,53 +139,84 @@ int NameUnnamedFile(int fd, const QString& near, QString& name)
   return 0;
 }
 
-// Writes `bytes` to a new temporary file beside `near`, synced to the disk.
-// `original` is the file being replaced, whose owner and permissions the new
-// file takes. Returns the temporary file's name; nothing is left behind on
-// failure.
+// A new temporary file beside the file it is to become, open for writing.
 //
 // Where the file system has them, the file is written without a name and
 // gets one only once it is complete: a program killed while writing leaves
 // nothing behind. Elsewhere it is written under its temporary name.
-QString WriteTemporary(const QString& near, const QByteArray& bytes, const std::optional<struct stat>& original)
+struct TTemporary {
+  TDescriptor Fd{-1};
+  // The name it has; empty while it has none.
+  QString Name;
+};
+
+// Opens a temporary file beside `near`. `original` is the file being
+// replaced, whose owner and permissions the new file takes. Nothing is left
+// behind on failure.
+TTemporary OpenTemporary(const QString& near, const std::optional<struct stat>& original)
 {
   // A new file gets the usual permissions less the user's umask; a
   // replacement starts private and takes the original's below.
   const mode_t mode = original ? 0600 : 0666;
-  QString name;
+  TTemporary file;
   int raw = OpenFile(Native(QFileInfo(near).absolutePath()), O_WRONLY | O_TMPFILE, mode);
-  const bool unnamed = raw >= 0;
-  if (!unnamed) {
-    name = WithUniqueName(near, [&](const QByteArray& path) {
+  if (raw < 0) {
+    file.Name = WithUniqueName(near, [&](const QByteArray& path) {
       raw = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, mode);
       return raw >= 0 ? 0 : errno;
     });
   }
-  TDescriptor fd(raw);
-  int error = 0;
+  file.Fd = TDescriptor(raw);
   if (original) {
     // Best effort: only root may give a file away, and a file that keeps a
     // different owner still has the original's permission bits.
     if (original->st_uid != ::geteuid() || original->st_gid != ::getegid()) {
-      [[maybe_unused]] const int ignored = ::fchown(fd.Get(), original->st_uid, original->st_gid);
+      [[maybe_unused]] const int ignored = ::fchown(file.Fd.Get(), original->st_uid, original->st_gid);
     }
-    if (::fchmod(fd.Get(), original->st_mode & 07777) != 0)
-      error = errno;
+    if (::fchmod(file.Fd.Get(), original->st_mode & 07777) != 0) {
+      const int error = errno;
+      if (!file.Name.isEmpty())
+        ::unlink(Native(file.Name).constData());
+      Fail(near, error);
+    }
   }
-  if (!error)
-    error = WriteAll(fd.Get(), bytes);
-  if (!error && ::fsync(fd.Get()) != 0)
+  return file;
+}
+
+// Closes the temporary file and removes it if it has a name.
+void DiscardTemporary(TTemporary& file)
+{
+  if (file.Fd.Get() >= 0)
+    (void)file.Fd.Close();
+  if (!file.Name.isEmpty())
+    ::unlink(Native(file.Name).constData());
+  file.Name.clear();
+}
+
+// Syncs the temporary file to the disk, names it and closes it; returns its
+// name. `error` is a failure of writing it: it is discarded then, or on any
+// later failure, and the error thrown.
+QString FinishTemporary(TTemporary& file, const QString& near, int error = 0)
+{
+  if (!error && ::fsync(file.Fd.Get()) != 0)
     error = errno;
-  if (!error && unnamed)
-    error = NameUnnamedFile(fd.Get(), near, name);
-  if (const int closeError = fd.Close(); !error)
+  if (!error && file.Name.isEmpty())
+    error = NameUnnamedFile(file.Fd.Get(), near, file.Name);
+  if (const int closeError = file.Fd.Close(); !error)
     error = closeError;
   if (error) {
-    if (!name.isEmpty())
-      ::unlink(Native(name).constData());
+    DiscardTemporary(file);
     Fail(near, error);
   }
-  return name;
+  return file.Name;
+}
+
+// Writes `bytes` to a new temporary file beside `near`, synced to the disk
+// (see OpenTemporary); returns its name.
+QString WriteTemporary(const QString& near, const QByteArray& bytes, const std::optional<struct stat>& original)
+{
+  TTemporary file = OpenTemporary(near, original);
+  return FinishTemporary(file, near, WriteAll(file.Fd.Get(), bytes));
 }
 
 // Makes the directory entries of a rename durable; a file system that cannot
@@ -299,24 +337,33 @@ QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
   return bytes;
 }
 
-void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName)
+namespace {
+
+// The file a write replaces: `target` is where the new file goes (through a
+// symbolic link, the file it points to), `original` that file's status when
+// it exists. A target that is not a regular file is refused.
+void PrepareReplacement(const QString& fileName, QString& target, std::optional<struct stat>& original)
 {
-  QString target = fileName;
-  std::optional<struct stat> original;
+  target = fileName;
   struct stat st;
   if (::stat(Native(fileName).constData(), &st) == 0) {
     if (!S_ISREG(st.st_mode))
       FailNotRegular(fileName, st);
     original = st;
-    // Through a symbolic link the file it points to is replaced, not the link.
     const QFileInfo info(fileName);
     if (info.isSymLink())
       target = info.canonicalFilePath();
   } else if (errno != ENOENT) {
     Fail(fileName, errno);
   }
+}
 
-  const QString temporary = WriteTemporary(target, bytes, original);
+// Gives the complete temporary file the target's name, the previous file
+// becoming the backup first when asked; the temporary file is removed on
+// failure.
+void Replace(const QString& fileName, const QString& target, const QString& temporary,
+             const std::optional<struct stat>& original, const QString& backupName)
+{
   const auto discard = [](const QString& name) { ::unlink(Native(name).constData()); };
 
   // The previous file becomes the backup only when there is one, and unless
@@ -349,6 +396,85 @@ void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QSt
     Fail(fileName, error);
   }
   SyncDirectory(target);
+}
+
+}  // namespace
+
+void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName)
+{
+  QString target;
+  std::optional<struct stat> original;
+  PrepareReplacement(fileName, target, original);
+  Replace(fileName, target, WriteTemporary(target, bytes, original), original, backupName);
+}
+
+struct TSafeFileWriter::TState {
+  QString FileName;
+  QString Target;
+  std::optional<struct stat> Original;
+  TTemporary File;
+  QByteArray Buffer;
+  bool Done = false;
+};
+
+namespace {
+// Bytes collected before they are written.
+constexpr qsizetype kWriterBuffer = qsizetype(1) << 20;
+}  // namespace
+
+TSafeFileWriter::TSafeFileWriter(const QString& fileName) : F(std::make_unique<TState>())
+{
+  F->FileName = fileName;
+  PrepareReplacement(fileName, F->Target, F->Original);
+  F->File = OpenTemporary(F->Target, F->Original);
+  F->Buffer.reserve(kWriterBuffer);
+}
+
+TSafeFileWriter::~TSafeFileWriter()
+{
+  if (!F->Done)
+    DiscardTemporary(F->File);
+}
+
+void TSafeFileWriter::Write(QByteArrayView bytes)
+{
+  if (F->Done)
+    throw std::logic_error("TSafeFileWriter::Write after the file was finished");
+  if (F->Buffer.size() + bytes.size() <= kWriterBuffer) {
+    F->Buffer.append(bytes);
+    return;
+  }
+  Flush();
+  if (bytes.size() >= kWriterBuffer) {
+    if (const int error = WriteAll(F->File.Fd.Get(), bytes)) {
+      F->Done = true;
+      DiscardTemporary(F->File);
+      Fail(F->FileName, error);
+    }
+  } else {
+    F->Buffer.append(bytes);
+  }
+}
+
+void TSafeFileWriter::Flush()
+{
+  const int error = WriteAll(F->File.Fd.Get(), F->Buffer);
+  F->Buffer.clear();
+  if (error) {
+    F->Done = true;
+    DiscardTemporary(F->File);
+    Fail(F->FileName, error);
+  }
+}
+
+void TSafeFileWriter::Commit(const QString& backupName)
+{
+  if (F->Done)
+    throw std::logic_error("TSafeFileWriter::Commit after the file was finished");
+  const int error = WriteAll(F->File.Fd.Get(), F->Buffer);
+  F->Buffer.clear();
+  F->Done = true;
+  Replace(F->FileName, F->Target, FinishTemporary(F->File, F->Target, error), F->Original, backupName);
 }
 
 void IgnoreFileSizeSignal()

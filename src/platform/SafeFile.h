@@ -12,8 +12,10 @@
 // "Permission denied"), never a generic one.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 
 namespace veska {
@@ -60,6 +62,33 @@ bool IsSameFile(const QString& a, const QString& b);
 // Throws TFileAccessError with the system's message; the target and the
 // backup are then as they were, and no temporary file is left behind.
 void WriteFileSafely(const QString& fileName, const QByteArray& bytes, const QString& backupName = {});
+
+// Writes a file in parts, for output too large to be held whole, with the
+// guarantees of WriteFileSafely: the parts go to a new file beside the
+// target, and only Commit gives it the target's place. A writer that is
+// destroyed without Commit, or whose write failed, leaves the target as it
+// was and nothing behind. Every member throws TFileAccessError with the
+// system's message; after an error the writer takes nothing more.
+class TSafeFileWriter {
+public:
+  // Refuses a target that is not a regular file, and a directory in which
+  // no file can be made.
+  explicit TSafeFileWriter(const QString& fileName);
+  ~TSafeFileWriter();
+  TSafeFileWriter(const TSafeFileWriter&) = delete;
+  TSafeFileWriter& operator=(const TSafeFileWriter&) = delete;
+
+  void Write(QByteArrayView bytes);
+  // Syncs the new file and gives it the target's place, keeping the previous
+  // file under `backupName` as WriteFileSafely does.
+  void Commit(const QString& backupName = {});
+
+private:
+  void Flush();
+
+  struct TState;
+  std::unique_ptr<TState> F;
+};
 
 // A write beyond the process's file-size limit then fails with "File too
 // large" instead of killing the program with its files half written. Called

@@ -166,6 +166,10 @@ private:
   QSet<const TEntity*> Broken;
   // Domains of their own on the server (PostgreSQL), by their SQL type.
   QHash<const TDomain*, QString> DomainTypes;
+  std::optional<std::vector<const TDomain*>> Used;
+  // The SQL types worked out, by data type, width and foreign key.
+  QHash<QString, TSqlType> KnownTypes;
+  QString TypeKey;
   std::vector<TSqlStep> Steps;
 
   QString Id(const QString& name) const { return QuoteIdentifier(D, name); }
@@ -253,19 +257,23 @@ private:
   }
 
   // The domains that attributes of the chosen tables have, in model order.
-  std::vector<const TDomain*> UsedDomains() const
+  const std::vector<const TDomain*>& UsedDomains()
   {
+    if (Used)
+      return *Used;
+    Used.emplace();
+    if (S.FModel.Domains.Count() == 0)
+      return *Used;
     QSet<const TDomain*> used;
     for (const TEntity* e : Order)
       for (const TAttributeList* list : {&e->PrimaryKey, &e->Attributes})
         for (const TAttribute* a : *list)
           if (const TDomain* domain = S.FModel.Domains.Find(a->DataType))
             used.insert(domain);
-    std::vector<const TDomain*> domains;
     for (const TDomain* domain : S.FModel.Domains)
       if (used.contains(domain))
-        domains.push_back(domain);
-    return domains;
+        Used->push_back(domain);
+    return *Used;
   }
 
   void DropTables()
@@ -312,8 +320,23 @@ private:
     }
   }
 
+  // The SQL type of the attribute; a model has few distinct types, and each
+  // is worked out once.
+  TSqlType TypeOf(const TEntity& e, const TAttribute& a)
+  {
+    TypeKey.clear();
+    TypeKey.append(a.DataType).append(QChar(0)).append(a.Width).append(a.ForeignKey ? u"\1" : u"\0");
+    if (const auto known = KnownTypes.constFind(TypeKey); known != KnownTypes.constEnd())
+      return *known;
+    TSqlType type = SqlTypeOf(a, e, S.FModel, S.FServer, S.FSqlTypes);
+    // An error names the attribute: it is not another's.
+    if (type.Error.isEmpty())
+      KnownTypes.insert(TypeKey, type);
+    return type;
+  }
+
   // The column's definition, or an error.
-  TSqlType ColumnDefinition(const TEntity& e, const TAttribute& a, bool key, bool soleKey) const
+  TSqlType ColumnDefinition(const TEntity& e, const TAttribute& a, bool key, bool soleKey)
   {
     const QString column = Column(a);
     const TDomain* domain = S.FModel.Domains.Find(a.DataType);
@@ -321,7 +344,7 @@ private:
     if (const auto own = DomainTypes.constFind(domain); domain && own != DomainTypes.constEnd())
       type.Type = Id(domain->Name);
     else
-      type = SqlTypeOf(a, e, S.FModel, S.FServer, S.FSqlTypes);
+      type = TypeOf(e, a);
     if (!type.Error.isEmpty())
       return type;
     QString text = column + QLatin1Char(' ') + type.Type;

@@ -45,85 +45,104 @@ QByteArrayView Tail(TSqlDialect dialect)
 }  // namespace
 
 TSqlScriptTarget::TSqlScriptTarget(QString fileName, TSqlDialect dialect)
-  : FFileName(std::move(fileName)), FDialect(dialect), FScript(Head(dialect).toByteArray())
+  : FFileName(std::move(fileName)), FDialect(dialect)
 {
+}
+
+TSqlScriptTarget::~TSqlScriptTarget() = default;
+
+QString TSqlScriptTarget::Failure(const QString& reason) const
+{
+  return QStringLiteral("The script %1 could not be written: %2").arg(FFileName, reason);
 }
 
 QString TSqlScriptTarget::Begin()
 {
-  FScript = Head(FDialect).toByteArray();
+  FWriter.reset();
+  FError.clear();
+  FStatements = false;
   // A file that cannot be written is said before the run, not after it.
   const QFileInfo file(FFileName);
   const QFileInfo dir(file.absolutePath());
   if (file.isDir())
-    return QStringLiteral("The script %1 could not be written: it is a directory").arg(FFileName);
-  if (!dir.isDir())
-    return QStringLiteral("The script %1 could not be written: No such directory").arg(FFileName);
-  if (!dir.isWritable())
-    return QStringLiteral("The script %1 could not be written: Permission denied").arg(FFileName);
-  return {};
+    FError = Failure(QStringLiteral("it is a directory"));
+  else if (!dir.isDir())
+    FError = Failure(QStringLiteral("No such directory"));
+  else if (!dir.isWritable())
+    FError = Failure(QStringLiteral("Permission denied"));
+  if (!FError.isEmpty())
+    return FError;
+  try {
+    FWriter = std::make_unique<TSafeFileWriter>(FFileName);
+  } catch (const TFileAccessError& e) {
+    FError = Failure(QString::fromStdString(e.what()));
+    return FError;
+  }
+  Write(Head(FDialect));
+  return FError;
+}
+
+void TSqlScriptTarget::Write(QByteArrayView bytes)
+{
+  Write(FWriter.get(), bytes);
+}
+
+void TSqlScriptTarget::Write(TSafeFileWriter* writer, QByteArrayView bytes)
+{
+  if (!writer || !FError.isEmpty())
+    return;
+  try {
+    writer->Write(bytes);
+  } catch (const TFileAccessError& e) {
+    // Said when the run ends: the statements are not to blame.
+    FError = Failure(QString::fromStdString(e.what()));
+  }
 }
 
 QString TSqlScriptTarget::Execute(const TSqlStep& step)
 {
+  FLine.clear();
+  if (FStatements)
+    FLine += "\r\n";
   if (FDialect == TSqlDialect::MySQL && step.Statement.contains(QLatin1Char(';'))) {
     QString delimiter = QStringLiteral("$$");
     while (step.Statement.contains(delimiter))
       delimiter += QLatin1Char('$');
-    AppendWithCrLf(FScript, QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement).toUtf8());
+    AppendWithCrLf(FLine, QStringLiteral("DELIMITER %1\n%2%1\nDELIMITER ;").arg(delimiter, step.Statement).toUtf8());
   } else {
-    AppendWithCrLf(FScript, step.Statement.toUtf8());
-    FScript += ';';
+    AppendWithCrLf(FLine, step.Statement.toUtf8());
+    FLine += ';';
   }
-  FScript += "\r\n\r\n";
+  FLine += "\r\n";
+  FStatements = true;
+  Write(FLine);
   return {};
-}
-
-void TSqlScriptTarget::Finish(QByteArray& script) const
-{
-  // The last statement's blank line is no part of a script without COMMIT:
-  // it ends with its last statement's line end.
-  if (!Tail(FDialect).isEmpty())
-    script.append(Tail(FDialect));
-  else if (script.isEmpty())
-    script = QByteArray("\r\n");
-  else
-    script.chop(2);
-}
-
-void TSqlScriptTarget::Unfinish(QByteArray& script, qsizetype size) const
-{
-  if (script.size() < size)
-    script.append("\r\n", 2);
-  else
-    script.truncate(size);
-}
-
-QString TSqlScriptTarget::Text() const
-{
-  QByteArray text = FScript;
-  Finish(text);
-  // Every LF of the script has a CR put before it.
-  text.replace("\r\n", "\n");
-  return QString::fromUtf8(text);
 }
 
 QString TSqlScriptTarget::End(bool commit)
 {
-  if (!commit)
-    return {};
-  // A large model's script is tens of megabytes: the file is written from the
-  // buffer that collected it, given its end in place.
-  const qsizetype size = FScript.size();
-  Finish(FScript);
-  QString error;
-  try {
-    WriteFileSafely(FFileName, FScript);
-  } catch (const TFileAccessError& e) {
-    error = QStringLiteral("The script %1 could not be written: %2").arg(FFileName, QString::fromStdString(e.what()));
+  // The new file goes unless it is committed.
+  const std::unique_ptr<TSafeFileWriter> writer = std::move(FWriter);
+  if (!commit || !FError.isEmpty())
+    return commit ? FError : QString();
+  // The last statement's blank line goes before COMMIT; a script without
+  // COMMIT ends with its last statement's line end.
+  const QByteArrayView tail = Tail(FDialect);
+  if (!tail.isEmpty()) {
+    if (FStatements)
+      Write(writer.get(), "\r\n");
+    Write(writer.get(), tail);
+  } else if (!FStatements) {
+    Write(writer.get(), "\r\n");
   }
-  Unfinish(FScript, size);
-  return error;
+  if (FError.isEmpty()) {
+    try {
+      writer->Commit();
+    } catch (const TFileAccessError& e) {
+      FError = Failure(QString::fromStdString(e.what()));
+    }
+  }
+  return FError;
 }
 
 }  // namespace veska

@@ -8,42 +8,45 @@
 #include "sqlbuild/SqlBuild.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 
+#include <memory>
+
 namespace veska {
+
+class TSafeFileWriter;
 
 class TSqlScriptTarget : public TSqlTarget {
 public:
   TSqlScriptTarget(QString fileName, TSqlDialect dialect);
+  ~TSqlScriptTarget() override;
 
-  // Starts collecting the statements; the file is not touched yet.
+  // Starts the script in a new file beside the target, which stays as it
+  // is until End; the reason with the file name when none can be made.
   QString Begin() override;
   // Adds the statement and its ";" (after a blank line). On MySQL a
   // statement holding ";" (a procedure's body) is set off by DELIMITER
   // lines with a delimiter it does not hold.
   QString Execute(const TSqlStep& step) override;
-  // With `commit` the file is written safely (platform/SafeFile.h), UTF-8
-  // with CR LF line ends; the reason with the file name when that failed.
-  // Without, nothing is written and an old file stays.
+  // With `commit` the script takes the file's place (platform/SafeFile.h),
+  // UTF-8 with CR LF line ends; the reason with the file name when that
+  // failed. Without, the file stays as it was.
   QString End(bool commit) override;
 
-  // The script as it stands, with "\n" line ends.
-  QString Text() const;
-
 private:
-  // Ends the script as its file has it: COMMIT, or (MySQL) the last
-  // statement's blank line taken off. Unfinish takes that back, given the
-  // script's size before.
-  void Finish(QByteArray& script) const;
-  void Unfinish(QByteArray& script, qsizetype size) const;
+  void Write(QByteArrayView bytes);
+  void Write(TSafeFileWriter* writer, QByteArrayView bytes);
+  QString Failure(const QString& reason) const;
 
   QString FFileName;
   TSqlDialect FDialect;
-  // The script so far as its file has it, UTF-8 with CR LF line ends: what
-  // comes before the statements (SQLite's PRAGMA, BEGIN), then each
-  // statement with its ";" and a blank line.
-  QByteArray FScript;
+  std::unique_ptr<TSafeFileWriter> FWriter;
+  // Why the script could not be begun or written; nothing more is written then.
+  QString FError;
+  // A statement was written, and the blank line after it is still to come.
+  bool FStatements = false;
+  // The statement at hand as UTF-8 with CR LF line ends.
+  QByteArray FLine;
 };
 
 }  // namespace veska

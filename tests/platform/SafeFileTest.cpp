@@ -100,5 +100,44 @@ TEST_F(SafeFileTest, ASavedFileKeepsItsPermissionsAndItsPredecessorAsBackup)
   EXPECT_EQ(Get(file), QByteArray("third"));
 }
 
+TEST_F(SafeFileTest, AFileWrittenInPartsReplacesItsTargetOnlyWhenCommitted)
+{
+  const QString file = Path("build.sql");
+  const QString backup = Path("build.sql.bak");
+  Put(file, "old");
+  // Parts small and larger than the writer's buffer, in one file.
+  QByteArray whole;
+  {
+    TSafeFileWriter writer(file);
+    for (const qsizetype size : {qsizetype(3), qsizetype(700000), qsizetype(3 << 20), qsizetype(900000)}) {
+      const QByteArray part(size, char('a' + whole.size() % 26));
+      writer.Write(part);
+      whole += part;
+    }
+    EXPECT_EQ(Get(file), QByteArray("old"));
+    writer.Commit(backup);
+  }
+  EXPECT_EQ(Get(file), whole);
+  EXPECT_EQ(Get(backup), QByteArray("old"));
+
+  // Given up half way: the file stays, and nothing else is left.
+  {
+    TSafeFileWriter writer(file);
+    writer.Write(QByteArray(2 << 20, 'z'));
+  }
+  EXPECT_EQ(Get(file), whole);
+  // A write that fails says why, and takes nothing more.
+  {
+    TSafeFileWriter writer(file);
+    test::TFileSizeLimit full(16);
+    writer.Write(QByteArray(20, 'x'));
+    EXPECT_THROW(writer.Commit(), TFileAccessError);
+    EXPECT_THROW(writer.Write("y"), std::logic_error);
+  }
+  EXPECT_EQ(Get(file), whole);
+  EXPECT_EQ(Entries(), QStringList({QStringLiteral("build.sql"), QStringLiteral("build.sql.bak")}));
+  EXPECT_THROW(TSafeFileWriter(Dir.path()), TFileAccessError);
+}
+
 }  // namespace
 }  // namespace veska

@@ -2,6 +2,9 @@
 // applies them with the servers' own clients.
 #include "sqlbuild/SqlScript.h"
 
+#include "support/FileSizeLimit.h"
+
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -51,15 +54,30 @@ TEST(SqlScriptTarget, WritesOneTransactionWithCrLfOnlyWhenCommitted)
   EXPECT_TRUE(lost.End(true).contains(QStringLiteral("no/such/dir/build.sql")));
 }
 
-TEST(SqlScriptTarget, SetsOffMySqlBodiesWithADelimiterTheyDoNotHold)
+TEST(SqlScriptTarget, SetsOffMySqlBodiesWithADelimiterTheyDoNotHoldAndKeepsAnOldFileOnAFullDisk)
 {
-  TSqlScriptTarget target(QStringLiteral("unused.sql"), TSqlDialect::MySQL);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("build.sql"));
+  TSqlScriptTarget target(path, TSqlDialect::MySQL);
+  target.Begin();
+  EXPECT_EQ(target.End(true), QString());
+  EXPECT_EQ(ReadAll(path), QByteArray("\r\n"));
   target.Begin();
   target.Execute({TSqlStep::Create, "Creating Table A", "CREATE TABLE `A` (`x` int)", {}});
   target.Execute({TSqlStep::Create, "Creating Process P", "CREATE PROCEDURE p() BEGIN SELECT '$$'; END", {}});
-  EXPECT_EQ(target.Text(), QStringLiteral("CREATE TABLE `A` (`x` int);\n\n"
-                                          "DELIMITER $$$\nCREATE PROCEDURE p() BEGIN SELECT '$$'; END$$$\n"
-                                          "DELIMITER ;\n"));
+  EXPECT_EQ(target.End(true), QString());
+  EXPECT_EQ(ReadAll(path), QByteArray("CREATE TABLE `A` (`x` int);\r\n\r\n"
+                                      "DELIMITER $$$\r\nCREATE PROCEDURE p() BEGIN SELECT '$$'; END$$$\r\n"
+                                      "DELIMITER ;\r\n"));
+  // A script that could not be written whole is no script: the file stays.
+  target.Begin();
+  {
+    TFileSizeLimit full(8);
+    target.Execute({TSqlStep::Create, "Creating Table B", "CREATE TABLE `B` (`x` int)", {}});
+    EXPECT_TRUE(target.End(true).contains(QStringLiteral("build.sql")));
+  }
+  EXPECT_TRUE(ReadAll(path).startsWith("CREATE TABLE `A`"));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("build.sql")});
 }
 
 }  // namespace
