@@ -1,5 +1,6 @@
 #include "arrange/Arrange.h"
 
+#include "platform/Progress.h"
 #include "surface/DrawingSurface.h"
 
 #include <graphviz/cgraph.h>
@@ -8,9 +9,11 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <deque>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -340,7 +343,20 @@ TArrangeResult ArrangeDiagram(TDrawingSurface& surface, bool selectedOnly, const
   if (result.Layered)
     OrientLinks(result.Arranged, links);
 
-  const TLayout layout = RunGraphviz(entities, links, result.Layered, labelHeight);
+  TLayout layout;
+  {
+    TProgressRun run(options.Progress, QStringLiteral("Arranging Diagram"), 0);
+    if (options.Progress) {
+      auto running = std::async(std::launch::async, [&] {
+        return RunGraphviz(entities, links, result.Layered, labelHeight);
+      });
+      for (qint64 ticks = 1; running.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready; ++ticks)
+        run.Step(ticks);
+      layout = running.get();
+    } else {
+      layout = RunGraphviz(entities, links, result.Layered, labelHeight);
+    }
+  }
   if (layout.At.size() != entities.size())
     return TArrangeResult{};
 

@@ -7,6 +7,7 @@
 namespace veska {
 
 class TDrawingSurface;
+class TProgress;
 
 // Models with more entities than this to arrange are laid out by the
 // force-directed engine: the layered one takes too long beyond it.
@@ -27,6 +28,12 @@ struct TArrangeOptions {
   // The most entities laid out in layers; more go to the force-directed
   // engine.
   int LayeredLimit = kLayeredLayoutLimit;
+  // Shows that the layout runs (it cannot say how far it has come): the
+  // layout then runs on a thread of its own while this thread steps the
+  // progress, so that the windows keep repainting. The surface must not
+  // change meanwhile, which a progress that holds the user's input back
+  // ensures.
+  TProgress* Progress = nullptr;
 };
 
 // Lays out every visible entity, or only the visible selected ones when

@@ -740,7 +740,9 @@ void TSDIAppForm::ArrangeItemClick()
   bool selectedOnly = false;
   for (const TEntity* e : FSurface->Entities)
     selectedOnly = selectedOnly || (e->Visible && e->Selected());
-  ArrangeDiagram(*FSurface, selectedOnly);
+  TArrangeOptions options;
+  options.Progress = FLoadProgress.get();
+  ArrangeDiagram(*FSurface, selectedOnly, options);
   FView->SyncSize();
   if (!selectedOnly) {
     ScrollBox1->horizontalScrollBar()->setValue(0);

@@ -7,6 +7,7 @@
 #include "diagramfile/DiagramFile.h"
 #include "engine/TableEngine.h"
 #include "model/Entity.h"
+#include "support/RecordingProgress.h"
 #include "tablebuild/ReEngineer.h"
 
 #include <QTemporaryDir>
@@ -87,10 +88,19 @@ TEST_F(ArrangeTest, AThousandEntitiesWithFifteenHundredRelationsComeOutTidy)
 {
   test::MakeModel(S, 1000, 1500);
   ASSERT_EQ(S.Relations.Count(), 1500);
-  const TArrangeResult result = ArrangeDiagram(S, false);
+  // A second or more of layout: the progress says the work goes on.
+  test::TRecordingProgress progress;
+  TArrangeOptions options;
+  options.Progress = &progress;
+  const TArrangeResult result = ArrangeDiagram(S, false, options);
   EXPECT_EQ(result.Arranged, 1000);
   EXPECT_TRUE(result.Layered);
   ExpectTidy();
+  EXPECT_EQ(progress.Caption, QStringLiteral("Arranging Diagram"));
+  EXPECT_EQ(progress.Begins, 1);
+  EXPECT_EQ(progress.Ends, 1);
+  EXPECT_FALSE(progress.Steps.isEmpty());
+  EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
 }
 
 TEST_F(ArrangeTest, TheForceDirectedLayoutKeepsBoxesApartWithinTheSurface)
