@@ -8,7 +8,16 @@
 // - BM_DesktopScroll: one turn of the mouse wheel over the diagram (down and
 //   up in turns), with the repaint it causes;
 // - BM_DesktopDrag: one step of dragging an entity in the middle of the
-//   window with the left button held, with the repaint it causes.
+//   window with the left button held, with the repaint it causes;
+// - BM_DesktopSelectAll: Ctrl+A over the diagram; counter deselect_ms, the
+//   click on empty ground that takes the selection away again;
+// - BM_DesktopZoomStep: Ctrl++ and Ctrl+- in turns;
+// - BM_DesktopDeleteSelection: the Delete key on 100 selected entities (Undo
+//   brings them back, untimed, after each);
+// - BM_DesktopDragSelection: one drag step of 1,000 selected entities;
+// - BM_DesktopUndo: Ctrl+Z after 1,000 selected entities were dragged;
+// - BM_DesktopSave: Ctrl+S of the opened diagram.
+// Each includes the repaint it causes.
 // The window is 1280 x 1024 at 100% zoom; the diagrams are those of
 // veska_bench (5,000 to 40,000 entities).
 
@@ -38,7 +47,10 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <map>
+#include <utility>
+#include <vector>
 #include <memory>
 #include <stdexcept>
 
@@ -198,6 +210,74 @@ std::unique_ptr<TDesktop> MiddleShown(benchmark::State& state)
   return desktop;
 }
 
+// Sends a mouse event to the diagram view at `at` (view coordinates).
+void SendMouse(TDiagramView& view, QEvent::Type type, QPoint at, Qt::MouseButtons buttons)
+{
+  QMouseEvent event(type, QPointF(at), QPointF(view.mapToGlobal(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+  QApplication::sendEvent(&view, &event);
+}
+
+// The visible entities nearest the middle of what shows, nearest first.
+std::vector<TEntity*> NearestTheMiddle(TDesktop& desktop, size_t count)
+{
+  const QRect shown = desktop.View().visibleRegion().boundingRect();
+  std::vector<std::pair<qint64, TEntity*>> all;
+  for (TEntity* e : desktop.Window->DrawingSurface().Entities) {
+    const QPoint d = QPoint(e->Left + e->Width / 2, e->Top + e->Height / 2) - shown.center();
+    all.emplace_back(qint64(d.x()) * d.x() + qint64(d.y()) * d.y(), e);
+  }
+  count = std::min(count, all.size());
+  std::partial_sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count), all.end(),
+                    [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<TEntity*> nearest;
+  for (size_t i = 0; i < count; ++i)
+    nearest.push_back(all[i].second);
+  return nearest;
+}
+
+// A point where a press lands on the entity itself, not on a relation or a
+// label above it; throws when there is none.
+QPoint PointOn(TDesktop& desktop, const TEntity& entity)
+{
+  const TDrawingSurface& surface = desktop.Window->DrawingSurface();
+  for (int y = entity.Top + 2; y < entity.Top + entity.Height; y += 3)
+    for (int x = entity.Left + 2; x < entity.Left + entity.Width; x += 3)
+      if (surface.HitTest(QPoint(x, y)).Entity == &entity)
+        return QPoint(x, y);
+  throw std::runtime_error("no point of the entity can be pressed");
+}
+
+// Selects exactly `entities`, as shift-clicks would (untimed set-up).
+void SelectOnly(TDesktop& desktop, const std::vector<TEntity*>& entities)
+{
+  for (TEntity* e : desktop.Window->DrawingSurface().Entities)
+    if (e->Selected())
+      e->SetSelected(false);
+  for (TEntity* e : entities)
+    e->SetSelected(true);
+  QApplication::processEvents();
+}
+
+// A point of the shown diagram on no object; throws when there is none.
+QPoint EmptyGround(TDesktop& desktop)
+{
+  const QRect shown = desktop.View().visibleRegion().boundingRect();
+  const TDrawingSurface& surface = desktop.Window->DrawingSurface();
+  for (int y = shown.top() + 4; y < shown.bottom(); y += 7)
+    for (int x = shown.left() + 4; x < shown.right(); x += 7)
+      if (surface.HitTest(QPoint(x, y)).Kind == TDrawingSurface::THit::TKind::None)
+        return QPoint(x, y);
+  throw std::runtime_error("no empty ground shows");
+}
+
+int SelectedCount(const TDrawingSurface& surface)
+{
+  int selected = 0;
+  for (const TEntity* e : surface.Entities)
+    selected += e->Selected() ? 1 : 0;
+  return selected;
+}
+
 void BM_DesktopScroll(benchmark::State& state)
 {
   const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
@@ -234,46 +314,175 @@ void BM_DesktopDrag(benchmark::State& state)
   if (!desktop)
     return;
   TDiagramView& view = desktop->View();
-  const TDrawingSurface& surface = desktop->Window->DrawingSurface();
   // The entity nearest the middle of what shows.
-  const QRect shown = view.visibleRegion().boundingRect();
-  const TEntity* target = nullptr;
-  qint64 best = -1;
-  for (const TEntity* e : surface.Entities) {
-    const QPoint c(e->Left + e->Width / 2, e->Top + e->Height / 2);
-    if (!shown.contains(c))
-      continue;
-    const QPoint d = c - shown.center();
-    const qint64 distance = qint64(d.x()) * d.x() + qint64(d.y()) * d.y();
-    if (best < 0 || distance < best) {
-      best = distance;
-      target = e;
-    }
-  }
-  if (!target) {
-    state.SkipWithError("no entity shows");
+  QPoint start;
+  if (!Guarded(state, [&] { start = PointOn(*desktop, *NearestTheMiddle(*desktop, 1).front()); }))
     return;
-  }
   TPaintCounter counter(&view);
-  const QPoint start(target->Left + target->Width / 2, target->Top + 8);
-  const auto send = [&view](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
-    QMouseEvent event(type, QPointF(at), QPointF(view.mapToGlobal(at)), Qt::LeftButton, buttons, Qt::NoModifier);
-    QApplication::sendEvent(&view, &event);
-  };
-  send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+  SendMouse(view, QEvent::MouseButtonPress, start, Qt::LeftButton);
   QApplication::processEvents();
   int step = 0;
   for (auto _ : state) {
     // Out and back along a short zigzag, as a hand moves.
     const int k = step++ % 16;
     const int offset = k < 8 ? k : 16 - k;
-    send(QEvent::MouseMove, start + QPoint(6 * offset, 4 * offset), Qt::LeftButton);
+    SendMouse(view, QEvent::MouseMove, start + QPoint(6 * offset, 4 * offset), Qt::LeftButton);
     QApplication::processEvents();
   }
-  send(QEvent::MouseButtonRelease, start, Qt::NoButton);
+  SendMouse(view, QEvent::MouseButtonRelease, start, Qt::NoButton);
   QApplication::processEvents();
   state.counters["paints_per_step"] =
       state.iterations() ? static_cast<double>(counter.Paints) / static_cast<double>(state.iterations()) : 0.0;
+}
+
+void BM_DesktopSelectAll(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  TDiagramView& view = desktop->View();
+  QPoint ground;
+  if (!Guarded(state, [&] { ground = EmptyGround(*desktop); }))
+    return;
+  QElapsedTimer clock;
+  qint64 deselect = 0;
+  for (auto _ : state) {
+    QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
+    QApplication::processEvents();
+    state.PauseTiming();
+    const int selected = SelectedCount(desktop->Window->DrawingSurface());
+    clock.start();
+    SendMouse(view, QEvent::MouseButtonPress, ground, Qt::LeftButton);
+    SendMouse(view, QEvent::MouseButtonRelease, ground, Qt::NoButton);
+    QApplication::processEvents();
+    deselect += clock.nsecsElapsed();
+    if (selected != desktop->Window->DrawingSurface().Entities.Count() ||
+        SelectedCount(desktop->Window->DrawingSurface()) != 0) {
+      state.SkipWithError("Ctrl+A did not select every entity, or the click kept some");
+      break;
+    }
+    state.ResumeTiming();
+  }
+  state.counters["deselect_ms"] =
+      state.iterations() ? static_cast<double>(deselect) / 1e6 / static_cast<double>(state.iterations()) : 0.0;
+}
+
+void BM_DesktopZoomStep(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  TDiagramView& view = desktop->View();
+  const TDrawingSurface& surface = desktop->Window->DrawingSurface();
+  const double before = surface.ZoomFactor;
+  bool in = true;
+  for (auto _ : state) {
+    QTest::keyClick(&view, in ? Qt::Key_Plus : Qt::Key_Minus, Qt::ControlModifier);
+    QApplication::processEvents();
+    in = !in;
+  }
+  if (!in && surface.ZoomFactor == before)
+    state.SkipWithError("Ctrl++ did not zoom");
+}
+
+void BM_DesktopDeleteSelection(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  TDiagramView& view = desktop->View();
+  for (auto _ : state) {
+    state.PauseTiming();
+    const int before = desktop->Window->DrawingSurface().Entities.Count();
+    SelectOnly(*desktop, NearestTheMiddle(*desktop, 100));
+    state.ResumeTiming();
+    QTest::keyClick(&view, Qt::Key_Delete);
+    QApplication::processEvents();
+    state.PauseTiming();
+    if (desktop->Window->DrawingSurface().Entities.Count() != before - 100) {
+      state.SkipWithError("the Delete key did not delete the 100 entities selected");
+      break;
+    }
+    // Undo brings the entities back.
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QApplication::processEvents();
+    desktop->ShowMiddle();
+    state.ResumeTiming();
+  }
+}
+
+// Presses the left button on the first of 1,000 selected entities near the
+// middle; the point pressed.
+QPoint PressOnSelection(TDesktop& desktop)
+{
+  const std::vector<TEntity*> chosen = NearestTheMiddle(desktop, 1000);
+  SelectOnly(desktop, chosen);
+  const QPoint start = PointOn(desktop, *chosen.front());
+  SendMouse(desktop.View(), QEvent::MouseButtonPress, start, Qt::LeftButton);
+  QApplication::processEvents();
+  return start;
+}
+
+void BM_DesktopDragSelection(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  TDiagramView& view = desktop->View();
+  QPoint start;
+  if (!Guarded(state, [&] { start = PressOnSelection(*desktop); }))
+    return;
+  const TEntity* target = desktop->Window->DrawingSurface().HitTest(start).Entity;
+  const QPoint was(target->Left, target->Top);
+  int step = 0;
+  for (auto _ : state) {
+    const int k = step++ % 16;
+    const int offset = k < 8 ? k + 1 : 16 - k;
+    SendMouse(view, QEvent::MouseMove, start + QPoint(6 * offset, 4 * offset), Qt::LeftButton);
+    QApplication::processEvents();
+  }
+  // The boxes follow the outline when the button is let go.
+  SendMouse(view, QEvent::MouseButtonRelease, start + QPoint(6, 4), Qt::NoButton);
+  QApplication::processEvents();
+  if (QPoint(target->Left, target->Top) == was)
+    state.SkipWithError("the drag did not move the selection");
+}
+
+void BM_DesktopUndo(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  TDiagramView& view = desktop->View();
+  for (auto _ : state) {
+    state.PauseTiming();
+    QPoint start;
+    if (!Guarded(state, [&] { start = PressOnSelection(*desktop); }))
+      break;
+    SendMouse(view, QEvent::MouseMove, start + QPoint(30, 20), Qt::LeftButton);
+    SendMouse(view, QEvent::MouseButtonRelease, start + QPoint(30, 20), Qt::NoButton);
+    QApplication::processEvents();
+    state.ResumeTiming();
+    QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
+    QApplication::processEvents();
+  }
+}
+
+void BM_DesktopSave(benchmark::State& state)
+{
+  const std::unique_ptr<TDesktop> desktop = MiddleShown(state);
+  if (!desktop)
+    return;
+  const QString& file = desktop->Files.Name;
+  for (auto _ : state) {
+    QTest::keyClick(desktop->Window.get(), Qt::Key_S, Qt::ControlModifier);
+    QApplication::processEvents();
+  }
+  if (!desktop->Messages.Texts.isEmpty())
+    state.SkipWithError(desktop->Messages.Texts.first().toStdString().c_str());
+  else if (!QFileInfo::exists(QFileInfo(file).path() + QLatin1Char('/') + QFileInfo(file).completeBaseName() +
+                              QStringLiteral(".BAK")))
+    state.SkipWithError("Ctrl+S wrote no file");
 }
 
 }  // namespace
@@ -281,6 +490,12 @@ void BM_DesktopDrag(benchmark::State& state)
 BENCHMARK(BM_DesktopOpen)->Apply(Sizes)->UseRealTime();
 BENCHMARK(BM_DesktopScroll)->Apply(Sizes)->UseRealTime();
 BENCHMARK(BM_DesktopDrag)->Apply(Sizes)->UseRealTime();
+BENCHMARK(BM_DesktopSelectAll)->Apply(Sizes)->UseRealTime();
+BENCHMARK(BM_DesktopZoomStep)->Apply(Sizes)->UseRealTime();
+BENCHMARK(BM_DesktopDeleteSelection)->Apply(Sizes)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_DesktopDragSelection)->Apply(Sizes)->UseRealTime();
+BENCHMARK(BM_DesktopUndo)->Apply(Sizes)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_DesktopSave)->Apply(Sizes)->UseRealTime()->Iterations(3);
 
 }  // namespace veska::bench
 
