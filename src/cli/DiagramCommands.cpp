@@ -194,7 +194,9 @@ int Export(const QStringList& args, std::FILE* err)
   if (!pagesText.isNull())
     return ExportPages(surface, allPages, pages, files[1], status, err);
   try {
-    ExportDiagram(surface, files[1], *format, dpi);
+    const TExportResult result = ExportDiagram(surface, files[1], *format, dpi);
+    if (!result.Note.isEmpty())
+      messages.Information(result.Note);
   } catch (const TExportError& e) {
     PrintLine(err, QStringLiteral("error: %1").arg(QString::fromStdString(e.what())));
     return ExitFileError;

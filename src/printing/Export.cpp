@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -14,7 +15,9 @@
 #include <QSvgGenerator>
 
 #include <array>
+#include <algorithm>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -22,10 +25,6 @@
 namespace veska {
 
 namespace {
-
-// Larger images are refused rather than left to fail somewhere in the
-// allocator: 128 million pixels (512 MiB at four bytes a pixel).
-constexpr qint64 kMaxImagePixels = qint64(1) << 27;
 
 // Brings a zoomed surface to 100% for the time of an export and then puts
 // back every position, size and font exactly as it was. Zooming out and in
@@ -195,13 +194,103 @@ QByteArray PdfBytes(const TDrawingSurface& s, const QRect& area, QSize size, dou
   return buffer.data();
 }
 
-QByteArray SvgBytes(const TDrawingSurface& s, const QRect& area, QSize size, double scale, const QString& fileName)
+// The SVG file as the generator writes it, straight into the file through a
+// safe writer: every line end made CR LF, and the size in the header stated
+// in pixels (the generator states it in millimetres, which readers turn back
+// into pixels at resolutions of their own; pixels are what the screen shows).
+// A large diagram's drawing is tens of megabytes: it is never held twice.
+class TSvgFile final : public QIODevice {
+public:
+  TSvgFile(const QString& fileName, QSize size) : FFileName(fileName), FSize(size)
+  {
+    try {
+      FWriter = std::make_unique<TSafeFileWriter>(fileName);
+    } catch (const TFileAccessError& e) {
+      Fail(fileName, QString::fromStdString(e.what()));
+    }
+    open(QIODevice::WriteOnly);
+  }
+
+  // Puts the file in place; throws when anything could not be written.
+  void Commit()
+  {
+    if (!FHeadDone)
+      PutHead();
+    try {
+      if (FError.isEmpty())
+        FWriter->Commit();
+    } catch (const TFileAccessError& e) {
+      FError = QString::fromStdString(e.what());
+    }
+    if (!FError.isEmpty())
+      Fail(FFileName, FError);
+  }
+
+protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 length) override
+  {
+    if (!FError.isEmpty())
+      return -1;
+    if (!FHeadDone) {
+      FHead.append(data, length);
+      if (kSizeInMillimetres.match(QString::fromUtf8(FHead)).hasMatch() || FHead.size() > kHeadLimit)
+        PutHead();
+    } else {
+      Put(QByteArrayView(data, length));
+    }
+    return FError.isEmpty() ? length : -1;
+  }
+
+private:
+  // The size stands in the first lines; a head this long without it is
+  // written as it is.
+  static constexpr qsizetype kHeadLimit = 4096;
+  static inline const QRegularExpression kSizeInMillimetres{
+      QStringLiteral("width=\"[0-9.]+mm\" height=\"[0-9.]+mm\"")};
+
+  void PutHead()
+  {
+    FHeadDone = true;
+    QString head = QString::fromUtf8(FHead);
+    head.replace(kSizeInMillimetres, QStringLiteral("width=\"%1\" height=\"%2\"").arg(FSize.width()).arg(FSize.height()));
+    Put(head.toUtf8());
+    FHead.clear();
+  }
+
+  // Writes the bytes with CR LF for every line end.
+  void Put(QByteArrayView bytes)
+  {
+    FLine.clear();
+    for (const char c : bytes) {
+      if (c == '\n' && !FAfterCr)
+        FLine.append('\r');
+      FLine.append(c);
+      FAfterCr = c == '\r';
+    }
+    try {
+      FWriter->Write(FLine);
+    } catch (const TFileAccessError& e) {
+      FError = QString::fromStdString(e.what());
+    }
+  }
+
+  QString FFileName;
+  QSize FSize;
+  std::unique_ptr<TSafeFileWriter> FWriter;
+  QByteArray FHead;
+  bool FHeadDone = false;
+  QByteArray FLine;
+  bool FAfterCr = false;
+  QString FError;
+};
+
+void WriteSvg(const TDrawingSurface& s, const QRect& area, QSize size, double scale, const QString& fileName)
 {
-  QBuffer buffer;
-  buffer.open(QIODevice::WriteOnly);
+  TSvgFile file(fileName, size);
   {
     QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
+    svg.setOutputDevice(&file);
     svg.setTitle(s.DiagramName);
     svg.setResolution(kScreenDpi);
     svg.setSize(size);
@@ -211,21 +300,27 @@ QByteArray SvgBytes(const TDrawingSurface& s, const QRect& area, QSize size, dou
     PaintArea(s, painter, area, scale);
     painter.end();
   }
-  // The generator states the size in millimetres, which readers turn back
-  // into pixels at resolutions of their own; pixels are what the screen shows.
-  QByteArray bytes = buffer.data();
-  static const QRegularExpression mm(QStringLiteral("width=\"[0-9.]+mm\" height=\"[0-9.]+mm\""));
-  const QString text = QString::fromUtf8(bytes);
-  const QRegularExpressionMatch m = mm.match(text);
-  if (m.hasMatch())
-    bytes = (text.left(m.capturedStart()) + QStringLiteral("width=\"%1\" height=\"%2\"").arg(size.width()).arg(size.height()) +
-             text.mid(m.capturedEnd()))
-                .toUtf8();
-  // A text file of ours: CR LF line ends.
-  bytes.replace("\r\n", "\n");
-  bytes.replace("\n", "\r\n");
-  return bytes;
+  file.Commit();
 }
+
+}  // namespace
+
+int FittingExportDpi(QSize size, int dpi)
+{
+  const auto pixels = [size](int d) {
+    const double factor = double(d) / kScreenDpi;
+    return qint64(std::ceil(size.width() * factor)) * qint64(std::ceil(size.height() * factor));
+  };
+  if (pixels(dpi) <= kMaxImagePixels)
+    return dpi;
+  const double area = std::max(1.0, double(size.width()) * double(size.height()));
+  int fitting = std::min(dpi, int(kScreenDpi * std::sqrt(double(kMaxImagePixels) / area)) + 1);
+  while (fitting >= kMinExportDpi && pixels(fitting) > kMaxImagePixels)
+    --fitting;
+  return fitting >= kMinExportDpi ? fitting : 0;
+}
+
+namespace {
 
 QByteArray PngBytes(const TDrawingSurface& s, const QRect& area, QSize size, double scale, int dpi,
                     const QString& fileName)
@@ -313,7 +408,7 @@ QRect DrawnArea(const TDrawingSurface& s)
   return area;
 }
 
-void ExportDiagram(TDrawingSurface& surface, const QString& fileName, TExportFormat format, int dpi)
+TExportResult ExportDiagram(TDrawingSurface& surface, const QString& fileName, TExportFormat format, int dpi)
 {
   if (format == TExportFormat::ByExtension) {
     const std::optional<TExportFormat> byName = ExportFormatOf(fileName);
@@ -326,6 +421,8 @@ void ExportDiagram(TDrawingSurface& surface, const QString& fileName, TExportFor
   if (!HasDrawnObjects(surface))
     Fail(fileName, QStringLiteral("the diagram has nothing drawn."));
 
+  TExportResult result;
+  result.Dpi = dpi;
   QByteArray bytes;
   {
     const TFullSizeGuard fullSize(surface);
@@ -338,9 +435,20 @@ void ExportDiagram(TDrawingSurface& surface, const QString& fileName, TExportFor
     const double scale = 1.0 / zoom;
     switch (format) {
     case TExportFormat::Pdf: bytes = PdfBytes(surface, area, size, scale, fileName); break;
-    case TExportFormat::Svg: bytes = SvgBytes(surface, area, size, scale, fileName); break;
+    case TExportFormat::Svg: WriteSvg(surface, area, size, scale, fileName); return result;
     case TExportFormat::Png:
-    case TExportFormat::ByExtension: bytes = PngBytes(surface, area, size, scale, dpi, fileName); break;
+    case TExportFormat::ByExtension:
+      // Too large an image at the resolution asked for is made at the
+      // highest that fits, and said.
+      if (const int fitting = FittingExportDpi(size, dpi); fitting > 0 && fitting < dpi) {
+        result.Dpi = fitting;
+        result.Note = QStringLiteral("The diagram is too large for an image at %1 dpi: it was exported at %2 dpi, "
+                                     "the highest resolution that fits.")
+                          .arg(dpi)
+                          .arg(fitting);
+      }
+      bytes = PngBytes(surface, area, size, scale, result.Dpi, fileName);
+      break;
     }
   }
   try {
@@ -348,6 +456,7 @@ void ExportDiagram(TDrawingSurface& surface, const QString& fileName, TExportFor
   } catch (const TFileAccessError& e) {
     Fail(fileName, QString::fromStdString(e.what()));
   }
+  return result;
 }
 
 }  // namespace veska

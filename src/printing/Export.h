@@ -7,6 +7,7 @@
 #include "surface/DrawingSurface.h"
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -32,6 +33,15 @@ inline constexpr int kDefaultExportDpi = 2 * kScreenDpi;
 inline constexpr int kMinExportDpi = 24;
 inline constexpr int kMaxExportDpi = 1200;
 
+// Larger images are not made rather than left to fail somewhere in the
+// allocator: 128 million pixels (512 MiB at four bytes a pixel).
+inline constexpr qint64 kMaxImagePixels = qint64(1) << 27;
+
+// The highest resolution up to `dpi` at which the image of a diagram of
+// `size` pixels (at the screen's resolution) stays within kMaxImagePixels;
+// 0 when not even kMinExportDpi does.
+int FittingExportDpi(QSize size, int dpi);
+
 // The format a file name's extension stands for (".pdf", ".svg", ".png", any
 // letter case); none for another extension.
 std::optional<TExportFormat> ExportFormatOf(const QString& fileName);
@@ -44,13 +54,23 @@ bool HasDrawnObjects(const TDrawingSurface& surface);
 // current zoom, without the margin; empty when nothing is drawn.
 QRect DrawnArea(const TDrawingSurface& surface);
 
+// How an export was made.
+struct TExportResult {
+  // The PNG's resolution.
+  int Dpi = 0;
+  // What the user should know: an image too large at the resolution asked
+  // for was made at the highest that fits.
+  QString Note;
+};
+
 // Writes the diagram to `fileName` in `format` (ByExtension: by the file
-// name's extension); `dpi` is the PNG's resolution. A zoomed surface is
+// name's extension); `dpi` is the PNG's resolution, lowered to the highest
+// that keeps the image within the size limit (and said in the result's note). A zoomed surface is
 // exported at 100% and left exactly as it was. The file is replaced only once
 // the whole export is written. Throws TExportError for an unknown extension,
 // a diagram with nothing drawn, a resolution out of range, an image too large
-// to make, or a file that cannot be written (with the system's message).
-void ExportDiagram(TDrawingSurface& surface, const QString& fileName,
-                   TExportFormat format = TExportFormat::ByExtension, int dpi = kDefaultExportDpi);
+// to make even at the lowest resolution, or a file that cannot be written (with the system's message).
+TExportResult ExportDiagram(TDrawingSurface& surface, const QString& fileName,
+                            TExportFormat format = TExportFormat::ByExtension, int dpi = kDefaultExportDpi);
 
 }  // namespace veska

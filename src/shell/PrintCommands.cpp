@@ -178,7 +178,9 @@ void TPrintCommands::Export(const QString& diagramFileName)
     return;
   try {
     // An unknown extension is refused here with the message that says why.
-    ExportDiagram(FSurface, name, TExportFormat::ByExtension, FExportDpi);
+    const TExportResult result = ExportDiagram(FSurface, name, TExportFormat::ByExtension, FExportDpi);
+    if (!result.Note.isEmpty())
+      FMessages.Information(result.Note);
   } catch (const TExportError& e) {
     FMessages.Error(QString::fromStdString(e.what()));
   }

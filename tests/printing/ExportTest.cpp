@@ -3,6 +3,8 @@
 
 #include "diagramfile/DiagramFile.h"
 #include "printing/Export.h"
+#include "support/FileBytes.h"
+#include "support/FileSizeLimit.h"
 #include "support/PdfTools.h"
 #include "surface/Painting.h"
 #include "surface/SurfaceFixture.h"
@@ -13,6 +15,10 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
 
 namespace veska::test {
 namespace {
@@ -190,6 +196,44 @@ TEST_F(ExportTest, ZoomedDiagramExportsAtFullSizeAndIsLeftExactlyAsItWas)
   QByteArray after;
   WriteDiagram(S, after);
   EXPECT_EQ(after, before);
+}
+
+TEST(ExportResolution, AnImageTooLargeIsMadeAtTheHighestResolutionThatFits)
+{
+  const auto pixels = [](QSize size, int dpi) {
+    return qint64(std::ceil(size.width() * dpi / 96.0)) * qint64(std::ceil(size.height() * dpi / 96.0));
+  };
+  for (const QSize size : {QSize(400, 300), QSize(20000, 15000), QSize(90000, 70000), QSize(40000, 1)}) {
+    for (const int dpi : {kMinExportDpi, 72, 96, kDefaultExportDpi, kMaxExportDpi}) {
+      const int fitting = FittingExportDpi(size, dpi);
+      SCOPED_TRACE(QStringLiteral("%1 x %2 at %3 dpi: %4").arg(size.width()).arg(size.height()).arg(dpi).arg(fitting).toStdString());
+      if (pixels(size, dpi) <= kMaxImagePixels) {
+        EXPECT_EQ(fitting, dpi);
+      } else if (fitting > 0) {
+        EXPECT_LT(fitting, dpi);
+        EXPECT_GE(fitting, kMinExportDpi);
+        EXPECT_LE(pixels(size, fitting), kMaxImagePixels);
+        EXPECT_GT(pixels(size, fitting + 1), kMaxImagePixels);
+      } else {
+        EXPECT_GT(pixels(size, kMinExportDpi), kMaxImagePixels);
+      }
+    }
+  }
+  // A diagram of 5,000 entities is about this large: 96 dpi no longer fits.
+  EXPECT_EQ(FittingExportDpi(QSize(15720, 18560), 96), 65);
+}
+
+TEST_F(ExportTest, AnSvgThatCannotBeWrittenWholeKeepsTheOldFileAndSaysWhy)
+{
+  const QString file = Path(QStringLiteral("diagram.svg"));
+  ExportDiagram(S, file);
+  const QByteArray whole = test::Read(file);
+  {
+    TFileSizeLimit full(64);
+    EXPECT_TRUE(Refusal(file).contains(QString::fromLocal8Bit(std::strerror(EFBIG))));
+  }
+  EXPECT_EQ(test::Read(file), whole);
+  EXPECT_EQ(QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("diagram.svg")});
 }
 
 TEST_F(ExportTest, RefusalsLeaveNoFileAndKeepTheOldOne)
