@@ -69,7 +69,7 @@ TDiagramView::TDiagramView(TDrawingSurface& surface, QWidget* parent)
     else
       // Thick pens (a selected relation, the name box) reach past a control's
       // bounds by a few pixels.
-      update(rect.adjusted(-3, -3, 3, 3));
+      MarkDirty(rect.adjusted(-3, -3, 3, 3));
     if (OnInvalidated)
       OnInvalidated();
   });
@@ -116,8 +116,39 @@ void TDiagramView::ObjectRemoving(const void* object)
     ReleaseCapture();
 }
 
+QRect TDiagramView::ShownArea() const
+{
+  // In its scroll area the view is the whole diagram, moved so that the
+  // part scrolled to lies in the viewport.
+  const QWidget* viewport = parentWidget();
+  return viewport ? QRect(-pos(), viewport->size()) & rect() : rect();
+}
+
+void TDiagramView::MarkDirty(const QRect& rect)
+{
+  // What does not show needs no paint: the scroll area paints it when it
+  // comes into view.
+  const QRect shown = ShownArea();
+  const QRect dirty = rect & shown;
+  if (dirty.isEmpty() || FAllShownDirty)
+    return;
+  // Qt keeps what is to be painted as one region, and each area added costs
+  // time that grows with those before it: thousands of boxes changed at
+  // once (Select All) would take seconds. Past a few dozen areas all that
+  // shows is painted once.
+  constexpr int kMostDirtyAreas = 64;
+  if (++FDirtyAreas > kMostDirtyAreas) {
+    FAllShownDirty = true;
+    update(shown);
+    return;
+  }
+  update(dirty);
+}
+
 void TDiagramView::paintEvent(QPaintEvent* event)
 {
+  FDirtyAreas = 0;
+  FAllShownDirty = false;
   QPainter painter(this);
   painter.fillRect(event->rect(), Qt::white);
   PaintDiagram(FSurface, painter, event->rect(), Pages());

@@ -77,8 +77,17 @@ private:
   void Move(const THit& hit, bool shift, QPoint pos, QPoint screen);
   void Release(const THit& hit, TMouseButton button, bool shift, QPoint pos, QPoint screen);
 
+  // Marks an area of the diagram for the next paint.
+  void MarkDirty(const QRect& rect);
+  // The part of the view that shows in its scroll area.
+  QRect ShownArea() const;
+
   TDrawingSurface& FSurface;
   TSubscription FInvalidated;
+  // Areas marked since the last paint, and whether that was given up for
+  // marking all that shows.
+  int FDirtyAreas = 0;
+  bool FAllShownDirty = false;
   TPageDevice FPageDevice;
   // The page grid of the last paint and what it was computed for: measuring
   // it on every paint would crowd the text measurer's few remembered fonts

@@ -220,6 +220,49 @@ TEST_F(MainWindowTest, TheLabelsItemFollowsTheSurface)
   EXPECT_EQ(labels->text(), QStringLiteral("Hide &Labels"));
 }
 
+// Paint events and the areas they cover.
+class TPaintedAreas final : public QObject {
+public:
+  explicit TPaintedAreas(QWidget* widget) { widget->installEventFilter(this); }
+  QRegion Painted;
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override
+  {
+    if (event->type() == QEvent::Paint)
+      Painted += static_cast<QPaintEvent*>(event)->region();
+    return false;
+  }
+};
+
+TEST_F(MainWindowTest, SelectAllOfManyBoxesRepaintsEveryBoxThatShowsAndNothingHidden)
+{
+  Window->resize(1200, 1000);
+  for (int row = 0; row < 12; ++row)
+    for (int column = 0; column < 9; ++column)
+      ASSERT_TRUE(DrawEntity(QPoint(30 + 110 * column, 30 + 90 * row)));
+  Window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Window.get()));
+  View().setFocus();
+  QApplication::processEvents();
+  const QRect shown = View().visibleRegion().boundingRect();
+  TPaintedAreas areas(&View());
+  QTest::keyClick(&View(), Qt::Key_A, Qt::ControlModifier);
+  QApplication::processEvents();
+  int showing = 0;
+  for (const TEntity* e : Surface().Entities) {
+    ASSERT_TRUE(e->Selected());
+    const QRect box = e->BoundsRect() & shown;
+    if (box.isEmpty())
+      continue;
+    ++showing;
+    EXPECT_EQ(areas.Painted.intersected(box), QRegion(box)) << qPrintable(e->EntityName());
+  }
+  EXPECT_GT(showing, 64);
+  // Only what shows is painted.
+  EXPECT_TRUE(shown.contains(areas.Painted.boundingRect()));
+}
+
 TEST_F(MainWindowTest, TheViewPaintsEntityBoxesAndRelationLines)
 {
   TEntity* parent = DrawEntity(QPoint(100, 100));
