@@ -15,8 +15,8 @@ namespace {
 // relation `relation`, in the array's order, as JSON.
 QString ColumnNamesJson(const QString& numbers, const QString& relation)
 {
-  return QStringLiteral("array_to_json(ARRAY(SELECT a.attname FROM unnest(%1::int2[]) WITH ORDINALITY k(n, o) "
-                        "LEFT JOIN pg_attribute a ON a.attrelid = %2 AND a.attnum = k.n ORDER BY k.o))::text")
+  return QStringLiteral("array_to_json(ARRAY(SELECT a.attname FROM unnest(%1::int2[]) WITH ORDINALITY u(n, o) "
+                        "LEFT JOIN pg_attribute a ON a.attrelid = %2 AND a.attnum = u.n ORDER BY u.o))::text")
       .arg(numbers, relation);
 }
 
@@ -78,7 +78,8 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
               "CASE WHEN a.attgenerated = '' THEN pg_get_expr(d.adbin, d.adrelid) END, a.attidentity <> '', "
               "col_description(a.attrelid, a.attnum), "
               "CASE WHEN t.typtype = 'd' AND t.typnamespace = n.oid THEN t.typname END, "
-              "CASE WHEN t.typtype = 'd' THEN format_type(t.typbasetype, t.typtypmod) END "
+              "CASE WHEN t.typtype = 'd' THEN format_type(t.typbasetype, t.typtypmod) END, "
+              "pg_get_serial_sequence(format('%I.%I', n.nspname, c.relname), a.attname) IS NOT NULL "
               "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
               "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_type t ON t.oid = a.atttypid "
               "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
@@ -96,8 +97,8 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
     column.NotNull = query.value(3).toBool();
     column.Default = query.value(4).toString();
     column.Identity = query.value(5).toBool();
-    // A serial column counts as its sequence's default says.
-    if (column.Default.startsWith(QLatin1String("nextval("))) {
+    // A serial column: the sequence of its default is its own.
+    if (query.value(9).toBool() && column.Default.startsWith(QLatin1String("nextval("))) {
       column.Identity = true;
       column.Default.clear();
     }

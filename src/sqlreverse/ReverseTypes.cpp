@@ -20,8 +20,10 @@ const QStringList kPreferred = {
 QString Normalised(const QString& type)
 {
   QString text = type.toLower().simplified();
-  static const QRegularExpression kBlankAround(QStringLiteral("\\s*([(),])\\s*"));
-  text.replace(kBlankAround, QStringLiteral("\\1"));
+  // No blanks inside parentheses or before them; one after them stays
+  // ("tinyint(3) unsigned").
+  static const QRegularExpression kBlankAround(QStringLiteral("\\s*([(,])\\s*|\\s*(\\))"));
+  text.replace(kBlankAround, QStringLiteral("\\1\\2"));
   return text;
 }
 

@@ -19,7 +19,7 @@ struct TModelType {
 };
 
 // The SQL type as the entries of a map are compared with it: lower case,
-// single blanks, none around parentheses and commas, the server's long
+// single blanks, none before or inside parentheses, the server's long
 // spellings shortened (PostgreSQL's "character varying" is "varchar"),
 // MySQL's display widths of integers left out ("int(11)" is "int",
 // "tinyint(1)" is "boolean").

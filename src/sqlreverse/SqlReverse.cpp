@@ -274,12 +274,6 @@ private:
     return plan;
   }
 
-  static bool InKey(const TPlan& plan)
-  {
-    return std::all_of(plan.Copies.begin(), plan.Copies.end(),
-                       [&](const TAttribute* a) { return plan.Child->PrimaryKey.IndexOfObject(a) >= 0; });
-  }
-
   // Whether `to` can be reached from `from` along master-detail relations.
   static bool Reaches(const QHash<const TEntity*, QList<const TEntity*>>& children, const TEntity* from,
                       const TEntity* to)
@@ -299,68 +293,44 @@ private:
     return false;
   }
 
+  // A master-detail relation where every carried column is in the child's
+  // key, a foreign-key relation where none is. A foreign-key relation's
+  // carried attributes are no key attributes, so a foreign key with some of
+  // its columns in the child's key, or one that would close a cycle of
+  // master-detail relations (a cycle always runs through keys that are all
+  // made of the same columns), has no model: taking its columns out of the
+  // key would change the key and break the relations to it, copying them
+  // would give the table each column twice. It is left out and said.
   void ReadRelations()
   {
-    // First the kinds: a master-detail relation where every carried column
-    // is in the child's key, unless it would close a cycle of them. A
-    // foreign-key relation's carried attributes are no key attributes, so
-    // its columns leave the child's key before anything is carried.
     QHash<const TEntity*, QList<const TEntity*>> masterChildren;
-    QSet<const TCatalogForeignKey*> refused;
     QSet<const TAttribute*> used;
-    std::vector<std::pair<TEntity*, TAttribute*>> leaving;
     for (const TCatalogTable& table : C.Tables)
       for (const TCatalogForeignKey& key : table.ForeignKeys) {
         QString why;
         const std::optional<TPlan> plan = Plan(table, key, used, why);
-        if (!plan)
-          continue;
-        for (const TAttribute* copy : plan->Copies)
-          used.insert(copy);
-        if (InKey(*plan)) {
-          if (plan->Parent != plan->Child && !Reaches(masterChildren, plan->Child, plan->Parent)) {
-            masterChildren[plan->Parent] << plan->Child;
-            continue;
-          }
-          refused.insert(&key);
-        }
-        QStringList moved;
-        for (TAttribute* copy : plan->Copies)
-          if (plan->Child->PrimaryKey.IndexOfObject(copy) >= 0) {
-            leaving.emplace_back(plan->Child, copy);
-            moved << ColumnOf(*copy);
-          }
-        if (refused.contains(&key))
-          R.Notes << QStringLiteral("The relation %1 is read as a foreign-key relation: as a master-detail relation "
-                                    "it would close a cycle of master-detail relations; its columns %2 are no key "
-                                    "attributes of %3 in the model.")
-                         .arg(KeyName(table, key), moved.join(QStringLiteral(", ")), table.Name);
-        else if (!moved.isEmpty())
-          R.Notes << QStringLiteral("The relation %1 is read as a foreign-key relation: only some of its columns are "
-                                    "in the key of %2; its columns %3 are no key attributes of %2 in the model.")
-                         .arg(KeyName(table, key), table.Name, moved.join(QStringLiteral(", ")));
-      }
-    QHash<TEntity*, int> front;
-    for (const auto& [entity, attribute] : leaving) {
-      const int pos = entity->PrimaryKey.IndexOfObject(attribute);
-      if (pos < 0)
-        continue;
-      entity->AddAttribute(entity->RemoveKeyAttribute(pos));
-      entity->Attributes.Move(entity->Attributes.Count() - 1, front[entity]++);
-    }
-
-    used.clear();
-    for (const TCatalogTable& table : C.Tables)
-      for (const TCatalogForeignKey& key : table.ForeignKeys) {
-        QString why;
-        const std::optional<TPlan> plan = Plan(table, key, used, why);
-        if (!plan) {
+        const qsizetype inKey =
+            plan ? std::count_if(plan->Copies.begin(), plan->Copies.end(),
+                                 [&](const TAttribute* a) { return plan->Child->PrimaryKey.IndexOfObject(a) >= 0; })
+                 : 0;
+        const bool primary = plan && inKey == qsizetype(plan->Copies.size());
+        if (plan && primary && (plan->Parent == plan->Child || Reaches(masterChildren, plan->Child, plan->Parent)))
+          why = QStringLiteral("as a master-detail relation it would close a cycle of master-detail relations, and "
+                               "as a foreign-key relation its columns could not stay in the key of %1")
+                    .arg(table.Name);
+        else if (plan && inKey > 0 && !primary)
+          why = QStringLiteral("some of its columns are in the key of %1 and some are not, which no relation of "
+                               "the model carries")
+                    .arg(table.Name);
+        if (!plan || !why.isEmpty()) {
           R.Notes << QStringLiteral("The relation %1 is not read: %2.").arg(KeyName(table, key), why);
           continue;
         }
         for (const TAttribute* copy : plan->Copies)
           used.insert(copy);
-        AddRelation(*plan, InKey(*plan));
+        if (primary)
+          masterChildren[plan->Parent] << plan->Child;
+        AddRelation(*plan, primary);
       }
   }
 
@@ -380,6 +350,7 @@ private:
     // relation is made, an attribute that has that name steps aside, and
     // both get their names back after; the carried column's own name is
     // then its role name.
+    const bool unique = Unique(plan);
     std::vector<std::pair<TAttribute*, QString>> renamed;
     int aside = 0;
     for (int k = 0; k < plan.Parent->PrimaryKey.Count(); ++k) {
@@ -401,7 +372,7 @@ private:
     relation->Parent = plan.Parent;
     relation->Child = child;
     relation->InitPrimaryRelation(primary);
-    relation->Cardinality = Unique(plan) ? kCardinalityZeroOrOne : kCardinalityZeroOrMany;
+    relation->Cardinality = unique ? kCardinalityZeroOrOne : kCardinalityZeroOrMany;
     if (!plan.Key->Name.isEmpty())
       relation->AssignRelationName(Unused(S.Relations, StorableName(plan.Key->Name)));
     TRelation* r = nullptr;
