@@ -1,8 +1,7 @@
 # The SQL build on real servers: the live build, and the scripts applied
 # with the servers' own clients. The servers start once per test process, so
 # the binary runs as one test: a process per test case would start them
-# again for each. The reading of databases back (tests/sqlreverse) runs here
-# too, on the same servers.
+# again for each.
 add_executable(sqlserver_tests
   ${CMAKE_CURRENT_LIST_DIR}/SqlModel.h
   ${CMAKE_CURRENT_LIST_DIR}/SqlRunTest.cpp
@@ -10,12 +9,9 @@ add_executable(sqlserver_tests
   ${CMAKE_CURRENT_LIST_DIR}/SqlTestDatabases.h
   ${CMAKE_CURRENT_LIST_DIR}/SqlScriptApplyTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SqlEndToEndTest.cpp
-  ${PROJECT_SOURCE_DIR}/tests/sqlreverse/ModelFacts.h
-  ${PROJECT_SOURCE_DIR}/tests/sqlreverse/SqlReverseServerTest.cpp
 )
-target_link_libraries(sqlserver_tests PRIVATE veska_test_sqlservers veska_sqlbuild veska_sqlreverse veska_diagramfile)
+target_link_libraries(sqlserver_tests PRIVATE veska_test_sqlservers veska_sqlbuild veska_diagramfile)
 target_compile_definitions(sqlserver_tests PRIVATE VESKA_SHIPPED_INI="${PROJECT_SOURCE_DIR}/src/shell/VESKA.INI"
-                                                   VESKA_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples"
-                                                   VESKA_REVERSE_SCHEMAS="${PROJECT_SOURCE_DIR}/tests/sqlreverse/schemas")
+                                                   VESKA_EXAMPLES_DIR="${PROJECT_SOURCE_DIR}/examples")
 add_test(NAME sqlserver_tests COMMAND sqlserver_tests)
 set_tests_properties(sqlserver_tests PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
