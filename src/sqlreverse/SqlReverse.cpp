@@ -493,6 +493,11 @@ TSqlReverseResult ReverseEngineerSql(TDrawingSurface& surface, const TIniFile& i
       return result;
     }
   }
+  if (*dialect == TSqlDialect::MySQL && connection.Database.isEmpty()) {
+    // MySQL's catalog is read for one database, which the connection names.
+    result.Error = QStringLiteral("No database is given for %1 (dbname=...).").arg(server);
+    return result;
+  }
   QString secret = password;
   if (*dialect == TSqlDialect::MySQL && secret.isEmpty())
     secret = MySqlDefaultPassword();

@@ -287,20 +287,5 @@ INSTANTIATE_TEST_SUITE_P(Servers, SqlReversePostgresTest, ::testing::Values(TSql
                            return SqlDialectName(info.param).toStdString();
                          });
 
-TEST(SqlReverseUnreachableTest, AServerThatIsNotThereIsTheServersMessageAndNothingRead)
-{
-  TRecordingMessages messages;
-  const TFixedTextMeasurer measurer;
-  TDrawingSurface surface(messages, measurer);
-  TSqlConnection connection;
-  connection.Host = QStringLiteral("/nonexistent-socket-dir");
-  connection.Database = QStringLiteral("shop");
-  const TSqlReverseResult result = ReverseEngineerSql(surface, TIniFile(QStringLiteral(VESKA_SHIPPED_INI)),
-                                                      QStringLiteral("PostgreSQL"), connection, QStringLiteral("pw1"), {});
-  EXPECT_FALSE(result.Error.isEmpty());
-  EXPECT_FALSE(result.Error.contains(QStringLiteral("pw1")));
-  EXPECT_EQ(surface.Entities.Count(), 0);
-}
-
 }  // namespace
 }  // namespace veska::test
