@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 namespace veska::cli {
 
@@ -34,9 +35,8 @@ int SplitEntityNames(const QString& option, const QString& list, QStringList& na
   return ExitOk;
 }
 
-// The server to build for: the one named in `server`, or the first one the
-// settings file lists when none is. Returns ExitOk or ExitUsage (after
-// saying why).
+}  // namespace
+
 int ChooseServer(const TIniFile& ini, QString& server, std::FILE* err)
 {
   const QStringList servers = ReadServers(ini);
@@ -60,7 +60,31 @@ int ChooseServer(const TIniFile& ini, QString& server, std::FILE* err)
   return ExitOk;
 }
 
-}  // namespace
+int SqlConnectionOf(const QString& use, const QString& server, TSqlDialect dialect, const QString& database,
+                    const QString& connect, TSqlConnection& connection, std::FILE* err)
+{
+  if (dialect == TSqlDialect::SQLite) {
+    if (database.isEmpty() || !connect.isEmpty()) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 %2 the database file of --database FILE").arg(server, use));
+      return ExitUsage;
+    }
+    connection.DatabaseFile = database;
+    return ExitOk;
+  }
+  if (!database.isEmpty()) {
+    PrintLine(err,
+              QStringLiteral("veska-cli: %1 connects through --connect \"host=... dbname=... user=...\"").arg(server));
+    return ExitUsage;
+  }
+  QString error;
+  const std::optional<TSqlConnection> parsed = ParseSqlConnection(connect, &error);
+  if (!parsed) {
+    PrintLine(err, QStringLiteral("veska-cli: --connect: %1").arg(error));
+    return ExitUsage;
+  }
+  connection = *parsed;
+  return ExitOk;
+}
 
 TMsgButton TIgnoringMessages::Show(TMsgDlgType type, const QString& text, int buttons)
 {

@@ -4,6 +4,7 @@
 
 #include "cli/StreamMessages.h"
 #include "sqlbuild/SqlBuild.h"
+#include "sqlbuild/SqlConnection.h"
 
 #include <QString>
 #include <QStringList>
@@ -51,6 +52,17 @@ struct TDatabaseArgs {
 // ExitUsage or ExitFileError (after saying why).
 int ParseDatabaseArgs(const QString& command, const QString& fileNames, int fewest, const QStringList& args,
                       const QString& programDirectory, TDatabaseArgs& parsed, std::FILE* err);
+
+// The server a command works on: the one named in `server` (then spelled as
+// the settings file spells it), or the first one the settings file lists.
+// Returns ExitOk or ExitUsage (after saying why).
+int ChooseServer(const TIniFile& ini, QString& server, std::FILE* err);
+
+// Where an SQL command connects: SQLite's file from `database`, another
+// server's connection from `connect`; `use` says what is done with SQLite's
+// file ("builds into", "reads"). Returns ExitOk or ExitUsage (after saying why).
+int SqlConnectionOf(const QString& use, const QString& server, TSqlDialect dialect, const QString& database,
+                    const QString& connect, TSqlConnection& connection, std::FILE* err);
 
 // An SQL build of the diagram (build-database for a server with a dialect).
 int BuildSqlDatabase(const TDatabaseArgs& args, TSqlDialect dialect, std::FILE* out, std::FILE* err);

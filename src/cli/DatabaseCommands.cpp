@@ -1,14 +1,16 @@
 // The database commands: build-database, which builds the tables of a
 // diagram's entities (desktop tables here, an SQL database in
 // SqlCommands.cpp), and reverse-engineer, which reads a directory of tables
-// into a new diagram.
+// or an SQL database into a new diagram.
 
 #include "cli/CommandSupport.h"
 #include "cli/DatabaseArgs.h"
+#include "arrange/Arrange.h"
 #include "cli/StreamMessages.h"
 #include "engine/TableEngine.h"
 #include "platform/IniFile.h"
 #include "platform/TextMeasurer.h"
+#include "sqlreverse/SqlReverse.h"
 #include "tablebuild/BuildRun.h"
 #include "tablebuild/ReEngineer.h"
 #include "tablebuild/ServerDefinitions.h"
@@ -70,21 +72,86 @@ int BuildDatabase(const QStringList& args, const QString& programDirectory, std:
   return result.ErrorCount > 0 ? ExitBuildErrors : status;
 }
 
+namespace {
+
+// reverse-engineer --server NAME: the SQL database into OUT, arranged.
+int ReverseEngineerSqlDatabase(const QString& server, TSqlDialect dialect, const QString& settings,
+                               const QString& database, const QString& connect, const QString& schema,
+                               const QString& out, std::FILE* err)
+{
+  TSqlConnection connection;
+  if (const int status = SqlConnectionOf(QStringLiteral("reads"), server, dialect, database, connect, connection, err))
+    return status;
+  if (!schema.isEmpty() && dialect != TSqlDialect::PostgreSQL) {
+    PrintLine(err, QStringLiteral("veska-cli: --schema is for PostgreSQL; %1 has none").arg(server));
+    return ExitUsage;
+  }
+  TStreamMessages messages(err);
+  TDrawingSurface surface(messages, TQtTextMeasurer::Instance());
+  PrepareNewDiagram(surface);
+  // No password is ever an argument: the client library finds it where its
+  // own programs do.
+  const TSqlReverseResult result =
+      ReverseEngineerSql(surface, TIniFile(settings), server, connection, QString(), schema);
+  if (!result.Error.isEmpty()) {
+    messages.Error(result.Error);
+    // A SQLite file that is missing or no database is a bad input; a
+    // server that cannot be reached is an access failure.
+    return dialect == TSqlDialect::SQLite ? ExitCorrupted : ExitFileError;
+  }
+  ArrangeDiagram(surface, false);
+  messages.Information(SqlReverseCompletion(result));
+  return WriteDiagramFile(surface, out, err);
+}
+
+}  // namespace
+
 int ReverseEngineer(const QStringList& args, const QString& programDirectory, std::FILE* err)
 {
   QString settingsGiven;
+  QString server;
+  QString database;
+  QString connect;
+  QString schema;
   const std::map<QString, TOptionHandler> options = {
     {QStringLiteral("--settings"), ValueOption(QStringLiteral("a file name"), settingsGiven, err)},
+    {QStringLiteral("--server"), ValueOption(QStringLiteral("a server name"), server, err)},
+    {QStringLiteral("--database"), ValueOption(QStringLiteral("a database file"), database, err)},
+    {QStringLiteral("--connect"), ValueOption(QStringLiteral("a connection text"), connect, err)},
+    {QStringLiteral("--schema"), ValueOption(QStringLiteral("a schema name"), schema, err)},
   };
   QStringList files;
-  if (const int status =
-          ParseCommandLine(QStringLiteral("reverse-engineer"), QStringLiteral("DIR and OUT"), args, options, files, err))
+  const bool sql = args.contains(QStringLiteral("--server"));
+  if (const int status = ParseCommandLine(QStringLiteral("reverse-engineer"),
+                                          sql ? QStringLiteral("OUT") : QStringLiteral("DIR and OUT"), args, options,
+                                          files, err, sql ? 1 : 2))
     return status;
   // Reading tables needs nothing from the settings file; a FILE named is
   // still checked, as for the other commands.
   QString settings;
   if (const int status = SettingsFile(settingsGiven, programDirectory, settings, err))
     return status;
+  if (sql) {
+    if (files.size() != 1) {
+      PrintLine(err, QStringLiteral("veska-cli: reverse-engineer --server needs OUT alone (see veska-cli --help)"));
+      return ExitUsage;
+    }
+    const TIniFile ini(settings);
+    if (const int status = ChooseServer(ini, server, err))
+      return status;
+    const std::optional<TSqlDialect> dialect = ReadSqlDialect(ini, server);
+    if (!dialect) {
+      PrintLine(err, QStringLiteral("veska-cli: %1 is no SQL server; desktop tables are read from DIR without "
+                                    "--server")
+                         .arg(server));
+      return ExitUsage;
+    }
+    return ReverseEngineerSqlDatabase(server, *dialect, settings, database, connect, schema, files[0], err);
+  }
+  if (!database.isEmpty() || !connect.isEmpty() || !schema.isEmpty()) {
+    PrintLine(err, QStringLiteral("veska-cli: --database, --connect and --schema need --server"));
+    return ExitUsage;
+  }
   if (const int status = CheckDirectory(files[0], err))
     return status;
 

@@ -54,26 +54,10 @@ int BuildSqlDatabase(const TDatabaseArgs& args, TSqlDialect dialect, std::FILE* 
     return ExitUsage;
   }
   TSqlConnection connection;
-  if (dialect == TSqlDialect::SQLite) {
-    if (args.Database.isEmpty() || !args.Connect.isEmpty()) {
-      PrintLine(err, QStringLiteral("veska-cli: %1 builds into the database file of --database FILE").arg(args.Server));
-      return ExitUsage;
-    }
-    connection.DatabaseFile = args.Database;
-  } else {
-    if (!args.Database.isEmpty()) {
-      PrintLine(err, QStringLiteral("veska-cli: %1 connects through --connect \"host=... dbname=... user=...\"")
-                         .arg(args.Server));
-      return ExitUsage;
-    }
-    QString error;
-    const std::optional<TSqlConnection> parsed = ParseSqlConnection(args.Connect, &error);
-    if (!parsed) {
-      PrintLine(err, QStringLiteral("veska-cli: --connect: %1").arg(error));
-      return ExitUsage;
-    }
-    connection = *parsed;
-  }
+  if (const int status =
+          SqlConnectionOf(QStringLiteral("builds into"), args.Server, dialect, args.Database, args.Connect,
+                          connection, err))
+    return status;
   TIgnoringMessages messages(err, args.StopOnError);
   // No password is ever an argument: the client library finds it where its
   // own programs do.

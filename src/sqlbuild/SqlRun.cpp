@@ -31,6 +31,63 @@ QString NewConnectionName()
 
 }  // namespace
 
+QString OpenSqlDatabase(TSqlDialect dialect, const TSqlConnection& connection, const QString& password,
+                        const QString& name, bool readOnly)
+{
+  QSqlDatabase db = QSqlDatabase::addDatabase(SqlDriverName(dialect), name);
+  QStringList options;
+  if (!connection.Options.trimmed().isEmpty())
+    options << connection.Options.trimmed();
+  switch (dialect) {
+  case TSqlDialect::SQLite:
+    db.setDatabaseName(connection.DatabaseFile);
+    if (readOnly)
+      options << QStringLiteral("QSQLITE_OPEN_READONLY");
+    break;
+  case TSqlDialect::PostgreSQL:
+    // libpq takes a socket directory as the host, and finds a password in
+    // PGPASSWORD or ~/.pgpass itself when none is given.
+    db.setHostName(connection.Host);
+    db.setDatabaseName(connection.Database);
+    if (!connection.Options.contains(QLatin1String("connect_timeout")))
+      options << QStringLiteral("connect_timeout=%1").arg(ConnectTimeout);
+    break;
+  case TSqlDialect::MySQL:
+    if (connection.Host.startsWith(QLatin1Char('/')))
+      options << QStringLiteral("UNIX_SOCKET=") + connection.Host;
+    else
+      db.setHostName(connection.Host);
+    db.setDatabaseName(connection.Database);
+    if (!connection.Options.contains(QLatin1String("MYSQL_OPT_CONNECT_TIMEOUT"), Qt::CaseInsensitive))
+      options << QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1").arg(ConnectTimeout);
+    break;
+  }
+  if (dialect != TSqlDialect::SQLite) {
+    if (connection.Port > 0)
+      db.setPort(connection.Port);
+    db.setUserName(connection.User);
+    db.setPassword(password);
+  }
+  // libpq's options are apart by blanks, QMYSQL's and QSQLITE's by semicolons.
+  db.setConnectOptions(options.join(dialect == TSqlDialect::PostgreSQL ? QStringLiteral(" ") : QStringLiteral(";")));
+  const bool opened = db.open();
+  // The open connection needs the password no more.
+  db.setPassword(QString());
+  return opened ? QString() : SqlErrorText(db.lastError(), password);
+}
+
+QString SqlErrorText(const QSqlError& error, const QString& password)
+{
+  QString text = error.databaseText().trimmed();
+  if (text.isEmpty())
+    text = error.text().trimmed();
+  if (text.isEmpty())
+    text = QStringLiteral("The database reported an error without a message.");
+  if (!password.isEmpty())
+    text.replace(password, QStringLiteral("********"));
+  return text;
+}
+
 TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target, TMessageService& messages,
                           const TBuildProgress& progress, TProgress* bar)
 {
@@ -112,49 +169,10 @@ QString TSqlDatabaseTarget::Begin()
   if (FDialect == TSqlDialect::MySQL && FPassword.isEmpty())
     FPassword = MySqlDefaultPassword();
 
-  QString error;
-  {
-    QSqlDatabase db = QSqlDatabase::addDatabase(driver, FConnectionName);
-    FAdded = true;
-    QStringList options;
-    if (!FConnection.Options.trimmed().isEmpty())
-      options << FConnection.Options.trimmed();
-    switch (FDialect) {
-    case TSqlDialect::SQLite:
-      db.setDatabaseName(FConnection.DatabaseFile);
-      break;
-    case TSqlDialect::PostgreSQL:
-      // libpq takes a socket directory as the host, and finds a password in
-      // PGPASSWORD or ~/.pgpass itself when none is given.
-      db.setHostName(FConnection.Host);
-      db.setDatabaseName(FConnection.Database);
-      if (!FConnection.Options.contains(QLatin1String("connect_timeout")))
-        options << QStringLiteral("connect_timeout=%1").arg(ConnectTimeout);
-      break;
-    case TSqlDialect::MySQL:
-      if (FConnection.Host.startsWith(QLatin1Char('/')))
-        options << QStringLiteral("UNIX_SOCKET=") + FConnection.Host;
-      else
-        db.setHostName(FConnection.Host);
-      db.setDatabaseName(FConnection.Database);
-      if (!FConnection.Options.contains(QLatin1String("MYSQL_OPT_CONNECT_TIMEOUT"), Qt::CaseInsensitive))
-        options << QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=%1").arg(ConnectTimeout);
-      break;
-    }
-    if (FDialect != TSqlDialect::SQLite) {
-      if (FConnection.Port > 0)
-        db.setPort(FConnection.Port);
-      db.setUserName(FConnection.User);
-      db.setPassword(FPassword);
-    }
-    // libpq's options are apart by blanks, QMYSQL's by semicolons.
-    db.setConnectOptions(options.join(FDialect == TSqlDialect::MySQL ? QStringLiteral(";") : QStringLiteral(" ")));
-    const bool opened = db.open();
-    // The open connection needs the password no more.
-    db.setPassword(QString());
-    if (!opened)
-      return Message(db.lastError());
-  }
+  FAdded = true;
+  QString error = OpenSqlDatabase(FDialect, FConnection, FPassword, FConnectionName);
+  if (!error.isEmpty())
+    return error;
 
   // SQLite checks foreign keys only when asked, and only outside a
   // transaction can it be asked.
@@ -257,18 +275,6 @@ QString TSqlDatabaseTarget::End(bool commit)
   }
   db.close();
   return error;
-}
-
-QString TSqlDatabaseTarget::Message(const QSqlError& error) const
-{
-  QString text = error.databaseText().trimmed();
-  if (text.isEmpty())
-    text = error.text().trimmed();
-  if (text.isEmpty())
-    text = QStringLiteral("The database reported an error without a message.");
-  if (!FPassword.isEmpty())
-    text.replace(FPassword, QStringLiteral("********"));
-  return text;
 }
 
 QString TSqlDatabaseTarget::Run(const QString& statement)

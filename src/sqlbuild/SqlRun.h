@@ -43,6 +43,18 @@ struct TSqlRunResult {
 TSqlRunResult RunSqlBuild(const std::vector<TSqlStep>& steps, TSqlTarget& target, TMessageService& messages,
                           const TBuildProgress& progress, TProgress* bar = nullptr);
 
+// Opens the Qt SQL connection registered as `name` (QSqlDatabase::addDatabase
+// is called here; the caller removes it): the driver of the dialect, a
+// connection timeout unless the options set one, the password in memory only
+// and forgotten once the connection is open. `readOnly` opens a SQLite file
+// without ever creating or writing it. The server's own message when it could
+// not open, the password masked.
+QString OpenSqlDatabase(TSqlDialect dialect, const TSqlConnection& connection, const QString& password,
+                        const QString& name, bool readOnly = false);
+// The server's own message of an error, with `password` (when not empty)
+// masked.
+QString SqlErrorText(const QSqlError& error, const QString& password);
+
 // A live database over Qt SQL (drivers QSQLITE, QPSQL, QMYSQL).
 //
 // SQLite and PostgreSQL run the whole build as one transaction: End(false)
@@ -69,8 +81,7 @@ public:
   QString End(bool commit) override;
 
 private:
-  // The server's own message of an error, with any password masked.
-  QString Message(const QSqlError& error) const;
+  QString Message(const QSqlError& error) const { return SqlErrorText(error, FPassword); }
   // Runs one statement; its error message, empty when it ran.
   QString Run(const QString& statement);
 

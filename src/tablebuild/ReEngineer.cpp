@@ -61,9 +61,7 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
   TProgressRun run(progress, QStringLiteral("Reading tables of ") + QDir::toNativeSeparators(directory),
                    tables.size());
   qint64 done = 0;
-  int top = kMargin;
-  int left = kMargin;
-  int rowBottom = top;  // of the tallest box of the row
+  TRowPlacer rows;
   for (const QString& file : tables) {
     QList<TFieldInfo> fields;
     std::optional<TEngineError> error;
@@ -78,7 +76,7 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
       error = e;
     }
     auto created = std::make_unique<TEntity>();
-    created->SetPosition(left, top);
+    created->SetPosition(rows.NextLeft(), rows.NextTop());
     TEntity* entity = surface.AddEntity(std::move(created));
     // Names the diagram file could not hold (a comma, a control character)
     // take "_" in their place, for the entity as for its attributes.
@@ -103,20 +101,30 @@ TReEngineerResult ReEngineer(TDrawingSurface& surface, const QString& directory,
     entity->Repaint();  // its size follows the attributes read
     run.Step(++done);
 
-    // With its size known, the box goes right of the last one, or starts a
-    // new row below the row's tallest box when it would pass the surface's
-    // right edge.
-    if (left > kMargin && left + entity->Width > surface.Width - kMargin) {
-      top = rowBottom + kMargin;
-      left = kMargin;
-    }
-    entity->SetPosition(left, top);
-    left += entity->Width + kMargin;
-    rowBottom = std::max(rowBottom, top + entity->Height);
-    surface.Width = std::max(surface.Width, left);
+    rows.Place(surface, *entity);
   }
-  surface.Height = std::max({surface.Height, top + 80, rowBottom + kMargin});
+  rows.Finish(surface);
   return result;
+}
+
+void TRowPlacer::Place(TDrawingSurface& surface, TEntity& entity)
+{
+  // With its size known, the box goes right of the last one, or starts a
+  // new row below the row's tallest box when it would pass the surface's
+  // right edge.
+  if (FLeft > kMargin && FLeft + entity.Width > surface.Width - kMargin) {
+    FTop = FRowBottom + kMargin;
+    FLeft = kMargin;
+  }
+  entity.SetPosition(FLeft, FTop);
+  FLeft += entity.Width + kMargin;
+  FRowBottom = std::max(FRowBottom, FTop + entity.Height);
+  surface.Width = std::max(surface.Width, FLeft);
+}
+
+void TRowPlacer::Finish(TDrawingSurface& surface) const
+{
+  surface.Height = std::max({surface.Height, FTop + 80, FRowBottom + kMargin});
 }
 
 }  // namespace veska

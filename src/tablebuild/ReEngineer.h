@@ -9,7 +9,27 @@
 namespace veska {
 
 class TDrawingSurface;
+class TEntity;
 class TProgress;
+
+// Lays boxes out in rows from (20, 20), in the order placed: each box 20
+// pixels right of the one before, a new row 20 pixels below the row's
+// tallest box where the surface's width is reached; the surface grows to
+// hold the boxes (at least 80 pixels below the last row's top once
+// Finish is called). Each box is placed with its size known.
+class TRowPlacer {
+public:
+  void Place(TDrawingSurface& surface, TEntity& entity);
+  void Finish(TDrawingSurface& surface) const;
+  // Where the next box goes if it fits in the row.
+  int NextLeft() const { return FLeft; }
+  int NextTop() const { return FTop; }
+
+private:
+  int FTop = 20;
+  int FLeft = 20;
+  int FRowBottom = 20;  // of the tallest box of the row
+};
 
 // The model data type and width text that a field of the engine becomes.
 QString DataTypeOfField(int fieldType);

@@ -14,6 +14,7 @@
 #include "sqlbuild/SqlRun.h"
 #include "sqlbuild/SqlSchema.h"
 #include "sqlbuild/SqlScript.h"
+#include "support/FirstDifference.h"
 #include "support/RecordingMessages.h"
 #include "testkit/LargeModel.h"
 
@@ -101,19 +102,6 @@ qsizetype CountOf(const QStringList& dump, const QString& kind)
 {
   const QString prefix = kind + QLatin1Char('|');
   return std::count_if(dump.begin(), dump.end(), [&](const QString& line) { return line.startsWith(prefix); });
-}
-
-// The first line where two dumps part, for a failure that stays readable on
-// a model of thousands of tables.
-std::string FirstDifference(const QStringList& a, const QStringList& b)
-{
-  for (qsizetype i = 0; i < std::max(a.size(), b.size()); ++i) {
-    const QString left = i < a.size() ? a[i] : QStringLiteral("(end)");
-    const QString right = i < b.size() ? b[i] : QStringLiteral("(end)");
-    if (left != right)
-      return QStringLiteral("line %1:\n  %2\n  %3").arg(i + 1).arg(left, right).toStdString();
-  }
-  return "none";
 }
 
 class SqlEndToEndTest : public ::testing::TestWithParam<TSqlDialect> {
