@@ -1,8 +1,10 @@
 #include "dialogs/BuildTableDlg.h"
 
+#include "arrange/Arrange.h"
 #include "sqlbuild/SqlRun.h"
 #include "sqlbuild/SqlSchema.h"
 #include "sqlbuild/SqlScript.h"
+#include "sqlreverse/SqlReverse.h"
 #include "tablebuild/BuildRun.h"
 #include "tablebuild/ReEngineer.h"
 #include "tablebuild/ServerDefinitions.h"
@@ -82,7 +84,7 @@ TBuildTableDlg::TBuildTableDlg(const TIniFile& ini, TMessageService& messages, Q
   // What the user typed stays; only the file field changes its meaning.
   connect(SaveToFileCheckBox, &QCheckBox::toggled, this, [this] {
     const std::optional<TSqlDialect> dialect = ChosenDialect();
-    if (!dialect)
+    if (!dialect || BuildModel)
       return;
     SqlDestination->ShowFor(*dialect, SavesToFile());
     if (FUserSettings)
@@ -98,15 +100,13 @@ void TBuildTableDlg::SetUserSettings(TIniFile* userSettings)
 
 std::optional<TSqlDialect> TBuildTableDlg::ChosenDialect() const
 {
-  // Reading tables into a model reads a directory, whatever the server.
-  if (BuildModel)
-    return std::nullopt;
   return ReadSqlDialect(FIni, TargetServerComboBox->currentText());
 }
 
 bool TBuildTableDlg::SavesToFile() const
 {
-  return SaveToFileCheckBox->isEnabled() && SaveToFileCheckBox->isChecked();
+  // A model is read from a database, never from a script.
+  return !BuildModel && SaveToFileCheckBox->isEnabled() && SaveToFileCheckBox->isChecked();
 }
 
 void TBuildTableDlg::ShowDestination()
@@ -115,7 +115,10 @@ void TBuildTableDlg::ShowDestination()
   ShowDirectoryDestination(!dialect);
   if (!dialect)
     return;
-  SqlDestination->ShowFor(*dialect, SavesToFile());
+  if (BuildModel)
+    SqlDestination->ShowForReading(*dialect);
+  else
+    SqlDestination->ShowFor(*dialect, SavesToFile());
   if (FUserSettings)
     SqlDestination->Recall(*FUserSettings, TargetServerComboBox->currentText());
 }
@@ -165,7 +168,10 @@ void TBuildTableDlg::OKBtnClick()
       FMessages.Error(missing);
       return;
     }
-    RunSqlBuild(*dialect);
+    if (BuildModel)
+      ReadSqlDatabase(*dialect);
+    else
+      RunSqlBuild(*dialect);
   } else if (BuildModel)
     ReadDatabase();
   else
@@ -185,19 +191,57 @@ void TBuildTableDlg::ReadDatabase()
   }
 }
 
-void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
+void TBuildTableDlg::RememberDestination()
 {
-  const QString server = TargetServerComboBox->currentText();
-  // The destination is remembered for the next build; a settings file that
+  // The destination is remembered for the next time; a settings file that
   // cannot be written is said, and costs only that convenience, not the
-  // build (the file stays as it was).
+  // work (the file stays as it was).
   if (FUserSettings) {
     try {
-      SqlDestination->Remember(*FUserSettings, server);
+      SqlDestination->Remember(*FUserSettings, TargetServerComboBox->currentText());
     } catch (const std::runtime_error& e) {
       FMessages.Error(QString::fromStdString(e.what()));
     }
   }
+}
+
+QString TBuildTableDlg::TakePassword()
+{
+  // Taken from the field and the field emptied at once: the password lives
+  // no longer than the work.
+  const QString password = SqlDestination->passwordEdit->text();
+  SqlDestination->passwordEdit->clear();
+  return password;
+}
+
+void TBuildTableDlg::ShowProgressLine(const QString& line)
+{
+  ProgressText->setPlainText(line);
+  ProgressText->repaint();
+}
+
+void TBuildTableDlg::ReadSqlDatabase(TSqlDialect dialect)
+{
+  RememberDestination();
+  const QString password = TakePassword();
+  PageControl->setCurrentIndex(pgProgress);
+  ShowProgressLine(QStringLiteral("Reading Database"));
+  const TSqlReverseResult result =
+      ReverseEngineerSql(*FSurface, FIni, TargetServerComboBox->currentText(), SqlDestination->Connection(), password,
+                         dialect == TSqlDialect::PostgreSQL ? SqlDestination->Schema() : QString(), &WorkProgress);
+  if (!result.Error.isEmpty()) {
+    FMessages.Error(result.Error);
+    return;
+  }
+  ShowProgressLine(QStringLiteral("Arranging Diagram"));
+  ArrangeDiagram(*FSurface, false);
+  FMessages.Information(SqlReverseCompletion(result));
+}
+
+void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
+{
+  const QString server = TargetServerComboBox->currentText();
+  RememberDestination();
   TSqlBuildOptions options;
   options.DropTables = DropTableCheckBox->isChecked();
   options.CreateTables = CreateTableCheckBox->isChecked();
@@ -208,22 +252,13 @@ void TBuildTableDlg::RunSqlBuild(TSqlDialect dialect)
   options.TableFilter = TableFilter;
   PageControl->setCurrentIndex(pgProgress);
   const std::vector<TSqlStep> steps = SqlBuildSteps(FIni, server, *FSurface, options);
-  // The password is taken from the field and the field emptied at once: it
-  // lives no longer than the run.
-  const QString password = SqlDestination->passwordEdit->text();
-  SqlDestination->passwordEdit->clear();
+  const QString password = TakePassword();
   std::unique_ptr<TSqlTarget> target;
   if (SavesToFile())
     target = std::make_unique<TSqlScriptTarget>(SqlDestination->FileName(), dialect);
   else
     target = std::make_unique<TSqlDatabaseTarget>(dialect, SqlDestination->Connection(), password);
-  veska::RunSqlBuild(
-      steps, *target, FMessages,
-      [this](const QString& line) {
-        ProgressText->setPlainText(line);
-        ProgressText->repaint();
-      },
-      &WorkProgress);
+  veska::RunSqlBuild(steps, *target, FMessages, [this](const QString& line) { ShowProgressLine(line); }, &WorkProgress);
 }
 
 void TBuildTableDlg::RunBuildPage()
@@ -235,13 +270,8 @@ void TBuildTableDlg::RunBuildPage()
   settings.Directory = Directory();
   settings.TableFilter = TableFilter;
   PageControl->setCurrentIndex(pgProgress);
-  RunBuild(
-      FIni, settings, *FSurface, FMessages,
-      [this](const QString& line) {
-        ProgressText->setPlainText(line);
-        ProgressText->repaint();
-      },
-      &WorkProgress);
+  RunBuild(FIni, settings, *FSurface, FMessages, [this](const QString& line) { ShowProgressLine(line); },
+           &WorkProgress);
 }
 
 }  // namespace veska

@@ -4,7 +4,8 @@
 // directory for desktop tables; a script file, SQLite's database file or a
 // server connection for the SQL servers), and OK runs the build; in mode
 // information model (BuildModel true) OK reads the tables of the chosen
-// directory into the surface.
+// directory into the surface, or for an SQL server the database of the
+// destination, which is then arranged.
 //
 // The main window makes it once; TableFilter keeps the chosen entities
 // between showings, pruned of entities that no longer exist.
@@ -67,6 +68,11 @@ private:
   void RunBuildPage();
   void RunSqlBuild(TSqlDialect dialect);
   void ReadDatabase();
+  // Reads the SQL database of the destination into the model and arranges it.
+  void ReadSqlDatabase(TSqlDialect dialect);
+  void RememberDestination();
+  QString TakePassword();
+  void ShowProgressLine(const QString& line);
 
   const TIniFile& FIni;
   TMessageService& FMessages;

@@ -3,6 +3,7 @@
 #include "platform/IniFile.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHash>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -54,6 +55,8 @@ TSqlDestination::TSqlDestination(QWidget* parent) : QWidget(parent)
   passwordEdit = MakeEdit(this, "SqlPasswordEdit");
   passwordEdit->setEchoMode(QLineEdit::Password);
   passwordEdit->setPlaceholderText(QStringLiteral("from the client's settings"));
+  schemaEdit = MakeEdit(this, "SqlSchemaEdit");
+  schemaEdit->setPlaceholderText(QStringLiteral("public"));
 
   FLayout = new QFormLayout(this);
   FLayout->setContentsMargins(0, 0, 0, 0);
@@ -65,12 +68,14 @@ TSqlDestination::TSqlDestination(QWidget* parent) : QWidget(parent)
   FLayout->addRow(QStringLiteral("D&atabase"), databaseEdit);
   FLayout->addRow(QStringLiteral("&User"), userEdit);
   FLayout->addRow(QStringLiteral("&Password"), passwordEdit);
+  FLayout->addRow(QStringLiteral("&Schema"), schemaEdit);
 
   connect(browseButton, &QPushButton::clicked, this, [this] { Browse(); });
 }
 
 void TSqlDestination::ShowFor(TSqlDialect dialect, bool saveToFile)
 {
+  FReading = false;
   FScript = saveToFile;
   FShowsFile = saveToFile || dialect == TSqlDialect::SQLite;
   FFileLabel->setText(saveToFile ? QStringLiteral("Script &file") : QStringLiteral("Database &file"));
@@ -79,6 +84,14 @@ void TSqlDestination::ShowFor(TSqlDialect dialect, bool saveToFile)
                          static_cast<QWidget*>(databaseEdit), static_cast<QWidget*>(userEdit),
                          static_cast<QWidget*>(passwordEdit)})
     FLayout->setRowVisible(field, !FShowsFile);
+  FLayout->setRowVisible(schemaEdit, false);
+}
+
+void TSqlDestination::ShowForReading(TSqlDialect dialect)
+{
+  ShowFor(dialect, false);
+  FReading = true;
+  FLayout->setRowVisible(schemaEdit, dialect == TSqlDialect::PostgreSQL);
 }
 
 void TSqlDestination::Recall(const TIniFile& userSettings, const QString& server)
@@ -89,6 +102,7 @@ void TSqlDestination::Recall(const TIniFile& userSettings, const QString& server
   portBox->setValue(TIniFile::ToNumber(kept.value(QStringLiteral("port"))));
   databaseEdit->setText(kept.value(QStringLiteral("database")));
   userEdit->setText(kept.value(QStringLiteral("user")));
+  schemaEdit->setText(kept.value(QStringLiteral("schema")));
   passwordEdit->clear();
 }
 
@@ -111,7 +125,8 @@ void TSqlDestination::Remember(TIniFile& userSettings, const QString& server) co
                              {QStringLiteral("Host"), hostEdit->text().trimmed()},
                              {QStringLiteral("Port"), QString::number(portBox->value())},
                              {QStringLiteral("Database"), databaseEdit->text().trimmed()},
-                             {QStringLiteral("User"), userEdit->text().trimmed()}});
+                             {QStringLiteral("User"), userEdit->text().trimmed()},
+                             {QStringLiteral("Schema"), Schema()}});
 }
 
 QHash<QString, QString> TSqlDestination::Remembered(const TIniFile& userSettings, const QString& server)
@@ -149,23 +164,38 @@ TSqlConnection TSqlDestination::Connection() const
   return connection;
 }
 
+QString TSqlDestination::Schema() const
+{
+  return schemaEdit->text().trimmed();
+}
+
 QString TSqlDestination::Missing() const
 {
-  if (FShowsFile && fileEdit->text().trimmed().isEmpty())
-    return FScript ? QStringLiteral("Please name the script file to write.")
-                   : QStringLiteral("Please name the database file to build.");
+  if (!FShowsFile)
+    return QString();
+  if (FileName().isEmpty())
+    return FScript     ? QStringLiteral("Please name the script file to write.")
+           : FReading ? QStringLiteral("Please name the database file to read.")
+                      : QStringLiteral("Please name the database file to build.");
+  // Reading makes no database: a name mistyped is said, not made.
+  if (FReading && !QFileInfo(FileName()).isFile())
+    return QStringLiteral("The database file %1 does not exist.").arg(FileName());
   return QString();
 }
 
 void TSqlDestination::Browse()
 {
-  // A database file may exist already: it is built into, not replaced.
-  const QString name =
-      FScript ? QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Script File"), fileEdit->text(),
-                                             QStringLiteral("SQL Scripts (*.sql *.SQL);;All Files (*)"))
-              : QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Database File"), fileEdit->text(),
-                                             QStringLiteral("SQLite Databases (*.db *.sqlite *.sqlite3);;All Files (*)"),
-                                             nullptr, QFileDialog::DontConfirmOverwrite);
+  const QString databases = QStringLiteral("SQLite Databases (*.db *.sqlite *.sqlite3);;All Files (*)");
+  QString name;
+  if (FReading)
+    name = QFileDialog::getOpenFileName(this, QStringLiteral("Veska - Database File"), fileEdit->text(), databases);
+  else if (FScript)
+    name = QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Script File"), fileEdit->text(),
+                                        QStringLiteral("SQL Scripts (*.sql *.SQL);;All Files (*)"));
+  else
+    // A database file may exist already: it is built into, not replaced.
+    name = QFileDialog::getSaveFileName(this, QStringLiteral("Veska - Database File"), fileEdit->text(), databases,
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
   if (!name.isEmpty())
     fileEdit->setText(name);
 }

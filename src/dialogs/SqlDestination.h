@@ -3,7 +3,8 @@
 // "Destination" page in place of the directory tree: a script file when the
 // statements are saved to a file, the database file of SQLite, or the
 // connection of a PostgreSQL or MySQL server (host, port, database, user and
-// a password that is asked each time and never kept).
+// a password that is asked each time and never kept). Reading a database
+// into a model asks the same, and PostgreSQL's schema.
 
 #include "sqlbuild/SqlBuild.h"
 #include "sqlbuild/SqlConnection.h"
@@ -35,10 +36,15 @@ public:
   QLineEdit* databaseEdit = nullptr;
   QLineEdit* userEdit = nullptr;
   QLineEdit* passwordEdit = nullptr;
+  // PostgreSQL's schema to read; empty: "public".
+  QLineEdit* schemaEdit = nullptr;
 
   // Shows the fields that a build for the dialect needs: a script file
   // (`saveToFile`), SQLite's database file, or the connection.
   void ShowFor(TSqlDialect dialect, bool saveToFile);
+  // Shows the fields that reading a database of the dialect needs: SQLite's
+  // database file, or the connection and, on PostgreSQL, the schema.
+  void ShowForReading(TSqlDialect dialect);
   bool ShowsFile() const { return FShowsFile; }
 
   // The fields remembered for `server` in the user's settings; the password
@@ -55,6 +61,8 @@ public:
   QString FileName() const;
   // The connection of the fields shown; the password is not part of it.
   TSqlConnection Connection() const;
+  // The schema named to read, blanks trimmed.
+  QString Schema() const;
 
   // What must still be filled in before the build can run, as the message
   // that asks for it; empty when nothing is missing.
@@ -72,6 +80,7 @@ private:
   QWidget* FFileRow = nullptr;
   bool FShowsFile = false;
   bool FScript = false;
+  bool FReading = false;
 };
 
 }  // namespace veska

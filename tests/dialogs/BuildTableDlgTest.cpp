@@ -348,5 +348,72 @@ TEST_F(SqlBuildTableDlgTest, AConnectionKeepsItsFieldsButNeverThePassword)
   EXPECT_EQ(Destination().hostEdit->text(), QStringLiteral("db.example"));
 }
 
+TEST_F(SqlBuildTableDlgTest, ReadsAnSQLiteDatabaseIntoTheModelAndArrangesIt)
+{
+  const QString file = Dir.filePath(QStringLiteral("shop.db"));
+  const test::TProgramOutput made = test::RunSqlite3(
+      file, QStringLiteral("CREATE TABLE customer (id integer PRIMARY KEY, name varchar(30) NOT NULL);\n"
+                           "CREATE TABLE orders (id integer PRIMARY KEY, customer integer REFERENCES customer (id));\n"
+                           "CREATE VIEW recent AS SELECT * FROM orders;\n"));
+  ASSERT_TRUE(made.Ok()) << made.Describe().toStdString();
+  S.Clear();
+  Dlg->TargetServerComboBox->setCurrentText(QStringLiteral("SQLite"));
+  Show(true);
+  EXPECT_EQ(Dlg->PageControl->currentIndex(), TBuildTableDlg::pgDestination);
+  EXPECT_TRUE(Destination().fileEdit->isVisible());
+  EXPECT_FALSE(Destination().schemaEdit->isVisible());
+
+  // A name mistyped is said, and no empty database is made under it.
+  const QString typo = Dir.filePath(QStringLiteral("shpo.db"));
+  Type(Destination().fileEdit, typo);
+  ClickOK();
+  EXPECT_TRUE(Dlg->isVisible());
+  EXPECT_EQ(Msgs.Lines(), QStringList{QStringLiteral("error: The database file %1 does not exist.").arg(typo)});
+  EXPECT_FALSE(QFileInfo::exists(typo));
+  Msgs.Reset();
+
+  Type(Destination().fileEdit, file);
+  ClickOK();
+  EXPECT_FALSE(Dlg->isVisible());
+  ASSERT_EQ(Msgs.Messages.size(), 1) << Msgs.Lines().join(QLatin1Char('\n')).toStdString();
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtInformation);
+  ASSERT_EQ(S.Entities.Count(), 2);
+  ASSERT_EQ(S.Relations.Count(), 1);
+  // Arranged: the parent above its child, the boxes apart.
+  const TEntity* customer = S.Entities.Find(QStringLiteral("customer"));
+  const TEntity* orders = S.Entities.Find(QStringLiteral("orders"));
+  ASSERT_TRUE(customer && orders);
+  EXPECT_LE(customer->BoundsRect().bottom(), orders->BoundsRect().top());
+  EXPECT_FALSE(customer->BoundsRect().intersects(orders->BoundsRect()));
+}
+
+TEST_F(SqlBuildTableDlgTest, ReadingPostgreSqlAsksForTheSchemaAndKeepsNoPassword)
+{
+  S.Clear();
+  Dlg->TargetServerComboBox->setCurrentText(QStringLiteral("PostgreSQL"));
+  // A model is read from a database, never from a script.
+  Dlg->SaveToFileCheckBox->setChecked(true);
+  Show(true);
+  EXPECT_TRUE(Destination().schemaEdit->isVisible());
+  EXPECT_FALSE(Destination().fileEdit->isVisible());
+  Type(Destination().hostEdit, Dir.filePath(QStringLiteral("nowhere")));
+  Type(Destination().schemaEdit, QStringLiteral("sales"));
+  Type(Destination().passwordEdit, QStringLiteral("Hunter2-Secret"));
+  ClickOK();
+  // No server listens there: one error, the server's, and nothing read.
+  ASSERT_EQ(Msgs.Messages.size(), 1);
+  EXPECT_EQ(Msgs.Messages[0].Type, TMsgDlgType::mtError);
+  EXPECT_FALSE(Msgs.Messages[0].Text.contains(QStringLiteral("Hunter2")));
+  EXPECT_TRUE(Destination().passwordEdit->text().isEmpty());
+  EXPECT_EQ(S.Entities.Count(), 0);
+  const QByteArray settings = test::Read(User.FileName());
+  EXPECT_TRUE(settings.contains("Schema=sales")) << settings.toStdString();
+  EXPECT_FALSE(settings.contains("Hunter2"));
+
+  // Building asks for no schema.
+  ToDestination(QStringLiteral("PostgreSQL"), false);
+  EXPECT_FALSE(Destination().schemaEdit->isVisible());
+}
+
 }  // namespace
 }  // namespace veska
