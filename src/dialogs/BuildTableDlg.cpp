@@ -234,7 +234,9 @@ void TBuildTableDlg::ReadSqlDatabase(TSqlDialect dialect)
     return;
   }
   ShowProgressLine(QStringLiteral("Arranging Diagram"));
-  ArrangeDiagram(*FSurface, false);
+  TArrangeOptions arrange;
+  arrange.Progress = &WorkProgress;
+  ArrangeDiagram(*FSurface, false, arrange);
   FMessages.Information(SqlReverseCompletion(result));
 }
 

@@ -410,9 +410,10 @@ TEST_F(SqlBuildTableDlgTest, ReadingPostgreSqlAsksForTheSchemaAndKeepsNoPassword
   EXPECT_TRUE(settings.contains("Schema=sales")) << settings.toStdString();
   EXPECT_FALSE(settings.contains("Hunter2"));
 
-  // Building asks for no schema.
-  ToDestination(QStringLiteral("PostgreSQL"), false);
-  EXPECT_FALSE(Destination().schemaEdit->isVisible());
+  // Building asks for no schema; Save To File counts again.
+  Show(false);
+  EXPECT_TRUE(Destination().fileEdit->isVisibleTo(&Destination()));
+  EXPECT_FALSE(Destination().schemaEdit->isVisibleTo(&Destination()));
 }
 
 }  // namespace
