@@ -94,14 +94,17 @@ int ReverseEngineerSqlDatabase(const QString& server, TSqlDialect dialect, const
   const TSqlReverseResult result =
       ReverseEngineerSql(surface, TIniFile(settings), server, connection, QString(), schema);
   if (!result.Error.isEmpty()) {
+    // A database that cannot be reached or read (a missing SQLite file, or
+    // one that is no database) gives nothing to write.
     messages.Error(result.Error);
-    // A SQLite file that is missing or no database is a bad input; a
-    // server that cannot be reached is an access failure.
-    return dialect == TSqlDialect::SQLite ? ExitCorrupted : ExitFileError;
+    return ExitFileError;
   }
   ArrangeDiagram(surface, false);
   messages.Information(SqlReverseCompletion(result));
-  return WriteDiagramFile(surface, out, err);
+  if (const int written = WriteDiagramFile(surface, out, err))
+    return written;
+  // What was read is written; what was not is named above.
+  return result.Partial ? ExitCorrupted : ExitOk;
 }
 
 }  // namespace

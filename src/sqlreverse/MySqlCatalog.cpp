@@ -87,6 +87,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
       if (!expressions.contains(what))
         catalog.LeftOut << what;
       expressions.insert(what);
+      catalog.Partial = true;
       continue;
     }
     if (table->Indexes.empty() || table->Indexes.back().Name != name)
@@ -116,6 +117,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
       const QString what = QStringLiteral("Foreign key %1 of %2 (to another database)").arg(name, table->Name);
       if (!catalog.LeftOut.contains(what))
         catalog.LeftOut << what;
+      catalog.Partial = true;
       continue;
     }
     if (table->ForeignKeys.empty() || table->ForeignKeys.back().Name != name)
@@ -155,8 +157,10 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
         }
     if (named == 1)
       only->Checks << condition;
-    else
+    else {
       catalog.LeftOut << QStringLiteral("Check %1 of %2").arg(checks.value(1).toString(), table->Name);
+      catalog.Partial = true;
+    }
   }
 
   if (!RunCatalogQuery(query,
@@ -176,6 +180,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
     if (text.trimmed().isEmpty()) {
       // The definition is shown only to its definer and the privileged.
       catalog.LeftOut << QStringLiteral("Routine %1 (its definition is not shown to this user)").arg(name);
+      catalog.Partial = true;
       continue;
     }
     // The definer is a user of this server; a build makes the routine for

@@ -135,6 +135,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
     } else if (type == QLatin1String("f")) {
       if (query.value(5).toString() != schema) {
         catalog.LeftOut << QStringLiteral("Foreign key %1 of %2 (to another schema)").arg(name, table->Name);
+        catalog.Partial = true;
         continue;
       }
       table->ForeignKeys.push_back({name, columns, query.value(4).toString(), JsonNames(query.value(6))});
@@ -144,6 +145,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
           column.Checks << CheckCondition(query.value(7).toString());
     } else {
       catalog.LeftOut << QStringLiteral("Check %1 of %2 (on %3 columns)").arg(name, table->Name).arg(columns.size());
+      catalog.Partial = true;
     }
   }
 
@@ -166,9 +168,10 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
     if (!table)
       continue;
     const QString name = query.value(1).toString();
-    if (query.value(3).toBool())
+    if (query.value(3).toBool()) {
       catalog.LeftOut << QStringLiteral("Index %1 of %2 (on an expression)").arg(name, table->Name);
-    else
+      catalog.Partial = true;
+    } else
       table->Indexes.push_back({name, query.value(2).toBool(), JsonNames(query.value(4))});
   }
 

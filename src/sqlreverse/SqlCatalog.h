@@ -74,6 +74,10 @@ struct TCatalog {
   std::vector<TCatalogProcess> Processes;
   // "View v", "Sequence s", ...: what is in the database and not read.
   QStringList LeftOut;
+  // Something left out is a part of the tables (an index, a check, a foreign
+  // key) or a routine that could not be read, not a kind of object that is
+  // never read: the catalog was read only in part.
+  bool Partial = false;
 };
 
 // Reads the catalog of the open connection `db`; `schema` is PostgreSQL's

@@ -108,6 +108,7 @@ public:
   void Run(TProgress* progress)
   {
     R.LeftOut << C.LeftOut;
+    R.Partial = C.Partial;
     S.BeginUpdate();
     ReadDomains();
     TProgressRun run(progress, QStringLiteral("Reading tables"), qint64(C.Tables.size()));
@@ -324,6 +325,7 @@ private:
                     .arg(table.Name);
         if (!plan || !why.isEmpty()) {
           R.Notes << QStringLiteral("The relation %1 is not read: %2.").arg(KeyName(table, key), why);
+          R.Partial = true;
           continue;
         }
         for (const TAttribute* copy : plan->Copies)
@@ -381,6 +383,7 @@ private:
     } catch (const TModelError& e) {
       R.Notes << QStringLiteral("The relation %1 is not read: %2").arg(KeyName(*plan.Table, *plan.Key),
                                                                        QString::fromUtf8(e.what()));
+      R.Partial = true;
     }
     for (auto it = renamed.rbegin(); it != renamed.rend(); ++it)
       rename(it->first, it->second);
@@ -438,6 +441,7 @@ private:
           index->Columns.Add(a->Name, a);
       if (index->Columns.Count() != read.Columns.size()) {
         R.Notes << QStringLiteral("The index %1 of %2 is not read: a column of it is not.").arg(read.Name, table.Name);
+        R.Partial = true;
         continue;
       }
       // A build names an index TABLE_INDEX where index names are the

@@ -26,6 +26,9 @@ struct TSqlReverseResult {
   // The server's own message when the database could not be reached or
   // read; nothing is added to the diagram then.
   QString Error;
+  // A part of the tables or a routine was not read (left out or noted): the
+  // diagram holds less than the database.
+  bool Partial = false;
 };
 
 // Reads the catalog of the database into the (new, empty) diagram of

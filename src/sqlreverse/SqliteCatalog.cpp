@@ -192,9 +192,10 @@ QString ReadSqliteCatalog(QSqlDatabase& db, TCatalog& catalog)
         expression = expression || query.value(0).isNull();
         index.Columns << query.value(0).toString();
       }
-      if (expression)
+      if (expression) {
         catalog.LeftOut << QStringLiteral("Index %1 of %2 (on an expression)").arg(name, table.Name);
-      else
+        catalog.Partial = true;
+      } else
         table.Indexes.push_back(index);
     }
 

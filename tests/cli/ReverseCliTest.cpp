@@ -1,6 +1,6 @@
 // veska-cli reverse-engineer --server: an SQL database read into a diagram
-// file, arranged; the statuses of a missing file, an unreachable server and
-// command lines that are refused.
+// file, arranged; the statuses of a catalog read in part, a missing file, an
+// unreachable server and command lines that are refused.
 
 #include "cli/CliRun.h"
 #include "diagramfile/DiagramFile.h"
@@ -50,6 +50,16 @@ TEST_F(ReverseCliTest, TheSampleBuiltIntoSQLiteReadsBackArranged)
   EXPECT_EQ(run.ErrLines[0],
             QStringLiteral("information: Processing completed. Read 3 tables, 4 relations, 0 domains and 0 processes."));
   ExpectArranged(Path("read.erd"), 3);
+
+  // An index the model cannot hold: what was read is written, with status 2.
+  const TProgramOutput index =
+      RunSqlite3(database, QStringLiteral("CREATE INDEX by_lower_name ON \"Customer\" (lower(\"Name\"));"));
+  ASSERT_TRUE(index.Ok()) << index.Describe().toStdString();
+  run = Cli({"reverse-engineer", "--server", "SQLite", "--settings", kSettings, "--database", database,
+             Path("part.erd")});
+  EXPECT_EQ(run.Status, 2);
+  EXPECT_TRUE(run.ErrLines.join(QLatin1Char('\n')).contains(QStringLiteral("by_lower_name")));
+  ExpectArranged(Path("part.erd"), 3);
 }
 
 TEST_F(ReverseCliTest, PostgreSQLIsReadThroughTheConnectionTextFromTheSchemaNamed)
@@ -85,8 +95,8 @@ TEST_F(ReverseCliTest, WhatCannotBeReadHasItsStatusAndWritesNothing)
   };
   const QString out = Path("out.erd");
   const std::vector<TCase> cases = {
-      // No such SQLite file: a bad input, and none is made.
-      {{"--server", "SQLite", "--database", Path("missing.db"), out}, 2},
+      // No such SQLite file: nothing to read, and none is made.
+      {{"--server", "SQLite", "--database", Path("missing.db"), out}, 3},
       // No server there.
       {{"--server", "PostgreSQL", "--connect", "host=" + Path("nowhere") + " dbname=x", out}, 3},
       // Usage: SQLite without its file, a file for a server, SQL options
