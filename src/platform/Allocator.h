@@ -6,13 +6,11 @@
 namespace veska {
 
 // Settings of the heap that only the running program can make; called first
-// thing in main(). Large diagrams (hundreds of megabytes of small objects)
-// are laid out in huge pages where the system offers them on request, which
-// spares most page faults and address translation misses; where it does not,
-// nothing changes. Memory freed by closing a diagram is kept for a few
-// seconds before it goes back to the system, so that opening the next one
-// (File > Open closes the open diagram first) reuses it instead of clearing
-// fresh pages. Running out of memory in operator new throws std::bad_alloc
+// thing in main(). Ordinary pages only: huge pages cost a fresh process more
+// in clearing and compacting than they save. Memory freed by closing a
+// diagram is kept for a few seconds before it goes back to the system, so
+// that opening the next one (File > Open closes the open diagram first)
+// reuses it instead of clearing fresh pages. Running out of memory in operator new throws std::bad_alloc
 // (see Allocator.cpp), never aborts.
 void TuneAllocator();
 
