@@ -41,7 +41,7 @@ TQtTextMeasurer::TFontEntry& TQtTextMeasurer::Entry(const QFont& font) const
       qAddPostRoutine([] { Instance().FFonts.clear(); });
     if (FFonts.size() >= kMaxFonts)
       FFonts.pop_back();
-    FFonts.insert(FFonts.begin(), TFontEntry{font, QFontMetrics(PixelFont(font)), {}});
+    FFonts.insert(FFonts.begin(), TFontEntry{font, QFontMetrics(PixelFont(font)), {}, 0, false, nullptr});
     return FFonts.front();
   }
   // The caller's font takes the entry's place: equal fonts made apart (a
@@ -64,9 +64,103 @@ void TTextMeasurer::TextWidths(const QFont& font, std::span<const QString> texts
 // at most half full.
 constexpr qsizetype kMaxRemembered = 1 << 19;
 
+int TQtTextMeasurer::TPairAdvances::Width(const QString& text) const
+{
+  const qsizetype n = text.size();
+  if (n == 0)
+    return -1;
+  const QChar* c = text.constData();
+  double sum = 0;
+  int previous = -1;
+  for (qsizetype i = 0; i < n; ++i) {
+    const int at = int(c[i].unicode()) - kFirst;
+    if (at < 0 || at >= kCount)
+      return -1;
+    if (previous >= 0)
+      sum += Before[previous][at];
+    previous = at;
+  }
+  return qRound(sum + Last[previous]);
+}
+
+std::unique_ptr<TQtTextMeasurer::TPairAdvances> TQtTextMeasurer::MakePairAdvances(const QFont& pixelFont,
+                                                                                const QFontMetrics& metrics)
+{
+  const QFontMetricsF exact(pixelFont);
+  auto pairs = std::make_unique<TPairAdvances>();
+  constexpr int n = TPairAdvances::kCount;
+  const auto character = [](int at) { return QChar(char16_t(TPairAdvances::kFirst + at)); };
+  for (int b = 0; b < n; ++b)
+    pairs->Last[b] = exact.horizontalAdvance(QString(character(b)));
+  QString pair(2, QChar());
+  for (int a = 0; a < n; ++a) {
+    pair[0] = character(a);
+    for (int b = 0; b < n; ++b) {
+      pair[1] = character(b);
+      pairs->Before[a][b] = exact.horizontalAdvance(pair) - pairs->Last[b];
+    }
+  }
+  // The sums must be what shaping gives: next to each pair that kerns (or
+  // forms a ligature), and in texts of every character.
+  const auto agrees = [&](const QString& text) { return pairs->Width(text) == metrics.horizontalAdvance(text); };
+  QString triple(3, QChar());
+  for (int a = 0; a < n; ++a)
+    for (int b = 0; b < n; ++b) {
+      if (pairs->Before[a][b] == pairs->Last[a])
+        continue;
+      for (int c = a % 7; c < n; c += 7) {
+        triple[0] = character(a), triple[1] = character(b), triple[2] = character(c);
+        if (!agrees(triple))
+          return nullptr;
+        triple[0] = character(c), triple[1] = character(a), triple[2] = character(b);
+        if (!agrees(triple))
+          return nullptr;
+      }
+    }
+  quint32 seed = 0x2545F491u;
+  for (int k = 0; k < 256; ++k) {
+    QString text;
+    for (int length = 2 + k % 23; length > 0; --length) {
+      seed = seed * 1664525u + 1013904223u;
+      text += character(int((seed >> 8) % n));
+    }
+    if (!agrees(text))
+      return nullptr;
+  }
+  return pairs;
+}
+
+int TQtTextMeasurer::Measure(TFontEntry& entry, const QString& text)
+{
+  // Below this many texts shaping them all costs less than making the sums.
+  constexpr int kShapedBeforePairs = 2048;
+  // Every so many widths from the sums one is compared with shaping; a
+  // difference (a font that shapes in ways the tries did not meet) ends the
+  // sums for the font.
+  constexpr int kCheckEvery = 64;
+  if (entry.Pairs) {
+    const int width = entry.Pairs->Width(text);
+    if (width >= 0) {
+      if (++entry.Pairs->SinceCheck < kCheckEvery)
+        return width;
+      entry.Pairs->SinceCheck = 0;
+      const int shaped = entry.Metrics.horizontalAdvance(text);
+      if (shaped != width)
+        entry.Pairs.reset();
+      return shaped;
+    }
+  } else if (!entry.PairsTried && entry.Shaped >= kShapedBeforePairs) {
+    entry.PairsTried = true;
+    entry.Pairs = MakePairAdvances(PixelFont(entry.Font), entry.Metrics);
+    return Measure(entry, text);
+  }
+  ++entry.Shaped;
+  return entry.Metrics.horizontalAdvance(text);
+}
+
 int TQtTextMeasurer::Remember(TFontEntry& entry, const TTextKey& key, const QString& text)
 {
-  const int width = entry.Metrics.horizontalAdvance(text);
+  const int width = Measure(entry, text);
   if (entry.Widths.Size() >= kMaxRemembered)
     entry.Widths.Clear();
   entry.Widths.Insert(key, width);

@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QString>
 
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -31,8 +32,11 @@ public:
 //
 // Shaping a text is the costliest part of laying out a diagram, and models
 // repeat their texts (carried key names, types): the widths measured in the
-// few fonts last asked for are remembered, up to a bound. Used from the
-// user-interface thread only.
+// few fonts last asked for are remembered, up to a bound. A font that has
+// measured many texts measures printable ASCII text by sums of its
+// characters' advances, the pairs that kern adjusted, where that is exactly
+// what shaping gives (see TPairAdvances). Used from the user-interface
+// thread only.
 class TQtTextMeasurer final : public TTextMeasurer {
 public:
   int TextWidth(const QFont& font, const QString& text) const override;
@@ -82,14 +86,36 @@ private:
     qsizetype FSize = 0;
   };
 
+  // Widths of printable ASCII text (U+0020 to U+007E) in one font without
+  // shaping: in the font's fractional advances, the advance of a character
+  // followed by another (kerning applied) and of a character at the end;
+  // a text's width is their sum, rounded as Qt rounds a shaped width. Made
+  // only for a font where that sum equals shaping on every text tried.
+  struct TPairAdvances {
+    static constexpr int kFirst = 0x20;
+    static constexpr int kCount = 0x7F - kFirst;
+    double Before[kCount][kCount];
+    double Last[kCount];
+    // Fast widths given since the last one compared with Qt's.
+    int SinceCheck = 0;
+    // The width, or -1 for a text of other characters.
+    int Width(const QString& text) const;
+  };
+  static std::unique_ptr<TPairAdvances> MakePairAdvances(const QFont& pixelFont, const QFontMetrics& metrics);
+
   // The metrics of one font and the widths measured in it.
   struct TFontEntry {
     QFont Font;
     QFontMetrics Metrics;
     TWidthTable Widths;
+    // Texts measured by shaping; the advances are made after many.
+    int Shaped = 0;
+    bool PairsTried = false;
+    std::unique_ptr<TPairAdvances> Pairs;
   };
   TFontEntry& Entry(const QFont& font) const;
   static int Remember(TFontEntry& entry, const TTextKey& key, const QString& text);
+  static int Measure(TFontEntry& entry, const QString& text);
 
   mutable std::vector<TFontEntry> FFonts;  // the most recently used first
 };

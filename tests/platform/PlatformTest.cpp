@@ -127,6 +127,34 @@ TEST(TextMeasurer, RememberedWidthsNeverCrossFonts)
     }
 }
 
+// Once a font has measured many texts it sums its characters' advances for
+// ASCII text: every width is still exactly what shaping gives, kerned pairs
+// and all, and other text is shaped as before.
+TEST(TextMeasurer, WidthsSummedFromCharacterPairsAreExactlyWhatShapingGives)
+{
+  const TTextMeasurer& m = TQtTextMeasurer::Instance();
+  for (const int size : {7, 13}) {
+    const QFont font(QStringLiteral("Arial"), size);
+    QFont pixels(font);
+    pixels.setPixelSize(PointsToPixels(font.pointSize()));
+    const QFontMetrics metrics(pixels);
+    quint32 seed = 7u + quint32(size);
+    const auto next = [&seed](int n) {
+      seed = seed * 1103515245u + 12345u;
+      return int((seed >> 16) % quint32(n));
+    };
+    const QString kerned = QStringLiteral("AVATAR To Ty Wo yA LT 11 ff fi fl ffi Pa. ");
+    for (int i = 0; i < 6000; ++i) {
+      QString text;
+      for (int length = 1 + next(28); length > 0; --length)
+        text += next(3) == 0 ? kerned[next(int(kerned.size()))] : QChar(char16_t(0x20 + next(0x5F)));
+      if (i % 500 == 0)
+        text += QStringLiteral(" Gr\u00f6\u00dfe \u65e5\u672c");
+      ASSERT_EQ(m.TextWidth(font, text), metrics.horizontalAdvance(text)) << size << " '" << text.toStdString() << "'";
+    }
+  }
+}
+
 // Thousands of texts make the table of widths grow several times; read
 // back, alone or many at once, each text has its own width, as Qt measures
 // it.
