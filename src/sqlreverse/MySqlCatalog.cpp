@@ -5,7 +5,7 @@
 #include "sqlreverse/CatalogQuery.h"
 #include "sqlreverse/SqlCatalog.h"
 
-#include <QHash>
+#include <QSet>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 
@@ -20,7 +20,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
                                       "WHERE TABLE_SCHEMA = DATABASE() ORDER BY TABLE_NAME"),
                        {}, error))
     return error;
-  QHash<QString, size_t> tableOf;
+  TCatalogTables<QString> tables(catalog);
   while (query.next()) {
     const QString name = query.value(0).toString();
     const QString type = query.value(1).toString();
@@ -29,27 +29,16 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
     else if (type == QLatin1String("SEQUENCE"))
       catalog.LeftOut << QStringLiteral("Sequence ") + name;
     else if (type == QLatin1String("BASE TABLE") || type == QLatin1String("SYSTEM VERSIONED")) {
-      tableOf.insert(name, catalog.Tables.size());
-      catalog.Tables.push_back({});
-      catalog.Tables.back().Name = name;
-      catalog.Tables.back().Comment = query.value(2).toString();
+      tables.Add(name, name, query.value(2).toString());
     }
   }
-  auto tableAt = [&](const QVariant& name) -> TCatalogTable* {
-    const auto it = tableOf.constFind(name.toString());
-    return it == tableOf.constEnd() ? nullptr : &catalog.Tables[*it];
-  };
-
   if (!RunCatalogQuery(query,
                        QStringLiteral("SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT, "
                                       "EXTRA, COLUMN_COMMENT FROM information_schema.COLUMNS "
                                       "WHERE TABLE_SCHEMA = DATABASE() ORDER BY TABLE_NAME, ORDINAL_POSITION"),
                        {}, error))
     return error;
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     TCatalogColumn column;
     column.Name = query.value(1).toString();
     column.Type = query.value(2).toString();
@@ -72,10 +61,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
                        {}, error))
     return error;
   QSet<QString> expressions;
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     const QString name = query.value(1).toString();
     const QString column = query.value(3).toString();
     if (name == QLatin1String("PRIMARY")) {
@@ -108,10 +94,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
                        {}, error))
     return error;
   const QString database = db.databaseName();
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     const QString name = query.value(1).toString();
     if (query.value(3).toString() != database) {
       const QString what = QStringLiteral("Foreign key %1 of %2 (to another database)").arg(name, table->Name);
@@ -142,10 +125,7 @@ QString ReadMySqlCatalog(QSqlDatabase& db, TCatalog& catalog)
                                          "ORDER BY t.TABLE_NAME, c.CONSTRAINT_NAME"),
                           {}, error))
     return error;
-  while (checks.next()) {
-    TCatalogTable* table = tableAt(checks.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(checks)) {
     const QString condition = CheckCondition(checks.value(2).toString());
     TCatalogColumn* only = nullptr;
     int named = 0;

@@ -4,7 +4,6 @@
 #include "sqlreverse/CatalogQuery.h"
 #include "sqlreverse/SqlCatalog.h"
 
-#include <QHash>
 #include <QSqlDatabase>
 
 namespace veska {
@@ -42,7 +41,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
                            "'pg_class'::regclass AND d.objid = c.oid AND d.deptype IN ('a', 'i'))) ORDER BY c.oid"),
                        {schema}, error))
     return error;
-  QHash<qint64, size_t> tableOf;
+  TCatalogTables<qint64> tables(catalog);
   while (query.next()) {
     const QString name = query.value(1).toString();
     const QString kind = query.value(2).toString();
@@ -56,18 +55,9 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
       catalog.LeftOut << QStringLiteral("Sequence ") + name;
     else if (kind == QLatin1String("f"))
       catalog.LeftOut << QStringLiteral("Foreign table ") + name;
-    else {
-      tableOf.insert(query.value(0).toLongLong(), catalog.Tables.size());
-      TCatalogTable table;
-      table.Name = name;
-      table.Comment = query.value(4).toString();
-      catalog.Tables.push_back(std::move(table));
-    }
+    else
+      tables.Add(query.value(0).toLongLong(), name, query.value(4).toString());
   }
-  auto tableAt = [&](const QVariant& oid) -> TCatalogTable* {
-    const auto it = tableOf.constFind(oid.toLongLong());
-    return it == tableOf.constEnd() ? nullptr : &catalog.Tables[*it];
-  };
 
   // Columns. A column of a domain of this schema is of the domain; a
   // generated column's expression is no default.
@@ -87,10 +77,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
               "ORDER BY a.attrelid, a.attnum"),
           {schema}, error))
     return error;
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     TCatalogColumn column;
     column.Name = query.value(1).toString();
     column.Type = query.value(2).toString();
@@ -123,10 +110,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
                                 ColumnNamesJson(QStringLiteral("k.confkey"), QStringLiteral("k.confrelid"))),
                        {schema}, error))
     return error;
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     const QString name = query.value(1).toString();
     const QString type = query.value(2).toString();
     const QStringList columns = JsonNames(query.value(3));
@@ -163,10 +147,7 @@ QString ReadPostgresCatalog(QSqlDatabase& db, const QString& schema, TCatalog& c
                          "WHERE x.conindid = i.indexrelid AND x.contype = 'x') ORDER BY i.indrelid, i.indexrelid"),
           {schema}, error))
     return error;
-  while (query.next()) {
-    TCatalogTable* table = tableAt(query.value(0));
-    if (!table)
-      continue;
+  while (TCatalogTable* table = tables.Next(query)) {
     const QString name = query.value(1).toString();
     if (query.value(3).toBool()) {
       catalog.LeftOut << QStringLiteral("Index %1 of %2 (on an expression)").arg(name, table->Name);
