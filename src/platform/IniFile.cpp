@@ -29,6 +29,14 @@ QString CleanValue(QString value)
   return value;
 }
 
+// The value as it is written: one that is itself enclosed in double quotes
+// gets another pair, which the reader takes off again.
+QString StoredValue(const QString& value)
+{
+  const bool quoted = value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+  return quoted ? QLatin1Char('"') + value + QLatin1Char('"') : value;
+}
+
 TLine ParseLine(const QString& text)
 {
   TLine line;
@@ -217,7 +225,7 @@ void TIniFile::WriteSection(const QString& section, const QList<std::pair<QStrin
   QStringList written;
   for (const auto& [key, value] : entries)
     if (CanStoreKey(key) && CanStoreValue(value))
-      written.append(key + QLatin1Char('=') + value);
+      written.append(key + QLatin1Char('=') + StoredValue(value));
 
   QStringList out;
   for (const TLine& l : lines)

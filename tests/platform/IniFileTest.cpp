@@ -133,6 +133,18 @@ TEST_F(IniFileTest, WrittenValuesReadBackAndNoValueAddsALine)
   EXPECT_TRUE(ini.ReadSection(QStringLiteral("Servers")).isEmpty());
 }
 
+TEST_F(IniFileTest, ValuesInQuotesOfTheirOwnAreNotStrippedWhenWrittenBack)
+{
+  Write("[Names]\nTitle=\"\"Sales\"\"\nShort=\"\"\"\"\nOne=\"x\n");
+  TIniFile ini(Path);
+  const auto entries = ini.ReadSection(QStringLiteral("Names"));
+  ASSERT_EQ(entries, (QList<std::pair<QString, QString>>{{QStringLiteral("Title"), QStringLiteral("\"Sales\"")},
+                                                         {QStringLiteral("Short"), QStringLiteral("\"\"")},
+                                                         {QStringLiteral("One"), QStringLiteral("\"x")}}));
+  ini.WriteSection(QStringLiteral("Names"), entries);
+  EXPECT_EQ(ini.ReadSection(QStringLiteral("Names")), entries);
+}
+
 TEST_F(IniFileTest, SingleByteFilesAreReadAsWindows1252)
 {
   Write("[MRUFiles]\r\nC:\\Mod\xe8les\\caf\xe9.erd=\r\n");
