@@ -6,8 +6,11 @@
 #include "formresource/StreamWriter.h"
 
 #include <charconv>
+#include <clocale>
+#include <cstdlib>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace veska {
 
@@ -46,9 +49,69 @@ struct TNumber {
   QString Text;
   bool IsFloat = false;
   char Suffix = 0;  // 's' single, 'c' currency, 'd' date, or 0
-  qint64 Integer = 0;
+  qint64 Integer = 0;  // also a currency's ten-thousandths
   long double Float = 0;
 };
+
+// The value of a float text too small for a normal long double: the
+// smallest extended numbers are subnormal, and their text must read back.
+// False when it underflows to zero (or overflows).
+bool SubnormalValue(const QByteArray& ascii, long double& value)
+{
+  static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+  char* end = nullptr;
+  const long double v = strtold_l(ascii.constData(), &end, c);
+  if (end != ascii.constData() + ascii.size() || v == 0 || !std::isfinite(v) || std::isnormal(v))
+    return false;
+  value = v;
+  return true;
+}
+
+// The decimal text of a currency ("-12.5", "1.25E3") in ten-thousandths,
+// decimals past the fourth rounded half away from zero; nothing when it is
+// out of the 64-bit range.
+std::optional<qint64> ScaledCurrency(const QString& text)
+{
+  qsizetype p = 0;
+  const bool negative = text.startsWith(QLatin1Char('-'));
+  if (negative)
+    ++p;
+  QString digits;
+  int exponent = 4;  // ten-thousandths
+  for (; p < text.size() && text.at(p).isDigit(); ++p)
+    digits += text.at(p);
+  if (p < text.size() && text.at(p) == QLatin1Char('.'))
+    for (++p; p < text.size() && text.at(p).isDigit(); ++p, --exponent)
+      digits += text.at(p);
+  if (p < text.size() && (text.at(p) == QLatin1Char('e') || text.at(p) == QLatin1Char('E'))) {
+    // An exponent too large for an int is still only "very large".
+    bool ok = false;
+    const int e = text.mid(p + 1).toInt(&ok);
+    const int huge = text.mid(p + 1).startsWith(QLatin1Char('-')) ? -100000 : 100000;
+    exponent += ok ? qBound(-100000, e, 100000) : huge;
+  }
+  while (digits.size() > 1 && digits.startsWith(QLatin1Char('0')))
+    digits.remove(0, 1);
+  bool roundUp = false;
+  if (exponent < 0) {
+    const qsizetype keep = digits.size() + exponent;
+    roundUp = keep >= 0 && keep < digits.size() && digits.at(keep) >= QLatin1Char('5');
+    digits.truncate(qMax<qsizetype>(keep, 0));
+    exponent = 0;
+  }
+  if (digits.isEmpty())
+    digits = QStringLiteral("0");
+  if (digits != QLatin1String("0")) {
+    if (digits.size() + exponent > 19)
+      return std::nullopt;
+    digits += QString(exponent, QLatin1Char('0'));
+  }
+  const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+  const quint64 magnitude = digits.toULongLong() + (roundUp ? 1 : 0);
+  if (magnitude > limit)
+    return std::nullopt;
+  return negative ? qint64(0 - magnitude) : qint64(magnitude);
+}
 
 class TTextParser {
 public:
@@ -488,13 +551,22 @@ private:
   // The value of the number's text; one out of range is refused.
   void ConvertDecimalNumber(TNumber& number, qsizetype start)
   {
+    if (number.Suffix == 'c') {
+      const std::optional<qint64> scaled = ScaledCurrency(number.Text);
+      if (!scaled)
+        FailNumberFrom(start);
+      number.Integer = *scaled;
+      return;
+    }
     const QByteArray ascii = number.Text.toLatin1();
     const char* first = ascii.constData();
     const char* last = first + ascii.size();
     std::from_chars_result result;
-    if (number.IsFloat)
+    if (number.IsFloat) {
       result = std::from_chars(first, last, number.Float);
-    else
+      if (result.ec == std::errc::result_out_of_range && result.ptr == last)
+        result.ec = SubnormalValue(ascii, number.Float) ? std::errc() : result.ec;
+    } else
       result = std::from_chars(first, last, number.Integer);
     if (result.ec != std::errc() || result.ptr != last)
       FailNumberFrom(start);
@@ -533,14 +605,12 @@ private:
     }
   }
 
-  // A currency is a 64-bit integer of ten-thousandths.
+  // A currency is a 64-bit integer of ten-thousandths, scaled from the
+  // decimal text itself (a binary float cannot hold every such value).
   void PutCurrency(const TNumber& number)
   {
-    const long double scaled = std::round(number.Float * 10000);
-    if (!(std::fabs(scaled) < 9.2e18L))
-      FailNumber(number.Text + QLatin1Char(number.Suffix));
     FOut.append(char(vaCurrency));
-    PutLittleEndian(FOut, quint64(qint64(scaled)), 8);
+    PutLittleEndian(FOut, quint64(number.Integer), 8);
   }
 
   // ---- Sets, lists, collections and binary data.

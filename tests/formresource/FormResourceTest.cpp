@@ -127,6 +127,42 @@ TEST(FormResourceTest, FloatsAreExtendedUnlessASuffixNamesSingleCurrencyOrDate)
   EXPECT_EQ(FormResourceToText(FormTextToResource(text)), text);
 }
 
+TEST(FormResourceTest, LargeCurrenciesConvertExactlyInsteadOfBeingRoundedOrRefused)
+{
+  // The largest and smallest currencies, and ones past 9.2e14 that a long
+  // double cannot scale exactly.
+  EXPECT_EQ(ValueBytes(QStringLiteral("922337203685477.5807c")), Hex("10ffffffffffffff7f"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("-922337203685477.5808c")), Hex("100000000000000080"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("922337203685477.5805c")), Hex("10fdffffffffffff7f"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("9.223372036854775807E14c")), Hex("10ffffffffffffff7f"));
+  // Decimals past the fourth round half away from zero.
+  EXPECT_EQ(ValueBytes(QStringLiteral("0.00005c")), Hex("100100000000000000"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("-0.00015c")), Hex("10feffffffffffffff"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("0.00004999c")), Hex("100000000000000000"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("0E99999999999c")), Hex("100000000000000000"));
+  EXPECT_EQ(ValueBytes(QStringLiteral("1E-99999999999c")), Hex("100000000000000000"));
+  for (const char* outOfRange : {"922337203685477.5808c", "-922337203685477.5809c", "1E15c", "1E99999999999c"})
+    EXPECT_EQ(ErrorOf(QStringLiteral("object F: TF\n  X = %1\nend\n").arg(QLatin1String(outOfRange))).first, 2)
+      << outOfRange;
+
+  const QString text = Lines({QStringLiteral("object F: TF"), QStringLiteral("  A = 922337203685477.5807c"),
+                              QStringLiteral("  B = -922337203685477.5808c"), QStringLiteral("end")});
+  EXPECT_EQ(FormResourceToText(FormTextToResource(text)), text);
+}
+
+TEST(FormResourceTest, SubnormalExtendedNumbersReadBackInsteadOfBeingRefusedAsInvalid)
+{
+  // The smallest extended numbers as their bytes (mantissa, then exponent 0).
+  for (const char* value : {"01000000000000000000", "00000000000000400080", "ffffffffffffff7f0000"}) {
+    const QByteArray resource = FormTextToResource(QStringLiteral("object F: TF\n  X = 1.0\nend\n"));
+    const qsizetype at = resource.indexOf(Hex("050000000000000080ff3f"));
+    ASSERT_GT(at, 0);
+    const QByteArray subnormal = resource.left(at + 1) + Hex(value) + resource.mid(at + 11);
+    const QString text = FormResourceToText(subnormal);
+    EXPECT_EQ(FormTextToResource(text), subnormal) << qPrintable(text);
+  }
+}
+
 TEST(FormResourceTest, StringsAreShortLongOrWideByLengthAndContent)
 {
   EXPECT_EQ(ValueBytes(QStringLiteral("''")), Hex("0600"));
