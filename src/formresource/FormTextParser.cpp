@@ -282,11 +282,13 @@ private:
       flags |= ffInline;
     QString name;
     QString className = RequireWord("A class name");
+    int classLine = FLine;
     SkipBlanks();
     if (Peek() == QLatin1Char(':')) {
       ++FPos;
       name = className;
       className = RequireWord("A class name");
+      classLine = FLine;
       SkipBlanks();
     }
     bool hasPosition = false;
@@ -297,6 +299,10 @@ private:
       hasPosition = true;
       flags |= ffChildPos;
     }
+    // A class name's length byte of 0xF0 or more would read back as the
+    // flags that may open an object.
+    if (className.toUtf8().size() >= 0xF0)
+      FailAt(classLine, QStringLiteral("The class name \"%1\" is longer than 239 bytes").arg(className.left(40)));
     if (FRootClass.isNull())
       FRootClass = className;
     if (flags != 0)

@@ -163,6 +163,20 @@ TEST(FormResourceTest, SubnormalExtendedNumbersReadBackInsteadOfBeingRefusedAsIn
   }
 }
 
+TEST(FormResourceTest, ClassNamesOf240BytesAreRefusedInsteadOfWritingAResourceThatReadsAsFlags)
+{
+  // A short string's length byte of 0xF0 or more opens an object's flags.
+  const auto form = [](const QString& className) {
+    return Lines({QStringLiteral("object F: TF"), QStringLiteral("  object B: ") + className, QStringLiteral("  end"),
+                  QStringLiteral("end")});
+  };
+  const QString longest = QLatin1Char('T') + QString(238, QLatin1Char('x'));
+  EXPECT_EQ(FormResourceToText(FormTextToResource(form(longest))), form(longest));
+  EXPECT_EQ(ErrorOf(form(longest + QLatin1Char('x'))).first, 2);
+  // Counted in bytes: 120 letters of two bytes each.
+  EXPECT_EQ(ErrorOf(form(QString(120, QChar(0xFF)))).first, 2);
+}
+
 TEST(FormResourceTest, StringsAreShortLongOrWideByLengthAndContent)
 {
   EXPECT_EQ(ValueBytes(QStringLiteral("''")), Hex("0600"));
