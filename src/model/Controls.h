@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdint>
 
 namespace veska {
 
@@ -93,6 +94,9 @@ public:
   int Width = 0;
   int Height = 0;
   bool Visible = true;
+  // Where the drawing surface's spatial index keeps the control, for
+  // finding it again when it moves; the index checks it before use.
+  mutable std::uint32_t IndexSlot = UINT32_MAX;
   QFont Font;
   QColor PenColor = Qt::black;
   // The position at 100% zoom.

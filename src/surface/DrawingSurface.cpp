@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace veska {
 
@@ -241,6 +242,9 @@ void TDrawingSurface::ZoomTo(int newSize)
   Width = size.x();
   Height = size.y();
 
+  // Every control moves: one repaint of the whole view afterwards costs
+  // less than telling the view of each old and new place.
+  std::optional<TListeners<const QRect&>::TMute> quiet(OnInvalidate);
   // Positions first, then sizes and routes from the new sizes.
   BeginUpdate();
   const int entities = Entities.Count();
@@ -264,6 +268,8 @@ void TDrawingSurface::ZoomTo(int newSize)
   // stay where they were.
   for (int i = 0; i < relations; ++i)
     SettleRelationZoom(*Relations[i], newSize, base);
+  quiet.reset();
+  Invalidate(QRect());
 }
 
 QPoint TDrawingSurface::THomeScale::Point(const TRelation& relation, int point) const

@@ -1,6 +1,7 @@
 #include "surface/SpatialIndex.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace veska {
 
@@ -35,13 +36,134 @@ int TSpatialIndex::LevelFor(const QRect& rect)
   return kLevels - 1;
 }
 
+// ---- Keys to numbers -----------------------------------------------------------
+
+std::size_t TSpatialIndex::TKeyTable::Home(std::uint64_t key) const
+{
+  // The high bits of the product, so that keys that differ only in their
+  // low bits (neighbouring cells, aligned addresses) spread over the table.
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> FShift);
+}
+
+std::uint32_t TSpatialIndex::TKeyTable::Find(std::uint64_t key) const
+{
+  if (FCount == 0)
+    return kNone;
+  const std::size_t mask = FSlots.size() - 1;
+  for (std::size_t i = Home(key);; i = (i + 1) & mask) {
+    const TSlot& slot = FSlots[i];
+    if (slot.Value == kNone || slot.Key == key)
+      return slot.Value;
+  }
+}
+
+std::uint32_t TSpatialIndex::TKeyTable::FindOrInsert(std::uint64_t key, std::uint32_t value)
+{
+  if ((FCount + 1) * 2 > FSlots.size())
+    Grow();
+  const std::size_t mask = FSlots.size() - 1;
+  for (std::size_t i = Home(key);; i = (i + 1) & mask) {
+    TSlot& slot = FSlots[i];
+    if (slot.Value == kNone) {
+      slot = {key, value};
+      ++FCount;
+      return value;
+    }
+    if (slot.Key == key)
+      return slot.Value;
+  }
+}
+
+void TSpatialIndex::TKeyTable::Erase(std::uint64_t key)
+{
+  if (FCount == 0)
+    return;
+  const std::size_t mask = FSlots.size() - 1;
+  std::size_t hole = Home(key);
+  while (FSlots[hole].Value != kNone && FSlots[hole].Key != key)
+    hole = (hole + 1) & mask;
+  if (FSlots[hole].Value == kNone)
+    return;
+  // Later slots of the same run move into the hole unless their home lies
+  // after it, so that every key stays reachable from its home.
+  for (std::size_t next = (hole + 1) & mask; FSlots[next].Value != kNone; next = (next + 1) & mask) {
+    const std::size_t home = Home(FSlots[next].Key);
+    const bool staysPut = hole <= next ? (hole < home && home <= next) : (hole < home || home <= next);
+    if (!staysPut) {
+      FSlots[hole] = FSlots[next];
+      hole = next;
+    }
+  }
+  FSlots[hole] = TSlot{};
+  --FCount;
+}
+
+void TSpatialIndex::TKeyTable::Clear()
+{
+  if (FCount > 0)
+    std::fill(FSlots.begin(), FSlots.end(), TSlot{});
+  FCount = 0;
+}
+
+void TSpatialIndex::TKeyTable::Grow()
+{
+  std::vector<TSlot> old = std::move(FSlots);
+  const std::size_t size = std::max<std::size_t>(16, old.size() * 2);
+  FSlots.assign(size, TSlot{});
+  FShift = 64 - std::countr_zero(size);
+  FCount = 0;
+  for (const TSlot& slot : old)
+    if (slot.Value != kNone)
+      FindOrInsert(slot.Key, slot.Value);
+}
+
+// ---- The cells of a level ------------------------------------------------------
+
+const std::vector<TSpatialIndex::TEntry>* TSpatialIndex::TLevel::Find(std::uint64_t key) const
+{
+  const std::uint32_t bucket = Cells.Find(key);
+  return bucket == TKeyTable::kNone ? nullptr : &Buckets[bucket];
+}
+
+std::vector<TSpatialIndex::TEntry>& TSpatialIndex::TLevel::FindOrAdd(std::uint64_t key)
+{
+  const std::uint32_t spare = FreeBuckets.empty() ? UsedBuckets : FreeBuckets.back();
+  const std::uint32_t bucket = Cells.FindOrInsert(key, spare);
+  if (bucket == spare) {
+    if (!FreeBuckets.empty()) {
+      FreeBuckets.pop_back();
+    } else {
+      ++UsedBuckets;
+      if (Buckets.size() < UsedBuckets)
+        Buckets.emplace_back();
+      // A bucket of the pool still holds what it held before the last Clear.
+      Buckets[bucket].clear();
+    }
+  }
+  return Buckets[bucket];
+}
+
+void TSpatialIndex::TLevel::Erase(std::uint64_t key, std::uint32_t bucket)
+{
+  Cells.Erase(key);
+  FreeBuckets.push_back(bucket);
+}
+
+void TSpatialIndex::TLevel::Clear()
+{
+  Cells.Clear();
+  FreeBuckets.clear();
+  UsedBuckets = 0;
+  Entries = 0;
+}
+
+// ---- The index -----------------------------------------------------------------
+
 void TSpatialIndex::Clear()
 {
   FItems.clear();
-  FSlots.clear();
-  for (TBuckets& buckets : FLevels)
-    buckets.clear();
-  FLevelEntries.fill(0);
+  for (TLevel& level : FLevels)
+    level.Clear();
 }
 
 void TSpatialIndex::Add(TControl& control, TKind kind, TRelation* relation, std::uint64_t listOrder)
@@ -53,7 +175,7 @@ void TSpatialIndex::Add(TControl& control, TKind kind, TRelation* relation, std:
   item.Kind = kind;
   item.ListOrder = listOrder;
   FItems.push_back(item);
-  FSlots.emplace(&control, id);
+  control.IndexSlot = id;
   Insert(id);
 }
 
@@ -62,46 +184,48 @@ void TSpatialIndex::Insert(std::uint32_t id)
   TItem& item = FItems[id];
   item.Rect = Area(*item.Control);
   item.Level = static_cast<std::uint8_t>(LevelFor(item.Rect));
-  TBuckets& buckets = FLevels[item.Level];
+  TLevel& level = FLevels[item.Level];
   const TCells c = CellsOf(item.Rect, item.Level);
   for (qint64 y = c.Y0; y <= c.Y1; ++y)
     for (qint64 x = c.X0; x <= c.X1; ++x)
-      buckets[Key(x, y)].push_back(TEntry{item.Rect, id});
-  FLevelEntries[item.Level] += static_cast<std::size_t>((c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1));
+      level.FindOrAdd(Key(x, y)).push_back(TEntry{item.Rect, id});
+  level.Entries += static_cast<std::size_t>((c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1));
 }
 
 void TSpatialIndex::Remove(std::uint32_t id)
 {
   const TItem& item = FItems[id];
-  TBuckets& buckets = FLevels[item.Level];
+  TLevel& level = FLevels[item.Level];
   const TCells c = CellsOf(item.Rect, item.Level);
   for (qint64 y = c.Y0; y <= c.Y1; ++y) {
     for (qint64 x = c.X0; x <= c.X1; ++x) {
-      const auto it = buckets.find(Key(x, y));
-      if (it == buckets.end())
+      const std::uint64_t key = Key(x, y);
+      const std::uint32_t bucket = level.Cells.Find(key);
+      if (bucket == TKeyTable::kNone)
         continue;
-      std::vector<TEntry>& entries = it->second;
+      std::vector<TEntry>& entries = level.Buckets[bucket];
       const auto e = std::find_if(entries.begin(), entries.end(), [id](const TEntry& en) { return en.Item == id; });
       if (e == entries.end())
         continue;
       *e = entries.back();
       entries.pop_back();
-      --FLevelEntries[item.Level];
+      --level.Entries;
       if (entries.empty())
-        buckets.erase(it);
+        level.Erase(key, bucket);
     }
   }
 }
 
 bool TSpatialIndex::Update(const TControl& control)
 {
-  const auto slot = FSlots.find(&control);
-  if (slot == FSlots.end())
+  // A slot left from an earlier build, or a copy's, names another control.
+  const std::uint32_t slot = control.IndexSlot;
+  if (slot >= FItems.size() || FItems[slot].Control != &control)
     return false;
-  if (Area(control) == FItems[slot->second].Rect)
+  if (Area(control) == FItems[slot].Rect)
     return true;
-  Remove(slot->second);
-  Insert(slot->second);
+  Remove(slot);
+  Insert(slot);
   return true;
 }
 
@@ -113,7 +237,7 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
   // every item once.
   qint64 cells = 0;
   for (int level = 0; level < kLevels; ++level) {
-    if (FLevelEntries[level] == 0)
+    if (FLevels[level].Entries == 0)
       continue;
     const TCells c = CellsOf(rect, level);
     cells += (c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1);
@@ -125,16 +249,16 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
     return;
   }
   for (int level = 0; level < kLevels; ++level) {
-    if (FLevelEntries[level] == 0)
+    const TLevel& cells = FLevels[level];
+    if (cells.Entries == 0)
       continue;
-    const TBuckets& buckets = FLevels[level];
     const TCells q = CellsOf(rect, level);
     for (qint64 y = q.Y0; y <= q.Y1; ++y) {
       for (qint64 x = q.X0; x <= q.X1; ++x) {
-        const auto it = buckets.find(Key(x, y));
-        if (it == buckets.end())
+        const std::vector<TEntry>* bucket = cells.Find(Key(x, y));
+        if (!bucket)
           continue;
-        for (const TEntry& e : it->second) {
+        for (const TEntry& e : *bucket) {
           if (!e.Rect.intersects(rect))
             continue;
           // An item that spans several of the visited cells is reported
@@ -151,8 +275,8 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
 std::size_t TSpatialIndex::EntryCount() const
 {
   std::size_t n = 0;
-  for (std::size_t count : FLevelEntries)
-    n += count;
+  for (const TLevel& level : FLevels)
+    n += level.Entries;
   return n;
 }
 

@@ -17,7 +17,6 @@
 
 #include <array>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace veska {
@@ -73,7 +72,45 @@ private:
     QRect Rect;
     std::uint32_t Item;
   };
-  using TBuckets = std::unordered_map<std::uint64_t, std::vector<TEntry>>;
+
+  // 64-bit keys to 32-bit numbers in one flat array (open addressing,
+  // linear probing, at most half full). Clearing keeps the array, so that
+  // rebuilding the index after a zoom allocates nothing.
+  class TKeyTable {
+  public:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    std::uint32_t Find(std::uint64_t key) const;
+    // The number of `key`; `value` is taken in when it has none.
+    std::uint32_t FindOrInsert(std::uint64_t key, std::uint32_t value);
+    void Erase(std::uint64_t key);
+    void Clear();
+
+  private:
+    struct TSlot {
+      std::uint64_t Key = 0;
+      std::uint32_t Value = kNone;
+    };
+    std::size_t Home(std::uint64_t key) const;
+    void Grow();
+    std::vector<TSlot> FSlots;
+    std::size_t FCount = 0;
+    int FShift = 64;
+  };
+
+  // The cells of one level: a cell's key leads to its bucket in a pool whose
+  // vectors keep their memory when the index is cleared.
+  struct TLevel {
+    TKeyTable Cells;
+    std::vector<std::vector<TEntry>> Buckets;
+    std::vector<std::uint32_t> FreeBuckets;  // emptied by Remove
+    std::uint32_t UsedBuckets = 0;           // buckets handed out since Clear
+    std::size_t Entries = 0;
+
+    const std::vector<TEntry>* Find(std::uint64_t key) const;
+    std::vector<TEntry>& FindOrAdd(std::uint64_t key);
+    void Erase(std::uint64_t key, std::uint32_t bucket);
+    void Clear();
+  };
 
   struct TCells {
     qint64 X0, Y0, X1, Y1;
@@ -85,9 +122,7 @@ private:
   void Remove(std::uint32_t item);
 
   std::vector<TItem> FItems;
-  std::unordered_map<const TControl*, std::uint32_t> FSlots;
-  std::array<TBuckets, kLevels> FLevels;
-  std::array<std::size_t, kLevels> FLevelEntries{};
+  std::array<TLevel, kLevels> FLevels;
 };
 
 }  // namespace veska

@@ -123,6 +123,23 @@ TEST_F(SpatialIndexTest, IndexFollowsEditsMovesRoutingZoomDeletesAndClear)
   ExpectIndexAgreesWithScan("after clear");
 }
 
+TEST_F(SpatialIndexTest, HundredsOfSingleMovesKeepEveryCellReachable)
+{
+  // Each move takes a box out of its cells and into others while the index
+  // stays built: emptied cells leave the table and the cells after them in
+  // its probe runs must still be found.
+  S.Width = S.Height = 6000;
+  for (int i = 0; i < 80; ++i)
+    Place(Below(5000), Below(5000));
+  ExpectIndexAgreesWithScan("placed");
+  for (int move = 1; move <= 600; ++move) {
+    TEntity* e = RandomEntity();
+    e->SetPosition(move % 3 == 0 ? Below(600) : Below(5000), Below(5000));
+    if (move % 100 == 0)
+      ExpectIndexAgreesWithScan("moves");
+  }
+}
+
 TEST_F(SpatialIndexTest, HitTestAndRubberBandSeeAnEntityWhereItWasMoved)
 {
   TEntity* a = Place(100, 100);  // 64 x 18
