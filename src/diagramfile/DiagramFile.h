@@ -35,8 +35,9 @@ public:
 // is told how far the reading has come, captioned with the file's name; it
 // ends also when the load fails.
 TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProgress* progress = nullptr);
-// The same, from the file's bytes.
-TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes);
+// The same, from the file's bytes; a `progress` is captioned `caption`.
+TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgress* progress = nullptr,
+                             const QString& caption = QString());
 
 // The whole diagram as version-3 text with the positions of 100% zoom,
 // whatever the zoom is; `stream` is emptied first. Changes nothing.

@@ -459,11 +459,12 @@ TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& fileBytes, TPr
 
 }  // namespace
 
-TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes)
+TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes, TProgress* progress,
+                             const QString& caption)
 {
   surface.ResetZoom();
-  TProgressRun none(nullptr, {}, 0);
-  return LoadBytes(surface, bytes, none);
+  TProgressRun run(progress, caption, kLoadSteps);
+  return LoadBytes(surface, bytes, run);
 }
 
 TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProgress* progress)

@@ -204,9 +204,10 @@ void TDiagramDocument::Undo()
   }
   // The file now holds exactly the snapshot, which is loaded from memory so
   // that nothing can fail between clearing the diagram and reading it back.
+  // A large diagram takes as long as opening it, with the same progress.
   const QByteArray snapshot = FUndoSnapshot;
   Clear();
-  LoadDiagramBytes(FSurface, snapshot);
+  LoadDiagramBytes(FSurface, snapshot, FLoadProgress, UndoFileName);
   OnLoaded();
 }
 

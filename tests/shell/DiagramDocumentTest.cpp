@@ -6,6 +6,7 @@
 #include "shell/DiagramDocument.h"
 #include "shell/FileDialogs.h"
 #include "support/FileBytes.h"
+#include "support/RecordingProgress.h"
 #include "surface/DrawingSurface.h"
 
 #include <QDir>
@@ -205,6 +206,23 @@ TEST_F(DiagramDocumentTest, UndoBringsBackTheSnapshotAndKeepsItInTheUndoFile)
   ASSERT_FALSE(Messages.Messages.isEmpty());
   EXPECT_EQ(Messages.Messages.back().Type, TMsgDlgType::mtError);
   EXPECT_TRUE(TakeEvents().isEmpty());
+}
+
+TEST_F(DiagramDocumentTest, UndoShowsTheLoadProgressInsteadOfFreezingTheWindow)
+{
+  // Undo reads the whole diagram again, as long as opening it takes.
+  LoadDiagramBytes(Surface, Lines(test::PlacesExample()));
+  Document.Snapshot();
+  Surface.DeleteEntity(0);
+  test::TRecordingProgress progress;
+  Document.SetLoadProgress(&progress);
+  Document.Undo();
+  EXPECT_EQ(Surface.Entities.Count(), 2);
+  EXPECT_EQ(progress.Caption, TDiagramDocument::UndoFileName);
+  EXPECT_EQ(progress.Begins, 1);
+  EXPECT_EQ(progress.Ends, 1);
+  EXPECT_FALSE(progress.Steps.isEmpty());
+  EXPECT_TRUE(progress.StepsAdvanceWithinTotal());
 }
 
 }  // namespace
