@@ -111,27 +111,6 @@ void FormResourceRoundTrip(const QByteArray& bytes)
 
 // ---- Desktop tables.
 
-// The first byte picks the format (odd: Paradox, even: dBASE); the rest is
-// the table file, then its index file and its memo file, separated by
-// kTableFileSeparator. Missing parts are missing files.
-void WriteTableFiles(const QByteArray& bytes, const QString& dir, bool paradox)
-{
-  static const std::array<const char*, 3> dbase = {"T.DBF", "T.MDX", "T.DBT"};
-  static const std::array<const char*, 3> pdox = {"T.DB", "T.PX", "T.MB"};
-  const auto& names = paradox ? pdox : dbase;
-  const QByteArray separator(kTableFileSeparator);
-  qsizetype from = bytes.isEmpty() ? 0 : 1;
-  for (const char* name : names) {
-    if (from > bytes.size())
-      break;
-    qsizetype end = bytes.indexOf(separator, from);
-    if (end < 0)
-      end = bytes.size();
-    WriteFile(dir + QLatin1Char('/') + QLatin1String(name), bytes.mid(from, end - from));
-    from = end + separator.size();
-  }
-}
-
 // ---- Settings files.
 
 // The section names of the file as the reader sees them ("[" starts a
@@ -165,6 +144,29 @@ TEntries Storable(const TEntries& entries)
 
 }  // namespace
 
+// The first byte picks the format (odd: Paradox, even: dBASE); the rest is
+// the table file, then its index file and its memo file, separated by
+// kTableFileSeparator. Missing parts are missing files.
+QString WriteTableInput(const QByteArray& bytes, const QString& dir)
+{
+  static const std::array<const char*, 3> dbase = {"T.DBF", "T.MDX", "T.DBT"};
+  static const std::array<const char*, 3> pdox = {"T.DB", "T.PX", "T.MB"};
+  const bool paradox = !bytes.isEmpty() && (bytes.front() & 1);
+  const auto& names = paradox ? pdox : dbase;
+  const QByteArray separator(kTableFileSeparator);
+  qsizetype from = bytes.isEmpty() ? 0 : 1;
+  for (const char* name : names) {
+    if (from > bytes.size())
+      break;
+    qsizetype end = bytes.indexOf(separator, from);
+    if (end < 0)
+      end = bytes.size();
+    WriteFile(dir + QLatin1Char('/') + QLatin1String(name), bytes.mid(from, end - from));
+    from = end + separator.size();
+  }
+  return QLatin1String(names.front());
+}
+
 void DiagramReaderInput(const QByteArray& bytes)
 {
   TQuietMessages messages;
@@ -189,9 +191,7 @@ void TableInput(const QByteArray& bytes)
   QTemporaryDir dir;
   if (!dir.isValid())
     Fail("cannot make a temporary folder");
-  const bool paradox = !bytes.isEmpty() && (bytes.front() & 1);
-  WriteTableFiles(bytes, dir.path(), paradox);
-  const QString table = QLatin1String(paradox ? "T.DB" : "T.DBF");
+  const QString table = WriteTableInput(bytes, dir.path());
 
   if (ListTables(dir.path()) != QStringList{table})
     Fail("the table is not listed alone", ListTables(dir.path()).join(QLatin1String(", ")));

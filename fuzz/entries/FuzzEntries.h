@@ -8,6 +8,7 @@
 // report with the input that caused it.
 
 #include <QByteArray>
+#include <QString>
 
 #include <span>
 
@@ -38,5 +39,9 @@ std::span<const TTarget> Targets();
 
 // The separator between the files of a table input.
 inline constexpr char kTableFileSeparator[] = "\n--next-file--\n";
+
+// Writes the files of a table input into `dir` and gives the table file's
+// name ("T.DB" or "T.DBF").
+QString WriteTableInput(const QByteArray& bytes, const QString& dir);
 
 }  // namespace veska::fuzz
