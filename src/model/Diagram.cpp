@@ -220,9 +220,9 @@ void TDiagram::DeleteDomain(int pos)
 void TDiagram::DeleteLabel(int pos)
 {
   const QRect area = Labels.Objects(pos)->BoundsRect();
+  ControlRemoving(*Labels.Objects(pos));
   Removing(Labels.Objects(pos));
   Labels.Delete(pos);
-  ControlsChanged();
   Invalidate(area);
 }
 
@@ -251,15 +251,19 @@ void TDiagram::DeleteEntity(int pos)
   for (TRelation* r : relations)
     DeleteRelation(Relations.IndexOfObject(r));
   const QRect area = e->BoundsRect();
+  ControlRemoving(*e);
   Removing(e);
   Entities.Delete(Entities.IndexOfObject(e));
-  ControlsChanged();
   Invalidate(area);
 }
 
 void TDiagram::DeleteRelation(int pos)
 {
   TRelation* r = Relations.Objects(pos);
+  for (const TRelationSegment& s : r->Segments)
+    ControlRemoving(s);
+  ControlRemoving(r->NameLabel);
+  ControlRemoving(r->InverseNameLabel);
   Removing(r);
   TEntity* child = r->Child;
   for (int i = r->MigratedAttributes.Count() - 1; i >= 0; --i) {
@@ -277,7 +281,6 @@ void TDiagram::DeleteRelation(int pos)
   Invalidate(r->NameLabel.BoundsRect());
   Invalidate(r->InverseNameLabel.BoundsRect());
   Relations.Delete(Relations.IndexOfObject(r));
-  ControlsChanged();
   child->Repaint();
 }
 
@@ -296,6 +299,7 @@ void TDiagram::Clear()
   // empty model as dropping the lists; relations go before the entities
   // whose attributes they refer to. A large model's objects lie scattered
   // over the heap, so freeing reads ahead of the object it frees.
+  ControlsChanged();
   Removing(nullptr);
   Relations.ClearWith([this](int i) { FreeAhead(Relations, i); });
   Entities.ClearWith([this](int i) { FreeAhead(Entities, i); });

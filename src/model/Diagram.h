@@ -146,14 +146,13 @@ public:
   virtual void ControlMoved(const TControl& control) {}
 
 protected:
-  // Called before objects are taken in, and before and after they are let
-  // go of (what looks at the lists meanwhile must not keep what goes).
+  // Called before objects are taken in, and after the lists were emptied.
   virtual void ControlsChanged() {}
-  void Removing(const void* object)
-  {
-    ControlsChanged();
-    OnObjectRemoving(object);
-  }
+  // Called for each control just before it is let go of: an entity, a text
+  // label, a relation's segments and name labels (what looks at the lists
+  // must not keep what goes).
+  virtual void ControlRemoving(const TControl& control) {}
+  void Removing(const void* object) { OnObjectRemoving(object); }
   void RemoveRelationLinks(TRelation* relation);
 
 private:

@@ -76,6 +76,14 @@ void TDrawingSurface::ControlMoved(const TControl& control)
     FIndexValid = false;
 }
 
+void TDrawingSurface::ControlRemoving(const TControl& control)
+{
+  // What goes leaves the index at once: deleting a few objects of a large
+  // diagram need not build the index again.
+  if (FIndexValid && !FIndex.Drop(control))
+    FIndexValid = false;
+}
+
 // ---- Setters -------------------------------------------------------------------
 
 void TDrawingSurface::SetActiveDrawingTool(TDrawingTool tool)

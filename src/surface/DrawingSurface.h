@@ -166,6 +166,7 @@ public:
 
 protected:
   void ControlsChanged() override { FIndexValid = false; }
+  void ControlRemoving(const TControl& control) override;
 
 private:
   // Every object from its home to where it is shown at the zoomed font size

@@ -162,6 +162,7 @@ void TSpatialIndex::TLevel::Clear()
 void TSpatialIndex::Clear()
 {
   FItems.clear();
+  FDropped = 0;
   for (TLevel& level : FLevels)
     level.Clear();
 }
@@ -216,6 +217,19 @@ void TSpatialIndex::Remove(std::uint32_t id)
   }
 }
 
+bool TSpatialIndex::Drop(const TControl& control)
+{
+  const std::uint32_t slot = control.IndexSlot;
+  if (slot >= FItems.size() || FItems[slot].Control != &control)
+    return false;
+  Remove(slot);
+  FItems[slot].Control = nullptr;
+  FItems[slot].Relation = nullptr;
+  FItems[slot].Rect = QRect();
+  ++FDropped;
+  return true;
+}
+
 bool TSpatialIndex::Update(const TControl& control)
 {
   // A slot left from an earlier build, or a copy's, names another control.
@@ -244,7 +258,7 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
   }
   if (cells > static_cast<qint64>(FItems.size())) {
     for (const TItem& item : FItems)
-      if (item.Rect.intersects(rect))
+      if (item.Control && item.Rect.intersects(rect))
         out.push_back(&item);
     return;
   }

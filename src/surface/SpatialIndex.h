@@ -51,12 +51,15 @@ public:
   // Moves a control that is in the index to the cells of its present bounds.
   // Returns false when the control is not in the index.
   bool Update(const TControl& control);
+  // Takes a control that is going out of the index; false when it is not
+  // in it.
+  bool Drop(const TControl& control);
 
   // Every item whose rectangle intersects `rect`, each once, in no
   // particular order.
   void Query(const QRect& rect, std::vector<const TItem*>& out) const;
 
-  std::size_t Count() const { return FItems.size(); }
+  std::size_t Count() const { return FItems.size() - FDropped; }
   // Number of bucket entries, for tests of the memory bound.
   std::size_t EntryCount() const;
 
@@ -121,7 +124,8 @@ private:
   void Insert(std::uint32_t item);
   void Remove(std::uint32_t item);
 
-  std::vector<TItem> FItems;
+  std::vector<TItem> FItems;  // a dropped item keeps its place, without a control
+  std::size_t FDropped = 0;
   std::array<TLevel, kLevels> FLevels;
 };
 
