@@ -365,10 +365,18 @@ void TMariaDbServer::Start()
   // As root the server is told to stay root; as anyone else it runs as them.
   const QStringList asRoot = ::geteuid() == 0 ? QStringList{QStringLiteral("--user=root")} : QStringList();
   const QString data = QStringLiteral("--datadir=") + state.Path(QStringLiteral("data"));
+  // Temporary tables in a folder of this server's own: in the shared /tmp,
+  // two servers set up at once have been seen to lose one (the set-up then
+  // fails on "Unknown table 'mysql.tmp_user_sys'").
+  if (!QDir(state.Dir.path()).mkdir(QStringLiteral("tmp"))) {
+    FFailure = QStringLiteral("No temporary directory for MariaDB's tables in ") + state.Dir.path();
+    return;
+  }
+  const QString tmp = QStringLiteral("--tmpdir=") + state.Path(QStringLiteral("tmp"));
   const TProgramOutput install =
       Run(state.As, Program(QStringLiteral("mariadb-install-db")),
-          QStringList{QStringLiteral("--no-defaults"), data, QStringLiteral("--auth-root-authentication-method=normal"),
-                      QStringLiteral("--skip-test-db")}
+          QStringList{QStringLiteral("--no-defaults"), data, tmp,
+                      QStringLiteral("--auth-root-authentication-method=normal"), QStringLiteral("--skip-test-db")}
               + asRoot,
           QByteArray(), StartTimeoutMs, state.Dir.path());
   if (!install.Ok()) {
@@ -378,7 +386,7 @@ void TMariaDbServer::Start()
   const QString socket = SocketFile();
   FFailure = state.StartServer(
       Program(QStringLiteral("mariadbd")),
-      QStringList{QStringLiteral("--no-defaults"), data, QStringLiteral("--socket=") + socket,
+      QStringList{QStringLiteral("--no-defaults"), data, tmp, QStringLiteral("--socket=") + socket,
                   QStringLiteral("--skip-networking"),
                   QStringLiteral("--pid-file=") + state.Path(QStringLiteral("pid")),
                   QStringLiteral("--innodb-buffer-pool-size=64M"),

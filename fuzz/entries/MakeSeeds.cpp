@@ -53,9 +53,10 @@ const char* const kEveryValue =
 void FormSeeds(const QString& source, const QString& out)
 {
   QList<std::pair<QString, QString>> texts = {{QStringLiteral("every-value"), QString::fromLatin1(kEveryValue)}};
-  for (const char* form : {"forms/CMain", "forms/CUnit0", "mdi/CMain", "normal/CUnit1"})
-    texts.append({QString::fromLatin1(form).replace(QLatin1Char('/'), QLatin1Char('-')),
-                  QString::fromUtf8(Read(source + QStringLiteral("/tests/appgen/expected/%1.DFM.txt").arg(QLatin1String(form))))});
+  for (const char* form : {"forms/CMain", "forms/CUnit0", "mdi/CMain", "normal/CUnit1"}) {
+    const QString path = source + QStringLiteral("/tests/appgen/expected/%1.DFM.txt").arg(QLatin1String(form));
+    texts.append({QString::fromLatin1(form).replace(QLatin1Char('/'), QLatin1Char('-')), QString::fromUtf8(Read(path))});
+  }
   for (const auto& [name, text] : texts) {
     Write(out + QStringLiteral("/form/%1.txt").arg(name), text.toUtf8());
     Write(out + QStringLiteral("/form/%1.res").arg(name), FormTextToResource(text));
@@ -70,8 +71,9 @@ void TableSeed(const QString& out, const QString& name, TTableType type, const Q
   CreateTable(dir.path(), QStringLiteral("T"), type, fields, indexes);
   const bool paradox = type == TTableType::Paradox;
   QByteArray bytes(1, paradox ? '\x01' : '\x00');
-  const QStringList suffixes = paradox ? QStringList{QStringLiteral("DB"), QStringLiteral("PX"), QStringLiteral("MB")}
-                                       : QStringList{QStringLiteral("DBF"), QStringLiteral("MDX"), QStringLiteral("DBT")};
+  const QStringList suffixes =
+    paradox ? QStringList{QStringLiteral("DB"), QStringLiteral("PX"), QStringLiteral("MB")}
+            : QStringList{QStringLiteral("DBF"), QStringLiteral("MDX"), QStringLiteral("DBT")};
   for (qsizetype i = 0; i < suffixes.size(); ++i) {
     if (i > 0)
       bytes += fuzz::kTableFileSeparator;

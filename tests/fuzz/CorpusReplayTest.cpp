@@ -45,7 +45,8 @@ TEST_P(CorpusReplay, EveryFileIsHandledSoundly)
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay, ::testing::ValuesIn(veska::fuzz::Targets().begin(), veska::fuzz::Targets().end()),
+INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
+                         ::testing::ValuesIn(veska::fuzz::Targets().begin(), veska::fuzz::Targets().end()),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 QByteArray CorpusFile(const char* target, const QString& name)
