@@ -113,24 +113,6 @@ void FormResourceRoundTrip(const QByteArray& bytes)
 
 // ---- Settings files.
 
-// The section names of the file as the reader sees them ("[" starts a
-// trimmed line, the name runs to the first "]"), each once.
-QStringList SectionNames(const QString& text)
-{
-  QStringList names;
-  const QString body = text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text;
-  for (const QString& line : body.split(QLatin1Char('\n'))) {
-    const QString t = line.trimmed();
-    const qsizetype close = t.indexOf(QLatin1Char(']'));
-    if (t.startsWith(QLatin1Char('[')) && close > 0) {
-      const QString name = t.mid(1, close - 1).trimmed();
-      if (!names.contains(name, Qt::CaseInsensitive))
-        names.append(name);
-    }
-  }
-  return names;
-}
-
 using TEntries = QList<std::pair<QString, QString>>;
 
 TEntries Storable(const TEntries& entries)
@@ -220,7 +202,7 @@ void SettingsInput(const QByteArray& bytes)
   WriteFile(path, bytes);
   TIniFile ini(path);
 
-  const QStringList names = SectionNames(DecodeText(bytes));
+  const QStringList names = ini.ReadSectionNames();
   QList<TEntries> before;
   for (const QString& name : names) {
     before.append(ini.ReadSection(name));

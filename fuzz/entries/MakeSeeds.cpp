@@ -9,6 +9,7 @@
 
 #include "engine/TableEngine.h"
 #include "formresource/FormResource.h"
+#include "platform/SafeFile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,20 +23,12 @@ namespace {
 
 using namespace veska;
 
+// The corpus files go through the safe writer, as every file Veska writes.
 void Write(const QString& path, const QByteArray& bytes)
 {
-  QDir().mkpath(QFileInfo(path).path());
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-    throw std::runtime_error("cannot write " + path.toStdString());
-}
-
-QByteArray Read(const QString& path)
-{
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    throw std::runtime_error("cannot read " + path.toStdString());
-  return file.readAll();
+  if (!QDir().mkpath(QFileInfo(path).path()))
+    throw std::runtime_error("cannot make the folder of " + path.toStdString());
+  WriteFileSafely(path, bytes);
 }
 
 // A form with every kind of value the converter knows.
@@ -55,7 +48,8 @@ void FormSeeds(const QString& source, const QString& out)
   QList<std::pair<QString, QString>> texts = {{QStringLiteral("every-value"), QString::fromLatin1(kEveryValue)}};
   for (const char* form : {"forms/CMain", "forms/CUnit0", "mdi/CMain", "normal/CUnit1"}) {
     const QString path = source + QStringLiteral("/tests/appgen/expected/%1.DFM.txt").arg(QLatin1String(form));
-    texts.append({QString::fromLatin1(form).replace(QLatin1Char('/'), QLatin1Char('-')), QString::fromUtf8(Read(path))});
+    const QString name = QString::fromLatin1(form).replace(QLatin1Char('/'), QLatin1Char('-'));
+    texts.append({name, QString::fromUtf8(ReadRegularFile(path))});
   }
   for (const auto& [name, text] : texts) {
     Write(out + QStringLiteral("/form/%1.txt").arg(name), text.toUtf8());
@@ -80,7 +74,7 @@ void TableSeed(const QString& out, const QString& name, TTableType type, const Q
     // The engine writes each format's extensions in its own letter case.
     for (const QString& suffix : {suffixes[i], suffixes[i].toLower()})
       if (QFile::exists(dir.filePath(QStringLiteral("T.") + suffix)))
-        bytes += Read(dir.filePath(QStringLiteral("T.") + suffix));
+        bytes += ReadRegularFile(dir.filePath(QStringLiteral("T.") + suffix));
   }
   Write(out + QStringLiteral("/table/%1.bin").arg(name), bytes);
 }
@@ -102,7 +96,8 @@ void TableSeeds(const QString& out)
 
 void SettingsSeeds(const QString& source, const QString& out)
 {
-  Write(out + QStringLiteral("/settings/shipped.ini"), Read(source + QStringLiteral("/src/shell/VESKA.INI")));
+  Write(out + QStringLiteral("/settings/shipped.ini"),
+        ReadRegularFile(source + QStringLiteral("/src/shell/VESKA.INI")));
   Write(out + QStringLiteral("/settings/quotes-and-repeats.ini"),
         "\xEF\xBB\xBF; comment\r\n[Names]\r\nTitle=\"\"Sales\"\"\r\nPadded=\"  x  \"\r\n  Spaced  =  y  \r\n"
         "[names]\r\nLater=1\r\n\r\n[Numbers]\r\nHex=0x7FFFFFFF\r\nNeg=-12\r\nBad=0x\r\n"

@@ -19,12 +19,17 @@ struct TLine {
   QString Value;
 };
 
+bool InQuotes(const QString& value)
+{
+  return value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
+}
+
 // A value keeps its inner blanks; one pair of enclosing double quotes is
 // taken off so that a value can start or end with blanks.
 QString CleanValue(QString value)
 {
   value = value.trimmed();
-  if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+  if (InQuotes(value))
     value = value.mid(1, value.size() - 2);
   return value;
 }
@@ -33,8 +38,7 @@ QString CleanValue(QString value)
 // gets another pair, which the reader takes off again.
 QString StoredValue(const QString& value)
 {
-  const bool quoted = value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"'));
-  return quoted ? QLatin1Char('"') + value + QLatin1Char('"') : value;
+  return InQuotes(value) ? QLatin1Char('"') + value + QLatin1Char('"') : value;
 }
 
 TLine ParseLine(const QString& text)
@@ -131,6 +135,21 @@ QList<std::pair<QString, QString>> TIniFile::ReadSection(const QString& section)
     if (lines[i].Type == TLine::Entry)
       entries.append({lines[i].Name, lines[i].Value});
   return entries;
+}
+
+QStringList TIniFile::ReadSectionNames() const
+{
+  QStringList names;
+  QList<TLine> lines;
+  try {
+    lines = ReadLines(FPath);
+  } catch (const TFileAccessError&) {
+    return names;
+  }
+  for (const TLine& l : lines)
+    if (l.Type == TLine::Section && !names.contains(l.Name, Qt::CaseInsensitive))
+      names.append(l.Name);
+  return names;
 }
 
 QStringList TIniFile::ReadSectionKeys(const QString& section) const

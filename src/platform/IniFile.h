@@ -22,6 +22,9 @@ public:
 
   QString FileName() const { return FPath; }
 
+  // The names of the sections in file order, each once (letter case
+  // ignored); an absent or unreadable file has none.
+  QStringList ReadSectionNames() const;
   // Key names of the section in file order; an absent file or section gives
   // an empty list.
   QStringList ReadSectionKeys(const QString& section) const;

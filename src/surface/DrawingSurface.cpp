@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <optional>
 
 namespace veska {
 
@@ -252,7 +251,15 @@ void TDrawingSurface::ZoomTo(int newSize)
 
   // Every control moves: one repaint of the whole view afterwards costs
   // less than telling the view of each old and new place.
-  std::optional<TListeners<const QRect&>::TMute> quiet(OnInvalidate);
+  {
+    const TListeners<const QRect&>::TMute quiet(OnInvalidate);
+    MoveForZoom(oldSize, newSize, base);
+  }
+  Invalidate(QRect());
+}
+
+void TDrawingSurface::MoveForZoom(int oldSize, int newSize, int base)
+{
   // Positions first, then sizes and routes from the new sizes.
   BeginUpdate();
   const int entities = Entities.Count();
@@ -276,8 +283,6 @@ void TDrawingSurface::ZoomTo(int newSize)
   // stay where they were.
   for (int i = 0; i < relations; ++i)
     SettleRelationZoom(*Relations[i], newSize, base);
-  quiet.reset();
-  Invalidate(QRect());
 }
 
 QPoint TDrawingSurface::THomeScale::Point(const TRelation& relation, int point) const

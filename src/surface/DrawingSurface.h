@@ -172,6 +172,8 @@ private:
   // Every object from its home to where it is shown at the zoomed font size
   // `newSize`.
   void ZoomTo(int newSize);
+  // Every box, relation and label to the new size, with held updates.
+  void MoveForZoom(int oldSize, int newSize, int base);
   void DeselectAll(bool clearLabels);
   void ClearTextLabels();
   // The drag offset of the current point, limited so that no dragged entity

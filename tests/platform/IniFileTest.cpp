@@ -49,12 +49,14 @@ TEST_F(IniFileTest, SectionsAndKeysIgnoreCaseAndKeepFileOrder)
   EXPECT_EQ(ini.ReadSetting(QStringLiteral("Servers"), QStringLiteral("Later")), QString());
   EXPECT_EQ(ini.ReadSetting(QStringLiteral("OTHER"), QStringLiteral("Paradox")), QStringLiteral("7"));
   EXPECT_TRUE(ini.ReadSectionKeys(QStringLiteral("Missing")).isEmpty());
+  EXPECT_EQ(ini.ReadSectionNames(), QStringList({QStringLiteral("Servers"), QStringLiteral("Other")}));
   using TEntries = QList<std::pair<QString, QString>>;
   EXPECT_EQ(ini.ReadSection(QStringLiteral("servers")),
             TEntries({{"Paradox", ""}, {"Dbase", "x"}, {"Oracle", "  quoted  "}}));
 
   const TIniFile absent(Dir.filePath(QStringLiteral("none.ini")));
   EXPECT_TRUE(absent.ReadSectionKeys(QStringLiteral("Servers")).isEmpty());
+  EXPECT_TRUE(absent.ReadSectionNames().isEmpty());
   EXPECT_EQ(absent.ReadSetting(QStringLiteral("Servers"), QStringLiteral("Paradox")), QString());
   EXPECT_EQ(absent.ReadSettingNumber(QStringLiteral("Servers"), QStringLiteral("Paradox")), 0);
 }
