@@ -116,15 +116,20 @@ struct TDesktop {
   {
     Window->findChild<QAction*>(QStringLiteral("OpenItem"))->trigger();
     QApplication::processEvents();
-    // The progress dialog of a long open took the activation; a window
-    // manager hands it back when the dialog closes, the offscreen platform
-    // does not. The keys go to the active window only.
-    Window->activateWindow();
-    if (!QTest::qWaitForWindowActive(Window.get()))
-      throw std::runtime_error("the window did not become active again");
+    Reactivate();
     if (Window->DrawingSurface().Entities.IsEmpty() || !Messages.Texts.isEmpty())
       throw std::runtime_error(Messages.Texts.isEmpty() ? "nothing was opened"
                                                         : Messages.Texts.first().toStdString());
+  }
+
+  // The progress dialog of a long open or undo took the activation; a window
+  // manager hands it back when the dialog closes, the offscreen platform
+  // does not. The keys go to the active window only.
+  void Reactivate()
+  {
+    Window->activateWindow();
+    if (!QTest::qWaitForWindowActive(Window.get()))
+      throw std::runtime_error("the window did not become active again");
   }
 
   // Scrolls so that the middle of the diagram shows.
@@ -453,6 +458,11 @@ void BM_DesktopDeleteSelection(benchmark::State& state)
     // Undo brings the entities back.
     QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
     QApplication::processEvents();
+    if (desktop->Window->DrawingSurface().Entities.Count() != before ||
+        !Guarded(state, [&] { desktop->Reactivate(); })) {
+      state.SkipWithError("Ctrl+Z did not bring the deleted entities back");
+      break;
+    }
     desktop->ShowMiddle();
     state.ResumeTiming();
   }
@@ -515,6 +525,15 @@ void BM_DesktopUndo(benchmark::State& state)
     QTest::keyClick(&view, Qt::Key_Z, Qt::ControlModifier);
     QApplication::processEvents();
     watch.Stop();
+    state.PauseTiming();
+    // The diagram read back has nothing selected.
+    const bool undone = SelectedCount(desktop->Window->DrawingSurface()) == 0;
+    if (!undone || !Guarded(state, [&] { desktop->Reactivate(); })) {
+      if (!undone)
+        state.SkipWithError("Ctrl+Z did not bring the diagram back");
+      break;
+    }
+    state.ResumeTiming();
   }
   watch.Report(state);
   if (desktop->Window->DrawingSurface().Entities.Count() != static_cast<int>(state.range(0)))
