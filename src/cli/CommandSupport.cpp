@@ -79,10 +79,8 @@ int SettingsFile(const QString& given, const QString& programDirectory, QString&
 
 int WriteDiagramFile(TDrawingSurface& surface, const QString& fileName, std::FILE* err)
 {
-  QByteArray bytes;
-  WriteDiagram(surface, bytes);
   try {
-    WriteFileSafely(fileName, bytes);
+    WriteDiagramToFile(surface, fileName);
   } catch (const TFileAccessError& e) {
     return FileError(err, fileName, e);
   }

@@ -42,6 +42,12 @@ TLoadResult LoadDiagramBytes(TDrawingSurface& surface, const QByteArray& bytes, 
 // The whole diagram as version-3 text with the positions of 100% zoom,
 // whatever the zoom is; `stream` is emptied first. Changes nothing.
 void WriteDiagram(const TDrawingSurface& surface, QByteArray& stream);
+// The same text written into the file as it is made, never held whole, in
+// the way of WriteFileSafely (a temporary file beside it, synced and renamed;
+// with a `backupName` the file it replaces is kept under that name). Throws
+// TFileAccessError when the file cannot be written; the file and the backup
+// are then as they were. Changes nothing in the diagram.
+void WriteDiagramToFile(const TDrawingSurface& surface, const QString& fileName, const QString& backupName = {});
 
 // Stamps the save date, raises the revision and writes the file (replacing
 // one of that name). With a `backupName`, the file it replaces is kept under

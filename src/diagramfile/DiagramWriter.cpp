@@ -33,7 +33,9 @@ QLatin1String Bool(bool value)
 // CR LF. The buffer handed in is reused, so that writing a large diagram again
 // and again (snapshots) does not allocate and touch fresh memory each time;
 // it is written through a plain pointer, with room made once per line, and
-// cut to the text's length at the end.
+// cut to the text's length at the end. Written to a file, the buffer instead
+// holds a part of the text at a time, handed to the file whenever a line
+// finds no room, so that a large diagram is never held whole.
 //
 // A line is made of parts: texts, single ASCII characters (the separators) and
 // ASCII words (TRUE, FALSE). Texts are mostly ASCII and short, so runs of ASCII
@@ -46,6 +48,10 @@ public:
     FBytes.resize(std::max<qsizetype>(FBytes.capacity(), kInitialSize));
     FOut = FBytes.data();
     FEnd = FOut + FBytes.size();
+  }
+  explicit TTextWriter(TSafeFileWriter& file) : TTextWriter(QByteArray(kPartSize, Qt::Uninitialized))
+  {
+    FFile = &file;
   }
 
   // One line made of the parts, in order.
@@ -95,9 +101,18 @@ public:
     FOut = FEnd = nullptr;
     return std::move(FBytes);
   }
+  // Hands what is left to the file.
+  void Finish()
+  {
+    Hand();
+    FOut = FEnd = nullptr;
+  }
 
 private:
   static constexpr qsizetype kInitialSize = 1 << 16;
+  // What a file is handed at a time: about as much as its writer collects
+  // before writing.
+  static constexpr qsizetype kPartSize = 1 << 20;
 
   // Makes room for `n` more bytes.
   void Room(qsizetype n)
@@ -107,10 +122,21 @@ private:
   }
   Q_DECL_COLD_FUNCTION Q_NEVER_INLINE void Grow(qsizetype n)
   {
+    if (FFile) {
+      Hand();
+      if (FEnd - FOut >= n)
+        return;
+    }
     const qsizetype used = FOut - FBytes.constData();
     FBytes.resize(std::max(FBytes.size() * 2, used + n));
     FOut = FBytes.data() + used;
     FEnd = FBytes.data() + FBytes.size();
+  }
+
+  void Hand()
+  {
+    FFile->Write(QByteArrayView(FBytes.constData(), FOut - FBytes.constData()));
+    FOut = FBytes.data();
   }
 
   void PutNumber(int v)
@@ -194,6 +220,7 @@ private:
   QByteArray FBytes;
   char* FOut = nullptr;  // the next byte to write
   char* FEnd = nullptr;  // the end of the room
+  TSafeFileWriter* FFile = nullptr;
 };
 
 void WriteRecord(TTextWriter& w, const TDomain& d)
@@ -350,14 +377,10 @@ void WriteIndexes(TTextWriter& w, const TDrawingSurface& s)
   });
 }
 
-}  // namespace
-
-void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
+void WriteText(TTextWriter& w, const TDrawingSurface& s)
 {
   // Positions are written as they lie at 100% zoom.
   const TDrawingSurface::THomeScale home = s.HomeScale();
-  // The stream stays empty until the text is complete; its memory is reused.
-  TTextWriter w(std::exchange(stream, QByteArray()));
   WriteHeader(w, s);
   w.Numbers(s.Domains.Count());
   for (const TDomain* d : s.Domains)
@@ -376,7 +399,25 @@ void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
   w.Numbers(static_cast<int>(s.EntityView.size()));
   for (const QString& name : s.EntityView)
     w.Names(name);
+}
+
+}  // namespace
+
+void WriteDiagram(const TDrawingSurface& s, QByteArray& stream)
+{
+  // The stream stays empty until the text is complete; its memory is reused.
+  TTextWriter w(std::exchange(stream, QByteArray()));
+  WriteText(w, s);
   stream = w.Take();
+}
+
+void WriteDiagramToFile(const TDrawingSurface& s, const QString& fileName, const QString& backupName)
+{
+  TSafeFileWriter file(fileName);
+  TTextWriter w(file);
+  WriteText(w, s);
+  w.Finish();
+  file.Commit(backupName);
 }
 
 void SaveDiagram(TDrawingSurface& surface, const QString& fileName, const QString& backupName)
@@ -385,10 +426,8 @@ void SaveDiagram(TDrawingSurface& surface, const QString& fileName, const QStrin
   bool ok = false;
   const qlonglong revision = surface.Revision.toLongLong(&ok);
   surface.Revision = QString::number((ok && revision < LLONG_MAX ? revision : 0) + 1);
-  QByteArray bytes;
-  WriteDiagram(surface, bytes);
   try {
-    WriteFileSafely(fileName, bytes, backupName);
+    WriteDiagramToFile(surface, fileName, backupName);
   } catch (const TFileAccessError& e) {
     throw TFileError(e.what());
   }

@@ -1,6 +1,7 @@
 // Writing diagram files: the header and sections of a new diagram, texts cut
 // or written whole, UTF-8 for every mix of characters, numbers over their
-// whole range, and saving at a zoom (the positions of 100%, nothing moved).
+// whole range, the same text written straight into a file, and saving at a
+// zoom (the positions of 100%, nothing moved).
 
 #include "diagramfile/DiagramFileFixture.h"
 
@@ -124,6 +125,32 @@ TEST_F(DiagramFileTest, LongNamesAreWrittenWholeSoThatTheFileReadsBack)
   EXPECT_EQ(Written(), written);
   EXPECT_EQ(Surface.Relations.Count(), 1);
   EXPECT_TRUE(Messages.Messages.isEmpty());
+}
+
+TEST_F(DiagramFileTest, WritingStraightIntoAFileGivesTheBytesWrittenIntoMemory)
+{
+  // The file is handed the text a megabyte at a time: lines fall on every
+  // side of the parts, and one name is longer than a part.
+  QStringList lines = PlacesExample();
+  const QString longName = QString(400'000, QChar(0x00E9));
+  for (QString& line : lines)
+    line.replace(QStringLiteral("Order"), longName);
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  const QStringList tricky = TrickyTexts();
+  for (int i = 0; i < 20'000; ++i)
+    Surface.Entities[0]->Description << tricky[i % tricky.size()];
+  QByteArray inMemory;
+  WriteDiagram(Surface, inMemory);
+  ASSERT_GT(inMemory.size(), 3 << 20);
+
+  QTemporaryDir dir;
+  const QString file = dir.filePath(QStringLiteral("orders.erd"));
+  WriteDiagramToFile(Surface, file);
+  QFile f(file);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  const QByteArray written = f.readAll();
+  EXPECT_EQ(written.size(), inMemory.size());
+  EXPECT_TRUE(written == inMemory);
 }
 
 TEST_F(DiagramFileTest, WrittenTextIsUtf8CutAt253CharactersForEveryMixOfCharacters)
