@@ -6,10 +6,12 @@
 #include "diagramfile/FileVersions.h"
 #include "model/CaseFold.h"
 #include "platform/SafeFile.h"
+#include "platform/TextEncoding.h"
 
 #include <QFileInfo>
 #include <QSet>
 
+#include <algorithm>
 #include <cmath>
 
 namespace veska {
@@ -413,14 +415,16 @@ TLoadResult ReadSections(TDrawingSurface& surface, TTextReader& in, int version,
                          TProgressRun& progress)
 {
   TLoadResult result = TLoadResult::Loaded;
-  // Running out of memory is no fault of the file: it is passed on once the
-  // surface is whole again.
-  std::exception_ptr outOfMemory;
+  // Running out of memory, or a file that cannot be read on, is no fault of
+  // the file: it is passed on once the surface is whole again.
+  std::exception_ptr passedOn;
   surface.BeginUpdate();
   try {
     TDiagramReader(surface, in, version, fileSize, progress).Read();
   } catch (const std::bad_alloc&) {
-    outOfMemory = std::current_exception();
+    passedOn = std::current_exception();
+  } catch (const TFileAccessError&) {
+    passedOn = std::current_exception();
   } catch (const std::exception&) {
     result = TLoadResult::Corrupted;
   }
@@ -429,32 +433,99 @@ TLoadResult ReadSections(TDrawingSurface& surface, TTextReader& in, int version,
     progress.StepWithin(kLoadReadDone, kLoadSteps, done, count);
   });
   progress.Finish();
-  if (outOfMemory)
-    std::rethrow_exception(outOfMemory);
+  if (passedOn)
+    std::rethrow_exception(passedOn);
   if (result == TLoadResult::Corrupted)
     surface.Messages().Error(kCorrupted);
   return result;
 }
 
-TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& fileBytes, TProgressRun& progress)
+TLoadResult ReadText(TDrawingSurface& surface, TTextReader& in, qint64 size, TProgressRun& progress)
 {
-  // A diagram whose line ends were turned into line feeds alone (by a
-  // version control system or an editor) is read as it was written.
-  QByteArray converted;
-  if (!fileBytes.contains('\r') && fileBytes.contains('\n')) {
-    converted = fileBytes;
-    converted.replace('\n', "\r\n");
-  }
-  const QByteArray& bytes = converted.isNull() ? fileBytes : converted;
-  const qsizetype eof = bytes.indexOf('\x1A');
-  TTextReader in(eof >= 0 ? QByteArrayView(bytes).first(eof) : QByteArrayView(bytes));
   const int version = ReadVersion(in);
   if (version < 0) {
     progress.Finish();
     surface.Messages().Error(kNotADiagram);
     return TLoadResult::NotADiagram;
   }
-  return ReadSections(surface, in, version, eof >= 0 ? eof : bytes.size(), progress);
+  return ReadSections(surface, in, version, size, progress);
+}
+
+// A diagram whose line ends were turned into line feeds alone (by a version
+// control system or an editor) is read as it was written: its lines end at
+// line feeds. The text ends at an end-of-file byte 26. Its size is counted
+// as written, with a carriage return before each line feed.
+struct TTextShape {
+  bool HasCarriageReturn = false;
+  bool HasLineFeed = false;
+  qint64 End = -1;  // the first byte 26, if any
+  qint64 LineFeeds = 0;  // before the end, while no carriage return was seen
+
+  void Add(QByteArrayView part, qint64 at)
+  {
+    HasCarriageReturn = HasCarriageReturn || part.contains('\r');
+    HasLineFeed = HasLineFeed || part.contains('\n');
+    if (End >= 0)
+      return;
+    if (const qsizetype eof = part.indexOf('\x1A'); eof >= 0) {
+      End = at + eof;
+      part.truncate(eof);
+    }
+    if (!HasCarriageReturn)
+      LineFeeds += part.count('\n');
+  }
+  char LineEnd() const { return !HasCarriageReturn && HasLineFeed ? '\n' : '\r'; }
+  qint64 TextSize(qint64 fileSize) const
+  {
+    return (End >= 0 ? End : fileSize) + (LineEnd() == '\n' ? LineFeeds : 0);
+  }
+};
+
+TLoadResult LoadBytes(TDrawingSurface& surface, const QByteArray& fileBytes, TProgressRun& progress)
+{
+  TTextShape shape;
+  shape.Add(fileBytes, 0);
+  TTextReader in(shape.End >= 0 ? QByteArrayView(fileBytes).first(shape.End) : QByteArrayView(fileBytes),
+                 shape.LineEnd());
+  return ReadText(surface, in, shape.TextSize(fileBytes.size()), progress);
+}
+
+// A diagram file read a part at a time, up to its end, twice: first to find
+// out its shape and whether it is all UTF-8, then to read it. It is never held
+// whole (a large diagram's text is as large as its model).
+class TFileText final : public TTextSource {
+public:
+  TFileText(TFileReader& file, qint64 end) : FFile(file), FEnd(end) {}
+  qsizetype Read(char* into, qsizetype count) override
+  {
+    const qsizetype n = FFile.ReadAt(FAt, into, std::min<qint64>(count, FEnd - FAt));
+    FAt += n;
+    return n;
+  }
+
+private:
+  TFileReader& FFile;
+  const qint64 FEnd;
+  qint64 FAt = 0;
+};
+
+TLoadResult LoadFile(TDrawingSurface& surface, TFileReader& file, TProgressRun& progress)
+{
+  constexpr qsizetype kPart = qsizetype(1) << 20;
+  QByteArray part(kPart, Qt::Uninitialized);
+  TTextShape shape;
+  TUtf8Check utf8;
+  qint64 size = 0;
+  for (qsizetype n; (n = file.ReadAt(size, part.data(), kPart)) > 0; size += n) {
+    const QByteArrayView read(part.constData(), n);
+    shape.Add(read, size);
+    utf8.Add(shape.End >= 0 ? read.first(std::clamp<qint64>(shape.End - size, 0, n)) : read);
+  }
+  part = QByteArray();
+  const qint64 end = shape.End >= 0 ? shape.End : size;
+  TFileText text(file, end);
+  TTextReader in(text, utf8.Valid(), shape.LineEnd());
+  return ReadText(surface, in, shape.TextSize(size), progress);
 }
 
 }  // namespace
@@ -471,13 +542,12 @@ TLoadResult LoadDiagram(TDrawingSurface& surface, const QString& fileName, TProg
 {
   surface.ResetZoom();
   TProgressRun run(progress, QFileInfo(fileName).fileName(), kLoadSteps);
-  QByteArray bytes;
   try {
-    bytes = ReadRegularFile(fileName);
+    TFileReader file(fileName);
+    return LoadFile(surface, file, run);
   } catch (const TFileAccessError& e) {
     throw TFileError(e.what());
   }
-  return LoadBytes(surface, bytes, run);
 }
 
 }  // namespace veska

@@ -6,8 +6,10 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 namespace veska {
 
@@ -39,10 +41,49 @@ bool ParsePlainInt(QByteArrayView token, int& value)
 }
 }  // namespace
 
-TTextReader::TTextReader(QByteArrayView bytes) : FBytes(bytes), FUtf8(IsValidUtf8(bytes))
+TTextReader::TTextReader(QByteArrayView bytes, char lineEnd)
+    : FBytes(bytes), FLineEnd(lineEnd), FUtf8(IsValidUtf8(bytes))
 {
+  SkipByteOrderMark();
+}
+
+TTextReader::TTextReader(TTextSource& source, bool utf8, char lineEnd)
+    : FSource(&source), FLineEnd(lineEnd), FUtf8(utf8)
+{
+  SkipByteOrderMark();
+}
+
+void TTextReader::SkipByteOrderMark()
+{
+  while (FUtf8 && FBytes.size() < 3 && Fill()) {
+  }
   if (FUtf8 && FBytes.startsWith("\xEF\xBB\xBF"))
     FPos = 3;
+}
+
+bool TTextReader::Fill()
+{
+  if (!FSource)
+    return false;
+  // A part is read at a time; a line longer than half of what is held
+  // makes room for twice as much.
+  constexpr qsizetype kPart = qsizetype(1) << 20;
+  const qsizetype kept = FBytes.size() - FPos;
+  if (FWindow.isEmpty() || kept > FWindow.size() / 2) {
+    QByteArray larger(std::max(kPart, FWindow.size() * 2), Qt::Uninitialized);
+    if (kept > 0)
+      std::memcpy(larger.data(), FBytes.data() + FPos, static_cast<size_t>(kept));
+    FWindow = std::move(larger);
+  } else if (kept > 0) {
+    std::memmove(FWindow.data(), FBytes.data() + FPos, static_cast<size_t>(kept));
+  }
+  char* const data = FWindow.data();
+  const qsizetype added = FSource->Read(data + kept, FWindow.size() - kept);
+  FBytes = QByteArrayView(data, kept + added);
+  FPos = 0;
+  if (added == 0)
+    FSource = nullptr;  // the end: nothing more will come
+  return added > 0;
 }
 
 QString TTextReader::ReadLine()
@@ -54,10 +95,8 @@ QStringView TTextReader::ReadLineView()
 {
   if (AtEnd())
     throw TCorruptFile("the file ends early");
-  const qsizetype start = FPos;
   const qsizetype end = LineEnd();
-  FPos = end;
-  StepOverLineEnd();
+  const qsizetype start = FPos;
 
   // Lines of ASCII, nearly all of them, are widened here; Qt decodes from
   // the first other byte on, which begins a character. Either encoding gives
@@ -74,6 +113,9 @@ QStringView TTextReader::ReadLineView()
     last = out + ascii;
   else
     last = FUtf8Decoder.appendToBuffer(out + ascii, line.sliced(ascii));
+  // Only now: stepping over the line end may read on, over the line's bytes.
+  FPos = end;
+  StepOverLineEnd();
   return QStringView(out, last);
 }
 
@@ -82,13 +124,21 @@ QString TTextReader::Decode(QByteArrayView bytes)
   return FUtf8 ? QString::fromUtf8(bytes) : DecodeWindows1252(bytes);
 }
 
-// The position of the carriage return that ends the current line, or the end.
-qsizetype TTextReader::LineEnd() const
+// The position of the carriage return (or line feed) that ends the current
+// line, or the end.
+qsizetype TTextReader::LineEnd()
 {
-  if (FPos >= FBytes.size())
-    return FBytes.size();
-  const void* cr = std::memchr(FBytes.data() + FPos, '\r', static_cast<size_t>(FBytes.size() - FPos));
-  return cr ? static_cast<const char*>(cr) - FBytes.data() : FBytes.size();
+  for (qsizetype from = FPos;;) {
+    if (from < FBytes.size()) {
+      const void* at = std::memchr(FBytes.data() + from, FLineEnd, static_cast<size_t>(FBytes.size() - from));
+      if (at)
+        return static_cast<const char*>(at) - FBytes.data();
+    }
+    const qsizetype searched = FBytes.size() - FPos;
+    if (!Fill())
+      return FBytes.size();
+    from = searched;
+  }
 }
 
 void TTextReader::SkipLine()
@@ -103,7 +153,7 @@ void TTextReader::StepOverLineEnd()
   if (FPos >= FBytes.size())
     return;
   ++FPos;
-  if (FPos < FBytes.size() && FBytes[FPos] == '\n')
+  if (FLineEnd == '\r' && (FPos < FBytes.size() || Fill()) && FBytes[FPos] == '\n')
     ++FPos;
 }
 
@@ -111,20 +161,29 @@ void TTextReader::StepOverLineEnd()
 // bytes of a multi-byte character are all above 127.
 QByteArrayView TTextReader::ReadToken()
 {
-  const char* text = FBytes.data();
-  const qsizetype size = FBytes.size();
-  qsizetype pos = FPos;
-  while (pos < size) {
-    const char c = text[pos];
-    if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+  for (;;) {
+    while (FPos < FBytes.size()) {
+      const char c = FBytes[FPos];
+      if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+        break;
+      ++FPos;
+    }
+    if (FPos < FBytes.size() || !Fill())
       break;
-    ++pos;
   }
-  const qsizetype start = pos;
-  while (pos < size && static_cast<unsigned char>(text[pos]) > 32)
-    ++pos;
+  // The token begins at the position, which reading on keeps.
+  qsizetype pos = FPos;
+  for (;;) {
+    while (pos < FBytes.size() && static_cast<unsigned char>(FBytes[pos]) > 32)
+      ++pos;
+    const qsizetype length = pos - FPos;
+    if (pos < FBytes.size() || !Fill())
+      break;
+    pos = FPos + length;
+  }
+  const qsizetype start = FPos;
   FPos = pos;
-  return QByteArrayView(text + start, pos - start);
+  return FBytes.sliced(start, pos - start);
 }
 
 void TTextReader::ReadNumbers(int* values, int count)

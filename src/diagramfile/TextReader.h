@@ -25,13 +25,26 @@ public:
   using std::runtime_error::runtime_error;
 };
 
+// Where a reader takes the bytes of a text too large to hold whole.
+class TTextSource {
+public:
+  virtual ~TTextSource() = default;
+  // Up to `count` more bytes into `into`; 0 at the end of the text.
+  virtual qsizetype Read(char* into, qsizetype count) = 0;
+};
+
 class TTextReader {
 public:
   // `bytes` is the file up to (not including) an end-of-file byte 26; they
-  // must outlive the reader.
-  explicit TTextReader(QByteArrayView bytes);
+  // must outlive the reader. Lines end at a carriage return, or with
+  // `lineEnd` '\n' at a line feed (a file whose line ends were turned into
+  // line feeds alone).
+  explicit TTextReader(QByteArrayView bytes, char lineEnd = '\r');
+  // The text of `source`, held a part at a time; whether it is all valid
+  // UTF-8 was found out beforehand.
+  TTextReader(TTextSource& source, bool utf8, char lineEnd);
 
-  bool AtEnd() const { return FPos >= FBytes.size(); }
+  bool AtEnd() { return FPos >= FBytes.size() && !Fill(); }
 
   QString ReadLine();
   // The next line, decoded; the view is valid until the next read.
@@ -53,11 +66,19 @@ private:
   // parsed straight from it, without decoding).
   QByteArrayView ReadToken();
   QString Decode(QByteArrayView bytes);
-  qsizetype LineEnd() const;
+  qsizetype LineEnd();
   void SkipLine();
   void StepOverLineEnd();
+  // Keeps the bytes from the current position on and adds more from the
+  // source, so that the position moves to 0; false when nothing was added.
+  bool Fill();
+  void SkipByteOrderMark();
 
   QByteArrayView FBytes;
+  TTextSource* FSource = nullptr;
+  // What the bytes are held in when they come from a source.
+  QByteArray FWindow;
+  char FLineEnd = '\r';
   bool FUtf8 = true;
   // Keeps a U+FEFF that begins a line: only the file's first one is a mark.
   QStringDecoder FUtf8Decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom};

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -63,6 +64,8 @@ public:
       ::close(FFd);
   }
   int Get() const { return FFd; }
+  // Gives up the descriptor without closing it.
+  int Release() { return std::exchange(FFd, -1); }
   // Closes now and returns 0, or the error of closing, which can be the
   // first report of a failed write.
   int Close()
@@ -282,40 +285,64 @@ TDescriptor OpenRegularFile(const QString& fileName, struct stat& st)
   return fd;
 }
 
+[[noreturn]] void FailTooLarge(const QString& fileName, qint64 limit)
+{
+  throw TFileAccessError(fileName,
+                         QStringLiteral("The file is larger than %1").arg(QLocale::c().formattedDataSize(limit, 0)));
+}
+
 }  // namespace
 
-QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 count)
+TFileReader::TFileReader(const QString& fileName, qint64 limit) : FFileName(fileName), FLimit(limit)
 {
   struct stat st;
   TDescriptor fd = OpenRegularFile(fileName, st);
-  const qint64 available = qMax<qint64>(0, qint64(st.st_size) - qMax<qint64>(0, offset));
-  QByteArray bytes(static_cast<qsizetype>(qBound<qint64>(0, count, available)), '\0');
+  if (st.st_size > limit)
+    FailTooLarge(fileName, limit);
+  FSize = st.st_size;
+  FFd = fd.Release();
+}
+
+TFileReader::~TFileReader()
+{
+  if (FFd >= 0)
+    ::close(FFd);
+}
+
+qsizetype TFileReader::ReadAt(qint64 offset, char* into, qsizetype count)
+{
   qsizetype done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::pread(fd.Get(), bytes.data() + done, size_t(bytes.size() - done), off_t(offset + done));
+  while (done < count) {
+    const ssize_t n = ::pread(FFd, into + done, size_t(count - done), off_t(offset + done));
     if (n < 0) {
       if (errno == EINTR)
         continue;
-      Fail(fileName, errno);
+      Fail(FFileName, errno);
     }
     if (n == 0)
-      break;  // the file shrank meanwhile
+      break;
     done += n;
   }
-  bytes.truncate(done);
+  if (offset + done > FLimit)
+    FailTooLarge(FFileName, FLimit);
+  return done;
+}
+
+QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 count)
+{
+  TFileReader file(fileName, std::numeric_limits<qint64>::max());
+  const qint64 available = qMax<qint64>(0, file.Size() - qMax<qint64>(0, offset));
+  QByteArray bytes(static_cast<qsizetype>(qBound<qint64>(0, count, available)), '\0');
+  bytes.truncate(file.ReadAt(offset, bytes.data(), bytes.size()));  // the file may have shrunk meanwhile
   return bytes;
 }
 
 QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
 {
-  const auto tooLarge = [&] {
-    throw TFileAccessError(fileName, QStringLiteral("The file is larger than %1")
-                                         .arg(QLocale::c().formattedDataSize(limit, 0)));
-  };
   struct stat st;
   TDescriptor fd = OpenRegularFile(fileName, st);
   if (st.st_size > limit)
-    tooLarge();
+    FailTooLarge(fileName, limit);
 
   QByteArray bytes;
   bytes.reserve(static_cast<qsizetype>(st.st_size));
@@ -331,7 +358,7 @@ QByteArray ReadRegularFile(const QString& fileName, qint64 limit)
       break;
     // The file may grow while it is read.
     if (bytes.size() + n > limit)
-      tooLarge();
+      FailTooLarge(fileName, limit);
     bytes.append(buffer, n);
   }
   return bytes;

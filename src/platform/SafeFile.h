@@ -39,6 +39,31 @@ inline constexpr qint64 kMaxReadSize = qint64(1) << 30;
 // `limit` bytes.
 QByteArray ReadRegularFile(const QString& fileName, qint64 limit = kMaxReadSize);
 
+// A regular file read a part at a time, for files too large to hold whole
+// for long. Opening throws TFileAccessError as ReadRegularFile does (also for
+// a file of more than `limit` bytes).
+class TFileReader {
+public:
+  explicit TFileReader(const QString& fileName, qint64 limit = kMaxReadSize);
+  ~TFileReader();
+  TFileReader(const TFileReader&) = delete;
+  TFileReader& operator=(const TFileReader&) = delete;
+
+  const QString& FileName() const { return FFileName; }
+  // The size when the file was opened.
+  qint64 Size() const { return FSize; }
+  // Reads up to `count` bytes from `offset` on into `into`: fewer only at the
+  // end of the file, none past it. Throws TFileAccessError, also for bytes
+  // past the limit (a file that grows while it is read).
+  qsizetype ReadAt(qint64 offset, char* into, qsizetype count);
+
+private:
+  QString FFileName;
+  int FFd = -1;
+  qint64 FSize = 0;
+  qint64 FLimit = 0;
+};
+
 // `count` bytes of a regular file from `offset` on (fewer when it ends
 // before), whatever its size. Throws TFileAccessError as ReadRegularFile does.
 QByteArray ReadRegularFilePart(const QString& fileName, qint64 offset, qint64 count);

@@ -53,6 +53,37 @@ bool IsValidUtf8(QByteArrayView bytes)
   return true;
 }
 
+void TUtf8Check::Add(QByteArrayView part)
+{
+  constexpr qsizetype kLongRun = 1 << 16;
+  if (!FValid)
+    return;
+  // Pieces that begin and end beside an ASCII byte split no character.
+  qsizetype last = part.size();
+  while (last > 0 && static_cast<unsigned char>(part[last - 1]) >= 0x80)
+    --last;
+  if (last == 0) {
+    FPending.append(part);
+    // A long run without ASCII (text in another script) is checked up to its
+    // last byte that begins a character: a character cut off before such a
+    // byte is invalid whichever side it is checked on.
+    if (FPending.size() > kLongRun) {
+      qsizetype lead = FPending.size() - 1;
+      while (lead > 0 && (static_cast<unsigned char>(FPending[lead]) & 0xC0) == 0x80)
+        --lead;
+      FValid = lead > 0 && IsValidUtf8(QByteArrayView(FPending).first(lead));
+      FPending.remove(0, lead);
+    }
+    return;
+  }
+  qsizetype first = 0;
+  while (static_cast<unsigned char>(part[first]) >= 0x80)
+    ++first;
+  FPending.append(part.first(first));
+  FValid = IsValidUtf8(FPending) && IsValidUtf8(part.sliced(first, last - first));
+  FPending = part.sliced(last).toByteArray();
+}
+
 QChar* DecodeWindows1252(QChar* out, QByteArrayView bytes)
 {
   // 0x80..0x9F differ from Latin-1; the five unassigned codes map to the C1

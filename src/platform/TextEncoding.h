@@ -10,6 +10,20 @@
 namespace veska {
 
 bool IsValidUtf8(QByteArrayView bytes);
+// The same answer for bytes given in parts, split anywhere.
+class TUtf8Check {
+public:
+  void Add(QByteArrayView part);
+  // Whether all the bytes added are valid UTF-8 (a character cut off at the
+  // end is not).
+  bool Valid() const { return FValid && (FPending.isEmpty() || IsValidUtf8(FPending)); }
+
+private:
+  bool FValid = true;
+  // The bytes above 127 at the end of what was added, which may begin a
+  // character that the next part ends.
+  QByteArray FPending;
+};
 // The number of leading bytes below 128.
 qsizetype AsciiPrefixLength(QByteArrayView bytes);
 QString DecodeWindows1252(QByteArrayView bytes);

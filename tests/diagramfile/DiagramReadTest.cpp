@@ -306,6 +306,63 @@ TEST_F(DiagramFileTest, ADiagramWithLineFeedsAloneReadsAsWritten)
   EXPECT_TRUE(Messages.Messages.isEmpty());
 }
 
+// A file is read a megabyte at a time: each of these large files must load
+// from its file as from its bytes in memory, whatever falls across the parts.
+TEST_F(DiagramFileTest, ALargeFileReadAPartAtATimeLoadsAsItsBytesDo)
+{
+  QStringList lines = PlacesExample();
+  const QString longName = QString(600'000, QChar(0x00E9));  // a line longer than a part
+  for (QString& line : lines)
+    line.replace(QStringLiteral("Order"), longName);
+  ASSERT_EQ(Load(lines), TLoadResult::Loaded);
+  for (int i = 0; i < 12'000; ++i)
+    Surface.Entities[0]->Description << QStringLiteral("line %1 \u00e9\u20ac\U0001F600 ").arg(i).repeated(1 + i % 9);
+  QByteArray utf8;
+  WriteDiagram(Surface, utf8);
+  ASSERT_GT(utf8.size(), 3 << 20);
+  Surface.Clear();
+
+  QByteArray feeds = utf8;
+  feeds.replace("\r\n", "\n");
+  QByteArray single = utf8;  // one byte of Windows-1252 near the end
+  single.insert(single.lastIndexOf("\r\n", single.size() - 3), '\xE9');
+  struct TCase {
+    const char* Name;
+    QByteArray Bytes;
+  };
+  const TCase cases[] = {
+    {"UTF-8", utf8},
+    {"line feeds alone", feeds},
+    {"line feeds alone, a carriage return after the end byte", feeds + "\x1A\r\n"},
+    {"an end byte, then anything", utf8.first(utf8.size() / 2) + "\x1A" + utf8.first(1000)},
+    {"Windows-1252", single},
+    {"a byte-order mark", "\xEF\xBB\xBF" + utf8},
+  };
+  QTemporaryDir dir;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const QString path = dir.filePath(QStringLiteral("large.erd"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(f.write(c.Bytes), c.Bytes.size());
+    f.close();
+
+    // Clearing keeps the names the view shows, which a file read only in
+    // part does not replace.
+    Surface.SetEntityView({});
+    const TLoadResult fromBytes = LoadDiagramBytes(Surface, c.Bytes);
+    const QStringList expected = Written();
+    const qsizetype messages = Messages.Messages.size();
+    Surface.Clear();
+    Surface.SetEntityView({});
+    EXPECT_EQ(LoadDiagram(Surface, path), fromBytes);
+    EXPECT_EQ(Written(), expected);
+    EXPECT_EQ(Messages.Messages.size(), 2 * messages);
+    Surface.Clear();
+    Messages.Messages.clear();
+  }
+}
+
 TEST_F(DiagramFileTest, MergeRefusesTakenNamesAndKeepsTheFilesOwnData)
 {
   // The open diagram already has a Customer, with a non-key attribute Notes.

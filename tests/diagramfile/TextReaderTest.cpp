@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace veska {
 namespace {
 
@@ -44,16 +46,57 @@ QByteArray Latin1(const QString& text)
   return text.toLatin1();
 }
 
+// Hands out a text a few bytes at a time, so that line ends, numbers and
+// characters fall across the parts a reader holds.
+class TSmallParts final : public TTextSource {
+public:
+  TSmallParts(QByteArrayView bytes, qsizetype part) : FBytes(bytes), FPart(part) {}
+  qsizetype Read(char* into, qsizetype count) override
+  {
+    const qsizetype n = std::min({count, FPart, FBytes.size() - FAt});
+    std::copy_n(FBytes.data() + FAt, n, into);
+    FAt += n;
+    return n;
+  }
+
+private:
+  QByteArrayView FBytes;
+  qsizetype FPart;
+  qsizetype FAt = 0;
+};
+
+// Runs `check` on a reader of the whole text and on readers of it in parts
+// of several sizes (told whether it is UTF-8 by checking the same parts).
+template <typename TCheck>
+void ForEachReader(QByteArrayView bytes, TCheck check)
+{
+  {
+    SCOPED_TRACE("whole");
+    TTextReader in(bytes);
+    check(in);
+  }
+  for (const qsizetype part : {1, 2, 3, 5, 8}) {
+    SCOPED_TRACE(testing::Message() << "parts of " << part);
+    TUtf8Check utf8;
+    for (qsizetype at = 0; at < bytes.size(); at += part)
+      utf8.Add(bytes.sliced(at, std::min(part, bytes.size() - at)));
+    TSmallParts source(bytes, part);
+    TTextReader in(source, utf8.Valid(), '\r');
+    check(in);
+  }
+}
+
 void ExpectLines(QByteArrayView bytes, const QStringList& expected)
 {
-  TTextReader in(bytes);
-  for (const QString& line : expected) {
-    ASSERT_FALSE(in.AtEnd()) << line.toStdString();
-    ASSERT_EQ(in.ReadLineView(), line);
-  }
-  EXPECT_TRUE(in.AtEnd());
-  // Every line read is required: none is made up past the end.
-  EXPECT_THROW(in.ReadLine(), TCorruptFile);
+  ForEachReader(bytes, [&](TTextReader& in) {
+    for (const QString& line : expected) {
+      ASSERT_FALSE(in.AtEnd()) << line.toStdString();
+      ASSERT_EQ(in.ReadLineView(), line);
+    }
+    EXPECT_TRUE(in.AtEnd());
+    // Every line read is required: none is made up past the end.
+    EXPECT_THROW(in.ReadLine(), TCorruptFile);
+  });
 }
 
 TEST(TextReader, LinesOfEveryLengthAndMixReadAsTheWholeFileDecodes)
@@ -84,24 +127,39 @@ TEST(TextReader, OnlyTheByteOrderMarkThatBeginsAUtf8FileIsSkipped)
 
 TEST(TextReader, NumbersSkipBlanksAndLineEndsAndNameWhatIsNoNumber)
 {
-  TTextReader in("  12\r\n\r\n -7 +3 rest of the line\r\nnext\r\n 2147483648\r\n");
-  int values[3] = {};
-  in.ReadNumbers(values, 3);
-  EXPECT_EQ(values[0], 12);
-  EXPECT_EQ(values[1], -7);
-  EXPECT_EQ(values[2], 3);
-  EXPECT_EQ(in.ReadLine(), QStringLiteral("next"));
-  EXPECT_THROW(in.ReadNumber(), TCorruptFile);
-  EXPECT_THROW(in.ReadNumber(), TCorruptFile);  // past the end
-  EXPECT_THROW(TTextReader("\x01 5\r\n").ReadNumber(), TCorruptFile);
+  ForEachReader("  12\r\n\r\n -7 +3 rest of the line\r\nnext\r\n1234567\r\n-0.25\r\nlast\r\n 2147483648\r\n",
+                [](TTextReader& in) {
+                  int values[3] = {};
+                  in.ReadNumbers(values, 3);
+                  EXPECT_EQ(values[0], 12);
+                  EXPECT_EQ(values[1], -7);
+                  EXPECT_EQ(values[2], 3);
+                  EXPECT_EQ(in.ReadLine(), QStringLiteral("next"));
+                  EXPECT_EQ(in.ReadNumber(), 1234567);
+                  EXPECT_EQ(in.ReadReal(), -0.25);
+                  EXPECT_EQ(in.ReadLine(), QStringLiteral("last"));
+                  EXPECT_THROW(in.ReadNumber(), TCorruptFile);
+                  EXPECT_THROW(in.ReadNumber(), TCorruptFile);  // past the end
+                });
+  ForEachReader("\x01 5\r\n", [](TTextReader& in) { EXPECT_THROW(in.ReadNumber(), TCorruptFile); });
 
-  TTextReader single("12x\xe9\r\n");
-  try {
-    single.ReadNumber();
-    FAIL() << "a token with letters read as a number";
-  } catch (const TCorruptFile& e) {
-    EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("not a number: 12x\u00e9"));
-  }
+  ForEachReader("12x\xe9\r\n", [](TTextReader& in) {
+    try {
+      in.ReadNumber();
+      FAIL() << "a token with letters read as a number";
+    } catch (const TCorruptFile& e) {
+      EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("not a number: 12x\u00e9"));
+    }
+  });
+}
+
+TEST(TextReader, LinesEndAtLineFeedsWhenAskedTo)
+{
+  TTextReader in("one\ntwo\r\n\n 3\n", '\n');
+  EXPECT_EQ(in.ReadLine(), QStringLiteral("one"));
+  EXPECT_EQ(in.ReadLine(), QStringLiteral("two\r"));
+  EXPECT_EQ(in.ReadNumber(), 3);
+  EXPECT_TRUE(in.AtEnd());
 }
 
 }  // namespace

@@ -47,6 +47,44 @@ TEST(TextEncoding, LongRunsOfOtherCharactersAreCheckedWhole)
   }
 }
 
+// The check of a text given in parts, split anywhere, says what the check of
+// the whole says.
+TEST(TextEncoding, Utf8CheckedInPartsGivesTheAnswerOfTheWhole)
+{
+  const auto inParts = [](const QByteArray& bytes, qsizetype part) {
+    TUtf8Check check;
+    for (qsizetype at = 0; at < bytes.size(); at += part)
+      check.Add(QByteArrayView(bytes).sliced(at, std::min(part, bytes.size() - at)));
+    return check.Valid();
+  };
+  const QByteArray run = QStringLiteral("\u00e9\u20ac\U0001F600").repeated(8000).toUtf8();  // no ASCII, 72 KB
+  QByteArray brokenRun = run;
+  brokenRun[50'001] = 'x';
+  QList<QByteArray> texts = {"Stra\xc3\x9f" "e \xe2\x82\xac\xf0\x9f\x98\x80!",
+                             "caf\xe9",
+                             "abc\xc3",
+                             "\xc0\xaf",
+                             "\xe2\x82",
+                             "\x80abc",
+                             "ab" + run + "c",
+                             run,
+                             run + "\xe2\x82",
+                             brokenRun,
+                             QByteArray(70'000, '\x80'),
+                             "\xc3" + QByteArray(70'000, '\xa9')};
+  for (const QByteArray& bytes : texts) {
+    const bool whole = IsValidUtf8(bytes);
+    for (qsizetype part = 1; part <= 9; ++part)
+      if (bytes.size() < 100 || part == 1)
+        EXPECT_EQ(inParts(bytes, part), whole) << bytes.left(40).toHex().constData() << " in parts of " << part;
+    for (const qsizetype part : {4095, 65'537, 1 << 20})
+      EXPECT_EQ(inParts(bytes, part), whole) << bytes.left(40).toHex().constData() << " in parts of " << part;
+  }
+  EXPECT_TRUE(IsValidUtf8(run));
+  EXPECT_FALSE(IsValidUtf8(brokenRun));
+  EXPECT_TRUE(TUtf8Check().Valid());
+}
+
 TEST(TextEncoding, Windows1252HighRange)
 {
   QByteArray all;
