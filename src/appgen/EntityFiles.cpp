@@ -143,11 +143,11 @@ void TAppExpert::PutElement(QString& out, int k, bool horizontal) const
     Put(out, 52, {k, x + w + 2, horizontal ? y + 13 : y - 1, a.Name, k});
   } else if (horizontal && a.DisplayType == TDisplayType::ListBox) {
     Put(out, 53, {k, x, top, w + 24, a.ColumnName(), k});
-    for (const QString& value : DataLines(a.Description))
+    for (const QString& value : DataLines(a.Description()))
       Line(out, QStringLiteral("'%s'"), {value});
     Line(out, QStringLiteral(")"));
   } else if (horizontal && a.DisplayType == TDisplayType::CheckBox) {
-    const QStringList values = DataLines(a.Description);
+    const QStringList values = DataLines(a.Description());
     const bool two = values.size() >= 2;
     Put(out, 55, {k, x, y + 21, qint64(e.LabelWidth) + 24, a.Name, a.ColumnName(), k, two ? values[0] : QString(),
                   two ? values[1] : QString()});

@@ -72,17 +72,17 @@ TFormExtent PlaceInRows(std::vector<TFormElement>& elements, int limit, int line
     const TAttribute& a = *e.Attribute;
     const qint64 w = std::max<qint64>(EffectiveWidth(e), e.LabelWidth);
     bool newLine = false;
-    if (a.ControlLeft == 0) {
+    if (a.ControlLeft() == 0) {
       if (limit < x + w) {
         x = 6;
         newLine = true;
       }
     } else {
-      newLine = a.ControlLeft <= x;
-      x = a.ControlLeft;
+      newLine = a.ControlLeft() <= x;
+      x = a.ControlLeft();
     }
-    if (a.ControlTop != 0)
-      y = a.ControlTop;
+    if (a.ControlTop() != 0)
+      y = a.ControlTop();
     else if (newLine)
       y += 36 + lineSpacing;
     e.Left = ClampInt(x);
@@ -107,10 +107,10 @@ TFormExtent PlaceInColumn(std::vector<TFormElement>& elements, int lineSpacing, 
   qint64 x = widest + 4 + fieldSpacing;
   for (TFormElement& e : elements) {
     const TAttribute& a = *e.Attribute;
-    if (a.ControlLeft != 0)
-      x = a.ControlLeft;
-    if (a.ControlTop != 0)
-      y = a.ControlTop;
+    if (a.ControlLeft() != 0)
+      x = a.ControlLeft();
+    if (a.ControlTop() != 0)
+      y = a.ControlTop();
     e.Left = ClampInt(x);
     e.Top = ClampInt(y);
     extent.Right = std::max(extent.Right, x + EffectiveWidth(e));
@@ -173,7 +173,7 @@ void TAppExpert::CollectElements(const TEntity& entity)
       TFormElement e;
       e.Attribute = a;
       e.LabelWidth = model.Measurer().TextWidth(font, a->Name);
-      e.FieldWidth = a->ControlWidth != 0 ? a->ControlWidth : AttributeCharacterWidth(model, *a) * 6;
+      e.FieldWidth = a->ControlWidth() != 0 ? a->ControlWidth() : AttributeCharacterWidth(model, *a) * 6;
       Elements.push_back(e);
     }
   }

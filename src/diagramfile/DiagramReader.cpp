@@ -182,18 +182,18 @@ void TDiagramReader::ReadAttribute(TAttribute& a)
     a.Width = QStringLiteral("0");
   }
   if (Version >= 3) {
-    a.DefaultValue = In.ReadLine();
-    a.Rule = In.ReadLine();
+    a.SetDefaultValue(In.ReadLine());
+    a.SetRule(In.ReadLine());
   }
   if (Version >= 2) {
     int n[4];
     In.ReadNumbers(n, 4);
     a.DisplayType = static_cast<TDisplayType>(Code(n[0], kDisplayTypeCount, "display type"));
-    a.ControlTop = n[1];
-    a.ControlLeft = n[2];
-    a.ControlWidth = n[3];
+    a.SetControlTop(n[1]);
+    a.SetControlLeft(n[2]);
+    a.SetControlWidth(n[3]);
   }
-  a.Description = In.ReadCountedLines();
+  a.SetDescription(In.ReadCountedLines());
 }
 
 std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)

@@ -236,10 +236,10 @@ void WriteRecord(TTextWriter& w, const TAttribute& a)
     w.Names(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType);
   else
     w.Names(a.Name, ',', a.ColumnName(), ',', Bool(a.AllowNulls), ',', a.DataType, '(', a.Width, ')');
-  w.Line(a.DefaultValue);
-  w.Line(a.Rule);
-  w.Numbers(static_cast<int>(a.DisplayType) + 1, a.ControlTop, a.ControlLeft, a.ControlWidth);
-  w.Counted(a.Description);
+  w.Line(a.DefaultValue());
+  w.Line(a.Rule());
+  w.Numbers(static_cast<int>(a.DisplayType) + 1, a.ControlTop(), a.ControlLeft(), a.ControlWidth());
+  w.Counted(a.Description());
 }
 
 int CountOwn(const TAttributeList& list)

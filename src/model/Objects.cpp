@@ -4,6 +4,8 @@
 
 namespace veska {
 
+constinit const TAttribute::TMore TAttribute::kNoMore;
+
 void TAttribute::SetColumnName(const QString& value)
 {
   if (IsValidIdentifier(value))

@@ -14,16 +14,15 @@ void PrefetchTexts(const QStringList& lines)
     PrefetchText(line);
 }
 
-// The blocks of every text of the attribute.
+// The blocks of every text of the attribute (of the rarely set fields, where
+// they are: their texts are seldom there to ask for).
 void PrefetchFields(const TAttribute& a)
 {
   PrefetchText(a.Name);
   PrefetchText(a.ColumnName());
   PrefetchText(a.DataType);
   PrefetchText(a.Width);
-  PrefetchText(a.DefaultValue);
-  PrefetchText(a.Rule);
-  Prefetch(a.Description.constData());
+  Prefetch(a.MoreFields());
 }
 
 template <typename List>

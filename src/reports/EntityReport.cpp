@@ -58,7 +58,7 @@ void LabelledAttribute(TReportText& out, const QString& label, const TAttribute&
     out.Line(QStringLiteral("    Nullability: ") +
              (!key && a.AllowNulls ? QStringLiteral("nulls allowed") : QStringLiteral("nulls not allowed")));
   if (d.Desc)
-    WriteDescription(out, QStringLiteral("    "), a.Description);
+    WriteDescription(out, QStringLiteral("    "), a.Description());
 }
 
 void WriteEntity(TReportText& out, const TEntityReportOptions& o, const TEntity& e)

@@ -362,15 +362,15 @@ private:
     if (key || !a.AllowNulls)
       text += QStringLiteral(" NOT NULL");
     // A counter makes its own values.
-    if (!a.DefaultValue.isEmpty() && !type.Identity)
-      text += QStringLiteral(" DEFAULT ") + DefaultLiteral(D, a.DefaultValue);
+    if (!a.DefaultValue().isEmpty() && !type.Identity)
+      text += QStringLiteral(" DEFAULT ") + DefaultLiteral(D, a.DefaultValue());
     if (D == TSqlDialect::MySQL)
-      if (const QString comment = DescriptionText(a.Description); !comment.isEmpty())
+      if (const QString comment = DescriptionText(a.Description()); !comment.isEmpty())
         text += QStringLiteral(" COMMENT ") + QuoteString(D, comment);
     if (domain && !DomainTypes.contains(domain) && !domain->Rule.trimmed().isEmpty())
       text += QStringLiteral(" CHECK (%1)").arg(ReplaceValueWord(domain->Rule, column));
-    if (!a.Rule.trimmed().isEmpty())
-      text += QStringLiteral(" CHECK (%1)").arg(a.Rule);
+    if (!a.Rule().trimmed().isEmpty())
+      text += QStringLiteral(" CHECK (%1)").arg(a.Rule());
     type.Type = text;
     return type;
   }
@@ -460,11 +460,11 @@ private:
           return;
         }
         keyInColumn = keyInColumn || column.Type.contains(QStringLiteral(" PRIMARY KEY AUTOINCREMENT"));
-        QStringList definition = D == TSqlDialect::SQLite ? CommentLines(a->Description) : QStringList();
+        QStringList definition = D == TSqlDialect::SQLite ? CommentLines(a->Description()) : QStringList();
         definition << QStringLiteral("  ") + column.Type;
         definitions << definition.join(QLatin1Char('\n'));
         if (D == TSqlDialect::PostgreSQL)
-          if (const QString text = DescriptionText(a->Description); !text.isEmpty())
+          if (const QString text = DescriptionText(a->Description()); !text.isEmpty())
             comments.push_back(CreateStep(caption, QStringLiteral("COMMENT ON COLUMN %1.%2 IS %3")
                                                        .arg(Table(e), Column(*a), QuoteString(D, text))));
       }

@@ -181,9 +181,9 @@ private:
       a->Width = type.Width;
     }
     a->AllowNulls = !column.NotNull;
-    a->DefaultValue = DefaultValueOf(column.Default);
-    a->Rule = RuleOf(column.Checks);
-    a->Description = Lines(column.Comment);
+    a->SetDefaultValue(DefaultValueOf(column.Default));
+    a->SetRule(RuleOf(column.Checks));
+    a->SetDescription(Lines(column.Comment));
     return a;
   }
 

@@ -125,9 +125,9 @@ TEST_F(AppGenFiles, LayoutHorizontalNewLinesAndFixedPlaces)
     e->SetAttributeWidth(false, k, QStringLiteral("30"));
   for (int k : {2, 3, 4})
     e->SetAttributeDataType(false, k, QStringLiteral("Integer"));
-  e->Attributes[2]->ControlLeft = 100;  // left of x: a new line
-  e->Attributes[3]->ControlLeft = 300;  // right of x: the same line ...
-  e->Attributes[3]->ControlTop = 17;    // ... at its own top
+  e->Attributes[2]->SetControlLeft(100);  // left of x: a new line
+  e->Attributes[3]->SetControlLeft(300);  // right of x: the same line ...
+  e->Attributes[3]->SetControlTop(17);    // ... at its own top
   TAppExpert x = Expert({e->EntityName()});
   x.LayoutForm(0);
   EXPECT_EQ(x.LineSpacing, 6);
@@ -149,7 +149,7 @@ TEST_F(AppGenFiles, LayoutHorizontalFirstElementWiderThanTheLimitAndSpacingRange
   e->LineSpacing = 10;
   e->FieldSpacing = 299;
   e->FormWidth = 1300;  // out of range: the limit is 351
-  e->Attributes[0]->ControlWidth = 400;
+  e->Attributes[0]->SetControlWidth(400);
   e->SetAttributeDataType(false, 1, QStringLiteral("Integer"));
   TAppExpert x = Expert({e->EntityName()});
   x.LayoutForm(0);
@@ -177,8 +177,8 @@ TEST_F(AppGenFiles, LayoutVerticalAlignsFieldsRightOfTheWidestLabel)
   e->SetAttributeWidth(false, 0, QStringLiteral("10"));
   e->Attributes[1]->DisplayType = TDisplayType::CheckBox;
   e->SetAttributeDataType(false, 2, QStringLiteral("Integer"));
-  e->Attributes[2]->ControlLeft = 200;
-  e->Attributes[2]->ControlTop = 300;
+  e->Attributes[2]->SetControlLeft(200);
+  e->Attributes[2]->SetControlTop(300);
   TAppExpert x = Expert({e->EntityName()});
   x.LayoutForm(0);
   std::vector<std::pair<int, int>> placed;
@@ -207,11 +207,11 @@ protected:
     Parent->SetAttributeWidth(false, 0, QStringLiteral("20"));
     Child = Place(300, 20, {QStringLiteral("Id")}, {"Status", "Active", "Half"});
     Child->Attributes[0]->DisplayType = TDisplayType::ListBox;
-    Child->Attributes[0]->Description = QStringList{"values:", "Begin Data", "Open", "Closed", "END DATA", "x"};
+    Child->Attributes[0]->SetDescription(QStringList{"values:", "Begin Data", "Open", "Closed", "END DATA", "x"});
     Child->Attributes[1]->DisplayType = TDisplayType::CheckBox;
-    Child->Attributes[1]->Description = QStringList{"begin data", "Y", "N", "end data"};
+    Child->Attributes[1]->SetDescription(QStringList{"begin data", "Y", "N", "end data"});
     Child->Attributes[2]->DisplayType = TDisplayType::CheckBox;
-    Child->Attributes[2]->Description = QStringList{"begin data", "Y", "end data"};
+    Child->Attributes[2]->SetDescription(QStringList{"begin data", "Y", "end data"});
     ASSERT_NE(Draw(dtRelationOneToManyForeign, Parent, Child), nullptr);
     Child->FormStyle = fsHorizontal;
   }
@@ -321,7 +321,9 @@ TEST_F(AppGenLookups, LookupDisplayTypeGivesAComboInBothStyles)
 TEST_F(AppGenLookups, PlacementValuesAtTheIntLimitDoNotOverflow)
 {
   TAttribute* code = Child->Attributes.Find(QStringLiteral("Code"));
-  code->ControlLeft = code->ControlTop = code->ControlWidth = std::numeric_limits<int>::max();
+  code->SetControlLeft(std::numeric_limits<int>::max());
+  code->SetControlTop(std::numeric_limits<int>::max());
+  code->SetControlWidth(std::numeric_limits<int>::max());
   const QString max = N(std::numeric_limits<int>::max());
   for (const TFormStyleType style : {fsHorizontal, fsVertical}) {
     Child->FormStyle = style;
@@ -511,7 +513,7 @@ TEST_F(AppGenFiles, LineCutAtTheLimitIsReportedAndTheRunGoesOn)
   e->FormStyle = fsHorizontal;
   TAttribute* a = e->PrimaryKey[0];
   a->DisplayType = TDisplayType::ListBox;
-  a->Description = {QStringLiteral("begin data"), QString(3000, QLatin1Char('x')), QStringLiteral("end data")};
+  a->SetDescription({QStringLiteral("begin data"), QString(3000, QLatin1Char('x')), QStringLiteral("end data")});
   const QString cutForm = Path("CUnit0.DFM");
 
   // Written cut, and said so; every other file is written as well.
@@ -541,7 +543,7 @@ TEST_F(AppGenFiles, LineCutAtTheLimitIsReportedAndTheRunGoesOn)
   EXPECT_TRUE(QFile::exists(Path("CUnit3.DFM")));
 
   // Nothing cut, nothing said.
-  a->Description.clear();
+  a->SetDescription({});
   EXPECT_EQ(Expert(names).Run({}, AsText), QStringList());
 }
 

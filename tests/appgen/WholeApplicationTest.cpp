@@ -107,13 +107,13 @@ TEST_F(WholeApplicationTest, SampleWithLaidOutForms)
   line->LineSpacing = 10;
   TAttribute* quantity = line->Attributes.Find(QStringLiteral("Quantity"));
   quantity->DisplayType = TDisplayType::ListBox;
-  quantity->Description = QStringList{"begin data", "1", "10", "100", "end data"};
+  quantity->SetDescription(QStringList{"begin data", "1", "10", "100", "end data"});
   TAttribute* gift = line->InsertAttribute(line->Attributes.Count(), QStringLiteral("Gift"));
   gift->DisplayType = TDisplayType::CheckBox;
-  gift->Description = QStringList{"begin data", "Y", "N", "end data"};
+  gift->SetDescription(QStringList{"begin data", "Y", "N", "end data"});
   TAttribute* note = line->InsertAttribute(line->Attributes.Count(), QStringLiteral("Note"));
-  note->ControlLeft = 200;
-  note->ControlTop = 150;
+  note->SetControlLeft(200);
+  note->SetControlTop(150);
   Check(QStringLiteral("forms"), true);
   EXPECT_EQ(order->EditFormCaption, QStringLiteral("Maintain Sales Order"));
 }

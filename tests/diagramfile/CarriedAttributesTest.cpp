@@ -81,7 +81,7 @@ TEST_F(DiagramFileTest, LoadKeepsCarriedItemsReadBeforeAnError)
   const TAttribute* sub = Surface.Entities.Find(QStringLiteral("C"))->PrimaryKey.Find(QStringLiteral("Sub"));
   ASSERT_NE(sub, nullptr);
   EXPECT_EQ(sub->ColumnName(), "SUB_REF");
-  EXPECT_EQ(sub->Description, QStringList{"from B"});
+  EXPECT_EQ(sub->Description(), QStringList{"from B"});
 }
 
 TEST_F(DiagramFileTest, ReopenedIndexOnKeyAndCarriedAttributeOfOneNameSurvivesDeletingTheKey)

@@ -123,10 +123,10 @@ TEST_F(DiagramFileTest, VersionZeroFileLoadsWithDefaults)
   EXPECT_EQ(part->Description, QStringList{"A part we sell."});
   ASSERT_EQ(part->Attributes.Count(), 1);
   const TAttribute* name = part->Attributes[0];
-  EXPECT_EQ(name->DefaultValue, "");
+  EXPECT_EQ(name->DefaultValue(), "");
   EXPECT_EQ(name->DisplayType, TDisplayType::Default);
-  EXPECT_EQ(name->ControlWidth, 0);
-  EXPECT_EQ(name->Description, QStringList{"Shown in lists."});
+  EXPECT_EQ(name->ControlWidth(), 0);
+  EXPECT_EQ(name->Description(), QStringList{"Shown in lists."});
   EXPECT_EQ(part->PrimaryKey[0]->Width, "8");
   ASSERT_EQ(Surface.Labels.Count(), 1);
   EXPECT_EQ(Surface.Labels[0]->Caption(), "Note\r\n");
@@ -170,7 +170,7 @@ TEST_F(DiagramFileTest, VersionOneAndTwoFilesReadTheirOwnSections)
   EXPECT_EQ(item->FieldSpacing, 5);
   const TAttribute* code = item->PrimaryKey[0];
   EXPECT_EQ(code->DisplayType, TDisplayType::Edit);
-  EXPECT_EQ(code->ControlLeft, 20);
+  EXPECT_EQ(code->ControlLeft(), 20);
   ASSERT_EQ(Surface.ServerProcs.Count(), 1);
   EXPECT_EQ(Surface.ServerProcs[0]->Server, "Server One,Two");
   EXPECT_EQ(Surface.ServerProcs[0]->Text, (QStringList{"begin", "end"}));

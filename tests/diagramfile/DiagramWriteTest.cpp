@@ -166,9 +166,9 @@ TEST_F(DiagramFileTest, WrittenTextIsUtf8CutAt253CharactersForEveryMixOfCharacte
   a->SetColumnName(QStringLiteral("COL"));
   a->DataType = QString::fromUcs4(U"T\U0001F600pe");
   a->Width = QStringLiteral("7,2");
-  a->DefaultValue = texts[30];
-  a->Rule = texts.back();
-  a->Description = QStringList{texts[7], QString()};
+  a->SetDefaultValue(texts[30]);
+  a->SetRule(texts.back());
+  a->SetDescription(QStringList{texts[7], QString()});
   const QString attributeLine = a->Name + QStringLiteral(",COL,TRUE,") + a->DataType + QStringLiteral("(7,2)");
   customer->AddAttribute(std::move(a));
 
@@ -199,9 +199,9 @@ TEST_F(DiagramFileTest, WrittenNumbersKeepTheirSignsAndWholeRange)
   customer->Left = -9;
   customer->Top = 1000000007;
   TAttribute* number = customer->PrimaryKey[0];
-  number->ControlTop = -10;
-  number->ControlLeft = 9;
-  number->ControlWidth = -2147483647;
+  number->SetControlTop(-10);
+  number->SetControlLeft(9);
+  number->SetControlWidth(-2147483647);
 
   const QStringList lines = Written();
   EXPECT_EQ(lines.mid(18, 2), (QStringList{"1 2147483647 -2147483648 -1 10", "-9 1000000007 0 1 0"}));

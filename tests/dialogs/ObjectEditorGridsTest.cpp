@@ -97,8 +97,8 @@ TEST_F(EditorGridsTest, TablesShowsAttributeRowsAndAppliesEachKeystroke)
   EXPECT_EQ(e->Attributes[2]->Width, QStringLiteral("12"));
   TypeInCell(g, 5, 5, QStringLiteral("0"));
   TypeInCell(g, 6, 5, QStringLiteral("C >= 0"));
-  EXPECT_EQ(e->Attributes[2]->DefaultValue, QStringLiteral("0"));
-  EXPECT_EQ(e->Attributes[2]->Rule, QStringLiteral("C >= 0"));
+  EXPECT_EQ(e->Attributes[2]->DefaultValue(), QStringLiteral("0"));
+  EXPECT_EQ(e->Attributes[2]->Rule(), QStringLiteral("C >= 0"));
 
   // Double-clicking "Allow Nulls" toggles a non-key row only.
   DoubleClickCell(g, 4, 4);
@@ -214,8 +214,8 @@ TEST_F(EditorGridsTest, FormsFieldsPickerAndReset)
 
   TypeInCell(g, 2, 2, QStringLiteral("40"));
   TypeInCell(g, 4, 2, QStringLiteral("wide"));
-  EXPECT_EQ(e->Attributes[0]->ControlTop, 40);
-  EXPECT_EQ(e->Attributes[0]->ControlWidth, 0);
+  EXPECT_EQ(e->Attributes[0]->ControlTop(), 40);
+  EXPECT_EQ(e->Attributes[0]->ControlWidth(), 0);
 
   ClickCell(g, 1, 1);
   ClickCell(g, 1, 1);

@@ -147,7 +147,7 @@ TEST_F(ObjectEditorTest, NonKeyMemoEmptiedLineAndCarriedInLines)
   // Attribute descriptions follow the picker.
   entities.describedAttributeBox->setCurrentIndex(entities.describedAttributeBox->findText(QStringLiteral("C")));
   entities.attributeDescriptionMemo->setPlainText(QStringLiteral("first\nsecond"));
-  EXPECT_EQ(e->Attributes[2]->Description, (QStringList{"first", "second"}));
+  EXPECT_EQ(e->Attributes[2]->Description(), (QStringList{"first", "second"}));
   entities.describedAttributeBox->setCurrentIndex(0);
   EXPECT_TRUE(entities.attributeDescriptionMemo->toPlainText().isEmpty());
 }

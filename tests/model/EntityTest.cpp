@@ -16,6 +16,36 @@ TEST(Identifiers, ValidIdentifiersAndUnderscoredText)
   EXPECT_EQ(Underscored(QStringLiteral(" a  b\tc-d")), QStringLiteral("_a__b\tc-d"));
 }
 
+// The rarely set fields live apart from the attribute: a copy (a saved state,
+// a stored record) must own its own, and a carried copy gets none of them.
+TEST(Attribute, CopiesOwnTheirRarelySetFieldsAndCarriedCopiesHaveNone)
+{
+  TAttribute a;
+  a.Name = QStringLiteral("Price");
+  EXPECT_EQ(a.MoreFields(), nullptr);
+  a.SetDefaultValue(QString());
+  a.SetControlTop(0);
+  EXPECT_EQ(a.MoreFields(), nullptr) << "an empty value made fields of its own";
+  a.SetRule(QStringLiteral("Price > 0"));
+  a.SetDescription({QStringLiteral("net")});
+  a.SetControlWidth(40);
+
+  TAttribute copy = a;
+  copy.SetRule(QStringLiteral("Price >= 0"));
+  copy.SetDescription({});
+  EXPECT_EQ(a.Rule(), QStringLiteral("Price > 0"));
+  EXPECT_EQ(a.Description(), QStringList{QStringLiteral("net")});
+  a.AssignFields(copy);
+  EXPECT_EQ(a.Rule(), QStringLiteral("Price >= 0"));
+  EXPECT_EQ(a.ControlWidth(), 40);
+  EXPECT_NE(a.MoreFields(), copy.MoreFields());
+
+  const std::unique_ptr<TAttribute> carried = a.CarriedCopy();
+  EXPECT_EQ(carried->Name, a.Name);
+  EXPECT_EQ(carried->MoreFields(), nullptr);
+  EXPECT_TRUE(carried->Rule().isEmpty() && carried->Description().isEmpty() && carried->ControlWidth() == 0);
+}
+
 TEST_F(EntityTest, RenameKeepsUserTextsAndRefusesDuplicates)
 {
   TEntity* e = MakeEntity(QStringLiteral("Order Item"));

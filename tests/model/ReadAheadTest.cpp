@@ -116,8 +116,10 @@ TEST_F(LayoutReadAhead, ReachesTheAttributeFieldsARemeasureFollows)
        [](TAttribute& a) { a.SetColumnName(QStringLiteral("OTHER_COLUMN")); }, sizeof(QString)},
       named("DataType", text(&TAttribute::DataType)),
       named("Width", text(&TAttribute::Width)),
-      named("DefaultValue", text(&TAttribute::DefaultValue)),
-      named("Rule", text(&TAttribute::Rule)),
+      {"DefaultValue", [](TAttribute& a) -> const void* { return &a.DefaultValue(); },
+       [](TAttribute& a) { a.SetDefaultValue(QStringLiteral("CHANGED_TEXT")); }, sizeof(QString)},
+      {"Rule", [](TAttribute& a) -> const void* { return &a.Rule(); },
+       [](TAttribute& a) { a.SetRule(QStringLiteral("CHANGED_TEXT")); }, sizeof(QString)},
       {"AllowNulls", [](TAttribute& a) -> const void* { return &a.AllowNulls; },
        [](TAttribute& a) { a.AllowNulls = !a.AllowNulls; }, sizeof(bool)},
       {"ForeignKey", [](TAttribute& a) -> const void* { return &a.ForeignKey; },
@@ -127,14 +129,18 @@ TEST_F(LayoutReadAhead, ReachesTheAttributeFieldsARemeasureFollows)
          a.DisplayType = a.DisplayType == TDisplayType::Edit ? TDisplayType::Text : TDisplayType::Edit;
        },
        sizeof(TDisplayType)},
-      {"ControlTop", [](TAttribute& a) -> const void* { return &a.ControlTop; }, [](TAttribute& a) { ++a.ControlTop; },
-       sizeof(int)},
-      {"ControlLeft", [](TAttribute& a) -> const void* { return &a.ControlLeft; },
-       [](TAttribute& a) { ++a.ControlLeft; }, sizeof(int)},
-      {"ControlWidth", [](TAttribute& a) -> const void* { return &a.ControlWidth; },
-       [](TAttribute& a) { ++a.ControlWidth; }, sizeof(int)},
-      {"Description", [](TAttribute& a) -> const void* { return &a.Description; },
-       [](TAttribute& a) { a.Description << QStringLiteral("more"); }, sizeof(QStringList)},
+      // The control's place and width are held with the other rarely set
+      // fields, in a block that begins with the default value: asked for,
+      // they would be asked for there.
+      {"ControlTop", [](TAttribute& a) -> const void* { return &a.DefaultValue(); },
+       [](TAttribute& a) { a.SetControlTop(a.ControlTop() + 1); }, 1},
+      {"ControlLeft", [](TAttribute& a) -> const void* { return &a.DefaultValue(); },
+       [](TAttribute& a) { a.SetControlLeft(a.ControlLeft() + 1); }, 1},
+      {"ControlWidth", [](TAttribute& a) -> const void* { return &a.DefaultValue(); },
+       [](TAttribute& a) { a.SetControlWidth(a.ControlWidth() + 1); }, 1},
+      {"Description", [](TAttribute& a) -> const void* { return &a.Description(); },
+       [](TAttribute& a) { a.SetDescription(a.Description() + QStringList{QStringLiteral("more")}); },
+       sizeof(QStringList)},
   };
   int remeasured = 0;
   for (TAttribute* a : {e->PrimaryKey.Objects(0), e->Attributes.Objects(0)})

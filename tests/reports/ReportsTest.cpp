@@ -145,7 +145,7 @@ TEST_F(EntityReportTest, DescriptionsAreJoinedAndCutEveryWidth)
 {
   TEntity* e = MakeEntity(QStringLiteral("E"), {QStringLiteral("K")});
   e->Description = QStringList{QString(100, QLatin1Char('a'))};
-  e->PrimaryKey[0]->Description = QStringList{QStringLiteral("abc"), QString(44, QLatin1Char('x')), QStringLiteral("yz")};
+  e->PrimaryKey[0]->SetDescription(QStringList{QStringLiteral("abc"), QString(44, QLatin1Char('x')), QStringLiteral("yz")});
   TEntityReportOptions o;
   o.EntityDesc = o.PKDesc = true;
   o.Attributes = o.Relations = false;

@@ -42,9 +42,9 @@ protected:
     Type(Customer, true, 0, QStringLiteral("AutoInc"));
     Type(Customer, false, 0, QStringLiteral("VarChar"), QStringLiteral("30"));
     Customer->Attributes.Objects(0)->AllowNulls = false;
-    Customer->Attributes.Objects(0)->Description = {QStringLiteral("Full name, as 'written'")};
+    Customer->Attributes.Objects(0)->SetDescription({QStringLiteral("Full name, as 'written'")});
     Type(Customer, false, 1, QStringLiteral("Text"));
-    Customer->Attributes.Objects(1)->DefaultValue = kHostileDefault;
+    Customer->Attributes.Objects(1)->SetDefaultValue(kHostileDefault);
     Customer->Description = {QStringLiteral("People who buy"), QStringLiteral("and pay")};
     auto index = std::make_unique<TIndex>();
     index->AssignName(QStringLiteral("ByName"));
@@ -57,9 +57,9 @@ protected:
     Type(Order, true, 0, QStringLiteral("Char(2)"));
     Type(Order, true, 1, QStringLiteral("Integer"));
     Type(Order, false, 0, QStringLiteral("Amount"));
-    Order->Attributes.Objects(0)->DefaultValue = QStringLiteral("0.5");
+    Order->Attributes.Objects(0)->SetDefaultValue(QStringLiteral("0.5"));
     Type(Order, false, 1, QStringLiteral("Date"));
-    Order->Attributes.Objects(1)->Rule = QStringLiteral("placed > '2000-01-01'");
+    Order->Attributes.Objects(1)->SetRule(QStringLiteral("placed > '2000-01-01'"));
     Name(Relate(Customer, Order, false), QStringLiteral("Places"));
 
     Line = MakeEntity(QStringLiteral("OrderLine"), {QStringLiteral("Line")}, {QStringLiteral("Qty")});
@@ -77,7 +77,7 @@ protected:
     Hostile->SetTableName(kHostileTable);
     Type(Hostile, true, 0, QStringLiteral("Integer"));
     Type(Hostile, false, 0, QStringLiteral("VarChar"), QStringLiteral("40"));
-    Hostile->Attributes.Objects(0)->DefaultValue = kHostileDefault;
+    Hostile->Attributes.Objects(0)->SetDefaultValue(kHostileDefault);
 
     AddProcess(QStringLiteral("Touch"), QStringLiteral("postgresql"),
                {QStringLiteral("CREATE OR REPLACE FUNCTION touch() RETURNS integer AS $$"),

@@ -180,12 +180,12 @@ TEST_P(SqlReverseTest, AnOrderSchemaWithCompositeKeysAndALinkTableReads)
   ASSERT_NE(lines, nullptr);
   const TAttribute* quantity = lines->Attributes.Find(QStringLiteral("quantity"));
   ASSERT_NE(quantity, nullptr);
-  EXPECT_EQ(quantity->DefaultValue, QStringLiteral("1"));
+  EXPECT_EQ(quantity->DefaultValue(), QStringLiteral("1"));
   EXPECT_FALSE(quantity->AllowNulls);
   const TAttribute* price = EntityOf(QStringLiteral("products"))->Attributes.Find(QStringLiteral("price"));
   ASSERT_NE(price, nullptr);
   EXPECT_EQ(price->DataType, QStringLiteral("Decimal(10,2)"));
-  EXPECT_TRUE(price->Rule.contains(QStringLiteral("price"))) << price->Rule.toStdString();
+  EXPECT_TRUE(price->Rule().contains(QStringLiteral("price"))) << price->Rule().toStdString();
   // The unique email is an index; the indexes the server made for foreign
   // keys are the relations'.
   const TEntity* customers = EntityOf(QStringLiteral("customers"));
@@ -256,13 +256,13 @@ TEST_P(SqlReversePostgresTest, AShopWithDomainsReadsItsDomainsCountersAndRoutine
   const TAttribute* address = accounts->Attributes.Find(QStringLiteral("email"));
   ASSERT_NE(address, nullptr);
   EXPECT_EQ(address->DataType, QStringLiteral("email_address"));
-  EXPECT_EQ(address->Description, QStringList{QStringLiteral("Where invoices go")});
+  EXPECT_EQ(address->Description(), QStringList{QStringLiteral("Where invoices go")});
   // A type the map lacks stays as the server names it.
   EXPECT_EQ(accounts->Attributes.Find(QStringLiteral("last_ip"))->DataType, QStringLiteral("inet"));
   const TEntity* invoices = EntityOf(QStringLiteral("invoices"));
   // A sequence no column owns is a default like any other.
-  EXPECT_TRUE(invoices->PrimaryKey.Objects(0)->DefaultValue.startsWith(QStringLiteral("nextval(")));
-  EXPECT_EQ(invoices->Attributes.Find(QStringLiteral("note"))->DefaultValue, QStringLiteral("none"));
+  EXPECT_TRUE(invoices->PrimaryKey.Objects(0)->DefaultValue().startsWith(QStringLiteral("nextval(")));
+  EXPECT_EQ(invoices->Attributes.Find(QStringLiteral("note"))->DefaultValue(), QStringLiteral("none"));
   EXPECT_EQ(EntityOf(QStringLiteral("payments"))->PrimaryKey.Objects(0)->DataType, QStringLiteral("AutoInc"));
   for (const TServerProc* proc : Read.ServerProcs) {
     EXPECT_EQ(proc->Server, QStringLiteral("PostgreSQL"));

@@ -78,11 +78,11 @@ TEST_F(SqliteReverseTest, TheCreateTextGivesChecksCountersAndForeignKeyNames)
   EXPECT_EQ(column->Name, QStringLiteral("my col"));
   // No identifier: a build takes the attribute's name as the column's.
   EXPECT_EQ(column->ColumnName(), QString());
-  EXPECT_EQ(column->DefaultValue, QStringLiteral("it's"));
-  EXPECT_EQ(column->Rule, QStringLiteral("length([my col]) > 1"));
+  EXPECT_EQ(column->DefaultValue(), QStringLiteral("it's"));
+  EXPECT_EQ(column->Rule(), QStringLiteral("length([my col]) > 1"));
   EXPECT_FALSE(column->AllowNulls);
   // A table's check on one column is its rule; one on two columns is not.
-  EXPECT_EQ(hostile->Attributes.Objects(1)->Rule, QStringLiteral("n BETWEEN 1 AND 9"));
+  EXPECT_EQ(hostile->Attributes.Objects(1)->Rule(), QStringLiteral("n BETWEEN 1 AND 9"));
 
   ASSERT_EQ(Surface.Relations.Count(), 1);
   const TRelation* r = Surface.Relations.Objects(0);

@@ -113,7 +113,7 @@ void TEntitiesPage::Connect()
     if (!Window.CurrentEntity || describedAttributeBox->currentIndex() < 0)
       return;
     if (TAttribute* a = FindAttribute(*Window.CurrentEntity, describedAttributeBox->currentText()))
-      a->Description = attributeDescriptionMemo->Lines();
+      a->SetDescription(attributeDescriptionMemo->Lines());
   });
 }
 
@@ -225,7 +225,7 @@ void TEntitiesPage::ShowPickedAttributeDescription()
 {
   const TAttribute* a =
       Window.CurrentEntity ? FindAttribute(*Window.CurrentEntity, describedAttributeBox->currentText()) : nullptr;
-  attributeDescriptionMemo->SetLines(a ? a->Description : QStringList());
+  attributeDescriptionMemo->SetLines(a ? a->Description() : QStringList());
 }
 
 }  // namespace veska

@@ -205,9 +205,9 @@ void TFormsPage::FillRows()
     const int r = i + FirstRow;
     formGrid->SetText(0, r, a.Name);
     formGrid->SetText(fcDisplayType, r, DisplayTypeText(a.DisplayType));
-    formGrid->SetText(fcTop, r, QString::number(a.ControlTop));
-    formGrid->SetText(fcLeft, r, QString::number(a.ControlLeft));
-    formGrid->SetText(fcWidth, r, QString::number(a.ControlWidth));
+    formGrid->SetText(fcTop, r, QString::number(a.ControlTop()));
+    formGrid->SetText(fcLeft, r, QString::number(a.ControlLeft()));
+    formGrid->SetText(fcWidth, r, QString::number(a.ControlWidth()));
     MarkCarriedIn(r, a);
   }
 }
@@ -227,9 +227,9 @@ void TFormsPage::EditCell(int column, int row, const QString& text)
     return;
   switch (column) {
   case fcDisplayType: a->DisplayType = DisplayTypeOf(text); break;
-  case fcTop: a->ControlTop = IntegerOrZero(text); break;
-  case fcLeft: a->ControlLeft = IntegerOrZero(text); break;
-  case fcWidth: a->ControlWidth = IntegerOrZero(text); break;
+  case fcTop: a->SetControlTop(IntegerOrZero(text)); break;
+  case fcLeft: a->SetControlLeft(IntegerOrZero(text)); break;
+  case fcWidth: a->SetControlWidth(IntegerOrZero(text)); break;
   default: break;
   }
 }
@@ -246,7 +246,9 @@ void TFormsPage::ResetForm()
   for (int i = 0; i < AttributeCount(); ++i) {
     TAttribute& a = *RowAttribute(i).Attribute;
     a.DisplayType = TDisplayType::Default;
-    a.ControlTop = a.ControlLeft = a.ControlWidth = 0;
+    a.SetControlTop(0);
+    a.SetControlLeft(0);
+    a.SetControlWidth(0);
   }
   ReloadWindow();
 }

@@ -108,8 +108,8 @@ void TTablesPage::FillRow(int row, const TRowAttribute& at)
   tableGrid->SetText(tcType, row, a.DataType);
   tableGrid->SetText(tcWidth, row, a.Width);
   tableGrid->SetText(tcAllowNulls, row, !at.Key && a.AllowNulls ? kYes : kNo);
-  tableGrid->SetText(tcDefault, row, a.DefaultValue);
-  tableGrid->SetText(tcRule, row, a.Rule);
+  tableGrid->SetText(tcDefault, row, a.DefaultValue());
+  tableGrid->SetText(tcRule, row, a.Rule());
   MarkCarriedIn(row, a, {tcType, tcWidth});
 }
 
@@ -147,8 +147,8 @@ void TTablesPage::EditCell(int column, int row, const QString& text)
       tableGrid->SetText(column, row, a.AllowNulls ? kYes : kNo);
     }
     break;
-  case tcDefault: a.DefaultValue = text; break;
-  case tcRule: a.Rule = text; break;
+  case tcDefault: a.SetDefaultValue(text); break;
+  case tcRule: a.SetRule(text); break;
   default: break;
   }
   RepaintEntity();
