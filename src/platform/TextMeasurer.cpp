@@ -130,25 +130,31 @@ std::unique_ptr<TQtTextMeasurer::TPairAdvances> TQtTextMeasurer::MakePairAdvance
   return pairs;
 }
 
-int TQtTextMeasurer::Measure(TFontEntry& entry, const QString& text)
+int TQtTextMeasurer::Summed(TFontEntry& entry, const QString& text)
 {
-  // Below this many texts shaping them all costs less than making the sums.
-  constexpr int kShapedBeforePairs = 2048;
   // Every so many widths from the sums one is compared with shaping; a
   // difference (a font that shapes in ways the tries did not meet) ends the
   // sums for the font.
   constexpr int kCheckEvery = 64;
+  if (!entry.Pairs)
+    return -1;
+  const int width = entry.Pairs->Width(text);
+  if (width < 0 || ++entry.Pairs->SinceCheck < kCheckEvery)
+    return width;
+  entry.Pairs->SinceCheck = 0;
+  const int shaped = entry.Metrics.horizontalAdvance(text);
+  if (shaped != width)
+    entry.Pairs.reset();
+  return shaped;
+}
+
+int TQtTextMeasurer::Measure(TFontEntry& entry, const QString& text)
+{
+  // Below this many texts shaping them all costs less than making the sums.
+  constexpr int kShapedBeforePairs = 2048;
   if (entry.Pairs) {
-    const int width = entry.Pairs->Width(text);
-    if (width >= 0) {
-      if (++entry.Pairs->SinceCheck < kCheckEvery)
-        return width;
-      entry.Pairs->SinceCheck = 0;
-      const int shaped = entry.Metrics.horizontalAdvance(text);
-      if (shaped != width)
-        entry.Pairs.reset();
-      return shaped;
-    }
+    if (const int width = Summed(entry, text); width >= 0)
+      return width;
   } else if (!entry.PairsTried && entry.Shaped >= kShapedBeforePairs) {
     entry.PairsTried = true;
     entry.Pairs = MakePairAdvances(PixelFont(entry.Font), entry.Metrics);
@@ -170,6 +176,8 @@ int TQtTextMeasurer::Remember(TFontEntry& entry, const TTextKey& key, const QStr
 int TQtTextMeasurer::TextWidth(const QFont& font, const QString& text) const
 {
   TFontEntry& entry = Entry(font);
+  if (const int summed = Summed(entry, text); summed >= 0)
+    return summed;
   const TTextKey key = KeyOf(text);
   const int known = entry.Widths.Find(key);
   return known >= 0 ? known : Remember(entry, key, text);
@@ -180,10 +188,15 @@ void TQtTextMeasurer::TextWidths(const QFont& font, std::span<const QString> tex
   TFontEntry& entry = Entry(font);
   QVarLengthArray<TTextKey, 64> keys(static_cast<qsizetype>(texts.size()));
   for (size_t i = 0; i < texts.size(); ++i) {
-    keys[i] = KeyOf(texts[i]);
-    entry.Widths.Prefetch(keys[i]);
+    widths[i] = Summed(entry, texts[i]);
+    if (widths[i] < 0) {
+      keys[i] = KeyOf(texts[i]);
+      entry.Widths.Prefetch(keys[i]);
+    }
   }
   for (size_t i = 0; i < texts.size(); ++i) {
+    if (widths[i] >= 0)
+      continue;
     const int known = entry.Widths.Find(keys[i]);
     widths[i] = known >= 0 ? known : Remember(entry, keys[i], texts[i]);
   }

@@ -35,8 +35,9 @@ public:
 // few fonts last asked for are remembered, up to a bound. A font that has
 // measured many texts measures printable ASCII text by sums of its
 // characters' advances, the pairs that kern adjusted, where that is exactly
-// what shaping gives (see TPairAdvances). Used from the user-interface
-// thread only.
+// what shaping gives (see TPairAdvances); those widths are summed again on
+// every call rather than remembered. Used from the user-interface thread
+// only.
 class TQtTextMeasurer final : public TTextMeasurer {
 public:
   int TextWidth(const QFont& font, const QString& text) const override;
@@ -116,6 +117,10 @@ private:
   TFontEntry& Entry(const QFont& font) const;
   static int Remember(TFontEntry& entry, const TTextKey& key, const QString& text);
   static int Measure(TFontEntry& entry, const QString& text);
+  // The width from the font's sums, or -1 where they do not apply (no sums
+  // yet, or other characters). Summing costs less than looking the text up,
+  // so such widths are not remembered.
+  static int Summed(TFontEntry& entry, const QString& text);
 
   mutable std::vector<TFontEntry> FFonts;  // the most recently used first
 };
