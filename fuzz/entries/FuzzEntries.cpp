@@ -149,6 +149,34 @@ QString WriteTableInput(const QByteArray& bytes, const QString& dir)
   return QLatin1String(names.front());
 }
 
+namespace {
+
+// The same bytes in a file, which is read in parts after a first pass has
+// found where its text ends, how its lines end and whether it is UTF-8, load
+// as they do from memory.
+void CheckFileLoadsAsBytes(const QByteArray& bytes, TLoadResult fromBytes, const TDrawingSurface& loaded)
+{
+  QTemporaryDir dir;
+  if (!dir.isValid())
+    Fail("cannot make a temporary folder");
+  const QString path = dir.filePath(QStringLiteral("input.erd"));
+  WriteFile(path, bytes);
+  TQuietMessages messages;
+  TDrawingSurface fromFile(messages, TQtTextMeasurer::Instance());
+  fromFile.Clear();
+  if (LoadDiagram(fromFile, path) != fromBytes)
+    Fail("the file loads with another result than its bytes");
+  fromFile.SaveDate = loaded.SaveDate;  // an unreadable date reads as the time of reading
+  QByteArray expected;
+  WriteDiagram(loaded, expected);
+  QByteArray written;
+  WriteDiagram(fromFile, written);
+  if (written != expected)
+    Fail("the file loads to another model than its bytes");
+}
+
+}  // namespace
+
 void DiagramReaderInput(const QByteArray& bytes)
 {
   TQuietMessages messages;
@@ -160,6 +188,7 @@ void DiagramReaderInput(const QByteArray& bytes)
   if (result == TLoadResult::NotADiagram && !surface.Entities.IsEmpty())
     Fail("a file that is no diagram added entities");
   CheckWholeAndReadsBack(surface, messages);
+  CheckFileLoadsAsBytes(bytes, result, surface);
 }
 
 void FormInput(const QByteArray& bytes)

@@ -176,10 +176,14 @@ QByteArrayView TTextReader::ReadToken()
   for (;;) {
     while (pos < FBytes.size() && static_cast<unsigned char>(FBytes[pos]) > 32)
       ++pos;
-    const qsizetype length = pos - FPos;
-    if (pos < FBytes.size() || !Fill())
+    if (pos < FBytes.size())
       break;
+    // Reading on moves the token to the start, also when nothing more came.
+    const qsizetype length = pos - FPos;
+    const bool more = Fill();
     pos = FPos + length;
+    if (!more)
+      break;
   }
   const qsizetype start = FPos;
   FPos = pos;

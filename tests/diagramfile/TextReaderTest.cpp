@@ -142,6 +142,14 @@ TEST(TextReader, NumbersSkipBlanksAndLineEndsAndNameWhatIsNoNumber)
                   EXPECT_THROW(in.ReadNumber(), TCorruptFile);  // past the end
                 });
   ForEachReader("\x01 5\r\n", [](TTextReader& in) { EXPECT_THROW(in.ReadNumber(), TCorruptFile); });
+  // A number that ends the text, without a line end.
+  ForEachReader("100 1", [](TTextReader& in) {
+    int size[2] = {};
+    in.ReadNumbers(size, 2);
+    EXPECT_EQ(size[0], 100);
+    EXPECT_EQ(size[1], 1);
+    EXPECT_TRUE(in.AtEnd());
+  });
 
   ForEachReader("12x\xe9\r\n", [](TTextReader& in) {
     try {
