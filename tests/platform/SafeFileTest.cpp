@@ -139,5 +139,35 @@ TEST_F(SafeFileTest, AFileWrittenInPartsReplacesItsTargetOnlyWhenCommitted)
   EXPECT_THROW(TSafeFileWriter(Dir.path()), TFileAccessError);
 }
 
+// A file read in parts is read where asked, up to its end; one that grows
+// past the limit while it is read is refused as too large rather than read
+// on without end, and what is no regular file is refused at once.
+TEST_F(SafeFileTest, AFileReadInPartsStopsAtItsEndAndAtTheLimit)
+{
+  const QString file = Path("model.erd");
+  Put(file, "0123456789");
+  TFileReader reader(file, 16);
+  EXPECT_EQ(reader.Size(), 10);
+  char part[8] = {};
+  EXPECT_EQ(reader.ReadAt(4, part, 4), 4);
+  EXPECT_EQ(QByteArray(part, 4), QByteArray("4567"));
+  EXPECT_EQ(reader.ReadAt(8, part, 8), 2);
+  EXPECT_EQ(reader.ReadAt(10, part, 8), 0);
+
+  QFile grow(file);
+  ASSERT_TRUE(grow.open(QIODevice::Append));
+  ASSERT_EQ(grow.write("abcdefghij"), 10);
+  grow.close();
+  EXPECT_EQ(reader.ReadAt(8, part, 8), 8);
+  try {
+    reader.ReadAt(16, part, 8);
+    FAIL() << "read past the limit";
+  } catch (const TFileAccessError& e) {
+    EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("The file is larger than 16 bytes"));
+  }
+  EXPECT_THROW(TFileReader(Dir.path()), TFileAccessError);
+  EXPECT_EQ(ReadRegularFilePart(file, 18, 100), QByteArray("ij"));
+}
+
 }  // namespace
 }  // namespace veska
