@@ -109,8 +109,6 @@ void FormResourceRoundTrip(const QByteArray& bytes)
   }
 }
 
-// ---- Desktop tables.
-
 // ---- Settings files.
 
 using TEntries = QList<std::pair<QString, QString>>;
@@ -125,6 +123,8 @@ TEntries Storable(const TEntries& entries)
 }
 
 }  // namespace
+
+// ---- Desktop tables.
 
 // The first byte picks the format (odd: Paradox, even: dBASE); the rest is
 // the table file, then its index file and its memo file, separated by

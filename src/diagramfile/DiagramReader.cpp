@@ -511,12 +511,11 @@ private:
 
 TLoadResult LoadFile(TDrawingSurface& surface, TFileReader& file, TProgressRun& progress)
 {
-  constexpr qsizetype kPart = qsizetype(1) << 20;
-  QByteArray part(kPart, Qt::Uninitialized);
+  QByteArray part(kFilePartSize, Qt::Uninitialized);
   TTextShape shape;
   TUtf8Check utf8;
   qint64 size = 0;
-  for (qsizetype n; (n = file.ReadAt(size, part.data(), kPart)) > 0; size += n) {
+  for (qsizetype n; (n = file.ReadAt(size, part.data(), kFilePartSize)) > 0; size += n) {
     const QByteArrayView read(part.constData(), n);
     shape.Add(read, size);
     utf8.Add(shape.End >= 0 ? read.first(std::clamp<qint64>(shape.End - size, 0, n)) : read);

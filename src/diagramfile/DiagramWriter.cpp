@@ -49,7 +49,7 @@ public:
     FOut = FBytes.data();
     FEnd = FOut + FBytes.size();
   }
-  explicit TTextWriter(TSafeFileWriter& file) : TTextWriter(QByteArray(kPartSize, Qt::Uninitialized))
+  explicit TTextWriter(TSafeFileWriter& file) : TTextWriter(QByteArray(kFilePartSize, Qt::Uninitialized))
   {
     FFile = &file;
   }
@@ -110,9 +110,6 @@ public:
 
 private:
   static constexpr qsizetype kInitialSize = 1 << 16;
-  // What a file is handed at a time: about as much as its writer collects
-  // before writing.
-  static constexpr qsizetype kPartSize = 1 << 20;
 
   // Makes room for `n` more bytes.
   void Room(qsizetype n)

@@ -2,6 +2,7 @@
 
 #include "diagramfile/AsciiRuns.h"
 #include "model/CaseFold.h"
+#include "platform/SafeFile.h"
 #include "platform/TextEncoding.h"
 
 #include <QStringList>
@@ -67,10 +68,9 @@ bool TTextReader::Fill()
     return false;
   // A part is read at a time; a line longer than half of what is held
   // makes room for twice as much.
-  constexpr qsizetype kPart = qsizetype(1) << 20;
   const qsizetype kept = FBytes.size() - FPos;
   if (FWindow.isEmpty() || kept > FWindow.size() / 2) {
-    QByteArray larger(std::max(kPart, FWindow.size() * 2), Qt::Uninitialized);
+    QByteArray larger(std::max(kFilePartSize, FWindow.size() * 2), Qt::Uninitialized);
     if (kept > 0)
       std::memcpy(larger.data(), FBytes.data() + FPos, static_cast<size_t>(kept));
     FWindow = std::move(larger);

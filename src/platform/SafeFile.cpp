@@ -444,17 +444,12 @@ struct TSafeFileWriter::TState {
   bool Done = false;
 };
 
-namespace {
-// Bytes collected before they are written.
-constexpr qsizetype kWriterBuffer = qsizetype(1) << 20;
-}  // namespace
-
 TSafeFileWriter::TSafeFileWriter(const QString& fileName) : F(std::make_unique<TState>())
 {
   F->FileName = fileName;
   PrepareReplacement(fileName, F->Target, F->Original);
   F->File = OpenTemporary(F->Target, F->Original);
-  F->Buffer.reserve(kWriterBuffer);
+  F->Buffer.reserve(kFilePartSize);
 }
 
 TSafeFileWriter::~TSafeFileWriter()
@@ -467,12 +462,12 @@ void TSafeFileWriter::Write(QByteArrayView bytes)
 {
   if (F->Done)
     throw std::logic_error("TSafeFileWriter::Write after the file was finished");
-  if (F->Buffer.size() + bytes.size() <= kWriterBuffer) {
+  if (F->Buffer.size() + bytes.size() <= kFilePartSize) {
     F->Buffer.append(bytes);
     return;
   }
   Flush();
-  if (bytes.size() >= kWriterBuffer) {
+  if (bytes.size() >= kFilePartSize) {
     if (const int error = WriteAll(F->File.Fd.Get(), bytes)) {
       F->Done = true;
       DiscardTemporary(F->File);

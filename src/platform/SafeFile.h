@@ -39,6 +39,9 @@ inline constexpr qint64 kMaxReadSize = qint64(1) << 30;
 // `limit` bytes.
 QByteArray ReadRegularFile(const QString& fileName, qint64 limit = kMaxReadSize);
 
+// How much of a large file is read or written at a time.
+inline constexpr qsizetype kFilePartSize = qsizetype(1) << 20;
+
 // A regular file read a part at a time, for files too large to hold whole
 // for long. Opening throws TFileAccessError as ReadRegularFile does (also for
 // a file of more than `limit` bytes).

@@ -152,13 +152,12 @@ int TQtTextMeasurer::Measure(TFontEntry& entry, const QString& text)
 {
   // Below this many texts shaping them all costs less than making the sums.
   constexpr int kShapedBeforePairs = 2048;
-  if (entry.Pairs) {
-    if (const int width = Summed(entry, text); width >= 0)
-      return width;
-  } else if (!entry.PairsTried && entry.Shaped >= kShapedBeforePairs) {
+  // Called for what the sums did not give (they give every text they can).
+  if (!entry.Pairs && !entry.PairsTried && entry.Shaped >= kShapedBeforePairs) {
     entry.PairsTried = true;
     entry.Pairs = MakePairAdvances(PixelFont(entry.Font), entry.Metrics);
-    return Measure(entry, text);
+    if (const int width = Summed(entry, text); width >= 0)
+      return width;
   }
   ++entry.Shaped;
   return entry.Metrics.horizontalAdvance(text);
