@@ -32,6 +32,10 @@ constexpr int kDefaultFontSize = 8;
 // allowance is for small files written by hand or cut off early.
 constexpr qint64 kCopyAllowance = 10000;
 
+// An entity's attribute lists are made room for as large as their records
+// count, up to this many each (a damaged count reserves no more).
+constexpr int kListsReservedAtMost = 1024;
+
 const QString kNotADiagram = QStringLiteral("Input file is not a VESKA diagram. Please select another file.");
 const QString kCorrupted = QStringLiteral("Input file is corrupted. Please save the diagram content to another file.");
 
@@ -166,7 +170,8 @@ void TDiagramReader::ReadAttribute(TAttribute& a)
   const QStringView line = In.ReadLineView();
   const auto f = SplitComma(line, 4);
   a.Name = FNames.Get(f[0]);
-  a.SetColumnName(FColumns.Get(f[1]));
+  // Most columns are named as their attributes: one text for both.
+  a.SetColumnName(f[1] == f[0] ? a.Name : FColumns.Get(f[1]));
   a.AllowNulls = TTextReader::IsTrue(f[2]);
   const QStringView type = f[3];
   const qsizetype open = type.indexOf(QLatin1Char('('));
@@ -205,7 +210,7 @@ std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)
   e->SetTableName(In.ReadLine());
   if (Version >= 2) {
     e->EditFormCaption = In.ReadLine();
-    e->MenuGroup = In.ReadLine();
+    e->MenuGroup = FGroups.Get(In.ReadLineView());
     int f[5];
     In.ReadNumbers(f, 5);
     e->FormStyle = static_cast<TFormStyleType>(Code(f[0], 3, "form style"));
@@ -219,6 +224,10 @@ std::unique_ptr<TEntity> TDiagramReader::ReadEntity(QString& fileName)
   e->SetPosition(n[0], n[1]);
   for (int i = 0; More(i, n[2]); ++i)
     e->Description << In.ReadLine();
+  // Room for the attributes the record counts (the count is checked as
+  // they are read); the copies that relations carry in find room later.
+  e->PrimaryKey.Reserve(std::min(n[3], kListsReservedAtMost));
+  e->Attributes.Reserve(std::min(n[4], kListsReservedAtMost));
   for (int i = 0; More(i, n[3]); ++i) {
     auto a = std::make_unique<TAttribute>();
     ReadAttribute(*a);

@@ -24,10 +24,10 @@ constexpr qint64 kLoadOrderDone = 74;
 constexpr qint64 kLoadReadDone = 80;
 
 // Hands out one shared copy of the short texts that recur through a file
-// (attribute names, data types, widths), so that thousands of attributes do
-// not each hold their own. The texts seen last are remembered in a small
-// table by a hash of their characters; a text meeting another in its slot
-// takes the slot over.
+// (attribute names, data types, widths, menu groups), so that thousands of
+// objects do not each hold their own. The texts seen last are remembered in
+// a small table by a hash of their characters; a text meeting another in its
+// slot takes the slot over.
 class TRecurringTexts {
 public:
   QString Get(QStringView text)
@@ -103,6 +103,7 @@ private:
   TRecurringTexts FTypes;
   TRecurringTexts FNames;
   TRecurringTexts FColumns;
+  TRecurringTexts FGroups;
 };
 
 }  // namespace veska

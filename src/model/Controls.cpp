@@ -54,6 +54,8 @@ void TTextLabel::SetCaption(const QString& caption)
   if (caption == FCaption)
     return;
   FCaption = caption;
+  for (TSizeMemo& memo : FSizes)
+    memo.Height = -1;
   AdjustSize();
   // The new text must be drawn also when the size stays as it was (an edit
   // inside a line that is not the widest); a changed size has invalidated
@@ -74,17 +76,19 @@ void TTextLabel::AdjustSize()
     return;
   const TTextMeasurer& m = FDiagram->Measurer();
   const auto fits = [&](const TSizeMemo& memo) {
-    return memo.Measurer == &m && SameData(memo.Caption, FCaption) && memo.Font == Font;
+    return memo.Height >= 0 && FSizesMeasurer == &m && memo.Font == Font;
   };
   if (!fits(FSizes[0])) {
     std::swap(FSizes[0], FSizes[1]);
     if (!fits(FSizes[0])) {
-      TSizeMemo& memo = FSizes[0];
+      if (FSizesMeasurer != &m)
+        FSizes[1].Height = -1;
+      FSizesMeasurer = &m;
       const QStringList lines = CaptionLines(FCaption);
       int width = 0;
       for (const QString& line : lines)
         width = qMax(width, m.TextWidth(Font, line));
-      memo = {&m, Font, FCaption, width, static_cast<int>(lines.size()) * m.TextHeight(Font, QStringLiteral("A"))};
+      FSizes[0] = {Font, width, static_cast<int>(lines.size()) * m.TextHeight(Font, QStringLiteral("A"))};
     }
   }
   SetBounds(Left, Top, FSizes[0].Width, FSizes[0].Height);

@@ -89,49 +89,53 @@ class TControl {
 public:
   virtual ~TControl() = default;
 
+  TDiagram* Diagram() const { return FDiagram; }
+  void SetDiagram(TDiagram* diagram) { FDiagram = diagram; }
+
+  // The fields are laid out so that the control ends in a flag: the small
+  // fields that the kinds of controls (hundreds of thousands of them in a
+  // large diagram) declare first go into the room after it.
+protected:
+  TDiagram* FDiagram = nullptr;
+
+public:
+  // Stacking order among the diagram's controls; larger is in front.
+  quint64 ZOrder = 0;
+  QFont Font;
+  QColor PenColor = Qt::black;
   int Left = 0;
   int Top = 0;
   int Width = 0;
   int Height = 0;
-  bool Visible = true;
   // Where the drawing surface's spatial index keeps the control, for
   // finding it again when it moves; the index checks it before use.
   mutable std::uint32_t IndexSlot = UINT32_MAX;
-  QFont Font;
-  QColor PenColor = Qt::black;
   // The position at 100% zoom.
   TZoomHome ZoomHome;
-  // Stacking order among the diagram's controls; larger is in front.
-  quint64 ZOrder = 0;
+  bool Visible = true;
 
   QRect BoundsRect() const { return ClampedRect(Left, Top, Width, Height); }
   void SetBounds(int left, int top, int width, int height);
   void SetPosition(int left, int top) { SetBounds(left, top, Width, Height); }
   void SetPosition(QPoint position) { SetPosition(position.x(), position.y()); }
 
-  TDiagram* Diagram() const { return FDiagram; }
-  void SetDiagram(TDiagram* diagram) { FDiagram = diagram; }
-
   // Tells the view that the control must be drawn again.
   virtual void Repaint();
   void BringToFront();
-
-protected:
-  TDiagram* FDiagram = nullptr;
 };
 
 // A text label: a free text label on the diagram or a relation's name label.
 // It sizes itself to its caption.
 class TTextLabel : public TControl {
 public:
+  bool Transparent = true;
+  // 0 not selected, 1 being dragged, 2 selected.
+  int Tag = 0;
   // Component name; free text labels are kept by it in the diagram's list.
   QString Name;
   const QString& Caption() const { return FCaption; }
   void SetCaption(const QString& caption);
-  // 0 not selected, 1 being dragged, 2 selected.
-  int Tag = 0;
   QColor FontColor = Qt::black;
-  bool Transparent = true;
 
   void SetFont(const QFont& font);
   // Width and height from the caption's lines in the label's font.
@@ -141,16 +145,16 @@ public:
   static QStringList CaptionLines(const QString& caption);
 
 private:
-  // The sizes taken in the last two fonts, with the caption and the measurer
-  // they were measured with (a zoom step back finds its size).
+  // The caption's size in the last two fonts (a zoom step back finds its
+  // size), taken by the measurer `FSizesMeasurer`; a new caption forgets
+  // them.
   struct TSizeMemo {
-    const void* Measurer = nullptr;
     QFont Font;
-    QString Caption;
     int Width = 0;
-    int Height = 0;
+    int Height = -1;  // -1: nothing remembered
   };
   QString FCaption;
+  const void* FSizesMeasurer = nullptr;
   std::array<TSizeMemo, 2> FSizes;
 };
 
@@ -160,10 +164,10 @@ public:
   TRelation* Relation() const { return FRelation; }
 
   bool Dragging = false;
+  bool Vertical = false;
   // 0 none; odd at the start, even at the end: 1/2 circle, 3/4 crow's foot,
   // 5/6 both.
   int EndSymbol = 0;
-  bool Vertical = false;
 
 private:
   TRelation* FRelation;

@@ -115,6 +115,9 @@ TRelation* TDiagram::AddRelation(std::unique_ptr<TRelation> relation, bool reuse
   TEntity* child = r->Child;
   const bool primary = r->PrimaryRelation();
   const int keyCount = r->Parent->PrimaryKey.Count();
+  r->MigratedAttributes.Reserve(r->MigratedAttributes.Count() + keyCount);
+  if (!reuse)
+    r->ChildList().MakeRoomFor(keyCount);
   for (int k = 0; k < keyCount; ++k) {
     const TAttribute* key = r->Parent->PrimaryKey.Objects(k);
     TAttributeList& list = r->ChildList();

@@ -32,7 +32,6 @@ public:
 
   TTextLabel NameLabel;
   TTextLabel InverseNameLabel;
-  bool LabelAutoPlace = true;
 
   bool Visible() const { return FVisible; }
   void SetVisible(bool value);
@@ -62,6 +61,7 @@ public:
   // The three points at 100% zoom.
   std::array<TZoomHome, 3> PointHomes;
   int RouteShape = 0;
+  bool LabelAutoPlace = true;
   std::array<TRelationSegment, 3> Segments;
   QStringList Description;
 

@@ -67,7 +67,7 @@ public:
           return static_cast<int>(i);
       return -1;
     }
-    if (!FIndexValid)
+    if (!FSlots)
       RebuildIndex();
     const qsizetype slot = FindSlot(text, FoldedHash(text));
     return slot < 0 ? -1 : FSlots[static_cast<size_t>(slot)].First;
@@ -87,12 +87,24 @@ public:
     return -1;
   }
 
+  // Makes room for `count` entries in all.
+  void Reserve(int count) { FEntries.reserve(static_cast<size_t>(std::max(count, 0))); }
+  // Makes room for `more` entries to be added: just that room when it is
+  // half again as much as the list has, else half again (so that adding
+  // a few at a time stays linear).
+  void MakeRoomFor(int more)
+  {
+    const size_t needed = FEntries.size() + static_cast<size_t>(std::max(more, 0));
+    if (needed > FEntries.capacity())
+      FEntries.reserve(std::max(needed, FEntries.capacity() + FEntries.capacity() / 2));
+  }
+
   // Appends; returns the new position.
   int Add(const QString& text, Holder object)
   {
     FEntries.push_back(Entry{text, std::move(object)});
     const int pos = Count() - 1;
-    if (FIndexValid)
+    if (FSlots)
       Enter(pos);
     return pos;
   }
@@ -112,7 +124,7 @@ public:
     Entry& e = FEntries.at(static_cast<size_t>(i));
     if (e.text == text)
       return;
-    if (!FIndexValid || EqualIgnoringCase(e.text, text)) {
+    if (!FSlots || EqualIgnoringCase(e.text, text)) {
       e.text = text;  // the same slot, if any
       return;
     }
@@ -190,7 +202,7 @@ private:
   void RemoveEntry(int i)
   {
     const bool last = i == Count() - 1;
-    if (last && FIndexValid) {
+    if (last && FSlots) {
       Leave(i);
       FEntries.pop_back();
       return;
@@ -201,29 +213,27 @@ private:
 
   void Invalidate()
   {
-    if (FIndexValid) {
-      std::vector<Slot>().swap(FSlots);
-      FUsed = 0;
-      FIndexValid = false;
-    }
+    FSlots.reset();
+    FSlotCount = 0;
+    FUsed = 0;
   }
 
   void RebuildIndex() const
   {
-    size_t size = 16;
+    quint32 size = 16;
     while (size * 3 < FEntries.size() * 4 + 4)
       size *= 2;
-    FSlots.assign(size, Slot{});
+    FSlots = std::make_unique<Slot[]>(size);
+    FSlotCount = size;
     FUsed = 0;
     for (size_t i = 0; i < FEntries.size(); ++i)
       Enter(static_cast<int>(i));
-    FIndexValid = true;
   }
 
   // The slot of the text, or -1.
   qsizetype FindSlot(QStringView text, quint32 hash) const
   {
-    const size_t mask = FSlots.size() - 1;
+    const size_t mask = FSlotCount - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
       const Slot& s = FSlots[i];
       if (s.First < 0)
@@ -244,9 +254,9 @@ private:
       s.First = std::min(s.First, pos);
       return;
     }
-    if ((FUsed + 1) * 4 > FSlots.size() * 3)
+    if ((FUsed + 1) * 4 > FSlotCount * 3)
       Grow();
-    const size_t mask = FSlots.size() - 1;
+    const size_t mask = FSlotCount - 1;
     size_t i = hash & mask;
     while (FSlots[i].First >= 0)
       i = (i + 1) & mask;
@@ -281,7 +291,7 @@ private:
   // every slot stays reachable from its home position.
   void Erase(size_t i) const
   {
-    const size_t mask = FSlots.size() - 1;
+    const size_t mask = FSlotCount - 1;
     for (size_t j = (i + 1) & mask; FSlots[j].First >= 0; j = (j + 1) & mask) {
       const size_t home = FSlots[j].Hash & mask;
       // Slot j may move to i when its home is not in the run (i, j].
@@ -297,10 +307,11 @@ private:
 
   void Grow() const
   {
-    std::vector<Slot> old(FSlots.size() * 2, Slot{});
-    old.swap(FSlots);
-    const size_t mask = FSlots.size() - 1;
-    for (const Slot& s : old) {
+    const std::unique_ptr<Slot[]> old = std::exchange(FSlots, std::make_unique<Slot[]>(FSlotCount * 2));
+    const quint32 oldCount = std::exchange(FSlotCount, FSlotCount * 2);
+    const size_t mask = FSlotCount - 1;
+    for (quint32 k = 0; k < oldCount; ++k) {
+      const Slot& s = old[k];
       if (s.First < 0)
         continue;
       size_t i = s.Hash & mask;
@@ -319,9 +330,11 @@ private:
   };
 
   std::vector<Entry> FEntries;
-  mutable std::vector<Slot> FSlots;  // a power of two long, at most three quarters used
-  mutable size_t FUsed = 0;
-  mutable bool FIndexValid = false;  // built on the first lookup of a long list
+  // FSlotCount slots, a power of two, at most three quarters used; none
+  // until the first lookup of a long list builds them.
+  mutable std::unique_ptr<Slot[]> FSlots;
+  mutable quint32 FSlotCount = 0;
+  mutable quint32 FUsed = 0;
 };
 
 }  // namespace veska

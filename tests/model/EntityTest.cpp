@@ -228,10 +228,11 @@ public:
   int TextWidth(const QFont& font, const QString& text) const override
   {
     ++Measured;
-    return static_cast<int>(text.size() + 4 * text.count(QLatin1Char('W'))) * qMax(1, font.pointSize() - 2);
+    return Scale * static_cast<int>(text.size() + 4 * text.count(QLatin1Char('W'))) * qMax(1, font.pointSize() - 2);
   }
   int TextHeight(const QFont& font, const QString&) const override { return font.pointSize() * 2; }
   mutable int Measured = 0;
+  int Scale = 1;
 };
 
 // A box keeps the widths it measured in the last two fonts, keyed by the
@@ -343,6 +344,32 @@ TEST(EntityLayout, LabelSizesFollowCaptionAndFont)
   EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("iiii"), 8));
   l->SetFont(large);
   EXPECT_EQ(QSize(l->Width, l->Height), sized(QStringLiteral("iiii"), 10));
+
+  // Sizes taken by another measurer are not the label's sizes any more.
+  TCharacterMeasurer wider;
+  wider.Scale = 3;
+  TCountingDiagram other(msgs, wider);
+  l->SetDiagram(&other);
+  QFont medium = small;
+  medium.setPointSize(9);
+  l->SetFont(medium);
+  l->SetFont(large);
+  EXPECT_EQ(l->Width, 3 * sized(QStringLiteral("iiii"), 10).width());
+  l->SetDiagram(&d);
+}
+
+// The model's many small objects are sized to fit the heap's size classes
+// (1,024 and 640 bytes, the next being 1,280 and 768): a field added to a
+// control, a relation or an entity that crosses one costs a quarter more
+// memory for every relation or a fifth for every entity of a large diagram.
+TEST(ModelObjects, RelationsAndEntitiesStayWithinTheirHeapSizeClasses)
+{
+  EXPECT_LE(sizeof(TRelation), 1024u);
+  EXPECT_LE(sizeof(TEntity), 640u);
+  EXPECT_LE(sizeof(TAttribute), 112u);
+  // Controls end in a flag; the small fields of labels and segments take
+  // the room after it.
+  EXPECT_LE(sizeof(TRelationSegment), sizeof(TControl) + 8);
 }
 
 }  // namespace
