@@ -92,17 +92,11 @@ public:
   TDiagram* Diagram() const { return FDiagram; }
   void SetDiagram(TDiagram* diagram) { FDiagram = diagram; }
 
-  // The fields are laid out so that the control ends in a flag: the small
-  // fields that the kinds of controls (hundreds of thousands of them in a
-  // large diagram) declare first go into the room after it.
-protected:
-  TDiagram* FDiagram = nullptr;
-
-public:
-  // Stacking order among the diagram's controls; larger is in front.
-  quint64 ZOrder = 0;
-  QFont Font;
-  QColor PenColor = Qt::black;
+  // The fields are laid out with what walks over every control read (the
+  // bounds, the index slot, the home, the stacking order) in its first 64
+  // bytes, and so that the control ends in a flag: the small fields that the
+  // kinds of controls (hundreds of thousands of them in a large diagram)
+  // declare first go into the room after it.
   int Left = 0;
   int Top = 0;
   int Width = 0;
@@ -112,6 +106,15 @@ public:
   mutable std::uint32_t IndexSlot = UINT32_MAX;
   // The position at 100% zoom.
   TZoomHome ZoomHome;
+
+protected:
+  TDiagram* FDiagram = nullptr;
+
+public:
+  // Stacking order among the diagram's controls; larger is in front.
+  quint64 ZOrder = 0;
+  QFont Font;
+  QColor PenColor = Qt::black;
   bool Visible = true;
 
   QRect BoundsRect() const { return ClampedRect(Left, Top, Width, Height); }

@@ -191,6 +191,23 @@ void ZoomAhead(const TStringList<TRelation, true>& relations, int i)
     PrefetchObject(relations[i + 3]);
 }
 
+void IndexAhead(const TStringList<TEntity, true>& entities, int i)
+{
+  if (i + 4 < entities.Count())
+    Prefetch(&entities[i + 4]->Left);
+}
+
+void IndexAhead(const TStringList<TRelation, true>& relations, int i)
+{
+  if (i + 3 >= relations.Count())
+    return;
+  const TRelation& r = *relations[i + 3];
+  for (const TRelationSegment& s : r.Segments)
+    Prefetch(&s.Left);
+  Prefetch(&r.NameLabel.Left);
+  Prefetch(&r.InverseNameLabel.Left);
+}
+
 void WriteEntityAhead(const TEntity& e, int distance)
 {
   switch (distance) {

@@ -60,6 +60,12 @@ void RouteAhead(const TRelation& relation, int distance);
 void ZoomAhead(const TStringList<TEntity, true>& entities, int i);
 void ZoomAhead(const TStringList<TRelation, true>& relations, int i);
 
+// Building the spatial index reads the bounds of every control. Called
+// before entry `i` of the walk: asks for the bounds of the box four places
+// ahead, of a relation's segments and name labels three places ahead.
+void IndexAhead(const TStringList<TEntity, true>& entities, int i);
+void IndexAhead(const TStringList<TRelation, true>& relations, int i);
+
 // ---- Writing ----------------------------------------------------------------------
 
 // Calls `write` for each object of `list` in order, after asking for the

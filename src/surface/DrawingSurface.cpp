@@ -51,9 +51,13 @@ const TSpatialIndex& TDrawingSurface::Index() const
   using TKind = TSpatialIndex::TKind;
   FIndex.Clear();
   std::uint64_t order = 0;
-  for (TEntity* e : Entities)
-    FIndex.Add(*e, TKind::Entity, nullptr, order++);
-  for (TRelation* r : Relations) {
+  for (int i = 0; i < Entities.Count(); ++i) {
+    IndexAhead(Entities, i);
+    FIndex.Add(*Entities[i], TKind::Entity, nullptr, order++);
+  }
+  for (int i = 0; i < Relations.Count(); ++i) {
+    IndexAhead(Relations, i);
+    TRelation* r = Relations[i];
     for (TRelationSegment& s : r->Segments)
       FIndex.Add(s, TKind::Segment, r, order++);
     FIndex.Add(r->NameLabel, TKind::NameLabel, r, order++);
