@@ -44,12 +44,32 @@ void TDrawingSurface::RouteRelation(TRelation& relation)
 
 // ---- Spatial index -------------------------------------------------------------
 
+namespace {
+// Three segments and two name labels.
+constexpr std::size_t kControlsPerRelation = std::tuple_size_v<decltype(TRelation::Segments)> + 2;
+}  // namespace
+
+int TDrawingSurface::IndexCellSize() const
+{
+  return std::max(1, qRound(TSpatialIndex::kCellSize * ZoomFactor));
+}
+
 const TSpatialIndex& TDrawingSurface::Index() const
 {
-  if (FIndexValid)
+  if (FIndexState == TIndexState::Built)
     return FIndex;
+  // Every control of the lists is in the index, unless one came in
+  // unannounced: then it is built again.
+  const auto controls = static_cast<std::size_t>(Entities.Count()) +
+                        kControlsPerRelation * static_cast<std::size_t>(Relations.Count()) +
+                        static_cast<std::size_t>(Labels.Count());
+  if (FIndexState == TIndexState::Moved && FIndex.Count() == controls) {
+    FIndex.Rescale(IndexCellSize());
+    FIndexState = TIndexState::Built;
+    return FIndex;
+  }
   using TKind = TSpatialIndex::TKind;
-  FIndex.Clear();
+  FIndex.Clear(IndexCellSize());
   std::uint64_t order = 0;
   for (int i = 0; i < Entities.Count(); ++i) {
     IndexAhead(Entities, i);
@@ -65,26 +85,28 @@ const TSpatialIndex& TDrawingSurface::Index() const
   }
   for (TTextLabel* l : Labels)
     FIndex.Add(*l, TKind::TextLabel, nullptr, order++);
-  FIndexValid = true;
+  FIndexState = TIndexState::Built;
   return FIndex;
 }
 
 void TDrawingSurface::ControlMoved(const TControl& control)
 {
-  if (!FIndexValid)
+  if (FIndexState != TIndexState::Built)
     return;
-  // Bulk work moves everything: one rebuild afterwards costs less than
-  // moving each object between cells.
-  if (Updating() || !FIndex.Update(control))
-    FIndexValid = false;
+  // Bulk work moves everything: the index takes the new places at once
+  // afterwards, which costs less than moving each object between cells.
+  if (Updating())
+    FIndexState = TIndexState::Moved;
+  else if (!FIndex.Update(control))
+    FIndexState = TIndexState::Stale;
 }
 
 void TDrawingSurface::ControlRemoving(const TControl& control)
 {
   // What goes leaves the index at once: deleting a few objects of a large
   // diagram need not build the index again.
-  if (FIndexValid && !FIndex.Drop(control))
-    FIndexValid = false;
+  if (FIndexState != TIndexState::Stale && !FIndex.Drop(control))
+    FIndexState = TIndexState::Stale;
 }
 
 // ---- Setters -------------------------------------------------------------------

@@ -165,7 +165,7 @@ public:
   static QDateTime DateTimeZero();
 
 protected:
-  void ControlsChanged() override { FIndexValid = false; }
+  void ControlsChanged() override { FIndexState = TIndexState::Stale; }
   void ControlRemoving(const TControl& control) override;
 
 private:
@@ -193,8 +193,14 @@ private:
   TDrawingTool FActiveDrawingTool = dtPointer;
   bool FEntityDragStarted = false;
   bool FSegmentDragStarted = false;
+  // Built: the index holds every control where it is. Moved: it holds every
+  // control, some of which have moved since (bulk work, a zoom step). Stale:
+  // controls came or went; it is built again when next asked for.
+  enum class TIndexState { Built, Moved, Stale };
+  // The cells of the index at the present zoom.
+  int IndexCellSize() const;
   mutable TSpatialIndex FIndex;
-  mutable bool FIndexValid = false;
+  mutable TIndexState FIndexState = TIndexState::Stale;
 };
 
 using THit = TDrawingSurface::THit;

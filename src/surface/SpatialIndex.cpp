@@ -1,5 +1,7 @@
 #include "surface/SpatialIndex.h"
 
+#include "platform/Prefetch.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -12,12 +14,15 @@ QRect TSpatialIndex::Area(const TControl& control)
   return QRect(corner, QPoint(std::max(bounds.right(), corner.x()), std::max(bounds.bottom(), corner.y())));
 }
 
-TSpatialIndex::TCells TSpatialIndex::CellsOf(const QRect& rect, int level)
+TSpatialIndex::TCells TSpatialIndex::CellsOf(const QRect& rect, int level, qint64 cellSize)
 {
   // Clamped first, so that a query far outside the diagram covers no more
   // cells than the whole coordinate range.
-  const int shift = kFinestShift + level * kLevelStep;
-  const auto cell = [shift](int v) { return std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit) >> shift; };
+  const qint64 size = cellSize << (level * kLevelStep);
+  const auto cell = [size](int v) {
+    const qint64 c = std::clamp<qint64>(v, -kCoordinateLimit, kCoordinateLimit);
+    return c >= 0 ? c / size : -((size - 1 - c) / size);  // rounded down
+  };
   return {cell(rect.left()), cell(rect.top()), cell(rect.right()), cell(rect.bottom())};
 }
 
@@ -26,10 +31,10 @@ std::uint64_t TSpatialIndex::Key(qint64 x, qint64 y)
   return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(x)) << 32) | static_cast<std::uint32_t>(y);
 }
 
-int TSpatialIndex::LevelFor(const QRect& rect)
+int TSpatialIndex::LevelFor(const QRect& rect, qint64 cellSize)
 {
   for (int level = 0; level < kLevels - 1; ++level) {
-    const TCells c = CellsOf(rect, level);
+    const TCells c = CellsOf(rect, level, cellSize);
     if ((c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1) <= kMaxCells)
       return level;
   }
@@ -119,13 +124,13 @@ void TSpatialIndex::TKeyTable::Grow()
 
 // ---- The cells of a level ------------------------------------------------------
 
-const std::vector<TSpatialIndex::TEntry>* TSpatialIndex::TLevel::Find(std::uint64_t key) const
+const TSpatialIndex::TBucket* TSpatialIndex::TLevel::Find(std::uint64_t key) const
 {
   const std::uint32_t bucket = Cells.Find(key);
   return bucket == TKeyTable::kNone ? nullptr : &Buckets[bucket];
 }
 
-std::vector<TSpatialIndex::TEntry>& TSpatialIndex::TLevel::FindOrAdd(std::uint64_t key)
+TSpatialIndex::TBucket& TSpatialIndex::TLevel::FindOrAdd(std::uint64_t key)
 {
   const std::uint32_t spare = FreeBuckets.empty() ? UsedBuckets : FreeBuckets.back();
   const std::uint32_t bucket = Cells.FindOrInsert(key, spare);
@@ -159,8 +164,9 @@ void TSpatialIndex::TLevel::Clear()
 
 // ---- The index -----------------------------------------------------------------
 
-void TSpatialIndex::Clear()
+void TSpatialIndex::Clear(int cellSize)
 {
+  FCellSize = std::max(cellSize, 1);
   FItems.clear();
   FDropped = 0;
   for (TLevel& level : FLevels)
@@ -184,28 +190,28 @@ void TSpatialIndex::Insert(std::uint32_t id)
 {
   TItem& item = FItems[id];
   item.Rect = Area(*item.Control);
-  item.Level = static_cast<std::uint8_t>(LevelFor(item.Rect));
+  item.Level = static_cast<std::uint8_t>(LevelFor(item.Rect, FCellSize));
   TLevel& level = FLevels[item.Level];
-  const TCells c = CellsOf(item.Rect, item.Level);
+  const TCells c = CellsOf(item.Rect, item.Level, FCellSize);
   for (qint64 y = c.Y0; y <= c.Y1; ++y)
     for (qint64 x = c.X0; x <= c.X1; ++x)
-      level.FindOrAdd(Key(x, y)).push_back(TEntry{item.Rect, id});
+      level.FindOrAdd(Key(x, y)).push_back(id);
   level.Entries += static_cast<std::size_t>((c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1));
 }
 
-void TSpatialIndex::Remove(std::uint32_t id)
+void TSpatialIndex::Remove(std::uint32_t id, qint64 cellSize)
 {
   const TItem& item = FItems[id];
   TLevel& level = FLevels[item.Level];
-  const TCells c = CellsOf(item.Rect, item.Level);
+  const TCells c = CellsOf(item.Rect, item.Level, cellSize);
   for (qint64 y = c.Y0; y <= c.Y1; ++y) {
     for (qint64 x = c.X0; x <= c.X1; ++x) {
       const std::uint64_t key = Key(x, y);
       const std::uint32_t bucket = level.Cells.Find(key);
       if (bucket == TKeyTable::kNone)
         continue;
-      std::vector<TEntry>& entries = level.Buckets[bucket];
-      const auto e = std::find_if(entries.begin(), entries.end(), [id](const TEntry& en) { return en.Item == id; });
+      TBucket& entries = level.Buckets[bucket];
+      const auto e = std::find(entries.begin(), entries.end(), id);
       if (e == entries.end())
         continue;
       *e = entries.back();
@@ -222,7 +228,7 @@ bool TSpatialIndex::Drop(const TControl& control)
   const std::uint32_t slot = control.IndexSlot;
   if (slot >= FItems.size() || FItems[slot].Control != &control)
     return false;
-  Remove(slot);
+  Remove(slot, FCellSize);
   FItems[slot].Control = nullptr;
   FItems[slot].Relation = nullptr;
   FItems[slot].Rect = QRect();
@@ -238,9 +244,34 @@ bool TSpatialIndex::Update(const TControl& control)
     return false;
   if (Area(control) == FItems[slot].Rect)
     return true;
-  Remove(slot);
+  Remove(slot, FCellSize);
   Insert(slot);
   return true;
+}
+
+void TSpatialIndex::Rescale(int cellSize)
+{
+  const qint64 before = FCellSize;
+  FCellSize = std::max(cellSize, 1);
+  const auto count = static_cast<std::uint32_t>(FItems.size());
+  for (std::uint32_t id = 0; id < count; ++id) {
+    if (id + 4 < count && FItems[id + 4].Control)
+      Prefetch(&FItems[id + 4].Control->Left);
+    TItem& item = FItems[id];
+    if (!item.Control)
+      continue;
+    const QRect rect = Area(*item.Control);
+    const int level = LevelFor(rect, FCellSize);
+    const TCells was = CellsOf(item.Rect, item.Level, before);
+    const TCells is = CellsOf(rect, level, FCellSize);
+    if (level == item.Level && was.X0 == is.X0 && was.Y0 == is.Y0 && was.X1 == is.X1 && was.Y1 == is.Y1) {
+      // In the same cells: its entries stand as they are.
+      item.Rect = rect;
+      continue;
+    }
+    Remove(id, before);
+    Insert(id);
+  }
 }
 
 void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) const
@@ -253,7 +284,7 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
   for (int level = 0; level < kLevels; ++level) {
     if (FLevels[level].Entries == 0)
       continue;
-    const TCells c = CellsOf(rect, level);
+    const TCells c = CellsOf(rect, level, FCellSize);
     cells += (c.X1 - c.X0 + 1) * (c.Y1 - c.Y0 + 1);
   }
   if (cells > static_cast<qint64>(FItems.size())) {
@@ -266,20 +297,21 @@ void TSpatialIndex::Query(const QRect& rect, std::vector<const TItem*>& out) con
     const TLevel& cells = FLevels[level];
     if (cells.Entries == 0)
       continue;
-    const TCells q = CellsOf(rect, level);
+    const TCells q = CellsOf(rect, level, FCellSize);
     for (qint64 y = q.Y0; y <= q.Y1; ++y) {
       for (qint64 x = q.X0; x <= q.X1; ++x) {
-        const std::vector<TEntry>* bucket = cells.Find(Key(x, y));
+        const TBucket* bucket = cells.Find(Key(x, y));
         if (!bucket)
           continue;
-        for (const TEntry& e : *bucket) {
-          if (!e.Rect.intersects(rect))
+        for (const std::uint32_t id : *bucket) {
+          const TItem& item = FItems[id];
+          if (!item.Rect.intersects(rect))
             continue;
           // An item that spans several of the visited cells is reported
           // from the first of them only.
-          const TCells c = CellsOf(e.Rect, level);
+          const TCells c = CellsOf(item.Rect, level, FCellSize);
           if (x == std::max(c.X0, q.X0) && y == std::max(c.Y0, q.Y0))
-            out.push_back(&FItems[e.Item]);
+            out.push_back(&item);
         }
       }
     }

@@ -140,6 +140,34 @@ TEST_F(SpatialIndexTest, HundredsOfSingleMovesKeepEveryCellReachable)
   }
 }
 
+// A zoom step moves every object; the index takes the new places and moves
+// between cells only the objects whose cells changed. Each step must leave
+// what a fresh build at that zoom has, entry for entry.
+TEST_F(SpatialIndexTest, ZoomStepsLeaveTheEntriesOfAFreshBuild)
+{
+  S.Width = S.Height = 4000;
+  for (int i = 0; i < 60; ++i)
+    Place(Below(3500), Below(3500), {QStringLiteral("Id")}, {QStringLiteral("Name")});
+  for (int i = 0; i < 40; ++i) {
+    TEntity* a = RandomEntity();
+    TEntity* b = RandomEntity();
+    if (a != b)
+      Draw(dtRelationOneToManyForeign, a, b);
+  }
+  ExpectIndexAgreesWithScan("placed");
+  for (const bool in : {true, true, false, false, false, true, false}) {
+    ASSERT_TRUE(in ? S.Rescale(5, 4) : S.Rescale(4, 5));
+    if (!in)
+      RandomEntity()->SetPosition(Below(3000), Below(3000));
+    ExpectIndexAgreesWithScan(in ? "zoomed in" : "zoomed out and moved");
+    const std::size_t entries = S.Index().EntryCount();
+    // A label that comes and goes has the index built afresh.
+    S.AddLabel(std::make_unique<TTextLabel>());
+    S.DeleteLabel(S.Labels.Count() - 1);
+    EXPECT_EQ(S.Index().EntryCount(), entries);
+  }
+}
+
 TEST_F(SpatialIndexTest, HitTestAndRubberBandSeeAnEntityWhereItWasMoved)
 {
   TEntity* a = Place(100, 100);  // 64 x 18
