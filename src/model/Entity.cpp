@@ -55,7 +55,13 @@ void TEntity::SetSelected(bool value)
     return;
   FSelected = value;
   PenColor = value ? QColor(Qt::red) : QColor(Qt::black);
-  Repaint();
+  // The pen colour changes no size: only a box that waits for a layout (every
+  // change of what a box shows marks it) is laid out, so that selecting every
+  // box of a large diagram does not read the content of every one.
+  if (NeedsLayout)
+    Repaint();
+  else
+    TControl::Repaint();
 }
 
 // ---- Key attributes ------------------------------------------------------

@@ -16,7 +16,15 @@ namespace veska {
 class TRelation;
 
 class TEntity : public TControl {
+private:
+  // The flags first: they go into the room at the end of the control, in
+  // the cache line of its pen colour, which selecting the box changes too.
+  bool FSelected = false;
+
 public:
+  bool Dragging = false;
+  bool NeedsLayout = false;
+
   TEntity();
   ~TEntity() override;
   TEntity(const TEntity&) = delete;
@@ -40,11 +48,11 @@ public:
   int FieldSpacing = 0;
   TFormStyleType FormStyle = fsGrid;
 
-  bool Selected() const { return FSelected; }
+  // Hands out a reference, so that a walk over many boxes can ask for its
+  // memory ahead.
+  const bool& Selected() const { return FSelected; }
   void SetSelected(bool value);
 
-  bool Dragging = false;
-  bool NeedsLayout = false;
   int IndexCounter = 1;
 
   TAttributeList PrimaryKey;
@@ -134,7 +142,6 @@ private:
   QString FTableName;
   // The last two fonts laid out in (a zoom step back finds the widths).
   std::array<TLayoutMemo, 2> FMemos;
-  bool FSelected = false;
   std::vector<TRelation*> FParentOf;
   std::vector<TRelation*> FChildOf;
 };

@@ -208,6 +208,21 @@ void IndexAhead(const TStringList<TRelation, true>& relations, int i)
   Prefetch(&r.InverseNameLabel.Left);
 }
 
+void SelectAhead(const TStringList<TEntity, true>& entities, int i)
+{
+  if (i + 6 >= entities.Count())
+    return;
+  const TEntity& e = *entities[i + 6];
+  Prefetch(&e.Left);
+  Prefetch(&e.Selected());
+}
+
+void SelectAhead(const TStringList<TRelation, true>& relations, int i)
+{
+  if (i + 6 < relations.Count())
+    Prefetch(&relations[i + 6]->Selected());
+}
+
 void WriteEntityAhead(const TEntity& e, int distance)
 {
   switch (distance) {

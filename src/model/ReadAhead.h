@@ -66,6 +66,12 @@ void ZoomAhead(const TStringList<TRelation, true>& relations, int i);
 void IndexAhead(const TStringList<TEntity, true>& entities, int i);
 void IndexAhead(const TStringList<TRelation, true>& relations, int i);
 
+// Selecting or deselecting every box reads its flag and changes its pen
+// colour and, when it changes, asks for its repaint from its bounds; a
+// relation's flag is read too. Called before entry `i` of the walk.
+void SelectAhead(const TStringList<TEntity, true>& entities, int i);
+void SelectAhead(const TStringList<TRelation, true>& relations, int i);
+
 // ---- Writing ----------------------------------------------------------------------
 
 // Calls `write` for each object of `list` in order, after asking for the

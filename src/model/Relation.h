@@ -35,10 +35,10 @@ public:
 
   bool Visible() const { return FVisible; }
   void SetVisible(bool value);
-  bool Selected() const { return FSelected; }
+  const bool& Selected() const { return FSelected; }
   void SetSelected(bool value);
-  // Suspended and Sequence hand out references, so that a walk over many
-  // relations can ask for their memory ahead.
+  // Selected, Suspended and Sequence hand out references, so that a walk
+  // over many relations can ask for their memory ahead.
   const bool& Suspended() const { return FSuspended; }
   void SetSuspended(bool value);
 

@@ -196,8 +196,10 @@ TRelation* TDrawingSurface::CreateRelation(TEntity* parent, TEntity* child)
 
 void TDrawingSurface::SelectAllEntities()
 {
-  for (TEntity* e : Entities)
-    e->SetSelected(true);
+  for (int i = 0; i < Entities.Count(); ++i) {
+    SelectAhead(Entities, i);
+    Entities[i]->SetSelected(true);
+  }
 }
 
 void TDrawingSurface::DeleteEntity(int pos)

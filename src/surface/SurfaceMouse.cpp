@@ -4,6 +4,8 @@
 
 #include "surface/DrawingSurface.h"
 
+#include "model/ReadAhead.h"
+
 #include <algorithm>
 
 namespace veska {
@@ -106,10 +108,14 @@ void TDrawingSurface::EndOpenDrag()
 
 void TDrawingSurface::DeselectAll(bool clearLabels)
 {
-  for (TEntity* e : Entities)
-    e->SetSelected(false);
-  for (TRelation* r : Relations)
-    r->SetSelected(false);
+  for (int i = 0; i < Entities.Count(); ++i) {
+    SelectAhead(Entities, i);
+    Entities[i]->SetSelected(false);
+  }
+  for (int i = 0; i < Relations.Count(); ++i) {
+    SelectAhead(Relations, i);
+    Relations[i]->SetSelected(false);
+  }
   if (clearLabels)
     ClearTextLabels();
 }

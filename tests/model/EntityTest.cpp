@@ -210,6 +210,24 @@ TEST_F(EntityTest, LayoutSizeFollowsDisplayModeAndZoom)
   EXPECT_EQ(size(p, emName), QSize(80, 21));
 }
 
+// Selecting changes only the pen: a box is laid out by it only when a change
+// of what it shows waits for a layout, and then its size follows.
+TEST_F(EntityTest, SelectingLaysOutABoxWhoseChangeWaitsForALayout)
+{
+  D.EntityDisplayMode = emAttributes;
+  TEntity* e = MakeEntity(QStringLiteral("Item"), {QStringLiteral("Id")}, {QStringLiteral("Name")});
+  e->ComputeLayout();
+  const int narrow = e->Width;
+  const QString longer = QStringLiteral("A_much_longer_attribute_name");
+  e->Attributes.Objects(0)->Name = longer;
+  e->Attributes.SetString(0, longer);
+  e->NeedsLayout = true;
+  e->SetSelected(true);
+  EXPECT_GT(e->Width, narrow);
+  EXPECT_FALSE(e->NeedsLayout);
+  EXPECT_EQ(e->PenColor, QColor(Qt::red));
+}
+
 TEST_F(EntityTest, WidthIsRoundedUpPastTheNextSixteenth)
 {
   D.Font.setPointSize(6);  // 5 pixels a character, 11 a line
