@@ -252,12 +252,33 @@ void TDiagram::DeleteEntity(int pos)
       relations.push_back(r);
   std::sort(relations.begin(), relations.end(), LaterFirst);
   for (TRelation* r : relations)
-    DeleteRelation(Relations.IndexOfObject(r));
+    DeleteRelation(RelationIndex(r));
   const QRect area = e->BoundsRect();
   ControlRemoving(*e);
   Removing(e);
-  Entities.Delete(Entities.IndexOfObject(e));
+  Entities.Delete(pos < Entities.Count() && Entities.Objects(pos) == e ? pos : Entities.IndexOfObject(e));
   Invalidate(area);
+}
+
+int TDiagram::RelationIndex(const TRelation* relation) const
+{
+  // A relation joins the list at its end with the next sequence number and
+  // the list keeps its order, so a search by halves finds it.
+  int low = 0;
+  int high = Relations.Count() - 1;
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    const TRelation* at = Relations.Objects(mid);
+    if (at == relation)
+      return mid;
+    if (at->Sequence() < relation->Sequence())
+      low = mid + 1;
+    else
+      high = mid - 1;
+  }
+  // Not where its sequence puts it: a relation of another diagram, or the
+  // order was broken; the walk over the list has the last word.
+  return Relations.IndexOfObject(relation);
 }
 
 void TDiagram::DeleteRelation(int pos)
@@ -283,7 +304,7 @@ void TDiagram::DeleteRelation(int pos)
     Invalidate(s.BoundsRect());
   Invalidate(r->NameLabel.BoundsRect());
   Invalidate(r->InverseNameLabel.BoundsRect());
-  Relations.Delete(Relations.IndexOfObject(r));
+  Relations.Delete(pos < Relations.Count() && Relations.Objects(pos) == r ? pos : RelationIndex(r));
   child->Repaint();
 }
 

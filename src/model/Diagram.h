@@ -91,6 +91,9 @@ public:
   void DeleteDomain(int pos);
   virtual void DeleteEntity(int pos);
   void DeleteRelation(int pos);
+  // The position of a relation of this diagram in `Relations`, found by its
+  // sequence (the list is in that order); -1 when it is not in the list.
+  int RelationIndex(const TRelation* relation) const;
   void DeleteLabel(int pos);
   void DeleteServerProc(int pos);
 

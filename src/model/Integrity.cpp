@@ -89,13 +89,18 @@ private:
 
   // Each relation joins two live entities, and each entry of its carried
   // attributes is a foreign-key attribute in the child's list that the
-  // relation fills, carried by no other relation.
+  // relation fills, carried by no other relation. The list is in the order
+  // of the relations' sequence numbers (their positions are found by them).
   void CheckRelations()
   {
     QHash<const TAttribute*, const TRelation*> carriedBy;
+    quint64 sequence = 0;
     for (const TRelation* r : D.Relations) {
       FRelations.insert(r);
       const QString name = Quoted(r->RelationName());
+      if (r->Sequence() <= sequence)
+        Problem(QStringLiteral("Relation %1 is out of the order of its sequence number").arg(name));
+      sequence = r->Sequence();
       if (!FEntities.contains(r->Parent) || !FEntities.contains(r->Child)) {
         Problem(QStringLiteral("Relation %1 does not join two entities of the diagram").arg(name));
         continue;
