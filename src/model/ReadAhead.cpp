@@ -193,8 +193,8 @@ void ZoomAhead(const TStringList<TRelation, true>& relations, int i)
 
 void IndexAhead(const TStringList<TEntity, true>& entities, int i)
 {
-  if (i + 4 < entities.Count())
-    Prefetch(&entities[i + 4]->Left);
+  // The bounds that a zoom step moves.
+  ZoomAhead(entities, i);
 }
 
 void IndexAhead(const TStringList<TRelation, true>& relations, int i)
